@@ -1,0 +1,52 @@
+#pragma once
+
+// The program's one door to the file system. The numbered text-file layer (text_files.hpp)
+// holds the rules; this interface only opens, reads, writes, truncates and closes, so the
+// rules are tested against MemoryFileSystem and the real thing is PosixFileSystem.
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace durno {
+
+enum class FileMode { Input, Output };
+
+// Result of one system operation: ok, or the system's reason (an errno text such as
+// "No such file or directory").
+struct SystemResult {
+  bool ok = true;
+  std::string reason;
+  static SystemResult success() { return {}; }
+  static SystemResult failure(std::string why) { return {false, std::move(why)}; }
+};
+
+// One open file. Reads and writes go at the file's own position, front to back.
+class SystemFile {
+ public:
+  virtual ~SystemFile() = default;
+  // True for a regular disk file; false for a device, pipe or terminal.
+  virtual bool isDiskFile() const = 0;
+  // Reads up to size bytes; sets count to the bytes read (0 at the end of the data).
+  virtual SystemResult read(char* buffer, std::size_t size, std::size_t& count) = 0;
+  // Writes all bytes or reports why not (a short write is a failure).
+  virtual SystemResult write(std::string_view bytes) = 0;
+  // Sets the file's length (disk files only).
+  virtual SystemResult truncate(unsigned long long length) = 0;
+  // Releases the file; further calls are not made.
+  virtual SystemResult close() = 0;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  // Opens name exclusively: Input needs an existing readable file; Output opens or
+  // creates a writable one without emptying it (the caller truncates once it holds the
+  // file). A file already held by any opener, this program's other numbers included,
+  // cannot be opened. On failure returns null and sets reason.
+  virtual std::unique_ptr<SystemFile> open(const std::string& name, FileMode mode,
+                                           std::string& reason) = 0;
+};
+
+}  // namespace durno
