@@ -27,14 +27,35 @@ bool roundsUp(const std::array<char, 18>& digits, int keep) {
   return keep > 0 && (digits[static_cast<std::size_t>(keep - 1)] - '0') % 2 == 1;
 }
 
+// Copies a short run of bytes; masks hold only a few literals in a row, so a plain loop
+// beats a library call.
+char* copyBytes(char* out, const char* from, int n) {
+  for (int i = 0; i < n; ++i) out[i] = from[i];
+  return out + n;
+}
+
+// Writes digits[from .. from + n) of the 18 digits, where every index outside them
+// reads as "0".
+char* writeDigitRange(char* out, const char* digits, int from, int n) {
+  if (from >= 0 && from + n <= kFormDigits) {  // The usual case: within the 18.
+    const char* source = digits + from;
+    char* const end = out + n;
+    for (; end - out >= 8; out += 8, source += 8) std::memcpy(out, source, 8);
+    while (out != end) *out++ = *source++;
+    return end;
+  }
+  for (int i = from; i < from + n; ++i) *out++ = i >= 0 && i < kFormDigits ? digits[i] : '0';
+  return out;
+}
+
 }  // namespace
 
 // A number rounded for one mask: its significant digits (those past `count` are zeros)
 // with the point position, and how they split into integer and fraction digits.
 struct MaskFormatter::Rounded {
-  // The 18-digit form, rounded in place: digits past `count` read as zeros.
+  // The 18-digit form, rounded in place: the digits behind the last kept one are zeros,
+  // and so is every digit outside the 18.
   DecimalForm form;
-  int count = 0;
   bool showSign = false;
   bool zeroInteger = false;  // The integer digits are the single "0".
   int integerCount = 1;
@@ -44,23 +65,24 @@ struct MaskFormatter::Rounded {
 
   int point() const { return form.point; }
   char digit(int i) const {
-    return i >= 0 && i < count ? form.digits[static_cast<std::size_t>(i)] : '0';
+    return i >= 0 && i < kFormDigits ? form.digits[static_cast<std::size_t>(i)] : '0';
   }
-  char integerDigit(int i) const { return zeroInteger ? '0' : digit(i); }
   char fractionDigit(int j) const { return digit(fractionStart + j); }
-  bool isZero() const { return count == 0 || form.digits[0] == '0'; }
+  bool isZero() const { return form.digits[0] == '0'; }
 
   // Keeps the leading `keep` digits, rounded; a carry out of the first digit leaves "1"
   // and moves the point one place to the right.
   void keepDigits(int keep) {
+    auto& digits = form.digits;
+    if (keep >= kFormDigits) return;
     if (keep < 0) {  // Every digit falls behind the last kept place, led by a zero.
-      count = 0;
+      digits.fill('0');
       return;
     }
-    count = std::min(keep, kFormDigits);
-    if (keep >= kFormDigits || !roundsUp(form.digits, keep)) return;
-    auto& digits = form.digits;
-    int i = count - 1;
+    const bool up = roundsUp(digits, keep);
+    std::fill(digits.begin() + keep, digits.end(), '0');
+    if (!up) return;
+    int i = keep - 1;
     while (i >= 0 && digits[static_cast<std::size_t>(i)] == '9') {
       digits[static_cast<std::size_t>(i--)] = '0';
     }
@@ -69,7 +91,6 @@ struct MaskFormatter::Rounded {
       return;
     }
     digits[0] = '1';
-    count = 1;
     ++form.point;
   }
 };
@@ -114,7 +135,12 @@ void MaskFormatter::analyse(std::string_view mask) {
       ++fractionPositions_;
       anyOptionalFraction_ = anyOptionalFraction_ || !forced;
     } else if (c == '.') {
-      if (!seenPoint) firstPoint = mantissa_.size();
+      if (!seenPoint) {
+        // The first point opens a step of its own, so the integer digits of a mask
+        // without integer positions can go right in front of it.
+        firstPoint = mantissa_.size();
+        mantissa_.push_back({Op::kText, static_cast<int>(literals_.size()), 0});
+      }
       seenPoint = true;
       addText(mantissa_, c);
     } else if ((c == 'e' || c == 'E') && integerPositions_ + fractionPositions_ > 0) {
@@ -189,6 +215,14 @@ void MaskFormatter::appendTo(std::string& out, long double x) const {
   const std::size_t bound = literals_.size() + static_cast<std::size_t>(integerSlots_ + fractionPositions_) +
                             static_cast<std::size_t>(number.integerCount) + 1 +
                             (hasExponent_ ? 2 + kExponentDigitsMax + static_cast<std::size_t>(exponentPositions_) : 0);
+  constexpr std::size_t kUsualField = 96;  // Holds every field of the program's masks.
+  if (bound <= kUsualField) {
+    char field[kUsualField];
+    char* end = writeMantissa(field, number);
+    if (hasExponent_) end = writeExponent(end, number.point() - integerPositions_);
+    out.append(field, static_cast<std::size_t>(end - field));
+    return;
+  }
   const std::size_t start = out.size();
   out.resize(start + bound);
   char* end = writeMantissa(out.data() + start, number);
@@ -197,11 +231,18 @@ void MaskFormatter::appendTo(std::string& out, long double x) const {
 }
 
 char* MaskFormatter::writeMantissa(char* out, const Rounded& number) const {
+  // Locals rather than members: stores through `out` could otherwise alias them.
+  const char* digits = number.form.digits.data();
   const int slots = integerSlots_;
-  const int digits = number.integerCount;
+  const int integerCount = number.integerCount;
+  const int fractionStart = number.fractionStart;
+  const int leftmostForced = leftmostForcedSlot_;
+  const char* literals = literals_.data();
   // Integer digits fill the slots from the right; the slots left of them write "0" from the
   // leftmost forced one on, and the sign stands just before the leftmost digit written.
-  const int firstWritten = digits >= slots ? 0 : std::min(slots - digits, leftmostForcedSlot_);
+  const int firstWritten = integerCount >= slots ? 0 : std::min(slots - integerCount, leftmostForced);
+  const bool showSign = number.showSign;
+  const bool zeroInteger = number.zeroInteger;
   int significantFractions = fractionPositions_;
   if (anyOptionalFraction_) {
     while (significantFractions > 0 && number.fractionDigit(significantFractions - 1) == '0') {
@@ -211,23 +252,22 @@ char* MaskFormatter::writeMantissa(char* out, const Rounded& number) const {
   for (const Step& step : mantissa_) {
     switch (step.op) {
       case Op::kText:
-        std::memcpy(out, literals_.data() + step.first, static_cast<std::size_t>(step.count));
-        out += step.count;
+        out = copyBytes(out, literals + step.first, step.count);
         break;
       case Op::kIntegerSlot: {
         const int slot = step.first;
-        if (slot == firstWritten && number.showSign) *out++ = '-';
-        const int offset = slot - (slots - digits);
+        if (slot == firstWritten && showSign) *out++ = '-';
+        const int offset = slot - (slots - integerCount);
         if (offset >= 0) {
           const int from = slot == 0 ? 0 : offset;  // The leftmost slot takes the surplus.
-          for (int i = from; i <= offset; ++i) *out++ = number.integerDigit(i);
-        } else if (slot >= leftmostForcedSlot_) {
+          out = zeroInteger ? (*out = '0', out + 1) : writeDigitRange(out, digits, from, offset - from + 1);
+        } else if (slot >= leftmostForced) {
           *out++ = '0';
         }
         break;
       }
       case Op::kForcedFractions:
-        for (int j = step.first; j < step.first + step.count; ++j) *out++ = number.fractionDigit(j);
+        out = writeDigitRange(out, digits, fractionStart + step.first, step.count);
         break;
       case Op::kOptionalFraction:
         if (step.first < significantFractions) *out++ = number.fractionDigit(step.first);
@@ -246,32 +286,38 @@ char* MaskFormatter::writeExponent(char* out, int exponent) const {
   } else if (exponentSignAlways_) {
     *out++ = '+';
   }
-  // |E| in decimal, padded on the left with zeros to the forced positions, right-aligned
-  // in `text`; positions take these digits from the right and the leftmost position
-  // takes whatever does not fit.
-  std::array<char, 16> text{};
+  // |E| with zeros in front up to the number of forced positions.
   auto magnitude = static_cast<unsigned>(exponent < 0 ? -exponent : exponent);
-  std::size_t first = text.size();
-  do {
-    text[--first] = static_cast<char>('0' + magnitude % 10);
-    magnitude /= 10;
-  } while (magnitude != 0);
-  const int length = static_cast<int>(text.size() - first);
+  int length = 1;
+  for (unsigned rest = magnitude / 10; rest != 0; rest /= 10) ++length;
   const int total = std::max(length, forcedExponentPositions_);
-  auto digitAt = [&](int i) {  // Digit i of the padded text, counted from its left.
-    const int fromRight = total - 1 - i;
-    return fromRight < length ? text[text.size() - 1 - static_cast<std::size_t>(fromRight)] : '0';
+  auto writePadded = [magnitude, total](char* padded) {
+    unsigned rest = magnitude;
+    for (int i = total - 1; i >= 0; --i, rest /= 10) padded[i] = static_cast<char>('0' + rest % 10);
   };
+  constexpr int kUsualDigits = 16;
+  if (total <= kUsualDigits) {
+    char padded[kUsualDigits];
+    writePadded(padded);
+    return placeExponentDigits(out, padded, total);
+  }
+  std::string padded(static_cast<std::size_t>(total), '0');  // A mask with many '0's after e+.
+  writePadded(padded.data());
+  return placeExponentDigits(out, padded.data(), total);
+}
+
+// Positions take the padded digits from the right; the leftmost position takes whatever
+// does not fit, so no digit is lost.
+char* MaskFormatter::placeExponentDigits(char* out, const char* padded, int total) const {
+  const int surplus = total - exponentPositions_;  // Digits beyond one per position.
+  const char* literals = literals_.data();
   for (const Step& step : exponent_) {
     if (step.op == Op::kText) {
-      std::memcpy(out, literals_.data() + step.first, static_cast<std::size_t>(step.count));
-      out += step.count;
-      continue;
-    }
-    const int offset = step.first - (exponentPositions_ - total);
-    if (offset >= 0) {
-      const int from = step.first == 0 ? 0 : offset;
-      for (int i = from; i <= offset; ++i) *out++ = digitAt(i);
+      out = copyBytes(out, literals + step.first, step.count);
+    } else if (step.first + surplus >= 0) {
+      const int from = step.first == 0 ? 0 : step.first + surplus;
+      const int to = step.first + surplus + 1;
+      for (int i = from; i < to; ++i) *out++ = padded[i];
     }
   }
   return out;

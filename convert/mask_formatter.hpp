@@ -45,6 +45,7 @@ class MaskFormatter {
   void addText(std::vector<Step>& steps, char c);
   char* writeMantissa(char* out, const Rounded& number) const;
   char* writeExponent(char* out, int exponent) const;
+  char* placeExponentDigits(char* out, const char* padded, int total) const;
 
   // The mantissa part in mask order. A mask without integer positions gets one integer
   // slot in front of its first '.' (or at its end), where the integer digits go.
