@@ -52,10 +52,10 @@ class MaskFormatter {
   std::vector<Step> mantissa_;
   // The part after the exponent marker: its literals and positions, in mask order.
   std::vector<Step> exponent_;
-  std::string literals_;         // The bytes of every kText step.
-  int integerPositions_ = 0;     // Digit positions before the first '.', as in the mask.
-  int integerSlots_ = 0;         // The same, counting a slot added for the integer digits.
-  int leftmostForcedSlot_ = 0;   // Slot number of the leftmost '0'; integerSlots_ if none.
+  std::string literals_;        // The bytes of every kText step.
+  int integerPositions_ = 0;    // Digit positions before the first '.', as in the mask.
+  int integerSlots_ = 0;        // The same, counting a slot added for the integer digits.
+  int leftmostForcedSlot_ = 0;  // Slot number of the leftmost '0'; integerSlots_ if none.
   int fractionPositions_ = 0;
   bool anyOptionalFraction_ = false;
   int exponentPositions_ = 0;
