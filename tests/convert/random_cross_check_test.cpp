@@ -1,0 +1,156 @@
+// Randomised checks of the conversions against straightforward reference computations:
+// the C library's correctly rounded conversions where the rules agree with them, and a
+// plain string implementation of the two program masks.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <string>
+
+#include "convert/decimal_form.hpp"
+#include "convert/mask_formatter.hpp"
+#include "convert/number_parser.hpp"
+
+namespace durno {
+namespace {
+
+constexpr int kRandomCases = 300000;
+
+// A long double with a uniformly random significand and a binary exponent in [low, high].
+long double randomExtended(std::mt19937_64& random, int low, int high) {
+  const std::uint64_t significand = random() | (std::uint64_t{1} << 63);
+  std::uniform_int_distribution<int> exponent(low, high);
+  const long double value = std::ldexp(static_cast<long double>(significand), exponent(random) - 63);
+  return (random() & 1) != 0 ? -value : value;
+}
+
+double randomDouble(std::mt19937_64& random) {
+  for (;;) {
+    const std::uint64_t bits = random();
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    if (std::isfinite(value)) return value;
+  }
+}
+
+std::string formDigits(const DecimalForm& form) { return {form.digits.begin(), form.digits.end()}; }
+
+// Where the power of ten is exact (|x| * 10^s with 0 <= s <= 27, or |x| / 10^s with
+// s <= 27) the product carries only its own rounding to the extended format, so the 18
+// digits are the correctly rounded ones that printf gives, except where that rounding
+// lands the product on a half and the integer rounding then goes the other way: those
+// cases must lie within a hair of the half.
+TEST(RandomCrossCheck, DecimalFormMatchesPrintfWhereThePowerIsExact) {
+  std::mt19937_64 random(1);
+  int doubleRoundings = 0;
+  for (int i = 0; i < kRandomCases; ++i) {
+    const long double x = randomExtended(random, -30, 140);  // About 1e-9 to 1e42.
+    char text[64];
+    std::snprintf(text, sizeof text, "%.17Le", std::fabs(x));
+    std::string expected(1, text[0]);
+    expected.append(text + 2, 17);
+    const DecimalForm form = decimalForm(x);
+    ASSERT_EQ(form.point, std::atoi(text + 20) + 1) << text;
+    ASSERT_EQ(form.negative, x < 0);
+    if (formDigits(form) == expected) continue;
+    char longer[64];
+    std::snprintf(longer, sizeof longer, "%.24Le", std::fabs(x));
+    // The exact digits after the 18th, as a fraction of a unit of the 18th: within the
+    // product's own rounding of one half: at most half its last bit, 1/32 of a unit for
+    // products in [2^59, 10^18).
+    const double beyond = std::atof(std::string(longer + 19, 6).c_str()) / 1e6;
+    ASSERT_NEAR(beyond, 0.5, 1.0 / 32) << longer;
+    ++doubleRoundings;
+  }
+  EXPECT_LT(doubleRoundings, kRandomCases / 20);  // About 1.5% lie that near a half.
+}
+
+// Texts of at most 18 digits whose power of ten is exact parse to the correctly rounded
+// value, which is what strtold gives.
+TEST(RandomCrossCheck, ParserMatchesStrtoldWhereThePowerIsExact) {
+  std::mt19937_64 random(2);
+  std::uniform_int_distribution<int> digitCount(1, 18);
+  std::uniform_int_distribution<int> digit(0, 9);
+  std::uniform_int_distribution<int> exponent(-9, 9);
+  for (int i = 0; i < kRandomCases; ++i) {
+    const int count = digitCount(random);
+    std::string mantissa;
+    for (int d = 0; d < count; ++d) mantissa += static_cast<char>('0' + digit(random));
+    const int pointAt = std::uniform_int_distribution<int>(0, count)(random);
+    mantissa.insert(static_cast<std::size_t>(pointAt), 1, '.');
+    std::string text = random() & 1 ? "-" : "";
+    text.append(mantissa).append("E").append(std::to_string(exponent(random)));
+    ASSERT_EQ(parseNumber(text), std::strtold(text.c_str(), nullptr)) << text;
+  }
+}
+
+// The value mask written out by hand: 11 digits rounded by the rule (ties on the 18-digit
+// form go to even), two before the point, and E = p - 2.
+std::string referenceValueField(long double x) {
+  const DecimalForm form = decimalForm(x);
+  std::string digits = formDigits(form);
+  int point = form.point;
+  const std::string kept = digits.substr(0, 11);
+  const std::string dropped = digits.substr(11);
+  bool up = dropped[0] > '5' || (dropped[0] == '5' && (dropped.find_first_not_of('0', 1) != std::string::npos ||
+                                                        (kept.back() - '0') % 2 == 1));
+  std::string rounded = kept;
+  if (up) {
+    int i = 10;
+    while (i >= 0 && rounded[static_cast<std::size_t>(i)] == '9') rounded[static_cast<std::size_t>(i--)] = '0';
+    if (i >= 0) {
+      ++rounded[static_cast<std::size_t>(i)];
+    } else {
+      rounded.assign(11, '0');
+      rounded[0] = '1';
+      ++point;
+    }
+  }
+  const int exponent = point - 2;
+  char exponentText[16];
+  std::snprintf(exponentText, sizeof exponentText, "%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
+  std::string field = form.negative ? " -" : " ";
+  field.append(rounded, 0, 2).append(".").append(rounded, 2).append("e").append(exponentText);
+  return field.append("   ");
+}
+
+TEST(RandomCrossCheck, ValueMaskMatchesTheReferenceAndParsesBackWithinHalfAUnit) {
+  const MaskFormatter valueMask(" 00.000000000e+00   ");
+  std::mt19937_64 random(3);
+  std::string field;
+  for (int i = 0; i < kRandomCases; ++i) {
+    const long double x = i % 2 == 0 ? randomExtended(random, -16380, 16380) : randomDouble(random);
+    field.clear();
+    valueMask.appendTo(field, x);
+    ASSERT_EQ(field, referenceValueField(x));
+    if (x == 0) continue;
+    // Half a unit of the 11th significant digit, with room for the parser's own rounding
+    // of the 11-digit text.
+    const int point = decimalForm(x).point;
+    const long double halfUnit = 0.5L * std::pow(10.0L, static_cast<long double>(point - 11));
+    const long double back = parseNumber(field);
+    ASSERT_LE(std::fabs(back - x), halfUnit * (1 + 1e-15L)) << field;
+  }
+}
+
+// Whole-number rounding of the step mask against a reference made of nearbyint (which
+// rounds half to even), for numbers whose 18-digit form holds them exactly.
+TEST(RandomCrossCheck, StepMaskRoundsHalvesToEven) {
+  const MaskFormatter stepMask(" #####    ");
+  std::mt19937_64 random(4);
+  std::uniform_int_distribution<long long> halves(-400000, 400000);
+  for (int i = 0; i < kRandomCases / 10; ++i) {
+    const long double x = static_cast<long double>(halves(random)) / 2;
+    const long double whole = std::nearbyint(x);
+    char expected[64];
+    std::snprintf(expected, sizeof expected, " %s%.0Lf    ", whole < 0 ? "-" : "", std::fabs(whole));
+    ASSERT_EQ(stepMask.format(x), expected) << static_cast<double>(x);
+  }
+}
+
+}  // namespace
+}  // namespace durno
