@@ -13,6 +13,10 @@ namespace durno {
 
 enum class FileMode { Input, Output };
 
+// The reason every FileSystem gives when a file is already held by another opener (this
+// program's other file numbers included), so callers can tell it from the system's reasons.
+inline constexpr const char* kFileInUseReason = "file is in use";
+
 // Result of one system operation: ok, or the system's reason (an errno text such as
 // "No such file or directory").
 struct SystemResult {

@@ -1,11 +1,13 @@
 #pragma once
 
 // An in-memory FileSystem for tests: named byte strings, exclusive opening, and
-// injectable failures.
+// injectable failures. Open files keep their file alive, so a test may drop the file system
+// before the files it handed out.
 
+#include <cstddef>
 #include <map>
+#include <memory>
 #include <optional>
-#include <set>
 #include <string>
 
 #include "textfile/file_system.hpp"
@@ -15,23 +17,45 @@ namespace durno {
 class MemoryFileSystem : public FileSystem {
  public:
   // Creates or replaces a disk file. Names are as the layer passes them ('/' separators).
+  // Replacing keeps the file's injected failures and any hold on it.
   void put(const std::string& name, std::string bytes);
+  // Creates or replaces a device (a pipe or terminal stand-in): it is not a disk file, so the
+  // layer reads it byte by byte and never truncates it.
+  void putDevice(const std::string& name, std::string bytes);
   // The file's bytes, or nothing if it does not exist.
   std::optional<std::string> contents(const std::string& name) const;
   bool exists(const std::string& name) const;
+  // True while some opener holds name (it was opened and not yet closed).
+  bool isHeld(const std::string& name) const;
   // Makes every open of name fail with reason.
   void refuseOpen(const std::string& name, std::string reason);
   // Makes writes to name fail with reason (for example "No space left on device")
-  // once it holds byteLimit bytes.
+  // once it holds byteLimit bytes. This and failReadsAt apply to opens made afterwards. A write
+  // that crosses the limit stores the bytes up to the limit and then fails, as a full disk does.
   void failWritesAfter(const std::string& name, std::size_t byteLimit, std::string reason);
+  // Makes reads of name fail with reason once the reader has taken byteOffset bytes.
+  void failReadsAt(const std::string& name, std::size_t byteOffset, std::string reason);
+  // Every read of a file opened after this call hands back at most bytesPerRead bytes
+  // (0 lifts the limit), so tests can place buffer boundaries anywhere.
+  void limitReadSize(std::size_t bytesPerRead) { readLimit_ = bytesPerRead; }
 
   std::unique_ptr<SystemFile> open(const std::string& name, FileMode mode,
                                    std::string& reason) override;
 
  private:
   struct Node;
+  struct InjectedFailure {
+    std::size_t offset = 0;
+    std::string reason;
+  };
+  void putNode(const std::string& name, std::string bytes, bool device);
+  const Node* find(const std::string& name) const;
+
   std::map<std::string, std::shared_ptr<Node>> files_;
   std::map<std::string, std::string> refusals_;
+  std::map<std::string, InjectedFailure> writeFailures_;
+  std::map<std::string, InjectedFailure> readFailures_;
+  std::size_t readLimit_ = 0;
 };
 
 }  // namespace durno

@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "textfile/file_system.hpp"
 
@@ -27,15 +28,41 @@ struct FileOutcome {
   std::string reason;  // the system's or the layer's reason when failed
 };
 
+// The error numbers the layer stores in its error state. Nothing in the program acts on the
+// number (callers ask lastOutcome() for the reason); they keep the classic BASIC numbering
+// of file errors so that a value seen in a debugger means something.
+enum FileError : int {
+  kNoFileError = 0,
+  kBadFileNumber = 52,     // negative or above 32767
+  kBadFileMode = 54,       // reading an Output file or writing an Input file
+  kFileAlreadyOpen = 55,   // openFile on a number that is open
+  kDeviceIoError = 57,     // a read, truncate or close the system refused
+  kDiskFull = 61,          // a write the system did not take whole
+  kInputPastEnd = 62,      // a read with no byte left
+  kBadFileName = 64,       // empty, wildcard or NUL in the name
+  kFileNotOpen = 66,       // an operation on a number that is not open
+  kPermissionDenied = 70,  // the file is held by another opener
+  kFileAccessError = 75,   // any other reason the system gave for refusing an open
+};
+
 class TextFiles {
  public:
+  // File numbers are signed 16-bit: 0 to 32767 are usable.
+  static constexpr int kHighestFileNumber = 32767;
+
   explicit TextFiles(FileSystem& fileSystem);
   ~TextFiles();  // closes every file still open
   TextFiles(const TextFiles&) = delete;
   TextFiles& operator=(const TextFiles&) = delete;
 
+  // Opens name under number. A name is cut to 255 bytes; an empty name or one with '*', '?'
+  // or a NUL byte fails before the system is asked. Output empties an existing file, but
+  // only once this program holds it exclusively.
   void openFile(int number, std::string_view name, FileMode mode);
   bool isOpen(int number) const;
+  // True when an Input file has no byte left or its next byte is 26, and when its next byte
+  // cannot be read (so that a read-until-the-end loop always stops). False for an Output
+  // file and for a number that is not open.
   bool atEnd(int number);
   std::string readLine(int number);
   // As readLine, reusing line's storage; returns false where readLine records a failure.
@@ -53,13 +80,34 @@ class TextFiles {
   int errorState() const { return errorState_; }
   // The outcome of the latest operation on number (ok if none was made).
   FileOutcome lastOutcome(int number) const;
+  // The first failure on number since it was last opened successfully, kept after it is
+  // closed (ok if none): a writer can check once, after closing, that every byte reached
+  // the file.
+  FileOutcome firstFailure(int number) const;
 
  private:
   struct OpenEntry;
+  struct NumberRecord {
+    FileOutcome last;
+    FileOutcome first;
+  };
+
+  OpenEntry* findOpen(int number) const;
+  OpenEntry* inputEntry(int number);
+  OpenEntry* outputEntry(int number);
+  NumberRecord* recordFor(int number);
+  const NumberRecord* recordFor(int number) const;
+  void succeed(int number);
+  void succeed(OpenEntry& entry);
+  void fail(int number, FileError error, std::string_view reason);
+  bool writeBytes(OpenEntry& entry, std::string_view bytes);
+  FileOutcome closeEntry(std::unique_ptr<OpenEntry> entry, FileError& error);
+
   FileSystem& fileSystem_;
-  std::map<int, std::unique_ptr<OpenEntry>> open_;
-  std::map<int, FileOutcome> outcomes_;
-  int errorState_ = 0;
+  std::vector<std::unique_ptr<OpenEntry>> open_;  // in order of opening
+  std::map<int, NumberRecord> records_;           // one per usable number ever used
+  NumberRecord badNumberRecord_;                  // shared by every unusable number
+  int errorState_ = kNoFileError;
 };
 
 }  // namespace durno

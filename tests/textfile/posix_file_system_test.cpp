@@ -1,0 +1,153 @@
+#include "textfile/posix_file_system.hpp"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "textfile/text_files.hpp"
+
+namespace durno {
+namespace {
+
+// Real files in a fresh temporary folder, removed afterwards.
+class PosixFilesTest : public ::testing::Test {
+ protected:
+  PosixFilesTest() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "durno-textfile-XXXXXX");
+    folder_ = ::mkdtemp(pattern.data());
+  }
+  ~PosixFilesTest() override { std::filesystem::remove_all(folder_); }
+
+  std::string path(const std::string& name) const { return folder_ + "/" + name; }
+  void put(const std::string& name, const std::string& bytes) const {
+    std::ofstream(path(name), std::ios::binary) << bytes;
+  }
+  std::string contents(const std::string& name) const {
+    std::ifstream in(path(name), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+
+  std::string folder_;
+  PosixFileSystem fileSystem_;
+  TextFiles files_{fileSystem_};
+};
+
+TEST_F(PosixFilesTest, WritesAndReadsBack) {
+  files_.openFile(2, path("table.dat"), FileMode::Output);
+  files_.writeText(2, "Data from ");
+  files_.writeText(2, "run1.out");
+  files_.endLine(2);
+  files_.writeBlanks(2, 2);
+  files_.writeText(2, "x");
+  files_.closeFile(2);
+  EXPECT_EQ(contents("table.dat"), "Data from run1.out\r\n  x");
+  files_.openFile(1, path("table.dat"), FileMode::Input);
+  EXPECT_EQ(files_.readLine(1), "Data from run1.out");
+  EXPECT_EQ(files_.readLine(1), "  x");
+  EXPECT_TRUE(files_.atEnd(1));
+  EXPECT_EQ(files_.errorState(), kNoFileError);
+}
+
+TEST_F(PosixFilesTest, OutputEmptiesAnExistingFileAtOpening) {
+  put("table.dat", "an old table\r\n");
+  files_.openFile(2, path("table.dat"), FileMode::Output);
+  EXPECT_EQ(contents("table.dat"), "");
+  files_.closeFile(2);
+  EXPECT_EQ(contents("table.dat"), "");
+}
+
+TEST_F(PosixFilesTest, AFileOpensUnderOneNumberOnly) {
+  put("run1.out", "a\r\n");
+  files_.openFile(11, path("run1.out"), FileMode::Input);
+  files_.openFile(12, path("run1.out"), FileMode::Input);
+  EXPECT_FALSE(files_.isOpen(12));
+  EXPECT_EQ(files_.lastOutcome(12).reason, kFileInUseReason);
+  files_.openFile(2, path("table.dat"), FileMode::Output);
+  files_.writeText(2, "row");
+  files_.openFile(13, path("table.dat"), FileMode::Input);
+  EXPECT_FALSE(files_.isOpen(13)) << "the output table cannot be read while it is written";
+  files_.openFile(3, path("run1.out"), FileMode::Output);
+  EXPECT_FALSE(files_.isOpen(3));
+  EXPECT_EQ(contents("run1.out"), "a\r\n") << "a refused output open empties nothing";
+  EXPECT_EQ(files_.readLine(11), "a");
+}
+
+TEST_F(PosixFilesTest, AFileHeldByAnotherOpenerIsNeitherOpenedNorEmptied) {
+  put("table.dat", "someone else's\r\n");
+  const int other = ::open(path("table.dat").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(other, 0);
+  ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+  files_.openFile(2, path("table.dat"), FileMode::Output);
+  EXPECT_FALSE(files_.isOpen(2));
+  EXPECT_EQ(files_.lastOutcome(2).reason, kFileInUseReason);
+  EXPECT_EQ(files_.errorState(), kPermissionDenied);
+  EXPECT_EQ(contents("table.dat"), "someone else's\r\n");
+  ::close(other);
+  files_.openFile(2, path("table.dat"), FileMode::Output);
+  EXPECT_TRUE(files_.isOpen(2));
+}
+
+TEST_F(PosixFilesTest, ABackslashNameFindsTheFileInItsFolder) {
+  std::filesystem::create_directory(path("data"));
+  put("data/run1.out", "STEP NUMBER 1\r\n");
+  files_.openFile(11, folder_ + "\\data\\run1.out", FileMode::Input);
+  EXPECT_EQ(files_.readLine(11), "STEP NUMBER 1");
+}
+
+TEST_F(PosixFilesTest, SystemRefusalsGiveTheSystemsReason) {
+  const struct {
+    const char* name;
+    std::string file;
+    FileMode mode;
+    std::string reason;
+  } cases[] = {
+      {"a missing file", path("missing.out"), FileMode::Input, "No such file or directory"},
+      {"a missing folder", path("nowhere/t.dat"), FileMode::Output, "No such file or directory"},
+      {"a folder read as a file", folder_, FileMode::Input, "Is a directory"},
+      {"a folder written as a file", folder_, FileMode::Output, "Is a directory"},
+  };
+  for (const auto& refusal : cases) {
+    SCOPED_TRACE(refusal.name);
+    files_.openFile(3, refusal.file, refusal.mode);
+    EXPECT_FALSE(files_.isOpen(3));
+    EXPECT_EQ(files_.lastOutcome(3).reason, refusal.reason);
+    EXPECT_EQ(files_.errorState(), kFileAccessError);
+  }
+}
+
+TEST_F(PosixFilesTest, AFullDeviceReportsItsReason) {
+  if (::access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full here";
+  files_.openFile(2, "/dev/full", FileMode::Output);
+  ASSERT_TRUE(files_.isOpen(2));
+  files_.writeText(2, "row");
+  EXPECT_EQ(files_.lastOutcome(2).reason, "No space left on device");
+  EXPECT_EQ(files_.errorState(), kDiskFull);
+}
+
+// A pipe is read one byte per system call, so the layer takes nothing beyond the line asked
+// for: what follows is still in the pipe for its next reader.
+TEST_F(PosixFilesTest, APipeIsReadNoFurtherThanTheLineAskedFor) {
+  ASSERT_EQ(::mkfifo(path("pipe").c_str(), 0600), 0);
+  const int writer = ::open(path("pipe").c_str(), O_RDWR | O_CLOEXEC);
+  ASSERT_GE(writer, 0);
+  ASSERT_EQ(::write(writer, "a\r\nbc\r\n", 7), 7);
+  files_.openFile(1, path("pipe"), FileMode::Input);
+  ASSERT_TRUE(files_.isOpen(1));
+  EXPECT_EQ(files_.readLine(1), "a");
+  char rest[8] = {};
+  EXPECT_EQ(::read(writer, rest, sizeof rest), 4);
+  EXPECT_EQ(std::string(rest, 4), "bc\r\n");
+  ::close(writer);
+  files_.closeFile(1);
+}
+
+}  // namespace
+}  // namespace durno

@@ -1,0 +1,61 @@
+#pragma once
+
+// A FileSystem that passes every call to a MemoryFileSystem and logs it, so tests can check
+// what reached the system, in which order ("open in.txt", "truncate out.dat 0", ...).
+
+#include <string>
+#include <vector>
+
+#include "textfile/memory_file_system.hpp"
+
+namespace durno::testing {
+
+class SpyFileSystem : public FileSystem {
+ public:
+  MemoryFileSystem memory;
+  std::vector<std::string> log;
+  // Makes close() of the named file report this failure (the file is closed anyway).
+  std::string closeFailureName;
+  std::string closeFailureReason;
+
+  std::unique_ptr<SystemFile> open(const std::string& name, FileMode mode,
+                                   std::string& reason) override {
+    log.push_back("open " + name);
+    std::unique_ptr<SystemFile> file = memory.open(name, mode, reason);
+    if (!file) return nullptr;
+    return std::make_unique<SpyFile>(*this, name, std::move(file));
+  }
+
+ private:
+  class SpyFile : public SystemFile {
+   public:
+    SpyFile(SpyFileSystem& owner, std::string name, std::unique_ptr<SystemFile> file)
+        : owner_(owner), name_(std::move(name)), file_(std::move(file)) {}
+    bool isDiskFile() const override { return file_->isDiskFile(); }
+    SystemResult read(char* buffer, std::size_t size, std::size_t& count) override {
+      owner_.log.push_back("read " + name_);
+      return file_->read(buffer, size, count);
+    }
+    SystemResult write(std::string_view bytes) override {
+      owner_.log.push_back("write " + name_ + " " + std::to_string(bytes.size()));
+      return file_->write(bytes);
+    }
+    SystemResult truncate(unsigned long long length) override {
+      owner_.log.push_back("truncate " + name_ + " " + std::to_string(length));
+      return file_->truncate(length);
+    }
+    SystemResult close() override {
+      owner_.log.push_back("close " + name_);
+      SystemResult result = file_->close();
+      if (name_ == owner_.closeFailureName) return SystemResult::failure(owner_.closeFailureReason);
+      return result;
+    }
+
+   private:
+    SpyFileSystem& owner_;
+    std::string name_;
+    std::unique_ptr<SystemFile> file_;
+  };
+};
+
+}  // namespace durno::testing

@@ -1,0 +1,233 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "spy_file_system.hpp"
+#include "textfile/memory_file_system.hpp"
+#include "textfile/text_files.hpp"
+
+namespace durno {
+namespace {
+
+using durno::testing::SpyFileSystem;
+
+// A small world for failure cases: in.txt holds two lines and is open as number 1 for
+// input; out.dat is open as number 2 for output; nothing else is open.
+class FailureTest : public ::testing::Test {
+ protected:
+  FailureTest() {
+    fileSystem_.memory.put("in.txt", "first\r\nsecond\r\n");
+    files_.openFile(1, "in.txt", FileMode::Input);
+    files_.openFile(2, "out.dat", FileMode::Output);
+    fileSystem_.log.clear();
+  }
+  SpyFileSystem fileSystem_;
+  TextFiles files_{fileSystem_};
+};
+
+// Each misuse gives its neutral result, records its error number and reason, and touches
+// no file.
+struct MisuseCase {
+  const char* name;
+  int number;
+  std::function<std::string(TextFiles&, int)> act;  // returns the operation's result as text
+  std::string neutral;
+  FileError error;
+  std::string reason;
+};
+
+TEST_F(FailureTest, MisusedNumbersGiveNeutralResults) {
+  auto readLine = [](TextFiles& f, int n) { return f.readLine(n); };
+  auto readField = [](TextFiles& f, int n) { return f.readTextField(n); };
+  auto readNumber = [](TextFiles& f, int n) { return std::to_string(f.readNumberField(n)); };
+  auto writeNumber = [](TextFiles& f, int n) {
+    f.writeNumber(n, 1);
+    return std::string();
+  };
+  auto atEnd = [](TextFiles& f, int n) { return std::string(f.atEnd(n) ? "true" : "false"); };
+  auto write = [](TextFiles& f, int n) {
+    f.writeText(n, "x");
+    return std::string();
+  };
+  auto blanks = [](TextFiles& f, int n) {
+    f.writeBlanks(n, 3);
+    return std::string();
+  };
+  auto endLine = [](TextFiles& f, int n) {
+    f.endLine(n);
+    return std::string();
+  };
+  const MisuseCase cases[] = {
+      {"line from a number not open", 5, readLine, "", kFileNotOpen, "file not open"},
+      {"field from a number not open", 5, readField, "", kFileNotOpen, "file not open"},
+      {"number from a number not open", 5, readNumber, "0.000000", kFileNotOpen, "file not open"},
+      {"number from an output file", 2, readNumber, "0.000000", kBadFileMode,
+       "file not open for input"},
+      {"number to an input file", 1, writeNumber, "", kBadFileMode, "file not open for output"},
+      {"end test on a number not open", 5, atEnd, "false", kFileNotOpen, "file not open"},
+      {"write to a number not open", 5, write, "", kFileNotOpen, "file not open"},
+      {"line end to a number not open", 5, endLine, "", kFileNotOpen, "file not open"},
+      {"line from an output file", 2, readLine, "", kBadFileMode, "file not open for input"},
+      {"field from an output file", 2, readField, "", kBadFileMode, "file not open for input"},
+      {"text to an input file", 1, write, "", kBadFileMode, "file not open for output"},
+      {"blanks to an input file", 1, blanks, "", kBadFileMode, "file not open for output"},
+      {"line end to an input file", 1, endLine, "", kBadFileMode, "file not open for output"},
+      {"a negative number", -1, readLine, "", kBadFileNumber, "bad file number"},
+      {"a number above 16 bits", 32768, write, "", kBadFileNumber, "bad file number"},
+  };
+  for (const MisuseCase& misuse : cases) {
+    SCOPED_TRACE(misuse.name);
+    EXPECT_EQ(misuse.act(files_, misuse.number), misuse.neutral);
+    EXPECT_EQ(files_.errorState(), misuse.error);
+    EXPECT_TRUE(files_.lastOutcome(misuse.number).failed);
+    EXPECT_EQ(files_.lastOutcome(misuse.number).reason, misuse.reason);
+  }
+  EXPECT_EQ(fileSystem_.log, std::vector<std::string>{}) << "no file was touched";
+  // The open files are as they were.
+  EXPECT_EQ(files_.readLine(1), "first");
+  EXPECT_FALSE(files_.lastOutcome(1).failed) << "a success replaces the latest failure";
+  EXPECT_EQ(fileSystem_.memory.contents("in.txt"), "first\r\nsecond\r\n");
+  EXPECT_EQ(fileSystem_.memory.contents("out.dat"), "");
+}
+
+TEST_F(FailureTest, AnEndTestOnAnOutputFileAnswersFalseWithoutFailing) {
+  EXPECT_FALSE(files_.atEnd(2));
+  EXPECT_FALSE(files_.lastOutcome(2).failed);
+  EXPECT_EQ(files_.errorState(), kNoFileError);
+}
+
+TEST_F(FailureTest, BadNamesNeverReachTheSystem) {
+  const std::string badNames[] = {"", "*.cpd", "run?.out", std::string("a\0b", 3)};
+  for (const std::string& name : badNames) {
+    SCOPED_TRACE(name);
+    files_.openFile(3, name, FileMode::Output);
+    EXPECT_FALSE(files_.isOpen(3));
+    EXPECT_EQ(files_.errorState(), kBadFileName);
+    EXPECT_EQ(files_.lastOutcome(3).reason, "bad file name");
+  }
+  EXPECT_EQ(fileSystem_.log, std::vector<std::string>{});
+}
+
+TEST_F(FailureTest, NamesAreCutTo255BytesAndBackslashesSeparateFolders) {
+  files_.openFile(3, std::string(300, 'n'), FileMode::Output);
+  files_.openFile(4, "data\\sub\\run1.out", FileMode::Output);
+  files_.openFile(5, "\\\\", FileMode::Output);
+  EXPECT_EQ(
+      fileSystem_.log,
+      (std::vector<std::string>{
+          "open " + std::string(255, 'n'), "truncate " + std::string(255, 'n') + " 0",
+          "open data/sub/run1.out", "truncate data/sub/run1.out 0", "open //", "truncate // 0"}));
+}
+
+TEST_F(FailureTest, AMissingFileLeavesTheNumberNotOpen) {
+  files_.openFile(3, "missing.txt", FileMode::Input);
+  EXPECT_FALSE(files_.isOpen(3));
+  EXPECT_EQ(files_.lastOutcome(3).reason, "No such file or directory");
+  EXPECT_EQ(files_.errorState(), kFileAccessError);
+  EXPECT_FALSE(files_.atEnd(3));
+  EXPECT_EQ(files_.readLine(3), "");
+  EXPECT_EQ(files_.readNumberField(3), 0);
+  const int errorBefore = files_.errorState();
+  files_.closeFile(3);  // does nothing and records nothing
+  EXPECT_EQ(files_.errorState(), errorBefore);
+  EXPECT_FALSE(fileSystem_.memory.exists("missing.txt")) << "an input open creates nothing";
+}
+
+TEST_F(FailureTest, ReopeningAnOpenNumberFailsAndLeavesItsFileAlone) {
+  fileSystem_.memory.put("other.txt", "other\r\n");
+  files_.openFile(1, "other.txt", FileMode::Input);
+  EXPECT_EQ(files_.errorState(), kFileAlreadyOpen);
+  EXPECT_EQ(files_.lastOutcome(1).reason, "file number already open");
+  EXPECT_EQ(fileSystem_.log, std::vector<std::string>{}) << "the system was not asked";
+  EXPECT_EQ(files_.readLine(1), "first");
+  files_.openFile(2, "in.txt", FileMode::Output);
+  EXPECT_EQ(fileSystem_.memory.contents("in.txt"), "first\r\nsecond\r\n");
+}
+
+TEST_F(FailureTest, AFileCannotBeOpenTwice) {
+  const struct {
+    const char* name;
+    const char* file;
+    FileMode mode;
+  } cases[] = {
+      {"an input file again for input", "in.txt", FileMode::Input},
+      {"an input file for output", "in.txt", FileMode::Output},
+      {"the output file for input", "out.dat", FileMode::Input},
+      {"the output file again for output", "out.dat", FileMode::Output},
+  };
+  fileSystem_.memory.put("out.dat", "");
+  files_.writeText(2, "kept");
+  for (const auto& twice : cases) {
+    SCOPED_TRACE(twice.name);
+    files_.openFile(3, twice.file, twice.mode);
+    EXPECT_FALSE(files_.isOpen(3));
+    EXPECT_EQ(files_.lastOutcome(3).reason, kFileInUseReason);
+    EXPECT_EQ(files_.errorState(), kPermissionDenied);
+  }
+  EXPECT_EQ(fileSystem_.memory.contents("in.txt"), "first\r\nsecond\r\n");
+  EXPECT_EQ(files_.readLine(1), "first");
+  files_.closeFile(2);
+  EXPECT_EQ(fileSystem_.memory.contents("out.dat"), "kept");
+  files_.openFile(3, "out.dat", FileMode::Input);
+  EXPECT_TRUE(files_.isOpen(3)) << "once closed it opens again";
+}
+
+TEST_F(FailureTest, AReadFailureLosesTheLineAndEndsAReadLoop) {
+  fileSystem_.memory.put("bad.out", "abcdef\r\nmore\r\n");
+  fileSystem_.memory.failReadsAt("bad.out", 3, "Input/output error");
+  fileSystem_.memory.limitReadSize(2);
+  files_.openFile(3, "bad.out", FileMode::Input);
+  ASSERT_TRUE(files_.isOpen(3));
+  EXPECT_EQ(files_.readLine(3), "") << "the bytes collected before the failure are lost";
+  EXPECT_EQ(files_.lastOutcome(3).reason, "Input/output error");
+  EXPECT_EQ(files_.errorState(), kDeviceIoError);
+  int reads = 0;
+  while (!files_.atEnd(3) && reads < 10) {
+    files_.readLine(3);
+    ++reads;
+  }
+  EXPECT_EQ(reads, 0) << "a file that cannot be read further is at its end";
+}
+
+TEST_F(FailureTest, AFailedFirstReadFailsTheOpen) {
+  fileSystem_.memory.put("bad.out", "abc");
+  fileSystem_.memory.failReadsAt("bad.out", 0, "Is a directory");
+  files_.openFile(3, "bad.out", FileMode::Input);
+  EXPECT_FALSE(files_.isOpen(3));
+  EXPECT_EQ(files_.lastOutcome(3).reason, "Is a directory");
+  EXPECT_FALSE(fileSystem_.memory.isHeld("bad.out")) << "the failed open let go of the file";
+}
+
+TEST_F(FailureTest, CloseAllClosesTheLatestFirstAndKeepsTheFirstFailure) {
+  fileSystem_.memory.put("a", "");
+  files_.openFile(11, "a", FileMode::Input);
+  fileSystem_.closeFailureName = "out.dat";
+  fileSystem_.closeFailureReason = "Input/output error";
+  fileSystem_.log.clear();
+  files_.closeAll();
+  EXPECT_EQ(fileSystem_.log, (std::vector<std::string>{"close a", "truncate out.dat 0",
+                                                       "close out.dat", "close in.txt"}));
+  EXPECT_EQ(files_.errorState(), kDeviceIoError);
+  EXPECT_EQ(files_.lastOutcome(2).reason, "Input/output error");
+  EXPECT_FALSE(files_.isOpen(1) || files_.isOpen(2) || files_.isOpen(11));
+  EXPECT_FALSE(fileSystem_.memory.isHeld("out.dat"));
+}
+
+TEST(TextFilesLifetime, DestroyingTheLayerLetsGoOfEveryFile) {
+  MemoryFileSystem fileSystem;
+  fileSystem.put("in.txt", "x");
+  {
+    TextFiles files(fileSystem);
+    files.openFile(1, "in.txt", FileMode::Input);
+    files.openFile(2, "out.dat", FileMode::Output);
+    files.writeText(2, "y");
+    EXPECT_TRUE(fileSystem.isHeld("in.txt") && fileSystem.isHeld("out.dat"));
+  }
+  EXPECT_FALSE(fileSystem.isHeld("in.txt") || fileSystem.isHeld("out.dat"));
+  EXPECT_EQ(fileSystem.contents("out.dat"), "y");
+}
+
+}  // namespace
+}  // namespace durno

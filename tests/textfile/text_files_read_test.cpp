@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "read_script.hpp"
+#include "textfile/memory_file_system.hpp"
+#include "textfile/text_files.hpp"
+
+namespace durno {
+namespace {
+
+using namespace durno::testing;
+
+std::string withLongLine(std::size_t length, std::string after) {
+  return std::string(length, 'x') + std::move(after);
+}
+
+TEST(ReadLine, EndsLinesAtEachKindOfLineEnd) {
+  const ReadCase cases[] = {
+      {"CR LF", "A\r\nB\r\n", {line("A"), line("B"), atEnd(true), lineFails()}},
+      {"CR LF, none after the last line", "A\r\nB", {line("A"), line("B"), atEnd(true)}},
+      {"LF alone", "A\nB\n", {line("A"), line("B"), atEnd(true)}},
+      {"CR alone", "A\rB\r", {line("A"), line("B"), atEnd(true)}},
+      {"CR CR LF: an empty line between", "A\r\r\nB", {line("A"), line(""), line("B")}},
+      {"CR LF LF: an empty line between", "A\r\n\nB", {line("A"), line(""), line("B")}},
+      {"LF CR: two line ends", "A\n\rB", {line("A"), line(""), line("B")}},
+      {"a lone line end is an empty line", "\r\n", {atEnd(false), line(""), atEnd(true)}},
+      {"other control and high bytes belong to the line",
+       std::string("a\tb\0c\xff\x8d\r\n", 9),
+       {line(std::string("a\tb\0c\xff\x8d", 7)), atEnd(true)}},
+  };
+  for (const ReadCase& readCase : cases)
+    runInEveryShape(readCase);
+}
+
+TEST(ReadLine, StopsAtCtrlZAndAtTheEndOfTheData) {
+  const ReadCase cases[] = {
+      {"26 ends the readable data for good",
+       "A\r\n\x1a"
+       "B\r\n",
+       {line("A"), atEnd(true), lineFails(), atEnd(true), lineFails()}},
+      {"26 ends a line without being taken", "AB\x1a", {line("AB"), atEnd(true), lineFails()}},
+      {"an empty file", "", {atEnd(true), lineFails(), atEnd(true)}},
+  };
+  for (const ReadCase& readCase : cases)
+    runInEveryShape(readCase);
+}
+
+TEST(ReadLine, ReturnsLongLinesWhole) {
+  const ReadCase cases[] = {
+      {"1000 bytes", withLongLine(1000, "\r\nB"), {line(std::string(1000, 'x')), line("B")}},
+      {"a line longer than a buffer load",
+       withLongLine(200000, "\nB"),
+       {line(std::string(200000, 'x')), line("B"), atEnd(true)}},
+      // 65535 bytes and CR fill the first 64 KiB load; its LF starts the next one.
+      {"CR at the end of a buffer load, LF at the start of the next",
+       withLongLine(65535, "\r\nB\r\n"),
+       {line(std::string(65535, 'x')), line("B"), atEnd(true)}},
+      {"CR LF LF across a buffer load",
+       withLongLine(65535, "\r\n\nB"),
+       {line(std::string(65535, 'x')), line(""), line("B")}},
+  };
+  for (const ReadCase& readCase : cases)
+    runInEveryShape(readCase);
+}
+
+TEST(ReadTextField, SplitsAtCommasAndLineEnds) {
+  const ReadCase cases[] = {
+      {"comma, then a blank before the next field",
+       "ab, cd\r\n",
+       {field("ab"), field("cd"), atEnd(true)}},
+      {"trailing blanks stay in the field", "Fe2O3 \r\n", {field("Fe2O3 "), atEnd(true)}},
+      {"a TAB inside an unquoted field is dropped", "a\tb,c", {field("ab"), field("c")}},
+      {"two commas give three empty fields",
+       ",,\r\n",
+       {field(""), field(""), field(""), atEnd(true)}},
+      {"an empty line gives an empty field", "\r\nx\r\n", {field(""), field("x"), atEnd(true)}},
+      {"LF line ends", "ab\ncd\n", {field("ab"), field("cd"), atEnd(true)}},
+      {"a quote after the first byte is ordinary", "a\"b\r\n", {field("a\"b")}},
+      {"blanks and TABs before the terminator are passed", "\"q\" \t ,x", {field("q"), field("x")}},
+      {"26 ends an unquoted field and stays", "ab\x1a", {field("ab"), atEnd(true), fieldFails()}},
+      {"nothing but blanks", "   ", {fieldFails()}},
+      {"an empty file", "", {fieldFails(), atEnd(true)}},
+  };
+  for (const ReadCase& readCase : cases)
+    runInEveryShape(readCase);
+}
+
+TEST(ReadTextField, KeepsEveryByteInsideQuotes) {
+  const ReadCase cases[] = {
+      {"a comma inside quotes", "\"a,b\",c\r\n", {field("a,b"), field("c"), atEnd(true)}},
+      {"quoted after a blank, then an unquoted field", " \"q\"x", {field("q"), field("x")}},
+      {"CR LF, comma and 26 inside quotes", "\"\r\n,\x1a\"\r\n", {field("\r\n,\x1a"), atEnd(true)}},
+      {"a lone LF inside quotes stays as it is", "\"a\nb\"\n", {field("a\nb"), atEnd(true)}},
+      {"an unclosed quote runs to the end of the data", "\"abc", {field("abc"), atEnd(true)}},
+      {"an empty quoted field", "\"\",x", {field(""), field("x")}},
+  };
+  for (const ReadCase& readCase : cases)
+    runInEveryShape(readCase);
+}
+
+}  // namespace
+}  // namespace durno

@@ -1,0 +1,166 @@
+#include "textfile/memory_file_system.hpp"
+
+#include <algorithm>
+#include <cstring>
+
+namespace durno {
+
+namespace {
+
+// The stored file. Open files share it with the table, so it outlives a replaced name.
+struct MemoryNode {
+  std::string bytes;
+  bool device = false;
+  bool held = false;
+};
+
+class MemoryFile : public SystemFile {
+ public:
+  struct Limits {
+    std::size_t bytesPerRead = 0;  // 0: no limit
+    std::optional<std::size_t> writeLimit;
+    std::string writeFailure;
+    std::optional<std::size_t> readFailureOffset;
+    std::string readFailure;
+  };
+
+  MemoryFile(std::shared_ptr<MemoryNode> node, Limits limits)
+      : node_(std::move(node)), limits_(std::move(limits)) {
+    node_->held = true;
+  }
+  ~MemoryFile() override { node_->held = false; }
+
+  bool isDiskFile() const override { return !node_->device; }
+
+  SystemResult read(char* buffer, std::size_t size, std::size_t& count) override {
+    count = 0;
+    const std::string& bytes = node_->bytes;
+    std::size_t available = position_ < bytes.size() ? bytes.size() - position_ : 0;
+    if (limits_.readFailureOffset) {
+      if (position_ >= *limits_.readFailureOffset) {
+        return SystemResult::failure(limits_.readFailure);
+      }
+      available = std::min(available, *limits_.readFailureOffset - position_);
+    }
+    count = std::min(size, available);
+    if (limits_.bytesPerRead != 0) count = std::min(count, limits_.bytesPerRead);
+    if (count != 0) std::memcpy(buffer, bytes.data() + position_, count);
+    position_ += count;
+    return SystemResult::success();
+  }
+
+  SystemResult write(std::string_view data) override {
+    std::size_t room = data.size();
+    if (limits_.writeLimit) {
+      room = position_ < *limits_.writeLimit ? *limits_.writeLimit - position_ : 0;
+    }
+    const std::size_t stored = std::min(room, data.size());
+    std::string& bytes = node_->bytes;
+    if (bytes.size() < position_ + stored) bytes.resize(position_ + stored);
+    bytes.replace(position_, stored, data.substr(0, stored));
+    position_ += stored;
+    if (stored < data.size()) return SystemResult::failure(limits_.writeFailure);
+    return SystemResult::success();
+  }
+
+  SystemResult truncate(unsigned long long length) override {
+    node_->bytes.resize(static_cast<std::size_t>(length));
+    return SystemResult::success();
+  }
+
+  SystemResult close() override {
+    node_->held = false;
+    return SystemResult::success();
+  }
+
+ private:
+  std::shared_ptr<MemoryNode> node_;
+  Limits limits_;
+  std::size_t position_ = 0;  // the read or write position
+};
+
+}  // namespace
+
+struct MemoryFileSystem::Node : MemoryNode {};
+
+const MemoryFileSystem::Node* MemoryFileSystem::find(const std::string& name) const {
+  const auto found = files_.find(name);
+  return found == files_.end() ? nullptr : found->second.get();
+}
+
+void MemoryFileSystem::putNode(const std::string& name, std::string bytes, bool device) {
+  std::shared_ptr<Node>& node = files_[name];
+  if (!node) node = std::make_shared<Node>();
+  node->bytes = std::move(bytes);
+  node->device = device;
+}
+
+void MemoryFileSystem::put(const std::string& name, std::string bytes) {
+  putNode(name, std::move(bytes), false);
+}
+
+void MemoryFileSystem::putDevice(const std::string& name, std::string bytes) {
+  putNode(name, std::move(bytes), true);
+}
+
+std::optional<std::string> MemoryFileSystem::contents(const std::string& name) const {
+  const Node* node = find(name);
+  if (node == nullptr) return std::nullopt;
+  return node->bytes;
+}
+
+bool MemoryFileSystem::exists(const std::string& name) const {
+  return find(name) != nullptr;
+}
+
+bool MemoryFileSystem::isHeld(const std::string& name) const {
+  const Node* node = find(name);
+  return node != nullptr && node->held;
+}
+
+void MemoryFileSystem::refuseOpen(const std::string& name, std::string reason) {
+  refusals_[name] = std::move(reason);
+}
+
+void MemoryFileSystem::failWritesAfter(const std::string& name, std::size_t byteLimit,
+                                       std::string reason) {
+  writeFailures_[name] = {byteLimit, std::move(reason)};
+}
+
+void MemoryFileSystem::failReadsAt(const std::string& name, std::size_t byteOffset,
+                                   std::string reason) {
+  readFailures_[name] = {byteOffset, std::move(reason)};
+}
+
+std::unique_ptr<SystemFile> MemoryFileSystem::open(const std::string& name, FileMode mode,
+                                                   std::string& reason) {
+  if (const auto refused = refusals_.find(name); refused != refusals_.end()) {
+    reason = refused->second;
+    return nullptr;
+  }
+  auto found = files_.find(name);
+  if (found == files_.end()) {
+    if (mode == FileMode::Input) {
+      reason = "No such file or directory";
+      return nullptr;
+    }
+    found = files_.emplace(name, std::make_shared<Node>()).first;
+  }
+  if (found->second->held) {
+    reason = kFileInUseReason;
+    return nullptr;
+  }
+  MemoryFile::Limits limits;
+  limits.bytesPerRead = readLimit_;
+  if (const auto failure = writeFailures_.find(name); failure != writeFailures_.end()) {
+    limits.writeLimit = failure->second.offset;
+    limits.writeFailure = failure->second.reason;
+  }
+  if (const auto failure = readFailures_.find(name); failure != readFailures_.end()) {
+    limits.readFailureOffset = failure->second.offset;
+    limits.readFailure = failure->second.reason;
+  }
+  return std::make_unique<MemoryFile>(found->second, std::move(limits));
+}
+
+}  // namespace durno

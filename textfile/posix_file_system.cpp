@@ -1,0 +1,139 @@
+#include "textfile/posix_file_system.hpp"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+
+namespace durno {
+
+namespace {
+
+std::string systemReason(int error) {
+  return std::generic_category().message(error);
+}
+
+SystemResult lastSystemFailure() {
+  return SystemResult::failure(systemReason(errno));
+}
+
+class PosixFile : public SystemFile {
+ public:
+  PosixFile(int descriptor, bool diskFile) : descriptor_(descriptor), diskFile_(diskFile) {}
+  ~PosixFile() override {
+    if (descriptor_ >= 0) ::close(descriptor_);
+  }
+  PosixFile(const PosixFile&) = delete;
+  PosixFile& operator=(const PosixFile&) = delete;
+
+  bool isDiskFile() const override { return diskFile_; }
+
+  SystemResult read(char* buffer, std::size_t size, std::size_t& count) override {
+    count = 0;
+    for (;;) {
+      const ssize_t got = ::read(descriptor_, buffer, size);
+      if (got >= 0) {
+        count = static_cast<std::size_t>(got);
+        return SystemResult::success();
+      }
+      if (errno != EINTR) return lastSystemFailure();
+    }
+  }
+
+  // The system may take part of a write (a pipe, a signal); the rest is offered again until
+  // it refuses, so only a real refusal (a full disk, a device error) reports a failure.
+  SystemResult write(std::string_view bytes) override {
+    while (!bytes.empty()) {
+      const ssize_t put = ::write(descriptor_, bytes.data(), bytes.size());
+      if (put < 0) {
+        if (errno == EINTR) continue;
+        return lastSystemFailure();
+      }
+      if (put == 0) return SystemResult::failure(systemReason(EIO));
+      bytes.remove_prefix(static_cast<std::size_t>(put));
+    }
+    return SystemResult::success();
+  }
+
+  SystemResult truncate(unsigned long long length) override {
+    if (::ftruncate(descriptor_, static_cast<off_t>(length)) != 0) return lastSystemFailure();
+    return SystemResult::success();
+  }
+
+  // Closing is not retried after EINTR: on Linux the descriptor is released either way, and
+  // a retry could close a descriptor opened meanwhile.
+  SystemResult close() override {
+    const int descriptor = descriptor_;
+    descriptor_ = -1;
+    if (::close(descriptor) != 0 && errno != EINTR) return lastSystemFailure();
+    return SystemResult::success();
+  }
+
+ private:
+  int descriptor_;
+  bool diskFile_;
+};
+
+int openDescriptor(const std::string& name, FileMode mode) {
+  // O_NONBLOCK keeps a pipe without a partner from stalling the open; it is cleared below.
+  const int access = mode == FileMode::Input ? O_RDONLY : O_WRONLY | O_CREAT;
+  for (;;) {
+    const int descriptor = ::open(name.c_str(), access | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
+    if (descriptor >= 0 || errno != EINTR) return descriptor;
+  }
+}
+
+// Takes the exclusive lock without waiting. Returns 0 or the errno of the refusal.
+int lockExclusively(int descriptor) {
+  for (;;) {
+    if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0) return 0;
+    if (errno != EINTR) return errno;
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<SystemFile> PosixFileSystem::open(const std::string& name, FileMode mode,
+                                                  std::string& reason) {
+  const int descriptor = openDescriptor(name, mode);
+  if (descriptor < 0) {
+    reason = systemReason(errno);
+    return nullptr;
+  }
+  struct stat status {};
+  if (::fstat(descriptor, &status) != 0) {
+    reason = systemReason(errno);
+    ::close(descriptor);
+    return nullptr;
+  }
+  const bool diskFile = S_ISREG(status.st_mode);
+  // From here the descriptor is owned by the file, which closes it on every early return.
+  auto file = std::make_unique<PosixFile>(descriptor, diskFile);
+  if (S_ISDIR(status.st_mode)) {
+    reason = systemReason(EISDIR);
+    return nullptr;
+  }
+  if (const int refusal = lockExclusively(descriptor); refusal != 0) {
+    if (refusal == EWOULDBLOCK) {
+      reason = kFileInUseReason;
+      return nullptr;
+    }
+    // A disk file that cannot be locked could be shared unseen; a device that does not
+    // support locks is still usable.
+    if (diskFile) {
+      reason = systemReason(refusal);
+      return nullptr;
+    }
+  }
+  const int flags = ::fcntl(descriptor, F_GETFL);
+  if (flags < 0 || ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    reason = systemReason(errno);
+    return nullptr;
+  }
+  return file;
+}
+
+}  // namespace durno

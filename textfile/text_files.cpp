@@ -1,0 +1,338 @@
+#include "textfile/text_files.hpp"
+
+#include <algorithm>
+
+#include "textfile/input_buffer.hpp"
+#include "textfile/line_scan.hpp"
+#include "textfile/text_files_internal.hpp"
+
+namespace durno {
+
+using namespace text_files_internal;
+
+namespace {
+
+// Names longer than this are cut: the longest name the program's dialogues could pass on
+// to the system in one piece.
+constexpr std::size_t kLongestName = 255;
+// Disk files are read 64 KiB at a time: large enough that the system call per buffer costs
+// little against scanning 2,500 lines of a result file, small enough to stay in the L2 cache.
+constexpr std::size_t kDiskBufferSize = 64 * 1024;
+// Devices and pipes are read one byte per system call, so that nothing is taken from them
+// beyond the byte the caller asked for.
+constexpr std::size_t kDeviceBufferSize = 1;
+// writeBlanks hands the system runs of at most this many blanks.
+constexpr std::string_view kBlankRun = "                ";
+static_assert(kBlankRun.size() == 16);
+
+bool isUsableNumber(int number) {
+  return number >= 0 && number <= TextFiles::kHighestFileNumber;
+}
+
+bool isAcceptableName(std::string_view name) {
+  return !name.empty() && name.find_first_of(std::string_view("*?\0", 3)) == std::string_view::npos;
+}
+
+// The name the system is given: every '\' is a directory separator, as in the names users
+// bring from Windows.
+std::string systemName(std::string_view name) {
+  std::string converted(name);
+  std::replace(converted.begin(), converted.end(), '\\', '/');
+  return converted;
+}
+
+}  // namespace
+
+TextFiles::TextFiles(FileSystem& fileSystem) : fileSystem_(fileSystem) {}
+
+TextFiles::~TextFiles() {
+  closeAll();
+}
+
+TextFiles::OpenEntry* TextFiles::findOpen(int number) const {
+  for (const std::unique_ptr<OpenEntry>& entry : open_) {
+    if (entry->number == number) return entry.get();
+  }
+  return nullptr;
+}
+
+TextFiles::NumberRecord* TextFiles::recordFor(int number) {
+  if (!isUsableNumber(number)) return &badNumberRecord_;
+  return &records_[number];
+}
+
+const TextFiles::NumberRecord* TextFiles::recordFor(int number) const {
+  if (!isUsableNumber(number)) return &badNumberRecord_;
+  const auto found = records_.find(number);
+  return found == records_.end() ? nullptr : &found->second;
+}
+
+void TextFiles::succeed(int number) {
+  NumberRecord* record = recordFor(number);
+  if (record->last.failed) record->last = FileOutcome{};
+}
+
+void TextFiles::succeed(OpenEntry& entry) {
+  if (entry.record->last.failed) entry.record->last = FileOutcome{};
+}
+
+void TextFiles::fail(int number, FileError error, std::string_view reason) {
+  errorState_ = error;
+  NumberRecord* record = recordFor(number);
+  record->last = FileOutcome{true, std::string(reason)};
+  if (!record->first.failed) record->first = record->last;
+}
+
+TextFiles::OpenEntry* TextFiles::inputEntry(int number) {
+  OpenEntry* entry = findOpen(number);
+  if (entry == nullptr) {
+    fail(number, isUsableNumber(number) ? kFileNotOpen : kBadFileNumber,
+         isUsableNumber(number) ? kNotOpenReason : kBadNumberReason);
+    return nullptr;
+  }
+  if (entry->mode != FileMode::Input) {
+    fail(number, kBadFileMode, kNotInputReason);
+    return nullptr;
+  }
+  return entry;
+}
+
+TextFiles::OpenEntry* TextFiles::outputEntry(int number) {
+  OpenEntry* entry = findOpen(number);
+  if (entry == nullptr) {
+    fail(number, isUsableNumber(number) ? kFileNotOpen : kBadFileNumber,
+         isUsableNumber(number) ? kNotOpenReason : kBadNumberReason);
+    return nullptr;
+  }
+  if (entry->mode != FileMode::Output) {
+    fail(number, kBadFileMode, kNotOutputReason);
+    return nullptr;
+  }
+  return entry;
+}
+
+void TextFiles::openFile(int number, std::string_view name, FileMode mode) {
+  name = name.substr(0, kLongestName);
+  if (!isAcceptableName(name)) return fail(number, kBadFileName, kBadNameReason);
+  if (!isUsableNumber(number)) return fail(number, kBadFileNumber, kBadNumberReason);
+  if (findOpen(number) != nullptr) return fail(number, kFileAlreadyOpen, kAlreadyOpenReason);
+
+  auto entry = std::make_unique<OpenEntry>();
+  entry->number = number;
+  entry->mode = mode;
+  std::string reason;
+  entry->file = fileSystem_.open(systemName(name), mode, reason);
+  if (!entry->file) {
+    return fail(number, reason == kFileInUseReason ? kPermissionDenied : kFileAccessError, reason);
+  }
+  entry->diskFile = entry->file->isDiskFile();
+  if (mode == FileMode::Input) {
+    entry->input = std::make_unique<InputBuffer>(
+        *entry->file, entry->diskFile ? kDiskBufferSize : kDeviceBufferSize);
+    if (entry->input->peek() == kReadFailed) {
+      const std::string reason = entry->input->failure();
+      entry->file->close();
+      return fail(number, kDeviceIoError, reason);
+    }
+  } else if (entry->diskFile) {
+    // Emptied only now that the file is held: an open that loses the race for a file in
+    // use must not destroy its content.
+    if (SystemResult emptied = entry->file->truncate(0); !emptied.ok) {
+      entry->file->close();
+      return fail(number, kDeviceIoError, emptied.reason);
+    }
+  }
+  entry->record = recordFor(number);
+  *entry->record = NumberRecord{};
+  open_.push_back(std::move(entry));
+}
+
+bool TextFiles::isOpen(int number) const {
+  return findOpen(number) != nullptr;
+}
+
+bool TextFiles::atEnd(int number) {
+  OpenEntry* entry = findOpen(number);
+  if (entry == nullptr) {
+    inputEntry(number);  // records why
+    return false;
+  }
+  if (entry->mode == FileMode::Output) {
+    succeed(*entry);
+    return false;
+  }
+  InputBuffer& reader = *entry->input;
+  const int next = reader.peek();
+  if (next == kReadFailed) {
+    // A file that cannot be read further is at its end for a read-until-the-end loop;
+    // answering false would keep such a loop reading failures for ever.
+    fail(number, kDeviceIoError, reader.failure());
+    return true;
+  }
+  succeed(*entry);
+  return next == kNoByte || next == kEndOfText;
+}
+
+std::string TextFiles::readLine(int number) {
+  std::string line;
+  readLine(number, line);
+  return line;
+}
+
+bool TextFiles::readLine(int number, std::string& line) {
+  line.clear();
+  OpenEntry* entry = inputEntry(number);
+  if (entry == nullptr) return false;
+  InputBuffer& reader = *entry->input;
+  bool collected = false;
+  for (;;) {
+    const int next = reader.peek();
+    if (next == kReadFailed) {
+      line.clear();
+      fail(number, kDeviceIoError, reader.failure());
+      return false;
+    }
+    if (next == kNoByte || next == kEndOfText) break;
+    if (!isLineEnd(next)) {
+      collected = true;
+      reader.takeUpToLineStop(line);
+      continue;  // the stop, or a refill when the buffer ran out first
+    }
+    if (!reader.takeLineEnd()) {
+      line.clear();
+      fail(number, kDeviceIoError, reader.failure());
+      return false;
+    }
+    succeed(*entry);
+    return true;
+  }
+  if (!collected) {
+    fail(number, kInputPastEnd, kPastEndReason);
+    return false;
+  }
+  succeed(*entry);
+  return true;
+}
+
+std::string TextFiles::readTextField(int number) {
+  OpenEntry* entry = inputEntry(number);
+  if (entry == nullptr) return {};
+  InputBuffer& reader = *entry->input;
+  std::string field;
+  int next = reader.peek();
+  while (next == kBlank) {
+    reader.take();
+    next = reader.peek();
+  }
+  if (next == kNoByte || next == kEndOfText) {
+    fail(number, kInputPastEnd, kPastEndReason);
+    return {};
+  }
+  bool ended = true;  // whether a terminator follows that is to be skipped
+  if (next == kQuote) {
+    // Inside quotes every byte is the field's own, line ends and 26 included.
+    reader.take();
+    for (next = reader.peek(); next >= 0 && next != kQuote; next = reader.peek()) {
+      field.push_back(static_cast<char>(next));
+      reader.take();
+    }
+    if (next == kQuote) reader.take();
+  } else {
+    for (; next >= 0 && next != kComma && !isLineEnd(next) && next != kEndOfText;
+         next = reader.peek()) {
+      if (next != kTab) field.push_back(static_cast<char>(next));
+      reader.take();
+    }
+    ended = next == kComma || isLineEnd(next);
+  }
+  if (next == kReadFailed || (ended && !reader.skipTerminator())) {
+    fail(number, kDeviceIoError, reader.failure());
+    return {};
+  }
+  succeed(*entry);
+  return field;
+}
+
+bool TextFiles::writeBytes(OpenEntry& entry, std::string_view bytes) {
+  if (bytes.empty()) return true;
+  const SystemResult written = entry.file->write(bytes);
+  if (!written.ok) {
+    entry.writePositionKnown = false;
+    fail(entry.number, kDiskFull, written.reason);
+    return false;
+  }
+  entry.writePosition += bytes.size();
+  return true;
+}
+
+void TextFiles::writeText(int number, std::string_view text) {
+  OpenEntry* entry = outputEntry(number);
+  if (entry != nullptr && writeBytes(*entry, text)) succeed(*entry);
+}
+
+void TextFiles::writeBlanks(int number, long long count) {
+  OpenEntry* entry = outputEntry(number);
+  if (entry == nullptr) return;
+  for (long long left = count; left > 0; left -= static_cast<long long>(kBlankRun.size())) {
+    const auto run =
+        static_cast<std::size_t>(std::min(left, static_cast<long long>(kBlankRun.size())));
+    if (!writeBytes(*entry, kBlankRun.substr(0, run))) return;
+  }
+  succeed(*entry);
+}
+
+void TextFiles::endLine(int number) {
+  OpenEntry* entry = outputEntry(number);
+  if (entry != nullptr && writeBytes(*entry, "\r\n")) succeed(*entry);
+}
+
+FileOutcome TextFiles::closeEntry(std::unique_ptr<OpenEntry> entry, FileError& error) {
+  FileOutcome outcome;
+  if (entry->mode == FileMode::Output && entry->diskFile && entry->writePositionKnown) {
+    if (SystemResult cut = entry->file->truncate(entry->writePosition); !cut.ok) {
+      outcome = {true, std::move(cut.reason)};
+    }
+  }
+  if (SystemResult closed = entry->file->close(); !closed.ok && !outcome.failed) {
+    outcome = {true, std::move(closed.reason)};
+  }
+  error = outcome.failed ? kDeviceIoError : kNoFileError;
+  return outcome;
+}
+
+void TextFiles::closeFile(int number) {
+  const auto found = std::find_if(open_.begin(), open_.end(),
+                                  [number](const auto& entry) { return entry->number == number; });
+  if (found == open_.end()) return;
+  std::unique_ptr<OpenEntry> entry = std::move(*found);
+  open_.erase(found);
+  FileError error = kNoFileError;
+  const FileOutcome outcome = closeEntry(std::move(entry), error);
+  if (outcome.failed) {
+    fail(number, error, outcome.reason);
+  } else {
+    succeed(number);
+  }
+}
+
+void TextFiles::closeAll() {
+  int firstError = kNoFileError;
+  while (!open_.empty()) {
+    const int number = open_.back()->number;
+    closeFile(number);
+    if (firstError == kNoFileError && lastOutcome(number).failed) firstError = errorState_;
+  }
+  if (firstError != kNoFileError) errorState_ = firstError;
+}
+
+FileOutcome TextFiles::lastOutcome(int number) const {
+  const NumberRecord* record = recordFor(number);
+  return record == nullptr ? FileOutcome{} : record->last;
+}
+
+FileOutcome TextFiles::firstFailure(int number) const {
+  const NumberRecord* record = recordFor(number);
+  return record == nullptr ? FileOutcome{} : record->first;
+}
+
+}  // namespace durno
