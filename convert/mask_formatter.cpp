@@ -54,8 +54,8 @@ char* writeDigitRange(char* out, const char* digits, int from, int n) {
 
 }  // namespace
 
-// A number rounded for one mask: its significant digits (those past `count` are zeros)
-// with the point position, and how they split into integer and fraction digits.
+// A number rounded for one mask: its 18-digit form with the digits behind the last kept
+// one set to zero, and how the digits split into integer and fraction digits.
 struct MaskFormatter::Rounded {
   // The 18-digit form, rounded in place: the digits behind the last kept one are zeros,
   // and so is every digit outside the 18.
