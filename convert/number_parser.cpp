@@ -10,8 +10,10 @@ namespace {
 
 constexpr int kKeptDigits = 18;        // 10^18 - 1 < 2^63: the kept digits are exact.
 constexpr int kExponentCap = 9999;     // The exponent stops growing here.
-constexpr int kTooLargePoint = 4933;   // P >= 4933: |x| >= 10^4932, past the extended range.
-constexpr int kTooSmallPoint = -4933;  // P <= -4933: below the smallest subnormal.
+// The range rules: P >= 4933 means |x| >= 10^4932, which the extended format (largest
+// 1.19e4932) is taken not to hold; P <= -4933 means |x| < 10^-4933, taken as zero.
+constexpr int kTooLargePoint = 4933;
+constexpr int kTooSmallPoint = -4933;
 // Counts of digits stop growing here; anything past the range rules above is equivalent,
 // and the cap keeps P far from integer overflow on texts of any length.
 constexpr int kDigitCountCap = 100000;
