@@ -171,27 +171,14 @@ std::vector<ScanCase> scanCases() {
   };
 }
 
-TEST_F(ExtractionRun, RowsFollowTheLinesAsRead) {
+TEST(Scan, RowsFollowTheLinesAsRead) {
   for (const ScanCase& c : scanCases()) {
     SCOPED_TRACE(c.name);
-    MemoryFileSystem caseFiles;
-    TextFiles caseTextFiles{caseFiles};
-    MemoryHost caseHost;
-    Console caseConsole{caseHost, caseHost};
-    ScannerState caseState;
-    for (const auto& [name, bytes] : c.files) caseFiles.put(name, bytes);
-    ExtractionJob job;
-    job.quantityCode = c.code;
-    job.compoundKeys = c.keys;
-    job.resultFiles = c.resultFiles;
-    job.tableName = "Zepres.dat";
-    const ExtractionOutcome outcome = runExtraction(job, caseState, caseTextFiles, caseConsole);
+    testing::ExtractionWorld world;
+    for (const auto& [name, bytes] : c.files) world.fileSystem.put(name, bytes);
+    const ExtractionOutcome outcome = world.run(c.code, c.keys, c.resultFiles);
     EXPECT_TRUE(outcome.tableWritten) << outcome.failureReason;
-    const std::string text = caseFiles.contents("Zepres.dat").value_or("");
-    const int headerLines = c.code == "Z" ? 2 : 3;
-    std::size_t at = 0;
-    for (int i = 0; i < headerLines; ++i) at = text.find("\r\n", at) + 2;
-    EXPECT_EQ(text.substr(at), c.expectedRows);
+    EXPECT_EQ(world.rows(c.code == "Z" ? 2 : 3), c.expectedRows);
   }
 }
 
@@ -265,16 +252,6 @@ TEST_F(ExtractionRun, EachQuantityFillsItsOwnTable) {
     EXPECT_EQ(state.gasFractions[0], isX ? 0.5L : 0.0L) << code;
     EXPECT_EQ(state.compoundTexts[0], "0.5") << code;
   }
-}
-
-TEST_F(ExtractionRun, StateCarriesOverFromOneRunOfTheScannerToTheNext) {
-  fileSystem.put("run1.out", crlfLines({"VAP = 0.5", "ASiO2 = 1"}));
-  fileSystem.put("run2.out", crlfLines({"STEP NUMBER 1"}));
-  run("A", {"ASiO2 "}, {"run1.out"});
-  run("A", {"ASiO2 "}, {"run2.out"}, "second.dat");
-  EXPECT_EQ(rows(3), row(kStep1, {kHalf, kZeroField, kZeroField, kOne}));
-  EXPECT_EQ(state.compoundTexts[0], "1");
-  EXPECT_EQ(state.fileIndex, 1);
 }
 
 TEST_F(ExtractionRun, TablesLargerThanTheCapacitiesAreCut) {

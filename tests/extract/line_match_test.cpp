@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "convert/number_parser.hpp"
 #include "convert/text_ops.hpp"
 #include "extract/scanner.hpp"
 
@@ -87,16 +86,6 @@ TEST(ValueCut, RemovesEveryKeyOccurrenceThenBlanksAndEquals) {
   }
 }
 
-TEST(ValueCut, ParsesTheNumberAtTheStartOfTheCut) {
-  std::string scratch;
-  EXPECT_EQ(cutValue("VAP = 0.1  PTOT = 2.0", "VAP =", scratch), parseNumber("0.1"));
-  EXPECT_EQ(cutValue("ASiO2  =  1.5E-03", "ASiO2 ", scratch), parseNumber("1.5E-03"));
-  EXPECT_EQ(cutValue("VAP = 0.5  12", "VAP =", scratch), parseNumber("0.512"));
-  EXPECT_EQ(cutValue("ASiO2(l) = 2.0E-01", "ASiO2", scratch), 0.0L);
-  EXPECT_EQ(cutValue("STEP NUMBER 1", "", scratch), 0.0L);  // "STEPNUMBER1" holds no number
-  EXPECT_EQ(cutValue("VAP =", "VAP =", scratch), 0.0L);
-}
-
 // Random bytes from a small alphabet make keys occur often, overlap and abut.
 std::string randomText(std::mt19937& random, int maxLength, std::string_view alphabet) {
   std::uniform_int_distribution<int> length(0, maxLength);
@@ -142,18 +131,6 @@ TEST(CompoundKeyIndex, FindsExactlyTheKeysALineBeginsWith) {
       ASSERT_EQ(found, expected) << "line '" << line << "'";
     }
   }
-}
-
-TEST(CompoundKeyIndex, UsesNoMoreThanTheCapacity) {
-  const std::vector<std::string> keys(kMaxCompounds + 10, "A");
-  const CompoundKeyIndex index(keys);
-  int matches = 0;
-  index.forEachMatch("A = 1", [&](int k) {
-    EXPECT_LT(k, kMaxCompounds);
-    ++matches;
-  });
-  EXPECT_EQ(index.size(), kMaxCompounds);
-  EXPECT_EQ(matches, kMaxCompounds);
 }
 
 }  // namespace
