@@ -240,17 +240,6 @@ TEST_F(DialogueRun, TypicalRunWritesTheTableAndNamesItOnTheClosingLine) {
   EXPECT_FALSE(fileSystem.exists("DURNO.CPD"));
 }
 
-TEST_F(DialogueRun, AnUnknownCodeIsAcceptedAndPrefixesTheKeys) {
-  fileSystem.put("run1.out", kRun1 + " ZSiO2 = 0.5\r\n STEP NUMBER 3\r\n");
-  type(upToCompounds("z") + "\nSiO2\n\nn\n" + "\nrun1.out\n\nn\n" + "out\n");
-  EXPECT_EQ(run(), kExitSuccess);
-  EXPECT_EQ(table("out.dat"),
-            joined({"Data from run1.out\r\n", kFixedTitles, "ZSiO2 ", std::string(9, ' '), "\r\n",
-                    kRow1, "\r\n", kRow2, "\r\n",  //
-                    " 3    ", " 50.000000000e-02   ", " 12.500000000e+00   ",
-                    " 20.000000000e-01   ", "\r\n"}));
-}
-
 TEST_F(DialogueRun, SavedListsHoldWhatWasTypedAndDefaultToDurnoCpd) {
   type(upToCompounds("a") + "\nSiO2\nMgO\n\nY\n\n" + "\nrun1.out\nrun2.out\n\ny\nJup.xtr\n" +
        "\n");
