@@ -4,6 +4,8 @@
 #include <array>
 #include <utility>
 
+#include "convert/plain_number.hpp"
+
 namespace durno {
 namespace {
 
@@ -175,6 +177,8 @@ void Console::placeText(std::string_view text) {
   }
   screen_.moveCursor({row, column});
 }
+
+void Console::writeNumber(long double value) { writeText(plainNumberText(value)); }
 
 void Console::endLine() {
   const ScreenSize size = screen_.size();

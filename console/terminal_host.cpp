@@ -73,13 +73,15 @@ void TerminalScreen::restore() {
 
 ScreenSize TerminalScreen::size() const {
   winsize window{};
-  if (::ioctl(out_.fd(), TIOCGWINSZ, &window) != 0 || window.ws_col == 0 || window.ws_row == 0) {
-    return kFallbackSize;
+  ScreenSize current = kFallbackSize;
+  if (::ioctl(out_.fd(), TIOCGWINSZ, &window) == 0 && window.ws_col > 0 && window.ws_row > 0) {
+    current = {window.ws_col, window.ws_row};
   }
-  return {window.ws_col, window.ws_row};
+  fitShadow(current);
+  return current;
 }
 
-void TerminalScreen::fitShadow(ScreenSize size) {
+void TerminalScreen::fitShadow(ScreenSize size) const {
   if (size.width == shadowSize_.width && size.height == shadowSize_.height) return;
   shadowSize_ = size;
   shadow_.assign(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height),
@@ -117,17 +119,19 @@ void TerminalScreen::drawRun(CellPosition start, std::string_view bytes, CellAtt
   placeTerminalCursor(start);
   selectAttribute(attribute);
   CellPosition position = start;
+  glyphs_.clear();
   for (std::size_t i = 0; i < count; ++i, ++position.column) {
     const auto byte = static_cast<unsigned char>(bytes[i]);
     shadowCell(position) = {byte, attribute};
     if (utf8_) {
-      out_.append(cp437Utf8(byte));
+      glyphs_.append(cp437Utf8(byte));
     } else if (byte < 32 || byte == 127) {
-      out_.append('?');
+      glyphs_.push_back('?');
     } else {
-      out_.append(static_cast<char>(byte));
+      glyphs_.push_back(static_cast<char>(byte));
     }
   }
+  out_.append(glyphs_);
   // With autowrap off the terminal's cursor stops in the last column; past it, it is
   // easier to place it afresh than to reason about each terminal's last-column rule.
   if (position.column <= grid.width) {
@@ -138,13 +142,11 @@ void TerminalScreen::drawRun(CellPosition start, std::string_view bytes, CellAtt
 }
 
 void TerminalScreen::putCells(CellPosition start, std::string_view bytes, CellAttribute attribute) {
-  fitShadow(size());
   drawRun(start, bytes, attribute);
 }
 
 void TerminalScreen::scrollUp(CellAttribute attribute) {
-  const ScreenSize grid = size();
-  fitShadow(grid);
+  const ScreenSize grid = shadowSize_;
   placeTerminalCursor({grid.height, 1});
   out_.append('\n');
   const auto rowLength = static_cast<std::ptrdiff_t>(grid.width);
@@ -156,8 +158,7 @@ void TerminalScreen::scrollUp(CellAttribute attribute) {
 
 void TerminalScreen::fillCells(CellPosition start, long count, unsigned char character,
                                CellAttribute attribute) {
-  const ScreenSize grid = size();
-  fitShadow(grid);
+  const ScreenSize grid = shadowSize_;
   CellPosition position = start;
   while (count > 0 && position.row <= grid.height) {
     const long room = grid.width - position.column + 1;
@@ -170,8 +171,7 @@ void TerminalScreen::fillCells(CellPosition start, long count, unsigned char cha
 }
 
 void TerminalScreen::recolourCells(CellPosition start, long count, CellAttribute attribute) {
-  const ScreenSize grid = size();
-  fitShadow(grid);
+  const ScreenSize grid = shadowSize_;
   CellPosition position = start;
   while (count > 0 && position.row <= grid.height) {
     const long room = grid.width - position.column + 1;

@@ -1,7 +1,7 @@
 // A small program that runs console operations named on its command line, for the tests
 // that drive the real hosts through pipes and a pseudo-terminal. Each argument is one
 // operation:
-//   clear | colours F B N | cursor ROW COLUMN | text TEXT | end
+//   clear | colours F B N | cursor ROW COLUMN | text TEXT | number X | end
 //   line      read a line, then write "<" line ">" and end the line
 //   key       wait for a key, then write its bytes in hex ("[00 3B]")
 //   keys N    wait for N keys, writing each as for key, then end the line
@@ -72,6 +72,8 @@ void run(durno::Console& console, int argc, char** argv) {
       console.placeCursor(row, column);
     } else if (op == "text" && i + 1 < argc) {
       console.writeText(unescaped(argv[++i]));
+    } else if (op == "number" && i + 1 < argc) {
+      console.writeNumber(std::strtold(argv[++i], nullptr));
     } else if (op == "end") {
       console.endLine();
     } else if (op == "line") {

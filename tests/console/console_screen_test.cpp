@@ -86,7 +86,7 @@ TEST_P(ConsoleScreen, ControlBytesAreOrdinaryCellsAndStayOnTheRow) {
 
 TEST_P(ConsoleScreen, LongTextWrapsRowAfterRowFromTheCursor) {
   console_.placeCursor(1, width());
-  console_.writeText("1" + letters('2', width()) + "3");
+  console_.writeText(std::string("1").append(letters('2', width())).append("3"));
   EXPECT_EQ(host_.character(1, width()), '1');
   EXPECT_EQ(host_.rowText(2), letters('2', width()));
   EXPECT_EQ(host_.character(3, 1), '3');
@@ -127,6 +127,27 @@ TEST_P(ConsoleScreen, TextTakesTheCurrentColours) {
   EXPECT_EQ(host_.attribute(1, 3), kGreyOnBlack);
 }
 
+TEST_P(ConsoleScreen, NumbersShowTheirPlainTextAndWrapLikeText) {
+  struct NumberCase {
+    long double value;
+    const char* cells;
+  };
+  const NumberCase cases[] = {{7, " 7 "}, {12, " 12 "}, {-3, "-3 "}, {0.5L, " .5 "}};
+  for (const NumberCase& c : cases) {
+    console_.clearScreen();
+    console_.writeNumber(c.value);
+    const std::string shown(c.cells);
+    EXPECT_EQ(host_.rowText(1).substr(0, shown.size() + 1), shown + " ");
+    expectCursor(1, static_cast<int>(shown.size()) + 1);
+  }
+  console_.clearScreen();
+  console_.placeCursor(1, width() - 1);
+  console_.writeNumber(12);
+  EXPECT_EQ(host_.character(1, width()), '1');
+  EXPECT_EQ(host_.character(2, 1), '2');
+  EXPECT_EQ(host_.transcript(), " 7  12 -3  .5  12 ");
+}
+
 // --- the pending scroll -------------------------------------------------------------------
 
 TEST_P(ConsoleScreen, FullBottomRowOwesAScrollWithoutTakingIt) {
@@ -147,7 +168,7 @@ TEST_P(ConsoleScreen, NextWriteTakesTheOwedScrollAndGoesOnInTheFreshBottomRow) {
   EXPECT_EQ(host_.scrollCount(), 1);
   EXPECT_FALSE(console_.scrollPending());
   EXPECT_EQ(host_.rowText(height() - 1), letters('s', width()));
-  EXPECT_EQ(host_.rowText(height()), "n" + blanks(width() - 1));
+  EXPECT_EQ(host_.rowText(height()), std::string("n").append(blanks(width() - 1)));
   // The fresh row is painted in the colours current at the scroll.
   EXPECT_EQ(host_.attribute(height(), width()), 15 + 16 * 4);
   expectCursor(height(), 2);

@@ -70,9 +70,10 @@ RunResult runDriver(const std::vector<std::string>& operations, const std::strin
 
 TEST(PlainMode, TranscriptShowsTextsLinesAndEchoes) {
   const RunResult run = runDriver({"clear", "colours", "14", "1", "0", "cursor", "4", "1", "text",
-                                   "Name: ", "line", "text", "bye", "end"},
+                                   "Name: ", "line", "text", "entry", "number", "7", "number",
+                                   "-3", "end"},
                                   "SiO2\n");
-  EXPECT_EQ(run.out, "\nName: SiO2\n<SiO2>\nbye\n");
+  EXPECT_EQ(run.out, "\nName: SiO2\n<SiO2>\nentry 7 -3 \n");
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(run.exitStatus, 0);
 }
