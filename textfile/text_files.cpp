@@ -12,8 +12,8 @@ using namespace text_files_internal;
 
 namespace {
 
-// Names longer than this are cut: the longest name the program's dialogues could pass on
-// to the system in one piece.
+// Names are cut to their first 255 bytes, the longest name the program's prompts and list
+// files were made to carry.
 constexpr std::size_t kLongestName = 255;
 // Disk files are read 64 KiB at a time: large enough that the system call per buffer costs
 // little against scanning 2,500 lines of a result file, small enough to stay in the L2 cache.
@@ -101,9 +101,9 @@ void TextFiles::openFile(int number, std::string_view name, FileMode mode) {
   if (mode == FileMode::Input) {
     entry->input.emplace(*entry->file, entry->diskFile ? kDiskBufferSize : kDeviceBufferSize);
     if (entry->input->peek() == kReadFailed) {
-      const std::string reason = entry->input->failure();
+      const std::string failure = entry->input->failure();
       entry->file->close();
-      return fail(number, kDeviceIoError, reason);
+      return fail(number, kDeviceIoError, failure);
     }
   } else if (entry->diskFile) {
     // Emptied only now that the file is held: an open that loses the race for a file in
@@ -131,7 +131,7 @@ void TextFiles::makeHot(OpenEntry& entry) {
 bool TextFiles::atEndOfFile(int number) {
   OpenEntry* entry = findOpen(number);
   if (entry == nullptr) {
-    inputEntry(number);  // records why
+    refuseUse(number, nullptr, FileMode::Input);
     return false;
   }
   if (entry->mode == FileMode::Output) {
@@ -279,17 +279,18 @@ void TextFiles::endLine(int number) {
   if (entry != nullptr && writeBytes(*entry, "\r\n")) succeed(*entry);
 }
 
-FileOutcome TextFiles::closeEntry(std::unique_ptr<OpenEntry> entry, FileError& error) {
+// An Output disk file gets the length of what was written (nothing else can have grown it
+// while it was held), then the file is let go. The first failure of the two is the outcome.
+FileOutcome TextFiles::closeEntry(OpenEntry& entry) {
   FileOutcome outcome;
-  if (entry->mode == FileMode::Output && entry->diskFile && entry->writePositionKnown) {
-    if (SystemResult cut = entry->file->truncate(entry->writePosition); !cut.ok) {
+  if (entry.mode == FileMode::Output && entry.diskFile && entry.writePositionKnown) {
+    if (SystemResult cut = entry.file->truncate(entry.writePosition); !cut.ok) {
       outcome = {true, std::move(cut.reason)};
     }
   }
-  if (SystemResult closed = entry->file->close(); !closed.ok && !outcome.failed) {
+  if (SystemResult closed = entry.file->close(); !closed.ok && !outcome.failed) {
     outcome = {true, std::move(closed.reason)};
   }
-  error = outcome.failed ? kDeviceIoError : kNoFileError;
   return outcome;
 }
 
@@ -300,10 +301,9 @@ void TextFiles::closeFile(int number) {
   std::unique_ptr<OpenEntry> entry = std::move(*found);
   open_.erase(found);
   if (number == hotNumber_) hotNumber_ = kNoHotNumber;
-  FileError error = kNoFileError;
-  const FileOutcome outcome = closeEntry(std::move(entry), error);
+  const FileOutcome outcome = closeEntry(*entry);
   if (outcome.failed) {
-    fail(number, error, outcome.reason);
+    fail(number, kDeviceIoError, outcome.reason);
   } else {
     succeed(number);
   }

@@ -67,7 +67,7 @@ class TextFiles {
   // file and for a number that is not open.
   bool atEnd(int number) {
     int next = 0;
-    if (number == hotNumber_ && hotInput_->peekBuffered(next)) return next == kEndOfTextByte;
+    if (number == hotNumber_ && hotInput_->peekBuffered(next)) return next == kEndOfText;
     return atEndOfFile(number);
   }
   std::string readLine(int number);
@@ -116,7 +116,7 @@ class TextFiles {
   bool readLineByteByByte(OpenEntry& entry, std::string& line);
   void makeHot(OpenEntry& entry);
   bool writeBytes(OpenEntry& entry, std::string_view bytes);
-  FileOutcome closeEntry(std::unique_ptr<OpenEntry> entry, FileError& error);
+  FileOutcome closeEntry(OpenEntry& entry);
 
   FileSystem& fileSystem_;
   std::vector<std::unique_ptr<OpenEntry>> open_;  // in order of opening
@@ -127,10 +127,9 @@ class TextFiles {
   // The scanner calls atEnd and readLine some 16 million times per run, so both first try
   // the input file used last, inline and without a lookup. It is hot only while its number
   // is open for input and has no failure on record, so a hot success has nothing to
-  // record; a failure on it or its closing makes it cold again.
-  // No int equals kNoHotNumber, so a caller's number never matches when nothing is hot.
+  // record; a failure on it or its closing makes it cold again. No int equals
+  // kNoHotNumber, so a caller's number never matches when nothing is hot.
   static constexpr long long kNoHotNumber = std::numeric_limits<long long>::min();
-  static constexpr int kEndOfTextByte = 26;
   long long hotNumber_ = kNoHotNumber;
   InputBuffer* hotInput_ = nullptr;
 };
