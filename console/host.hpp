@@ -1,11 +1,128 @@
 #pragma once
 
-// What a console host provides. The Console class applies every rule on top of this.
-// (Placeholder: the console layer defines ScreenHost and KeySource here.)
+// What a console host provides: a grid of one-byte cells with attributes, a cursor, and key
+// events. The Console class applies every wrap, scroll and key rule on top of this, so a
+// host only places cells and delivers events; it never decides where text goes.
+
+#include <chrono>
+#include <cstdint>
+#include <string_view>
 
 namespace durno {
 
-class ScreenHost;
-class KeySource;
+// Cell attribute: foreground colour in bits 0-3, background in bits 4-7 (blue = 1,
+// green = 2, red = 4, bright = 8 in each half).
+using CellAttribute = std::uint8_t;
+
+struct ScreenSize {
+  int width = 80;
+  int height = 25;
+};
+
+// 1-based; row 1 is the top row.
+struct CellPosition {
+  int row = 1;
+  int column = 1;
+  friend bool operator==(const CellPosition&, const CellPosition&) = default;
+};
+
+class ScreenHost {
+ public:
+  virtual ~ScreenHost() = default;
+
+  // The current grid size; asked again at the start of every console operation, so a host
+  // may change it between operations (a terminal window being resized), and may take the
+  // size it gave last for the calls that follow within the operation. Both are at least 1.
+  virtual ScreenSize size() const = 0;
+  virtual CellPosition cursor() const = 0;
+  // The position is inside the current grid.
+  virtual void moveCursor(CellPosition position) = 0;
+  // Puts bytes.size() cells into one row from start onward, all with attribute. The run
+  // never reaches past the row's last column.
+  virtual void putCells(CellPosition start, std::string_view bytes, CellAttribute attribute) = 0;
+  // Rows 2..H move up one row, row 1's content is lost, row H becomes blanks in attribute.
+  // The cursor does not move.
+  virtual void scrollUp(CellAttribute attribute) = 0;
+  // Sets count cells from start onward, along the row and into the following rows (never
+  // past the last cell of the grid), to character with attribute.
+  virtual void fillCells(CellPosition start, long count, unsigned char character,
+                         CellAttribute attribute) = 0;
+  // Like fillCells, but changes only the attributes; the characters stay.
+  virtual void recolourCells(CellPosition start, long count, CellAttribute attribute) = 0;
+  // The attribute the device itself uses for text written outside the console's cells.
+  virtual void setTextAttribute(CellAttribute attribute) = 0;
+  virtual bool cursorVisible() const = 0;
+  virtual void setCursorVisible(bool visible) = 0;
+  // Hands gathered output to the device. Called before every wait for a key.
+  virtual void flush() {}
+
+  // Notes for hosts that keep a transcript of what the program said rather than a grid
+  // (plain mode, and the transcript of the in-memory host). noteText gets each text the
+  // program wrote and each line typed in full, noteEndLine each end line, noteClearScreen
+  // each clear screen. Grid hosts ignore them.
+  virtual void noteText(std::string_view /*text*/) {}
+  virtual void noteEndLine() {}
+  virtual void noteClearScreen() {}
+};
+
+// One input event, shaped like a console keyboard record so that the key-text rules
+// (releases and lone modifiers ignored, Alt+letter, the Caps Lock correction) are applied
+// in one place for every host. A terminal cannot report releases or Caps Lock; its decoder
+// simply never produces them.
+struct KeyEvent {
+  enum class Kind : std::uint8_t { Press, Release, Other };
+  // Modifier bits.
+  static constexpr unsigned kLeftAlt = 1;
+  static constexpr unsigned kRightAlt = 2;
+  static constexpr unsigned kShift = 4;
+  static constexpr unsigned kCapsLock = 8;
+
+  Kind kind = Kind::Press;
+  // The PC keyboard scan code (set 1); 0 when the host does not know the key.
+  std::uint8_t scanCode = 0;
+  // The character the key produced, 0 when it produces none (cursor and function keys).
+  std::uint8_t character = 0;
+  unsigned modifiers = 0;
+};
+
+// Scan codes of the keys the hosts decode.
+namespace scan {
+inline constexpr std::uint8_t kEscape = 0x01;
+inline constexpr std::uint8_t kBackspace = 0x0E;
+inline constexpr std::uint8_t kTab = 0x0F;
+inline constexpr std::uint8_t kEnter = 0x1C;
+inline constexpr std::uint8_t kF1 = 0x3B;  // F1..F10 are 0x3B..0x44
+inline constexpr std::uint8_t kF11 = 0x57;
+inline constexpr std::uint8_t kF12 = 0x58;
+inline constexpr std::uint8_t kHome = 0x47;
+inline constexpr std::uint8_t kUp = 0x48;
+inline constexpr std::uint8_t kPageUp = 0x49;
+inline constexpr std::uint8_t kLeft = 0x4B;
+inline constexpr std::uint8_t kRight = 0x4D;
+inline constexpr std::uint8_t kEnd = 0x4F;
+inline constexpr std::uint8_t kDown = 0x50;
+inline constexpr std::uint8_t kPageDown = 0x51;
+inline constexpr std::uint8_t kInsert = 0x52;
+inline constexpr std::uint8_t kDelete = 0x53;
+}  // namespace scan
+
+// The result of asking a key source for its next event.
+struct KeyPoll {
+  enum class Status : std::uint8_t { Key, NoKey, Ended };
+  Status status = Status::NoKey;
+  KeyEvent event;
+};
+
+class KeySource {
+ public:
+  // Passed as a timeout: wait as long as it takes.
+  static constexpr std::chrono::milliseconds kWaitForever{-1};
+
+  virtual ~KeySource() = default;
+  // The oldest pending event, removed from the queue. Waits up to timeout (0: look once,
+  // kWaitForever: block) for one to arrive; NoKey when none came, Ended when no event can
+  // ever come again (end of input). Events come in the order they were typed.
+  virtual KeyPoll nextKey(std::chrono::milliseconds timeout) = 0;
+};
 
 }  // namespace durno

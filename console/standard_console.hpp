@@ -3,9 +3,34 @@
 // The console of a real run, chosen at start: keys from the terminal on standard input in
 // raw mode, or plain bytes from standard input; the screen on whichever of standard output
 // and standard error is a terminal, or a plain transcript on standard output. The terminal
-// is restored (settings, autowrap, cursor, colours) when this object goes, and on SIGTERM
-// and SIGHUP.
+// is restored (settings, autowrap, cursor, colours) when this object goes, and on SIGTERM,
+// SIGHUP and the fatal signals (SIGINT, SIGQUIT, SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL),
+// after which the signal takes its default course.
 //
-// Required API (used by app/main.cpp):
-//   class StandardConsole { public: StandardConsole(); ~StandardConsole();
-//                           Console& console(); bool isTerminal() const; };
+// At most one StandardConsole exists at a time. When the key source ends, the key reads
+// throw InputEnded; main() should catch it, let this object go (restoring the terminal),
+// print what() on standard error and exit with status 2.
+
+#include <memory>
+
+#include "console/console.hpp"
+
+namespace durno {
+
+class StandardConsole {
+ public:
+  StandardConsole();
+  ~StandardConsole();
+  StandardConsole(const StandardConsole&) = delete;
+  StandardConsole& operator=(const StandardConsole&) = delete;
+
+  Console& console();
+  // True when the screen is a terminal (false in plain mode).
+  bool isTerminal() const;
+
+ private:
+  struct Hosts;
+  std::unique_ptr<Hosts> hosts_;
+};
+
+}  // namespace durno

@@ -10,19 +10,15 @@
 
 #include "console/console.hpp"
 #include "convert/extended.hpp"
+#include "extract/capacities.hpp"
+#include "extract/scanner_state.hpp"
 #include "textfile/text_files.hpp"
 
 namespace durno {
 
-inline constexpr int kMaxCompounds = 50;
-inline constexpr int kMaxResultFiles = 70;
-inline constexpr int kListFileNumber = 1;
-inline constexpr int kTableFileNumber = 2;
-inline constexpr int kFirstResultFileNumber = 11;  // result file i is 10 + i
-
-// Values kept across lines, steps and files; nothing is ever reset during a run.
-// (The extraction engine owns the details of this struct.)
-struct ScannerState;
+// The capacities kMaxCompounds (50) and kMaxResultFiles (70) and the file numbers come
+// from capacities.hpp; ScannerState (scanner_state.hpp) holds the values kept across lines,
+// steps and files, never reset during a run.
 
 // What the dialogue hands over. Spans longer than the capacities are cut to them.
 struct ExtractionJob {
@@ -41,6 +37,12 @@ struct ExtractionOutcome {
 
 // Runs the whole extraction: header, every result file in order as file 10 + i, one
 // "at STEP = " console line per row, and closing every file at the end.
+//
+// A result file that cannot be opened is passed over as a file without lines, and the
+// console shows one line naming it and the system's reason ("cannot open NAME: REASON");
+// a read failure inside a file ends that file the same way ("cannot read NAME: REASON").
+// The outcome tells whether the table was created and completely written; the scan runs
+// to the end either way.
 ExtractionOutcome runExtraction(const ExtractionJob& job, ScannerState& state, TextFiles& files,
                                 Console& console);
 

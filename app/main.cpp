@@ -1,0 +1,84 @@
+// The program entry: reads nothing but its own arguments, prepares the console and the
+// file system, runs the dialogue, and turns what happened into the exit status.
+
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <string_view>
+
+#include "console/console.hpp"
+#include "console/standard_console.hpp"
+#include "dialogue/dialogue.hpp"
+#include "textfile/posix_file_system.hpp"
+#include "textfile/text_files.hpp"
+
+namespace {
+
+constexpr int kExitUsage = 2;  // bad arguments, or the answers ran out
+
+constexpr std::string_view kUsage =
+    "Usage: durno [--help | --version]\n"
+    "\n"
+    "Extracts one per-compound quantity (activities, activity coefficients, oxide mole\n"
+    "fractions in the silicate, gas mole fractions or gas partial pressures) and the step\n"
+    "values VAP, WTVAP and PTOT from ZEPRO result files, step by step and file by file,\n"
+    "into one blank-separated table NAME.dat.\n"
+    "\n"
+    "The program is interactive: started without arguments it asks for the quantity, the\n"
+    "compounds, the result files and the table name. Answers can also be piped in, one\n"
+    "per line after a first key line for the start screen, for example:\n"
+    "    printf '\\na\\nSiO2\\nMgO\\n\\nn\\n\\nrun1.out\\n\\nn\\n\\n' | durno\n"
+    "\n"
+    "Files:\n"
+    "  *.cpd  compound list: a count line, then one compound key per line\n"
+    "  *.xtr  file list: a count line, then one result-file name per line\n"
+    "  *.dat  the table: source line, quantity label, titles, one row per step\n"
+    "\n"
+    "Options:\n"
+    "  --help     show this text and exit\n"
+    "  --version  show the version and exit\n"
+    "\n"
+    "Exit status: 0 table written (or ESC at the start screen), 1 table not written,\n"
+    "2 bad arguments or the answers ended before the dialogue did.\n";
+
+int runInteractive() {
+  std::string endedWhile;
+  {
+    durno::StandardConsole standardConsole;
+    durno::PosixFileSystem fileSystem;
+    durno::TextFiles files(fileSystem);
+    try {
+      return durno::runDialogue(standardConsole.console(), files);
+    } catch (const durno::InputEnded& ended) {
+      standardConsole.console().flush();
+      endedWhile = ended.what();
+    }
+  }
+  // Written only now that the terminal is back in the state the shell left it in.
+  std::fprintf(stderr, "durno: %s\n", endedWhile.c_str());
+  return kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 2 && std::string_view(argv[1]) == "--help") {
+    std::fwrite(kUsage.data(), 1, kUsage.size(), stdout);
+    return 0;
+  }
+  if (argc == 2 && std::string_view(argv[1]) == "--version") {
+    std::printf("durno %s\n", DURNO_VERSION);
+    return 0;
+  }
+  if (argc != 1) {
+    std::fwrite(kUsage.data(), 1, kUsage.size(), stderr);
+    return kExitUsage;
+  }
+  try {
+    return runInteractive();
+  } catch (const std::exception& error) {
+    // Nothing below throws on purpose; this only keeps an unforeseen failure readable.
+    std::fprintf(stderr, "durno: %s\n", error.what());
+    return durno::kExitTableNotWritten;
+  }
+}

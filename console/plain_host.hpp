@@ -1,0 +1,63 @@
+#pragma once
+
+// Plain mode, for scripts, pipes, files and CI. The screen is a transcript: written text
+// as bytes, end line as a newline, clear screen as a newline, colours and cursor placement
+// ignored, and each typed line echoed once when it is entered. Keys are the bytes of an
+// input stream, one key press each; LF, CR and CR LF are the Enter key.
+
+#include <array>
+#include <cstddef>
+
+#include "console/host.hpp"
+#include "console/output_buffer.hpp"
+
+namespace durno {
+
+class PlainScreen : public ScreenHost {
+ public:
+  // The transcript goes to fd (standard output in a real run).
+  explicit PlainScreen(int fd);
+
+  // The console's rules still run on a nominal 80 x 25 grid; nothing of it is shown.
+  ScreenSize size() const override { return {80, 25}; }
+  CellPosition cursor() const override { return cursor_; }
+  void moveCursor(CellPosition position) override { cursor_ = position; }
+  void putCells(CellPosition, std::string_view, CellAttribute) override {}
+  void scrollUp(CellAttribute) override {}
+  void fillCells(CellPosition, long, unsigned char, CellAttribute) override {}
+  void recolourCells(CellPosition, long, CellAttribute) override {}
+  void setTextAttribute(CellAttribute) override {}
+  bool cursorVisible() const override { return true; }
+  void setCursorVisible(bool) override {}
+  void flush() override { output_.flush(); }
+
+  void noteText(std::string_view text) override { output_.append(text); }
+  void noteEndLine() override { output_.append('\n'); }
+  void noteClearScreen() override { output_.append('\n'); }
+
+ private:
+  CellPosition cursor_;
+  OutputBuffer output_;
+};
+
+class PlainKeys : public KeySource {
+ public:
+  // Reads key presses from fd (standard input in a real run); fd is not closed.
+  explicit PlainKeys(int fd);
+
+  KeyPoll nextKey(std::chrono::milliseconds timeout) override;
+
+ private:
+  // Waits up to timeout for more bytes; false when none came or the input has ended.
+  bool fill(std::chrono::milliseconds timeout);
+
+  int fd_;
+  std::array<unsigned char, 4096> bytes_{};
+  std::size_t next_ = 0;
+  std::size_t end_ = 0;
+  bool ended_ = false;
+  // A LF right after a CR belongs to the same Enter.
+  bool afterCarriageReturn_ = false;
+};
+
+}  // namespace durno

@@ -1,0 +1,275 @@
+#include "console/terminal_host.hpp"
+
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <string_view>
+
+#include "console/cp437.hpp"
+
+namespace durno {
+namespace {
+
+// A terminal that cannot tell its size (some serial lines report 0 x 0) gets the size the
+// program's screens are laid out for.
+constexpr ScreenSize kFallbackSize{80, 25};
+
+void appendNumber(std::string& out, int value) { out.append(std::to_string(value)); }
+
+bool containsUtf8(std::string_view name) {
+  std::string lower;
+  for (const char c : name) lower.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+  return lower.find("utf-8") != std::string::npos || lower.find("utf8") != std::string::npos;
+}
+
+}  // namespace
+
+std::string sgrSequence(CellAttribute attribute) {
+  const unsigned foreground = attribute & 0x0Fu;
+  const unsigned background = (attribute >> 4) & 0x0Fu;
+  const bool brightForeground = (foreground & 8u) != 0;
+  const bool brightBackground = (background & 8u) != 0;
+  std::string sgr = "\x1b[0;";
+  appendNumber(sgr, (brightForeground ? 90 : 30) + ansiColourIndex(foreground));
+  sgr.push_back(';');
+  appendNumber(sgr, (brightBackground ? 100 : 40) + ansiColourIndex(background));
+  sgr.push_back('m');
+  return sgr;
+}
+
+bool localeIsUtf8() {
+  for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+    const char* value = std::getenv(variable);
+    if (value != nullptr && *value != '\0') return containsUtf8(value);
+  }
+  return false;
+}
+
+// --- screen ------------------------------------------------------------------------------
+
+TerminalScreen::TerminalScreen(int fd, bool utf8) : out_(fd), utf8_(utf8) {
+  cursor_ = {size().height, 1};
+  out_.append("\x1b[?7l");
+}
+
+TerminalScreen::~TerminalScreen() { restore(); }
+
+void TerminalScreen::restore() {
+  if (restored_) return;
+  restored_ = true;
+  placeTerminalCursor(cursor_);
+  // Reset the colours before any line feed, so a scrolled-in row is not painted in them.
+  out_.append("\x1b[0m");
+  if (cursor_.column != 1) out_.append("\r\n");
+  out_.append("\x1b[?7h\x1b[?25h");
+  out_.flush();
+}
+
+ScreenSize TerminalScreen::size() const {
+  winsize window{};
+  ScreenSize current = kFallbackSize;
+  if (::ioctl(out_.fd(), TIOCGWINSZ, &window) == 0 && window.ws_col > 0 && window.ws_row > 0) {
+    current = {window.ws_col, window.ws_row};
+  }
+  fitShadow(current);
+  return current;
+}
+
+void TerminalScreen::fitShadow(ScreenSize size) const {
+  if (size.width == shadowSize_.width && size.height == shadowSize_.height) return;
+  shadowSize_ = size;
+  shadow_.assign(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height),
+                 Cell{});
+  terminalCursor_.reset();
+}
+
+TerminalScreen::Cell& TerminalScreen::shadowCell(CellPosition position) {
+  return shadow_[static_cast<std::size_t>(position.row - 1) *
+                     static_cast<std::size_t>(shadowSize_.width) +
+                 static_cast<std::size_t>(position.column - 1)];
+}
+
+void TerminalScreen::placeTerminalCursor(CellPosition position) {
+  if (terminalCursor_ == position) return;
+  out_.append("\x1b[");
+  std::string numbers = std::to_string(position.row) + ";" + std::to_string(position.column);
+  out_.append(numbers);
+  out_.append('H');
+  terminalCursor_ = position;
+}
+
+void TerminalScreen::selectAttribute(CellAttribute attribute) {
+  if (pen_ == attribute) return;
+  out_.append(sgrSequence(attribute));
+  pen_ = attribute;
+}
+
+void TerminalScreen::drawRun(CellPosition start, std::string_view bytes, CellAttribute attribute) {
+  const ScreenSize grid = shadowSize_;
+  if (start.row < 1 || start.row > grid.height || start.column < 1 || start.column > grid.width) {
+    return;
+  }
+  const auto count = std::min(bytes.size(), static_cast<std::size_t>(grid.width - start.column + 1));
+  placeTerminalCursor(start);
+  selectAttribute(attribute);
+  CellPosition position = start;
+  glyphs_.clear();
+  for (std::size_t i = 0; i < count; ++i, ++position.column) {
+    const auto byte = static_cast<unsigned char>(bytes[i]);
+    shadowCell(position) = {byte, attribute};
+    if (utf8_) {
+      glyphs_.append(cp437Utf8(byte));
+    } else if (byte < 32 || byte == 127) {
+      glyphs_.push_back('?');
+    } else {
+      glyphs_.push_back(static_cast<char>(byte));
+    }
+  }
+  out_.append(glyphs_);
+  // With autowrap off the terminal's cursor stops in the last column; past it, it is
+  // easier to place it afresh than to reason about each terminal's last-column rule.
+  if (position.column <= grid.width) {
+    terminalCursor_ = position;
+  } else {
+    terminalCursor_.reset();
+  }
+}
+
+void TerminalScreen::putCells(CellPosition start, std::string_view bytes, CellAttribute attribute) {
+  drawRun(start, bytes, attribute);
+}
+
+void TerminalScreen::scrollUp(CellAttribute attribute) {
+  const ScreenSize grid = shadowSize_;
+  placeTerminalCursor({grid.height, 1});
+  out_.append('\n');
+  const auto rowLength = static_cast<std::ptrdiff_t>(grid.width);
+  std::move(shadow_.begin() + rowLength, shadow_.end(), shadow_.begin());
+  // The fresh row is drawn in full: terminals differ in the colour they give it.
+  terminalCursor_ = CellPosition{grid.height, 1};
+  drawRun({grid.height, 1}, std::string(static_cast<std::size_t>(grid.width), ' '), attribute);
+}
+
+void TerminalScreen::fillCells(CellPosition start, long count, unsigned char character,
+                               CellAttribute attribute) {
+  const ScreenSize grid = shadowSize_;
+  CellPosition position = start;
+  while (count > 0 && position.row <= grid.height) {
+    const long room = grid.width - position.column + 1;
+    const long piece = std::min(count, room);
+    drawRun(position, std::string(static_cast<std::size_t>(piece), static_cast<char>(character)),
+            attribute);
+    count -= piece;
+    position = {position.row + 1, 1};
+  }
+}
+
+void TerminalScreen::recolourCells(CellPosition start, long count, CellAttribute attribute) {
+  const ScreenSize grid = shadowSize_;
+  CellPosition position = start;
+  while (count > 0 && position.row <= grid.height) {
+    const long room = grid.width - position.column + 1;
+    const long piece = std::min(count, room);
+    std::string characters;
+    for (long i = 0; i < piece; ++i) {
+      characters.push_back(static_cast<char>(
+          shadowCell({position.row, position.column + static_cast<int>(i)}).character));
+    }
+    drawRun(position, characters, attribute);
+    count -= piece;
+    position = {position.row + 1, 1};
+  }
+}
+
+void TerminalScreen::setCursorVisible(bool visible) {
+  if (visible == cursorVisible_) return;
+  cursorVisible_ = visible;
+  out_.append(visible ? "\x1b[?25h" : "\x1b[?25l");
+}
+
+void TerminalScreen::flush() {
+  placeTerminalCursor(cursor_);
+  out_.flush();
+}
+
+// --- keys --------------------------------------------------------------------------------
+
+TerminalKeys::TerminalKeys(int fd) : fd_(fd), lastByte_(std::chrono::steady_clock::now()) {
+  termios settings{};
+  if (::tcgetattr(fd_, &settings) != 0) return;
+  original_ = settings;
+  settings.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+  settings.c_iflag &= ~static_cast<tcflag_t>(IXON | ICRNL | INLCR | IGNCR | ISTRIP | BRKINT);
+  settings.c_cc[VMIN] = 1;
+  settings.c_cc[VTIME] = 0;
+  ::tcsetattr(fd_, TCSANOW, &settings);
+}
+
+TerminalKeys::~TerminalKeys() { restore(); }
+
+void TerminalKeys::restore() {
+  if (original_) ::tcsetattr(fd_, TCSANOW, &*original_);
+}
+
+bool TerminalKeys::readBytes(std::chrono::milliseconds wait) {
+  pollfd ready{fd_, POLLIN, 0};
+  const int timeout = wait.count() < 0        ? -1
+                      : wait.count() > INT_MAX ? INT_MAX
+                                               : static_cast<int>(wait.count());
+  const int polled = ::poll(&ready, 1, timeout);
+  if (polled == 0 || (polled < 0 && errno == EINTR)) return true;
+  unsigned char bytes[256];
+  const ssize_t n = ::read(fd_, bytes, sizeof bytes);
+  if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) return true;
+  if (n <= 0) return false;  // End of input or a hung-up terminal.
+  lastByte_ = std::chrono::steady_clock::now();
+  for (ssize_t i = 0; i < n; ++i) decoder_.feed(bytes[i], decoded_);
+  return true;
+}
+
+KeyPoll TerminalKeys::nextKey(std::chrono::milliseconds timeout) {
+  using Clock = std::chrono::steady_clock;
+  using std::chrono::milliseconds;
+  const bool forever = timeout < milliseconds{0};
+  const Clock::time_point deadline = Clock::now() + (forever ? milliseconds{0} : timeout);
+  bool looked = false;
+  for (;;) {
+    ready_.insert(ready_.end(), decoded_.begin(), decoded_.end());
+    decoded_.clear();
+    if (!ready_.empty()) {
+      const KeyEvent event = ready_.front();
+      ready_.pop_front();
+      return {KeyPoll::Status::Key, event};
+    }
+    if (ended_) return {KeyPoll::Status::Ended, {}};
+
+    const Clock::time_point now = Clock::now();
+    if (decoder_.pending() && now - lastByte_ >= KeyDecoder::kEscapeTimeout) {
+      decoder_.timeout(decoded_);
+      continue;
+    }
+    // A lone Esc still inside its timeout is completed by a later call.
+    if (looked && !forever && now >= deadline) return {KeyPoll::Status::NoKey, {}};
+    milliseconds wait{-1};
+    if (!forever) wait = std::max(std::chrono::ceil<milliseconds>(deadline - now), milliseconds{0});
+    if (decoder_.pending()) {
+      const auto escapeLeft = std::max(
+          std::chrono::ceil<milliseconds>(lastByte_ + KeyDecoder::kEscapeTimeout - now),
+          milliseconds{0});
+      wait = wait < milliseconds{0} ? escapeLeft : std::min(wait, escapeLeft);
+    }
+    looked = true;
+    if (!readBytes(wait)) {
+      ended_ = true;
+      decoder_.timeout(decoded_);
+    }
+  }
+}
+
+}  // namespace durno

@@ -1,0 +1,87 @@
+#include <string_view>
+
+#include "convert/text_ops.hpp"
+#include "dialogue/list_files.hpp"
+#include "dialogue/screens.hpp"
+
+namespace durno {
+namespace {
+
+constexpr std::string_view kDefaultCompoundList = "DURNO.CPD";
+
+std::string orDefaultList(std::string answer) {
+  if (answer.empty()) return std::string(kDefaultCompoundList);
+  return answer;
+}
+
+void saveCompoundList(Console& console, TextFiles& files, RunState& state) {
+  writeLine(console, "Enter filename+extension for compound list ");
+  console.writeText("     e.g., carbon.cpd, RETURN = DURNO.CPD ");
+  const std::string fileName = orDefaultList(console.readLine());
+  const ListFileOutcome outcome = saveListFile(files, fileName, state.compounds.names());
+  if (!outcome.ok) {
+    notify(console, state,
+           "Compound list could not be saved to " + quoted(fileName) + ": " + outcome.reason);
+    return;
+  }
+  writeLine(console, "List of compounds saved");
+  console.endLine();
+}
+
+// Typed formulas become keys: the quantity code, the formula exactly as typed, and one
+// blank, so that the key for SiO does not also match the lines of SiO2.
+void enterCompoundsByHand(Console& console, TextFiles& files, RunState& state) {
+  console.endLine();
+  writeLine(console, "Select compounds, hit return when done");
+  writeLine(console, "Formula MUST BE IN SAME FORMAT as in ZEPRO result file");
+  writeLine(console, "search is CASE SENSITIVE");
+  CompoundTable& table = state.compounds;
+  table.clear();
+  while (!table.full()) {
+    console.writeNumber(table.count() + 1);
+    console.writeText("compound ");
+    const std::string formula = console.readLine();
+    if (formula.empty()) break;
+    table.add(state.quantityCode + formula + " ");
+    console.writeText("search for ");
+    writeLine(console, table.names().back());
+    if (table.full()) writeLine(console, " Maximum number compounds are selected");
+  }
+  console.endLine();
+  console.writeText("Save compound list to file <Y>/<N=RETURN> ");
+  if (lowerCase(console.readLine()) == "y") saveCompoundList(console, files, state);
+}
+
+void loadCompounds(Console& console, TextFiles& files, RunState& state) {
+  console.endLine();
+  writeLine(console, " Enter filename with compound list for extraction ");
+  console.writeText(" e.g., carbon.cpd; RETURN = DURNO.CPD ");
+  const std::string fileName = orDefaultList(console.readLine());
+  const ListFileOutcome outcome = loadCompoundList(files, fileName, state.compounds);
+  if (!outcome.ok) {
+    notify(console, state,
+           "Compound list " + quoted(fileName) + " could not be read: " + outcome.reason);
+  } else if (outcome.cutToCapacity) {
+    notify(console, state,
+           "Compound list " + quoted(fileName) + " names more than " +
+               std::to_string(kMaxCompounds) + " compounds: only the first " +
+               std::to_string(kMaxCompounds) + " are used");
+  }
+}
+
+}  // namespace
+
+void chooseCompounds(Console& console, TextFiles& files, RunState& state) {
+  console.endLine();
+  console.clearScreen();
+  console.endLine();
+  writeLine(console, " Select compounds to extract manually <RETURN> ");
+  console.writeText("          or take compound list from file <F>  ");
+  if (lowerCase(console.readLine()) == "f") {
+    loadCompounds(console, files, state);
+  } else {
+    enterCompoundsByHand(console, files, state);
+  }
+}
+
+}  // namespace durno

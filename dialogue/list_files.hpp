@@ -1,0 +1,47 @@
+#pragma once
+
+// Compound list files (.cpd) and file list files (.xtr) share one layout: a count line
+// holding the count's plain number text (' 2 '), then one name per line, CR LF line ends.
+// They are read back field by field: the count as a number field, each name as a text
+// field, so a name that holds a comma or a TAB does not survive a round trip.
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "dialogue/run_state.hpp"
+#include "textfile/text_files.hpp"
+
+namespace durno {
+
+struct ListFileOutcome {
+  // False when the file could not be opened, or (saving) a write or the close failed.
+  bool ok = true;
+  // The system's reason when ok is false.
+  std::string reason;
+  // Loading only: the file named more entries than the table holds; the table holds the
+  // first ones that fit and nothing after them was read.
+  bool cutToCapacity = false;
+};
+
+// Writes names as a list file under kListFileNumber, emptying an existing file. ok only
+// when the file was created and every byte reached it.
+ListFileOutcome saveListFile(TextFiles& files, std::string_view fileName,
+                             std::span<const std::string> names);
+
+// Reads a compound list into table. A file may hold several count-and-names blocks; each
+// replaces the table from its first entry, and the last block read wins. Names lose their
+// leading blanks and keep everything else (the quantity letter and the trailing blank of
+// a saved key). A file that cannot be opened leaves the table empty.
+ListFileOutcome loadCompoundList(TextFiles& files, std::string_view fileName,
+                                 CompoundTable& table);
+
+// Reads one count-and-names block of a file list into table; the names are kept exactly
+// as the field reader gives them. A file that cannot be opened leaves the table empty.
+ListFileOutcome loadFileList(TextFiles& files, std::string_view fileName, ResultFileTable& table);
+
+// How many names a count field asks for: its whole part, 0 for a count below 1 or not a
+// number. Kept as a double so that a huge count is never squeezed into an int.
+double namesAskedFor(double count);
+
+}  // namespace durno

@@ -1,0 +1,78 @@
+#include <string_view>
+
+#include "convert/text_ops.hpp"
+#include "dialogue/list_files.hpp"
+#include "dialogue/screens.hpp"
+
+namespace durno {
+namespace {
+
+constexpr int kFileListPromptRow = 4;
+
+// A saved list is confirmed by nothing; only a list that could not be saved is reported.
+void offerToSaveFileList(Console& console, TextFiles& files, RunState& state) {
+  console.endLine();
+  console.writeText("Save the filelist for other extractions <Y>/<N = RETURN> ");
+  if (lowerCase(console.readLine()) != "y") return;
+  console.writeText("Give name for list (e.g. Jup.xtr) ");
+  const std::string fileName = console.readLine();
+  const ListFileOutcome outcome = saveListFile(files, fileName, state.resultFiles.names());
+  if (!outcome.ok) {
+    notify(console, state,
+           "File list could not be saved to " + quoted(fileName) + ": " + outcome.reason);
+  }
+}
+
+// Names are kept exactly as typed and not tried here: a name that cannot be opened shows
+// during the extraction.
+void enterResultFilesByHand(Console& console, TextFiles& files, RunState& state) {
+  console.clearScreen();
+  writeLine(console, "Enter Filename(s) to extract (e.g. data\\ZEPRO.out) ");
+  writeLine(console, "                   hit return when done");
+  ResultFileTable& table = state.resultFiles;
+  table.clear();
+  while (!table.full()) {
+    console.writeNumber(table.count() + 1);
+    console.writeText("Filename ");
+    std::string name = console.readLine();
+    if (name.empty()) break;
+    table.add(std::move(name));
+    if (table.full()) writeLine(console, " No more files can be selected ");
+  }
+  offerToSaveFileList(console, files, state);
+}
+
+void loadResultFiles(Console& console, TextFiles& files, RunState& state) {
+  console.clearScreen();
+  console.placeCursor(kFileListPromptRow, 1);
+  console.endLine();
+  writeLine(console, "Name of file containing the filenames of the ZEPRO results to be extracted");
+  console.writeText("File should have extension *.xtr, but others work too ");
+  const std::string fileName = console.readLine();
+  const ListFileOutcome outcome = loadFileList(files, fileName, state.resultFiles);
+  if (!outcome.ok) {
+    notify(console, state,
+           "File list " + quoted(fileName) + " could not be read: " + outcome.reason);
+  } else if (outcome.cutToCapacity) {
+    notify(console, state,
+           "File list " + quoted(fileName) + " names more than " +
+               std::to_string(kMaxResultFiles) + " files: only the first " +
+               std::to_string(kMaxResultFiles) + " are used");
+  }
+}
+
+}  // namespace
+
+void chooseResultFiles(Console& console, TextFiles& files, RunState& state) {
+  console.clearScreen();
+  console.endLine();
+  writeLine(console, "Multiple result files can be extracted.");
+  console.writeText("read files from list <L> or input of individual filename(s) = RETURN ");
+  if (lowerCase(console.readLine()) == "l") {
+    loadResultFiles(console, files, state);
+  } else {
+    enterResultFilesByHand(console, files, state);
+  }
+}
+
+}  // namespace durno

@@ -1,0 +1,62 @@
+#pragma once
+
+// Everything one run of the program knows, from the banner to the closing line. The
+// dialogue fills it screen by screen; the extraction engine reads it once at the end.
+
+#include <array>
+#include <cstddef>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "extract/extraction.hpp"
+#include "extract/scanner_state.hpp"
+
+namespace durno {
+
+// A table of names with a fixed capacity, filled from its first entry upward. add()
+// refuses what does not fit, so no answer and no list file can push the table past the
+// capacity the extraction engine relies on.
+template <std::size_t Capacity>
+class NameTable {
+ public:
+  static constexpr int kCapacity = static_cast<int>(Capacity);
+
+  // Appends name as the next entry; false, and no change, when the table is full.
+  bool add(std::string name) {
+    if (count_ == Capacity) return false;
+    entries_[count_++] = std::move(name);
+    return true;
+  }
+  void clear() {
+    for (std::size_t index = 0; index < count_; ++index) entries_[index].clear();
+    count_ = 0;
+  }
+  int count() const { return static_cast<int>(count_); }
+  bool full() const { return count_ == Capacity; }
+  // The entries in use, in order.
+  std::span<const std::string> names() const { return {entries_.data(), count_}; }
+
+ private:
+  std::array<std::string, Capacity> entries_;
+  std::size_t count_ = 0;
+};
+
+// Compound keys: the exact texts a result-file line must begin with.
+using CompoundTable = NameTable<kMaxCompounds>;
+// Result-file names in processing order.
+using ResultFileTable = NameTable<kMaxResultFiles>;
+
+struct RunState {
+  std::string quantityCode;  // the menu answer, upper-cased
+  CompoundTable compounds;
+  ResultFileTable resultFiles;
+  std::string outputName;  // base name, without ".dat"
+  ScannerState scanner;
+  // Problems the user must not miss (a list file that could not be read or saved). Each
+  // is shown when it happens and again on the extraction screen, because every screen
+  // clear in between would otherwise wipe it before anyone could read it.
+  std::vector<std::string> notices;
+};
+
+}  // namespace durno

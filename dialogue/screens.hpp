@@ -1,0 +1,37 @@
+#pragma once
+
+// The dialogue's screens, one function each, in the order a run shows them. Each starts
+// from the screen state the one before leaves behind.
+
+#include <string>
+#include <string_view>
+
+#include "console/console.hpp"
+#include "dialogue/run_state.hpp"
+#include "textfile/text_files.hpp"
+
+namespace durno {
+
+// The quantity menu, repeated under "SELECTION REQUIRED" until the answer is not empty;
+// returns the answer upper-cased. Any non-empty answer is accepted.
+std::string askQuantityCode(Console& console);
+
+// Asks whether compounds are typed or loaded, and fills state.compounds either way.
+void chooseCompounds(Console& console, TextFiles& files, RunState& state);
+
+// Asks whether result-file names are typed or loaded, and fills state.resultFiles.
+void chooseResultFiles(Console& console, TextFiles& files, RunState& state);
+
+// The output-name prompt; an empty answer gives "Zepres". Returns the base name.
+std::string askOutputName(Console& console);
+
+// Writes text and ends the line.
+void writeLine(Console& console, std::string_view text);
+
+// Shows a problem on one line at once and keeps it for the extraction screen.
+void notify(Console& console, RunState& state, std::string message);
+
+// A file name as messages show it: in double quotes, so that blanks around it are seen.
+std::string quoted(std::string_view name);
+
+}  // namespace durno

@@ -1,0 +1,31 @@
+#pragma once
+
+// How a result-file line is recognised and how its number is taken. These rules decide
+// which values reach the table, so they are kept small, exact and separately testable.
+
+#include <string>
+#include <string_view>
+
+#include "convert/extended.hpp"
+
+namespace durno {
+
+// The line without its leading blanks (character 32 only; a TAB is kept and then begins
+// no key).
+std::string_view withoutLeadingBlanks(std::string_view line);
+
+// True when the line is at least as long as key and starts with it byte for byte. Case
+// and a trailing blank of the key count; the empty key begins every line.
+bool lineBeginsWith(std::string_view line, std::string_view key);
+
+// The value cut's text: the line with every non-overlapping occurrence of key removed
+// (scanning left to right and resuming behind each one; an empty key removes nothing),
+// then every blank and every '=' removed. Replaces the contents of out and reuses its
+// storage, so a scan allocates only when a line is longer than any before it.
+void cutValueText(std::string_view line, std::string_view key, std::string& out);
+
+// The number the value cut gives for a line that begins with key: the number at the start
+// of cutValueText, or 0 when none is there. scratch holds the cut text afterwards.
+long double cutValue(std::string_view line, std::string_view key, std::string& scratch);
+
+}  // namespace durno

@@ -1,0 +1,188 @@
+#include "extract/scanner.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "convert/number_parser.hpp"
+#include "extract/line_match.hpp"
+
+namespace durno {
+
+namespace {
+
+constexpr std::string_view kStepKey = "STEP NUMBER";
+constexpr std::string_view kVapKey = "VAP =";
+constexpr std::string_view kWtvapKey = "WTVAP =";
+constexpr std::string_view kPtotKey = "PTOT =";
+
+// Bits of Scanner::firstByteKinds_: which keys a line with a given first byte may begin.
+constexpr std::uint8_t kMayBeStep = 1;
+constexpr std::uint8_t kMayBeVap = 2;
+constexpr std::uint8_t kMayBeWtvap = 4;
+constexpr std::uint8_t kMayBePtot = 8;
+constexpr std::uint8_t kMayBeCompound = 16;
+
+std::uint8_t firstByteOf(std::string_view key) { return static_cast<std::uint8_t>(key.front()); }
+
+// The nearest double to value, ties to even, with magnitudes beyond the double range
+// becoming infinities. Written out because a conversion of an out-of-range value is not
+// something the language defines. Halfway between the largest double (2^1024 - 2^971) and
+// 2^1024 lies 2^1024 - 2^970; from there on the value rounds to infinity (the tie goes to
+// the even neighbour, and the largest double's last significand bit is odd).
+double roundToDouble(long double value) {
+  const long double overflowFrom = std::ldexp(1.0L, 1024) - std::ldexp(1.0L, 970);
+  if (value >= overflowFrom) return std::numeric_limits<double>::infinity();
+  if (value <= -overflowFrom) return -std::numeric_limits<double>::infinity();
+  return static_cast<double>(value);
+}
+
+}  // namespace
+
+// ---- CompoundKeyIndex ----
+
+std::uint64_t CompoundKeyIndex::firstWord(std::string_view text) {
+  // Bytes are packed little end first whatever the machine's order, so a key's word and a
+  // line's word compare the same bytes in the same places.
+  std::uint64_t word = 0;
+  const std::size_t n = std::min<std::size_t>(text.size(), 8);
+  for (std::size_t i = 0; i < n; ++i) {
+    word |= std::uint64_t{static_cast<unsigned char>(text[i])} << (8 * i);
+  }
+  return word;
+}
+
+CompoundKeyIndex::CompoundKeyIndex(std::span<const std::string> keys)
+    : keys_(keys.first(std::min(keys.size(), static_cast<std::size_t>(kMaxCompounds)))),
+      count_(static_cast<int>(keys_.size())) {
+  std::array<int, 256> perByte{};
+  for (int k = 0; k < count_; ++k) {
+    const std::string& key = keys_[k];
+    const std::size_t prefixLength = std::min<std::size_t>(key.size(), 8);
+    prefixes_[k].word = firstWord(key);
+    prefixes_[k].mask = prefixLength == 8 ? ~std::uint64_t{0}
+                                          : (std::uint64_t{1} << (8 * prefixLength)) - 1;
+    if (key.empty()) {
+      emptyKeys_[emptyKeyCount_++] = static_cast<std::uint8_t>(k);
+    } else {
+      ++perByte[firstByteOf(key)];
+    }
+  }
+  // Counting sort by first byte keeps the keys of one bucket in table order.
+  int start = 0;
+  for (int b = 0; b < 256; ++b) {
+    bucketStart_[b] = static_cast<std::uint8_t>(start);
+    start += perByte[b];
+  }
+  bucketStart_[256] = static_cast<std::uint8_t>(start);
+  std::array<int, 256> next{};
+  for (int b = 0; b < 256; ++b) next[b] = bucketStart_[b];
+  for (int k = 0; k < count_; ++k) {
+    if (keys_[k].empty()) continue;
+    byFirstByte_[next[firstByteOf(keys_[k])]++] = static_cast<std::uint8_t>(k);
+  }
+}
+
+bool CompoundKeyIndex::matches(int key, std::string_view line, std::uint64_t lineWord) const {
+  const std::string& text = keys_[key];
+  if (line.size() < text.size()) return false;
+  if ((lineWord & prefixes_[key].mask) != prefixes_[key].word) return false;
+  return text.size() <= 8 || std::memcmp(line.data() + 8, text.data() + 8, text.size() - 8) == 0;
+}
+
+// ---- Scanner ----
+
+Scanner::Scanner(ScannerState& state, Quantity quantity,
+                 std::span<const std::string> compoundKeys, TableWriter& table, Console& console)
+    : state_(state),
+      quantity_(quantity),
+      keys_(compoundKeys.first(
+          std::min(compoundKeys.size(), static_cast<std::size_t>(kMaxCompounds)))),
+      index_(keys_),
+      table_(table),
+      console_(console),
+      compoundsExamined_(quantity != Quantity::None && !keys_.empty()) {
+  firstByteKinds_[firstByteOf(kStepKey)] |= kMayBeStep;
+  firstByteKinds_[firstByteOf(kVapKey)] |= kMayBeVap;
+  firstByteKinds_[firstByteOf(kWtvapKey)] |= kMayBeWtvap;
+  firstByteKinds_[firstByteOf(kPtotKey)] |= kMayBePtot;
+  if (compoundsExamined_) {
+    for (const std::string& key : keys_) {
+      if (key.empty()) {
+        // An empty key begins every line, so no first byte may be rejected.
+        hasEmptyKey_ = true;
+        for (auto& kinds : firstByteKinds_) kinds |= kMayBeCompound;
+      } else {
+        firstByteKinds_[firstByteOf(key)] |= kMayBeCompound;
+      }
+    }
+  }
+}
+
+void Scanner::scanLine(std::string_view rawLine) {
+  const std::string_view line = withoutLeadingBlanks(rawLine);
+  // Most lines of a result file begin with none of the keys: one table look-up rejects them.
+  // An empty line can only begin with an empty key.
+  const std::uint8_t kinds = line.empty()
+                                 ? (hasEmptyKey_ ? kMayBeCompound : std::uint8_t{0})
+                                 : firstByteKinds_[static_cast<unsigned char>(line.front())];
+  if (kinds == 0) return;
+
+  const bool isStep = (kinds & kMayBeStep) && lineBeginsWith(line, kStepKey);
+  if (isStep) {
+    state_.stepNumber = cutValue(line, kStepKey, cut_);
+    table_.writeStepField(state_.stepNumber);
+    console_.writeText("at STEP = ");
+    console_.writeNumber(state_.stepNumber);
+    console_.endLine();
+  }
+  if ((kinds & kMayBeVap) && lineBeginsWith(line, kVapKey)) {
+    state_.vap = cutValue(line, kVapKey, cut_);
+  }
+  if ((kinds & kMayBeWtvap) && lineBeginsWith(line, kWtvapKey)) {
+    state_.wtvap = cutValue(line, kWtvapKey, cut_);
+  }
+  if ((kinds & kMayBePtot) && lineBeginsWith(line, kPtotKey)) {
+    state_.ptot = cutValue(line, kPtotKey, cut_);
+  }
+  if (kinds & kMayBeCompound) {
+    // Every matching key takes the value, equal keys included. Each key writes only its
+    // own entries, so the order in which matches are visited cannot change the result.
+    index_.forEachMatch(line, [&](int key) { takeCompoundValue(key, line); });
+  }
+  if (isStep) {
+    table_.writeRowValues(state_);
+    table_.endRow();
+    ++rows_;
+  }
+}
+
+void Scanner::takeCompoundValue(int key, std::string_view line) {
+  std::string& text = state_.compoundTexts[key];
+  cutValueText(line, keys_[key], text);
+  const long double value = parseNumber(text);
+  switch (quantity_) {
+    case Quantity::Activities:
+      state_.activities[key] = value;
+      break;
+    case Quantity::ActivityCoefficients:
+      // Rounded to the nearest double when stored; beyond the double range it becomes an
+      // infinity, which the table shows rather than a wrong finite number.
+      state_.activityCoefficients[key] = roundToDouble(value);
+      break;
+    case Quantity::OxideFractions:
+      state_.oxideFractions[key] = value;
+      break;
+    case Quantity::PartialPressures:
+      state_.partialPressures[key] = value;
+      break;
+    case Quantity::GasFractions:
+      state_.gasFractions[key] = value;
+      break;
+    case Quantity::None:
+      break;
+  }
+}
+
+}  // namespace durno

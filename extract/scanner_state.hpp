@@ -1,0 +1,40 @@
+#pragma once
+
+// The values a scan keeps from line to line. Every number starts at 0 and every text empty
+// when the program starts; nothing is reset at a step marker or between result files, so a
+// value seen after the last marker of one file shows in the first row of the next.
+
+#include <array>
+#include <string>
+
+#include "convert/extended.hpp"
+#include "extract/capacities.hpp"
+
+namespace durno {
+
+struct ScannerState {
+  // Cut from the latest line that began with "STEP NUMBER", "VAP =", "WTVAP =", "PTOT =".
+  long double stepNumber = 0;
+  long double vap = 0;
+  long double wtvap = 0;
+  long double ptot = 0;
+
+  // Entry k: what the latest value cut for compound key k left before it was parsed.
+  std::array<std::string, kMaxCompounds> compoundTexts{};
+
+  // One value table per quantity code; only the run's own table is filled and written.
+  // Activity coefficients are held as doubles: a number beyond the double range becomes an
+  // infinity when stored, and the table shows it as such.
+  std::array<long double, kMaxCompounds> activities{};              // "A"
+  std::array<double, kMaxCompounds> activityCoefficients{};         // "G"
+  std::array<long double, kMaxCompounds> oxideFractions{};          // "F"
+  std::array<long double, kMaxCompounds> partialPressures{};        // "P"
+  std::array<long double, kMaxCompounds> gasFractions{};            // "X"
+
+  // The line being examined; its storage is reused from line to line.
+  std::string currentLine;
+  // The result file being read, counted from 1 (0 before the first).
+  int fileIndex = 0;
+};
+
+}  // namespace durno

@@ -1,0 +1,71 @@
+#pragma once
+
+// The output table: a header (source line, quantity label, title line) and one row per
+// step marker, written as text file 2 with CR LF line ends.
+//
+// A row is composed in memory and handed to the file layer with one write when it ends,
+// so every completed row has reached the operating system before the scanner reads the
+// next line, at the cost of one system call per row rather than one per field.
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "convert/mask_formatter.hpp"
+#include "extract/quantity.hpp"
+#include "extract/scanner_state.hpp"
+#include "textfile/text_files.hpp"
+
+namespace durno {
+
+// The step number's mask: one blank, five optional digit places, four blanks.
+inline constexpr std::string_view kStepMask = " #####    ";
+// The value mask: one blank, two forced digits, the point, nine digits, a signed
+// exponent of at least two digits, three blanks.
+inline constexpr std::string_view kValueMask = " 00.000000000e+00   ";
+
+// Each fixed title is as wide as a compound title's padding: 14 for the step, 15 for the
+// rest, so a key shorter than 15 characters is padded to 15.
+inline constexpr std::string_view kFixedTitles =
+    "  STEP          VAP            WT%VAP         P(tot)       ";
+inline constexpr std::size_t kCompoundTitleWidth = 15;
+
+class TableWriter {
+ public:
+  // compoundKeys must outlive the writer; at most kMaxCompounds of them are used.
+  TableWriter(TextFiles& files, Quantity quantity, std::span<const std::string> compoundKeys);
+
+  // Creates (or empties) tableName as file 2 and writes the header: "Data from " and the
+  // first result file's name, the quantity label if the quantity is known, and the title
+  // line with every compound key padded to 15 columns.
+  void openOutputTable(std::string_view tableName, std::string_view firstResultFile);
+
+  // Begins a row with the step field (no line end).
+  void writeStepField(long double stepNumber);
+  // Adds VAP, WTVAP, PTOT and, for a known quantity, its value table's entries (no line end).
+  void writeRowValues(const ScannerState& state);
+  // Ends the row with CR LF and hands the whole row to the file layer in one write.
+  void endRow();
+
+  // Closes the table. Afterwards tableWritten() tells whether it was created and every
+  // write and the closing succeeded, and failureReason() why not (the first failure).
+  void close();
+  bool tableWritten() const { return !failed_; }
+  const std::string& failureReason() const { return failureReason_; }
+
+ private:
+  // Hands text to file 2 and keeps the first failure the file layer reports.
+  void hand(std::string_view text);
+  void noteOutcome();
+
+  TextFiles& files_;
+  Quantity quantity_;
+  std::span<const std::string> compoundKeys_;
+  MaskFormatter stepMask_{kStepMask};
+  MaskFormatter valueMask_{kValueMask};
+  std::string row_;  // the row being composed; its storage is reused for every row
+  bool failed_ = false;
+  std::string failureReason_;
+};
+
+}  // namespace durno

@@ -1,0 +1,242 @@
+// The terminal host as a person meets it: the console driver runs on a pseudo-terminal,
+// everything it sends is interpreted by a terminal emulator, keys are typed into the
+// terminal as a terminal sends them, and the terminal's settings are checked after the
+// driver has gone, whether it ended, was terminated or crashed.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/console/virtual_terminal.hpp"
+
+namespace durno {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr int kRows = 25;
+constexpr int kColumns = 80;
+
+// The settings of a fresh pseudo-terminal, with line editing, echo and signal keys on, as
+// a shell leaves them for the program it starts.
+termios cookedSettings() {
+  int master = -1;
+  int slave = -1;
+  termios settings{};
+  if (::openpty(&master, &slave, nullptr, nullptr, nullptr) == 0) {
+    ::tcgetattr(slave, &settings);
+    ::close(master);
+    ::close(slave);
+  }
+  settings.c_lflag |= ECHO | ICANON | ISIG | IEXTEN;
+  settings.c_iflag |= ICRNL;
+  return settings;
+}
+
+bool sameSettings(const termios& a, const termios& b) {
+  return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
+         a.c_lflag == b.c_lflag && std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
+}
+
+class PtySession {
+ public:
+  explicit PtySession(const std::vector<std::string>& operations) : initial_(cookedSettings()) {
+    winsize size{};
+    size.ws_row = kRows;
+    size.ws_col = kColumns;
+    child_ = ::forkpty(&master_, nullptr, &initial_, &size);
+    if (child_ == 0) {
+      ::setenv("TERM", "xterm", 1);
+      ::setenv("LANG", "C.UTF-8", 1);
+      ::unsetenv("LC_ALL");
+      ::unsetenv("LC_CTYPE");
+      std::vector<char*> argv{const_cast<char*>(CONSOLE_DRIVER_PATH)};
+      for (const std::string& op : operations) argv.push_back(const_cast<char*>(op.c_str()));
+      argv.push_back(nullptr);
+      ::execv(argv[0], argv.data());
+      ::_exit(127);
+    }
+    // Keep the terminal itself open, so its settings can still be read after the driver
+    // has gone.
+    slave_ = ::open(::ptsname(master_), O_RDWR | O_NOCTTY);
+  }
+  ~PtySession() {
+    if (child_ > 0 && !exited_) {
+      ::kill(child_, SIGKILL);
+      ::waitpid(child_, nullptr, 0);
+    }
+    ::close(slave_);
+    ::close(master_);
+  }
+
+  bool started() const { return child_ > 0 && master_ >= 0 && slave_ >= 0; }
+  pid_t child() const { return child_; }
+  testing::VirtualTerminal& terminal() { return terminal_; }
+  const termios& initialSettings() const { return initial_; }
+  termios currentSettings() const {
+    termios settings{};
+    ::tcgetattr(slave_, &settings);
+    return settings;
+  }
+
+  void type(const std::string& bytes) {
+    const ssize_t written = ::write(master_, bytes.data(), bytes.size());
+    EXPECT_EQ(written, static_cast<ssize_t>(bytes.size()));
+  }
+
+  // Feeds the driver's output to the terminal until condition holds or time runs out.
+  bool waitFor(const std::function<bool()>& condition,
+               std::chrono::milliseconds limit = 5000ms) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+      if (std::chrono::steady_clock::now() > deadline) return false;
+      pump(20ms);
+    }
+    return true;
+  }
+  bool waitForText(int row, const std::string& text) {
+    return waitFor([&] { return terminal_.rowText(row).find(text) != std::string::npos; });
+  }
+
+  // Waits for the driver to end and takes in what it sent last. Gives the wait status.
+  int finish() {
+    int status = 0;
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (::waitpid(child_, &status, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() > deadline) {
+        ADD_FAILURE() << "driver did not end";
+        return -1;
+      }
+      pump(10ms);
+    }
+    exited_ = true;
+    pump(50ms);
+    return status;
+  }
+
+ private:
+  void pump(std::chrono::milliseconds wait) {
+    pollfd ready{master_, POLLIN, 0};
+    if (::poll(&ready, 1, static_cast<int>(wait.count())) <= 0) return;
+    char buffer[4096];
+    const ssize_t n = ::read(master_, buffer, sizeof buffer);
+    if (n > 0) terminal_.feed({buffer, static_cast<std::size_t>(n)});
+  }
+
+  termios initial_;
+  pid_t child_ = -1;
+  int master_ = -1;
+  int slave_ = -1;
+  bool exited_ = false;
+  testing::VirtualTerminal terminal_{kRows, kColumns};
+};
+
+TEST(PseudoTerminal, ScreenShowsCellsColoursAndCursor) {
+  PtySession session({"clear", "colours", "14", "1", "0", "cursor", "4", "1", "text",
+                      "Hello \\x0d\\x84", "key"});
+  ASSERT_TRUE(session.started());
+  ASSERT_TRUE(session.waitForText(4, "Hello"));
+  auto& terminal = session.terminal();
+  ASSERT_TRUE(session.waitFor([&] { return terminal.cursorColumn() == 9; }));
+  EXPECT_EQ(terminal.cursorRow(), 4);
+  EXPECT_EQ(terminal.character(4, 7), U'\u266A');  // CR as its glyph, in one cell.
+  EXPECT_EQ(terminal.character(4, 8), U'\u00E4');  // Code page 437 a-umlaut.
+  EXPECT_EQ(terminal.foreground(4, 1), 11);
+  EXPECT_EQ(terminal.background(4, 1), 4);
+  EXPECT_EQ(terminal.foreground(1, 1), 7);
+  EXPECT_EQ(terminal.background(25, 80), 0);
+
+  // While the driver waits for a key, the terminal is in raw mode.
+  const termios raw = session.currentSettings();
+  EXPECT_EQ(raw.c_lflag & (ECHO | ICANON | ISIG), 0u);
+
+  session.type("q");
+  const int status = session.finish();
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(terminal.rowText(4).substr(0, 13), "Hello ##[71] ");
+  EXPECT_TRUE(sameSettings(session.currentSettings(), session.initialSettings()));
+  // The shell's prompt comes below the last text, in the terminal's own colours.
+  EXPECT_EQ(terminal.cursorRow(), 5);
+  EXPECT_EQ(terminal.cursorColumn(), 1);
+  terminal.feed("$ ");
+  EXPECT_EQ(terminal.foreground(5, 1), -1);
+  EXPECT_EQ(terminal.background(5, 1), -1);
+}
+
+TEST(PseudoTerminal, KeysAreDecodedAsTheConsoleReportsThem) {
+  PtySession session({"clear", "text", "ready", "keys", "7"});
+  ASSERT_TRUE(session.started());
+  ASSERT_TRUE(session.waitForText(1, "ready"));
+  session.type("\x1bOP\x1b[A\x1b" "a\x7f\x03");
+  std::this_thread::sleep_for(100ms);
+  session.type("\x1b");  // Esc alone: nothing follows within the timeout.
+  std::this_thread::sleep_for(150ms);
+  session.type("\r");
+  const int status = session.finish();
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(session.terminal().rowText(1).substr(0, 45),
+            "ready[00 3B][00 48][00 1E][08][03][1B][0D]   ");
+}
+
+TEST(PseudoTerminal, LineEditingEchoesOnTheTerminal) {
+  PtySession session({"clear", "text", "Name: ", "line"});
+  ASSERT_TRUE(session.started());
+  ASSERT_TRUE(session.waitForText(1, "Name:"));
+  session.type("SiO3\x7f" "2\x1b[D\r");
+  const int status = session.finish();
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(session.terminal().rowText(1).substr(0, 12), "Name: SiO2  ");
+  EXPECT_EQ(session.terminal().rowText(2).substr(0, 7), "<SiO2> ");
+}
+
+struct EndingCase {
+  const char* name;
+  std::vector<std::string> operations;
+  int signalNumber;  // 0: the test sends none and the driver ends by itself.
+  int expectedSignal;
+};
+
+TEST(PseudoTerminal, SettingsAreRestoredOnEveryWayOut) {
+  const EndingCase cases[] = {
+      {"SIGTERM", {"colours", "14", "1", "0", "text", "waiting", "key"}, SIGTERM, SIGTERM},
+      {"SIGHUP", {"colours", "14", "1", "0", "text", "waiting", "key"}, SIGHUP, SIGHUP},
+      {"abort", {"colours", "14", "1", "0", "text", "waiting", "sleep", "300", "abort"}, 0,
+       SIGABRT},
+  };
+  for (const EndingCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    PtySession session(c.operations);
+    ASSERT_TRUE(session.started());
+    // The restore's fresh line may already have scrolled the text up by a row.
+    ASSERT_TRUE(session.waitFor([&] {
+      for (int row = 1; row <= kRows; ++row) {
+        if (session.terminal().rowText(row).find("waiting") != std::string::npos) return true;
+      }
+      return false;
+    }));
+    if (c.signalNumber != 0) ::kill(session.child(), c.signalNumber);
+    const int status = session.finish();
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.expectedSignal) << status;
+    EXPECT_TRUE(sameSettings(session.currentSettings(), session.initialSettings()));
+    auto& terminal = session.terminal();
+    terminal.feed("$ ");
+    const int row = terminal.cursorRow();
+    EXPECT_EQ(terminal.foreground(row, 1), -1);
+    EXPECT_EQ(terminal.background(row, 1), -1);
+  }
+}
+
+}  // namespace
+}  // namespace durno

@@ -1,0 +1,242 @@
+#include "dialogue/list_files.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "textfile/memory_file_system.hpp"
+
+namespace durno {
+namespace {
+
+using Names = std::vector<std::string>;
+
+Names namesOf(std::span<const std::string> names) { return {names.begin(), names.end()}; }
+
+// A list with count names "F1", "F2", ... under a count line that may say otherwise.
+std::string listFile(const std::string& countLine, int count) {
+  std::string bytes = countLine + "\r\n";
+  for (int index = 1; index <= count; ++index) {
+    bytes += 'F';
+    bytes += std::to_string(index);
+    bytes += "\r\n";
+  }
+  return bytes;
+}
+
+class ListFilesTest : public ::testing::Test {
+ protected:
+  MemoryFileSystem fileSystem;
+  TextFiles files{fileSystem};
+  CompoundTable compounds;
+  ResultFileTable resultFiles;
+};
+
+TEST_F(ListFilesTest, SavedCompoundListHoldsCountLineAndKeysWithTheirBlanks) {
+  const Names keys = {"ASiO2 ", "AMgO "};
+  ASSERT_TRUE(saveListFile(files, "carbon.cpd", keys).ok);
+  EXPECT_EQ(fileSystem.contents("carbon.cpd"), " 2 \r\nASiO2 \r\nAMgO \r\n");
+}
+
+TEST_F(ListFilesTest, SavingAnEmptyListWritesOnlyTheCountLine) {
+  ASSERT_TRUE(saveListFile(files, "none.cpd", Names{}).ok);
+  EXPECT_EQ(fileSystem.contents("none.cpd"), " 0 \r\n");
+}
+
+TEST_F(ListFilesTest, SavingReplacesAnExistingFile) {
+  fileSystem.put("old.xtr", " 3 \r\na\r\nb\r\nc\r\nmore text that must go\r\n");
+  ASSERT_TRUE(saveListFile(files, "old.xtr", Names{"run1.out"}).ok);
+  EXPECT_EQ(fileSystem.contents("old.xtr"), " 1 \r\nrun1.out\r\n");
+}
+
+TEST_F(ListFilesTest, SaveThenLoadGivesBackTheSameTables) {
+  const std::vector<Names> lists = {
+      {"ASiO2 ", "AMgO "},
+      {"GFe2O3 ", "GSiO2 ", "GSiO2 ", "X "},
+      {"ZCaO ", "ZAl2O3 ", "ZVery(long)formula-name "},
+  };
+  for (const Names& keys : lists) {
+    ASSERT_TRUE(saveListFile(files, "round.cpd", keys).ok);
+    ASSERT_TRUE(loadCompoundList(files, "round.cpd", compounds).ok);
+    EXPECT_EQ(namesOf(compounds.names()), keys);
+  }
+  const Names resultNames = {"run1.out", "data\\run2.out", "../other dir/run 3.out"};
+  ASSERT_TRUE(saveListFile(files, "runs.xtr", resultNames).ok);
+  ASSERT_TRUE(loadFileList(files, "runs.xtr", resultFiles).ok);
+  EXPECT_EQ(namesOf(resultFiles.names()), resultNames);
+}
+
+TEST_F(ListFilesTest, FullTablesSurviveARoundTrip) {
+  Names keys;
+  for (int index = 1; index <= kMaxCompounds; ++index) {
+    keys.push_back(std::string("AC").append(std::to_string(index)).append(" "));
+  }
+  ASSERT_TRUE(saveListFile(files, "full.cpd", keys).ok);
+  ASSERT_TRUE(loadCompoundList(files, "full.cpd", compounds).ok);
+  EXPECT_EQ(namesOf(compounds.names()), keys);
+}
+
+struct CompoundLoadCase {
+  const char* what;
+  std::string bytes;
+  Names keys;
+};
+
+TEST_F(ListFilesTest, CompoundListsLoadFieldByFieldAndBlockByBlock) {
+  const std::vector<CompoundLoadCase> cases = {
+      {"saved form", " 2 \r\nASiO2 \r\nAMgO \r\n", {"ASiO2 ", "AMgO "}},
+      {"LF line ends", " 2 \nASiO2 \nAMgO \n", {"ASiO2 ", "AMgO "}},
+      {"no line end after the last key", " 2 \r\nASiO2 \r\nAMgO ", {"ASiO2 ", "AMgO "}},
+      {"leading blanks go, the trailing blank stays", " 1 \r\n   AFe \r\n", {"AFe "}},
+      {"quoted key with leading blanks", " 1 \r\n\"  AFe \"\r\n", {"AFe "}},
+      {"hand-made keys are used as read", " 2 \r\nSiO2\r\nMgO\r\n", {"SiO2", "MgO"}},
+      {"a comma splits a name", " 2 \r\nAa,b \r\n", {"Aa", "b "}},
+      {"a later block replaces the first", " 1 \r\nASiO2 \r\n 2 \r\nAMgO \r\nAFeO \r\n",
+       {"AMgO ", "AFeO "}},
+      {"text after the last key reads as a count of 0", " 1 \r\nASiO2 \r\nMgO\r\n", {}},
+      {"a fractional count reads its whole part", " 2.5 \r\nA1 \r\nA2 \r\n", {"A1 ", "A2 "}},
+      {"a count of 0 reads none", " 0 \r\n", {}},
+      {"a negative count reads none", "-3 \r\n", {}},
+      {"an empty file", "", {}},
+      {"missing names are empty", " 3 \r\nAFe \r\n", {"AFe ", "", ""}},
+      {"Ctrl-Z ends the content", " 1 \r\nAFe \r\n\x1a 5 \r\n", {"AFe "}},
+  };
+  for (const CompoundLoadCase& test : cases) {
+    fileSystem.put("list.cpd", test.bytes);
+    const ListFileOutcome outcome = loadCompoundList(files, "list.cpd", compounds);
+    EXPECT_TRUE(outcome.ok) << test.what;
+    EXPECT_FALSE(outcome.cutToCapacity) << test.what;
+    EXPECT_EQ(namesOf(compounds.names()), test.keys) << test.what;
+    EXPECT_FALSE(files.isOpen(kListFileNumber)) << test.what;
+  }
+}
+
+TEST_F(ListFilesTest, ACompoundCountAboveTheTableReadsWhatFitsAndStops) {
+  // A second block after the oversized one must not be read: reading stops at the cut.
+  fileSystem.put("big.cpd", listFile(" 80 ", 80) + " 1 \r\nAFe \r\n");
+  const ListFileOutcome outcome = loadCompoundList(files, "big.cpd", compounds);
+  EXPECT_TRUE(outcome.ok);
+  EXPECT_TRUE(outcome.cutToCapacity);
+  ASSERT_EQ(compounds.count(), kMaxCompounds);
+  EXPECT_EQ(compounds.names().front(), "F1");
+  EXPECT_EQ(compounds.names().back(), "F50");
+  EXPECT_FALSE(files.isOpen(kListFileNumber));
+}
+
+struct FileListLoadCase {
+  const char* what;
+  std::string bytes;
+  Names names;
+};
+
+TEST_F(ListFilesTest, FileListsLoadOneBlockAsRead) {
+  const std::vector<FileListLoadCase> cases = {
+      {"saved form", " 2 \r\nrun1.out\r\nrun2.out\r\n", {"run1.out", "run2.out"}},
+      {"LF line ends", " 2 \nrun1.out\nrun2.out\n", {"run1.out", "run2.out"}},
+      {"backslash directories are kept", " 2 \r\ndata\\run1.out\r\nc:\\zepro\\b.out\r\n",
+       {"data\\run1.out", "c:\\zepro\\b.out"}},
+      {"trailing blanks stay", " 1 \r\nrun1.out  \r\n", {"run1.out  "}},
+      {"only the first block is read", " 1 \r\na.out\r\n 1 \r\nb.out\r\n", {"a.out"}},
+      {"a fractional count reads its whole part", " 1.9 \r\na.out\r\nb.out\r\n", {"a.out"}},
+      {"missing names are empty", " 2 \r\na.out\r\n", {"a.out", ""}},
+      {"an empty file", "", {}},
+  };
+  for (const FileListLoadCase& test : cases) {
+    fileSystem.put("list.xtr", test.bytes);
+    const ListFileOutcome outcome = loadFileList(files, "list.xtr", resultFiles);
+    EXPECT_TRUE(outcome.ok) << test.what;
+    EXPECT_EQ(namesOf(resultFiles.names()), test.names) << test.what;
+    EXPECT_FALSE(files.isOpen(kListFileNumber)) << test.what;
+  }
+}
+
+TEST_F(ListFilesTest, AFileCountOf80ReadsSeventyNamesAndStops) {
+  fileSystem.put("many.xtr", listFile(" 80 ", 80));
+  const ListFileOutcome outcome = loadFileList(files, "many.xtr", resultFiles);
+  EXPECT_TRUE(outcome.ok);
+  EXPECT_TRUE(outcome.cutToCapacity);
+  ASSERT_EQ(resultFiles.count(), kMaxResultFiles);
+  EXPECT_EQ(resultFiles.names().back(), "F70");
+}
+
+TEST_F(ListFilesTest, CountsAtTheCapacityAreNotReportedAsCut) {
+  fileSystem.put("seventy.xtr", listFile(" 70 ", 70));
+  EXPECT_FALSE(loadFileList(files, "seventy.xtr", resultFiles).cutToCapacity);
+  EXPECT_EQ(resultFiles.count(), kMaxResultFiles);
+  fileSystem.put("huge.xtr", listFile(" 1E+300 ", 75));
+  EXPECT_TRUE(loadFileList(files, "huge.xtr", resultFiles).cutToCapacity);
+  EXPECT_EQ(resultFiles.count(), kMaxResultFiles);
+}
+
+TEST_F(ListFilesTest, AListThatCannotBeOpenedEmptiesTheTableAndSaysWhy) {
+  compounds.add("AOld ");
+  resultFiles.add("old.out");
+  fileSystem.refuseOpen("locked.cpd", "Resource temporarily unavailable");
+  const std::vector<std::pair<std::string, std::string>> refusals = {
+      {"missing.cpd", ""}, {"", ""}, {"locked.cpd", "Resource temporarily unavailable"}};
+  for (const auto& [name, expectedReason] : refusals) {
+    const ListFileOutcome compoundOutcome = loadCompoundList(files, name, compounds);
+    EXPECT_FALSE(compoundOutcome.ok) << name;
+    EXPECT_FALSE(compoundOutcome.reason.empty()) << name;
+    if (!expectedReason.empty()) {
+      EXPECT_EQ(compoundOutcome.reason, expectedReason);
+    }
+    EXPECT_EQ(compounds.count(), 0) << name;
+    const ListFileOutcome fileOutcome = loadFileList(files, name, resultFiles);
+    EXPECT_FALSE(fileOutcome.ok) << name;
+    EXPECT_FALSE(fileOutcome.reason.empty()) << name;
+    EXPECT_EQ(resultFiles.count(), 0) << name;
+  }
+}
+
+TEST_F(ListFilesTest, ASaveThatFailsAnywhereIsReportedWithTheReason) {
+  const Names keys = {"ASiO2 ", "AMgO "};
+  fileSystem.refuseOpen("refused.cpd", "Permission denied");
+  const ListFileOutcome refused = saveListFile(files, "refused.cpd", keys);
+  EXPECT_FALSE(refused.ok);
+  EXPECT_EQ(refused.reason, "Permission denied");
+
+  EXPECT_FALSE(saveListFile(files, "", keys).ok);
+
+  // The disk fills after the count line, after a key, and just before the last line end.
+  const std::string whole = " 2 \r\nASiO2 \r\nAMgO \r\n";
+  for (std::size_t limit : {std::size_t{0}, std::size_t{5}, std::size_t{11}, whole.size() - 1}) {
+    fileSystem.failWritesAfter("full.cpd", limit, "No space left on device");
+    const ListFileOutcome full = saveListFile(files, "full.cpd", keys);
+    EXPECT_FALSE(full.ok) << limit;
+    EXPECT_EQ(full.reason, "No space left on device") << limit;
+    EXPECT_FALSE(files.isOpen(kListFileNumber)) << limit;
+  }
+  fileSystem.failWritesAfter("roomy.cpd", whole.size(), "No space left on device");
+  EXPECT_TRUE(saveListFile(files, "roomy.cpd", keys).ok);
+}
+
+TEST(NamesAskedFor, CountsBecomeWholeNumbersOfNamesNeverBelowZero) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double infinity = std::numeric_limits<double>::infinity();
+  const std::vector<std::pair<double, double>> cases = {
+      {nan, 0},  {-infinity, 0}, {-3, 0},   {0, 0},     {0.99, 0},        {1, 1},
+      {2.5, 2},  {50, 50},       {80, 80},  {1e300, 1e300}, {infinity, infinity},
+  };
+  for (const auto& [count, asked] : cases) EXPECT_EQ(namesAskedFor(count), asked) << count;
+}
+
+TEST(NameTable, RefusesEntriesBeyondItsCapacity) {
+  NameTable<3> table;
+  EXPECT_TRUE(table.add("a"));
+  EXPECT_TRUE(table.add("b"));
+  EXPECT_TRUE(table.add("c"));
+  EXPECT_TRUE(table.full());
+  EXPECT_FALSE(table.add("d"));
+  EXPECT_EQ(namesOf(table.names()), (Names{"a", "b", "c"}));
+  table.clear();
+  EXPECT_EQ(table.count(), 0);
+  EXPECT_TRUE(table.add("e"));
+  EXPECT_EQ(namesOf(table.names()), Names{"e"});
+}
+
+}  // namespace
+}  // namespace durno

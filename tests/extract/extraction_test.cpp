@@ -1,0 +1,307 @@
+#include "extract/extraction.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "extraction_fixture.hpp"
+
+namespace durno {
+namespace {
+
+using testing::crlfLines;
+using testing::ExtractionRun;
+using testing::kZeroField;
+using testing::row;
+
+// Field texts used below, as the masks give them.
+const std::string kStep1 = " 1    ";
+const std::string kStep2 = " 2    ";
+const std::string kStep3 = " 3    ";
+const std::string kStep5 = " 5    ";
+const std::string kStep12 = " 12    ";
+const std::string kOneTenth = " 10.000000000e-02   ";
+const std::string kTwoTenths = " 20.000000000e-02   ";
+const std::string kQuarter = " 25.000000000e-02   ";
+const std::string kFourTenths = " 40.000000000e-02   ";
+const std::string kHalf = " 50.000000000e-02   ";
+const std::string kOne = " 10.000000000e-01   ";
+const std::string kThree = " 30.000000000e-01   ";
+const std::string kSeven = " 70.000000000e-01   ";
+
+struct ScanCase {
+  const char* name;
+  std::string code;
+  std::vector<std::string> keys;
+  std::vector<std::pair<std::string, std::string>> files;  // name and bytes
+  std::vector<std::string> resultFiles;
+  std::string expectedRows;  // the table after its header
+};
+
+std::vector<ScanCase> scanCases() {
+  const std::string run1 = "run1.out";
+  const std::string run2 = "run2.out";
+  return {
+      {"a row holds the values seen before its marker",
+       "A",
+       {"ASiO2 "},
+       {{run1, crlfLines({"STEP NUMBER 1", "VAP = 0.5", "ASiO2 = 1", "STEP NUMBER 12"})}},
+       {run1},
+       row(kStep1, {kZeroField, kZeroField, kZeroField, kZeroField}) +
+           row(kStep12, {kHalf, kZeroField, kZeroField, kOne})},
+      {"values carry over across steps and files",
+       "A",
+       {"ASiO2 "},
+       {{run1, crlfLines({"STEP NUMBER 1", "VAP = 0.1", "ASiO2 = 0.5", "STEP NUMBER 2",
+                          "VAP = 0.2", "ASiO2 = 0.4"})},
+        {run2, crlfLines({"STEP NUMBER 1", "PTOT = 7", "STEP NUMBER 2"})}},
+       {run1, run2},
+       row(kStep1, {kZeroField, kZeroField, kZeroField, kZeroField}) +
+           row(kStep2, {kOneTenth, kZeroField, kZeroField, kHalf}) +
+           row(kStep1, {kTwoTenths, kZeroField, kZeroField, kFourTenths}) +
+           row(kStep2, {kTwoTenths, kZeroField, kSeven, kFourTenths})},
+      {"a file without markers adds no row but sets values",
+       "A",
+       {"ASiO2 "},
+       {{run1, crlfLines({"VAP = 0.25", "ASiO2 = 1"})}, {run2, crlfLines({"STEP NUMBER 3"})}},
+       {run1, run2},
+       row(kStep3, {kQuarter, kZeroField, kZeroField, kOne})},
+      {"repeated step numbers give one row each",
+       "A",
+       {"ASiO2 "},
+       {{run1, crlfLines({"STEP NUMBER 5", "STEP NUMBER 5"})},
+        {run2, crlfLines({"STEP NUMBER 1"})}},
+       {run1, run2},
+       row(kStep5, {kZeroField, kZeroField, kZeroField, kZeroField}) +
+           row(kStep5, {kZeroField, kZeroField, kZeroField, kZeroField}) +
+           row(kStep1, {kZeroField, kZeroField, kZeroField, kZeroField})},
+      {"leading blanks are removed but a leading tab hides the key",
+       "A",
+       {"ASiO2 "},
+       {{run1, crlfLines({"   VAP =  0.25", "\tVAP = 0.7", "   STEP NUMBER 1"})}},
+       {run1},
+       row(kStep1, {kQuarter, kZeroField, kZeroField, kZeroField})},
+      {"a value is cut from its own line only",
+       "A",
+       {"ASiO2 "},
+       {{run1, crlfLines({"PTOT = 3.0", "VAP = 0.1  PTOT = 2.0", "WTVAP = 3.0", "STEP NUMBER 1",
+                          "VAP = 0.5  12", "STEP NUMBER 2"})}},
+       {run1},
+       row(kStep1, {kOneTenth, kThree, kThree, kZeroField}) +
+           row(kStep2, {" 51.200000000e-02   ", kThree, kThree, kZeroField})},
+      {"a key with its trailing blank matches only its own formula",
+       "A",
+       {"ASiO2 "},
+       {{run1, crlfLines({"ASiO2  =  1.5E-03", "ASiO2= 9", "aSiO2 = 9", "ASiO2(l) = 9",
+                          "STEP NUMBER 1"})}},
+       {run1},
+       row(kStep1, {kZeroField, kZeroField, kZeroField, " 15.000000000e-04   "})},
+      {"a key without the trailing blank also matches longer formulas",
+       "A",
+       {"ASiO2"},
+       {{run1, crlfLines({"ASiO2 = 0.5", "STEP NUMBER 1", "ASiO2(l) = 2.0E-01", "STEP NUMBER 2"})}},
+       {run1},
+       row(kStep1, {kZeroField, kZeroField, kZeroField, kHalf}) +
+           row(kStep2, {kZeroField, kZeroField, kZeroField, kZeroField})},
+      {"equal keys both take every value",
+       "A",
+       {"ASiO2 ", "AMgO ", "ASiO2 "},
+       {{run1, crlfLines({"ASiO2 = 0.5", "AMgO = 0.25", "STEP NUMBER 1"})}},
+       {run1},
+       row(kStep1, {kZeroField, kZeroField, kZeroField, kHalf, kQuarter, kHalf})},
+      {"an empty key is re-cut from every line, the marker line included",
+       "A",
+       {"", "ASiO2 "},
+       {{run1, crlfLines({"0.5", "ASiO2 = 0.25", "STEP NUMBER 1"})}},
+       {run1},
+       row(kStep1, {kZeroField, kZeroField, kZeroField, kZeroField, kQuarter})},
+      {"an unknown quantity code examines no compound line",
+       "Z",
+       {"ZSiO2 "},
+       {{run1, crlfLines({"ZSiO2 = 0.5", "VAP = 0.5", "STEP NUMBER 1"})}},
+       {run1},
+       row(kStep1, {kHalf, kZeroField, kZeroField})},
+      {"no compounds gives the step values only",
+       "A",
+       {},
+       {{run1, crlfLines({"VAP = 0.5", "STEP NUMBER 1"})}},
+       {run1},
+       row(kStep1, {kHalf, kZeroField, kZeroField})},
+      {"LF line ends read line by line",
+       "A",
+       {"ASiO2 "},
+       {{run1, "STEP NUMBER 1\nVAP = 0.5\nASiO2 = 1\nSTEP NUMBER 2\n"}},
+       {run1},
+       row(kStep1, {kZeroField, kZeroField, kZeroField, kZeroField}) +
+           row(kStep2, {kHalf, kZeroField, kZeroField, kOne})},
+      {"CR line ends read line by line",
+       "A",
+       {"ASiO2 "},
+       {{run1, "STEP NUMBER 1\rVAP = 0.5\rASiO2 = 1\rSTEP NUMBER 2"}},
+       {run1},
+       row(kStep1, {kZeroField, kZeroField, kZeroField, kZeroField}) +
+           row(kStep2, {kHalf, kZeroField, kZeroField, kOne})},
+      {"byte 26 ends a file's readable content",
+       "A",
+       {},
+       {{run1, crlfLines({"STEP NUMBER 1"}) + "\x1a" + crlfLines({"STEP NUMBER 2"})}},
+       {run1},
+       row(kStep1, {kZeroField, kZeroField, kZeroField})},
+      {"an empty file and a file of blank lines give nothing",
+       "A",
+       {"ASiO2 "},
+       {{run1, ""}, {run2, "\r\n   \r\n\r\n"}},
+       {run1, run2},
+       ""},
+      {"a file that cannot be opened is passed over",
+       "A",
+       {},
+       {{run2, crlfLines({"STEP NUMBER 2"})}},
+       {"missing.out", "", run2},
+       row(kStep2, {kZeroField, kZeroField, kZeroField})},
+      {"the table itself as a result file is passed over",
+       "A",
+       {},
+       {{run1, crlfLines({"STEP NUMBER 1"})}},
+       {"Zepres.dat", run1, "Zepres.dat"},
+       row(kStep1, {kZeroField, kZeroField, kZeroField})},
+  };
+}
+
+TEST_F(ExtractionRun, RowsFollowTheLinesAsRead) {
+  for (const ScanCase& c : scanCases()) {
+    SCOPED_TRACE(c.name);
+    MemoryFileSystem caseFiles;
+    TextFiles caseTextFiles{caseFiles};
+    MemoryHost caseHost;
+    Console caseConsole{caseHost, caseHost};
+    ScannerState caseState;
+    for (const auto& [name, bytes] : c.files) caseFiles.put(name, bytes);
+    ExtractionJob job;
+    job.quantityCode = c.code;
+    job.compoundKeys = c.keys;
+    job.resultFiles = c.resultFiles;
+    job.tableName = "Zepres.dat";
+    const ExtractionOutcome outcome = runExtraction(job, caseState, caseTextFiles, caseConsole);
+    EXPECT_TRUE(outcome.tableWritten) << outcome.failureReason;
+    const std::string text = caseFiles.contents("Zepres.dat").value_or("");
+    const int headerLines = c.code == "Z" ? 2 : 3;
+    std::size_t at = 0;
+    for (int i = 0; i < headerLines; ++i) at = text.find("\r\n", at) + 2;
+    EXPECT_EQ(text.substr(at), c.expectedRows);
+  }
+}
+
+TEST_F(ExtractionRun, ShowsOneStepLinePerRowInPlainNumberText) {
+  fileSystem.put("run1.out", crlfLines({"STEP NUMBER 5", "STEP NUMBER    12", "STEP NUMBER -3"}));
+  run("A", {}, {"run1.out"});
+  EXPECT_EQ(host.transcript(), "at STEP =  5 \nat STEP =  12 \nat STEP = -3 \n");
+}
+
+TEST_F(ExtractionRun, NamesEachFileThatCannotBeOpenedWithTheReason) {
+  fileSystem.put("run1.out", crlfLines({"STEP NUMBER 1"}));
+  fileSystem.put("locked.out", crlfLines({"STEP NUMBER 9"}));
+  fileSystem.refuseOpen("locked.out", "Resource temporarily unavailable");
+  run("A", {}, {"missing.out", "locked.out", "run1.out", "Zepres.dat"});
+  const std::string transcript = host.transcript();
+  const std::vector<std::string> lines = [&] {
+    std::vector<std::string> split;
+    std::size_t at = 0;
+    while (at < transcript.size()) {
+      const std::size_t end = transcript.find('\n', at);
+      split.push_back(transcript.substr(at, end - at));
+      at = end + 1;
+    }
+    return split;
+  }();
+  ASSERT_EQ(lines.size(), 4u) << transcript;
+  EXPECT_EQ(lines[0].rfind("cannot open missing.out: ", 0), 0u) << lines[0];
+  EXPECT_GT(lines[0].size(), std::string("cannot open missing.out: ").size());
+  EXPECT_EQ(lines[1], "cannot open locked.out: Resource temporarily unavailable");
+  EXPECT_EQ(lines[2], "at STEP =  1 ");
+  EXPECT_EQ(lines[3].rfind("cannot open Zepres.dat: ", 0), 0u) << lines[3];
+}
+
+TEST_F(ExtractionRun, TheSameLineFormatsDifferentlyAsActivityAndAsCoefficient) {
+  // 1.23456100005 lies exactly halfway at the eleventh digit in its 18-digit form as an
+  // extended float, so the field rounds to even; the nearest double lies above halfway and
+  // rounds up. The "G" column must show the double it holds, the "A" column the extended.
+  fileSystem.put("run1.out", crlfLines({"ASiO2 = 1.23456100005", "GSiO2 = 1.23456100005",
+                                        "STEP NUMBER 1"}));
+  run("A", {"ASiO2 "}, {"run1.out"});
+  EXPECT_EQ(rows(3), row(kStep1, {kZeroField, kZeroField, kZeroField, " 12.345610000e-01   "}));
+  run("G", {"GSiO2 "}, {"run1.out"}, "g.dat");
+  EXPECT_EQ(rows(3), row(kStep1, {kZeroField, kZeroField, kZeroField, " 12.345610001e-01   "}));
+}
+
+TEST_F(ExtractionRun, ACoefficientBeyondTheDoubleRangeShowsAsInfinite) {
+  fileSystem.put("run1.out", crlfLines({"GSiO2 = 1E400", "GMgO = -2E308", "STEP NUMBER 1"}));
+  run("G", {"GSiO2 ", "GMgO "}, {"run1.out"});
+  EXPECT_EQ(rows(3), row(kStep1, {kZeroField, kZeroField, kZeroField, " 10.000000000e+998   ",
+                                  " -10.000000000e+998   "}));
+  EXPECT_TRUE(std::isinf(state.activityCoefficients[0]));
+}
+
+TEST_F(ExtractionRun, EachQuantityFillsItsOwnTable) {
+  const std::string lines =
+      crlfLines({"ASiO2 = 0.5", "GSiO2 = 0.5", "FSiO2 = 0.5", "PSiO2 = 0.5", "XSiO2 = 0.5"});
+  fileSystem.put("run1.out", lines);
+  for (const std::string code : {"A", "G", "F", "P", "X"}) {
+    ScannerState fresh;
+    state = fresh;
+    run(code, {code + "SiO2 "}, {"run1.out"}, code + ".dat");
+    const bool isA = code == "A", isG = code == "G", isF = code == "F", isP = code == "P",
+               isX = code == "X";
+    EXPECT_EQ(state.activities[0], isA ? 0.5L : 0.0L) << code;
+    EXPECT_EQ(state.activityCoefficients[0], isG ? 0.5 : 0.0) << code;
+    EXPECT_EQ(state.oxideFractions[0], isF ? 0.5L : 0.0L) << code;
+    EXPECT_EQ(state.partialPressures[0], isP ? 0.5L : 0.0L) << code;
+    EXPECT_EQ(state.gasFractions[0], isX ? 0.5L : 0.0L) << code;
+    EXPECT_EQ(state.compoundTexts[0], "0.5") << code;
+  }
+}
+
+TEST_F(ExtractionRun, StateCarriesOverFromOneRunOfTheScannerToTheNext) {
+  fileSystem.put("run1.out", crlfLines({"VAP = 0.5", "ASiO2 = 1"}));
+  fileSystem.put("run2.out", crlfLines({"STEP NUMBER 1"}));
+  run("A", {"ASiO2 "}, {"run1.out"});
+  run("A", {"ASiO2 "}, {"run2.out"}, "second.dat");
+  EXPECT_EQ(rows(3), row(kStep1, {kHalf, kZeroField, kZeroField, kOne}));
+  EXPECT_EQ(state.compoundTexts[0], "1");
+  EXPECT_EQ(state.fileIndex, 1);
+}
+
+TEST_F(ExtractionRun, TablesLargerThanTheCapacitiesAreCut) {
+  std::vector<std::string> keys(kMaxCompounds + 5, "ASiO2 ");
+  std::vector<std::string> names;
+  for (int i = 1; i <= kMaxResultFiles + 3; ++i) {
+    names.push_back("run" + std::to_string(i) + ".out");
+    fileSystem.put(names.back(), crlfLines({"ASiO2 = 1", "STEP NUMBER " + std::to_string(i)}));
+  }
+  run("A", keys, names);
+  std::string expected;
+  for (int i = 1; i <= kMaxResultFiles; ++i) {
+    expected += " " + std::to_string(i) + "    " + kZeroField + kZeroField + kZeroField;
+    for (int k = 0; k < kMaxCompounds; ++k) expected += kOne;
+    expected += "\r\n";
+  }
+  EXPECT_EQ(rows(3), expected);
+  EXPECT_EQ(state.fileIndex, kMaxResultFiles);
+}
+
+TEST_F(ExtractionRun, LongLinesAndArbitraryBytesAreHandledWhole) {
+  const std::string longTail(200000, '7');
+  std::string bytes = "ASiO2 = 0." + longTail + "\r\n";
+  bytes += std::string("\0\xff\x80 VAP = 1\r\n", 13);
+  bytes += "ASiO2" + std::string(100000, ' ') + "ASiO2 ASiO2 = 0.25\r\n";
+  bytes += "STEP NUMBER 1\r\n";
+  fileSystem.put("run1.out", bytes);
+  run("A", {"ASiO2 "}, {"run1.out"});
+  EXPECT_EQ(rows(3), row(kStep1, {kZeroField, kZeroField, kZeroField, kQuarter}));
+}
+
+}  // namespace
+}  // namespace durno

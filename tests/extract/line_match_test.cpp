@@ -1,0 +1,157 @@
+#include "extract/line_match.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "convert/number_parser.hpp"
+#include "convert/text_ops.hpp"
+#include "extract/scanner.hpp"
+
+namespace durno {
+namespace {
+
+struct BeginCase {
+  std::string line;
+  std::string key;
+  bool begins;
+};
+
+TEST(LineBeginning, MatchesOnlyTheExactLeadingBytes) {
+  const std::vector<BeginCase> cases = {
+      {"VAP = 0.25", "VAP =", true},
+      {"VAP=0.25", "VAP =", false},
+      {"WTVAP = 3.0", "VAP =", false},
+      {"STEP NUMBER    12", "STEP NUMBER", true},
+      {"STEP NUMBE", "STEP NUMBER", false},  // shorter than the key
+      {"ASiO2  =  1.5E-03", "ASiO2 ", true},
+      {"ASiO2= 1.5E-03", "ASiO2 ", false},
+      {"aSiO2 = 1.5E-03", "ASiO2 ", false},
+      {"ASiO2(l) = 1.5E-03", "ASiO2 ", false},
+      {"ASiO2(l) = 2.0E-01", "ASiO2", true},  // a key without its trailing blank
+      {"ASiO2", "ASiO2 ", false},
+      {"\tVAP = 1", "VAP =", false},
+      {"", "", true},
+      {"anything", "", true},
+      {"", "VAP =", false},
+      {std::string("A\0B = 1", 7), std::string("A\0B", 3), true},
+      {std::string("A\0C = 1", 7), std::string("A\0B", 3), false},
+  };
+  for (const BeginCase& c : cases) {
+    EXPECT_EQ(lineBeginsWith(c.line, c.key), c.begins) << "line '" << c.line << "' key '" << c.key
+                                                        << "'";
+  }
+}
+
+TEST(LineBeginning, LeadingBlanksGoButTabsStay) {
+  EXPECT_EQ(withoutLeadingBlanks("   VAP =  0.25"), "VAP =  0.25");
+  EXPECT_EQ(withoutLeadingBlanks("\tVAP = 1"), "\tVAP = 1");
+  EXPECT_EQ(withoutLeadingBlanks(" \tVAP"), "\tVAP");
+  EXPECT_EQ(withoutLeadingBlanks("    "), "");
+  EXPECT_EQ(withoutLeadingBlanks(""), "");
+  EXPECT_EQ(withoutLeadingBlanks("ab  "), "ab  ");
+}
+
+struct CutCase {
+  std::string line;
+  std::string key;
+  std::string cut;
+};
+
+TEST(ValueCut, RemovesEveryKeyOccurrenceThenBlanksAndEquals) {
+  const std::vector<CutCase> cases = {
+      {"VAP =  0.25", "VAP =", "0.25"},
+      {"VAP = 0.5  12", "VAP =", "0.512"},
+      {"VAP = 0.1  PTOT = 2.0", "VAP =", "0.1PTOT2.0"},
+      {"VAP = 1.2E-03  WTVAP = 5", "VAP =", "1.2E-03WT5"},  // the one inside WTVAP goes too
+      {"STEP NUMBER    12", "STEP NUMBER", "12"},
+      {"ASiO2  =  1.5E-03", "ASiO2 ", "1.5E-03"},
+      {"ASiO2(l) = 2.0E-01", "ASiO2", "(l)2.0E-01"},
+      {"   12 = 5 = 7", "", "1257"},
+      {"aaa", "aa", "a"},  // occurrences never overlap
+      {"aaaa", "aa", ""},
+      {"abcabc", "bc", "aa"},
+      {"abbcc", "bc", "abc"},  // what a deletion brings together stays
+      {"VAP =\t1 ", "VAP =", "\t1"},
+      {"VAP =", "VAP =", ""},
+      {"", "VAP =", ""},
+      {"x", "longer key", "x"},
+  };
+  std::string out = "stale contents that must be replaced";
+  for (const CutCase& c : cases) {
+    cutValueText(c.line, c.key, out);
+    EXPECT_EQ(out, c.cut) << "line '" << c.line << "' key '" << c.key << "'";
+  }
+}
+
+TEST(ValueCut, ParsesTheNumberAtTheStartOfTheCut) {
+  std::string scratch;
+  EXPECT_EQ(cutValue("VAP = 0.1  PTOT = 2.0", "VAP =", scratch), parseNumber("0.1"));
+  EXPECT_EQ(cutValue("ASiO2  =  1.5E-03", "ASiO2 ", scratch), parseNumber("1.5E-03"));
+  EXPECT_EQ(cutValue("VAP = 0.5  12", "VAP =", scratch), parseNumber("0.512"));
+  EXPECT_EQ(cutValue("ASiO2(l) = 2.0E-01", "ASiO2", scratch), 0.0L);
+  EXPECT_EQ(cutValue("STEP NUMBER 1", "", scratch), 0.0L);  // "STEPNUMBER1" holds no number
+  EXPECT_EQ(cutValue("VAP =", "VAP =", scratch), 0.0L);
+}
+
+// Random bytes from a small alphabet make keys occur often, overlap and abut.
+std::string randomText(std::mt19937& random, int maxLength, std::string_view alphabet) {
+  std::uniform_int_distribution<int> length(0, maxLength);
+  std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
+  std::string text(length(random), ' ');
+  for (char& c : text) c = alphabet[pick(random)];
+  return text;
+}
+
+TEST(ValueCut, AgreesWithTheTwoTextOperationsItFuses) {
+  std::mt19937 random(12345);
+  std::string out;
+  for (int i = 0; i < 20000; ++i) {
+    const std::string key = randomText(random, 4, "ab =");
+    const std::string line = randomText(random, 30, "ab =\t");
+    cutValueText(line, key, out);
+    EXPECT_EQ(out, removeCharactersOfSet(removeEveryOccurrence(line, key), " ="))
+        << "line '" << line << "' key '" << key << "'";
+  }
+}
+
+TEST(CompoundKeyIndex, FindsExactlyTheKeysALineBeginsWith) {
+  // Keys of 0 to 12 bytes exercise the empty key, the masked word of short keys and the
+  // comparison beyond the eighth byte; equal keys must all be found.
+  std::mt19937 random(777);
+  for (int round = 0; round < 400; ++round) {
+    std::vector<std::string> keys;
+    const int count = std::uniform_int_distribution<int>(0, kMaxCompounds)(random);
+    for (int k = 0; k < count; ++k) keys.push_back(randomText(random, 12, "AB"));
+    const CompoundKeyIndex index(keys);
+    for (int n = 0; n < 50; ++n) {
+      const std::string line = randomText(random, 14, "AB");
+      std::vector<int> expected;
+      for (int k = 0; k < count; ++k) {
+        if (lineBeginsWith(line, keys[k])) expected.push_back(k);
+      }
+      std::vector<int> found;
+      index.forEachMatch(line, [&](int k) { found.push_back(k); });
+      std::sort(found.begin(), found.end());
+      ASSERT_EQ(found, expected) << "line '" << line << "'";
+    }
+  }
+}
+
+TEST(CompoundKeyIndex, UsesNoMoreThanTheCapacity) {
+  const std::vector<std::string> keys(kMaxCompounds + 10, "A");
+  const CompoundKeyIndex index(keys);
+  int matches = 0;
+  index.forEachMatch("A = 1", [&](int k) {
+    EXPECT_LT(k, kMaxCompounds);
+    ++matches;
+  });
+  EXPECT_EQ(index.size(), kMaxCompounds);
+  EXPECT_EQ(matches, kMaxCompounds);
+}
+
+}  // namespace
+}  // namespace durno

@@ -1,0 +1,105 @@
+#include "extract/table_writer.hpp"
+
+#include <gtest/gtest.h>
+
+#include "extraction_fixture.hpp"
+
+namespace durno {
+namespace {
+
+using testing::crlfLines;
+using testing::ExtractionRun;
+using testing::kFixedTitleLine;
+
+using TableHeader = ExtractionRun;
+
+TEST_F(TableHeader, NamesTheFirstFileLabelsTheQuantityAndPadsEachKeyTo15) {
+  fileSystem.put("run1.out", "");
+  fileSystem.put("run2.out", "");
+  run("A", {"ASiO2 ", "AMgO "}, {"run1.out", "run2.out"});
+  const std::string title = kFixedTitleLine + "ASiO2 " + std::string(9, ' ') + "AMgO " +
+                            std::string(10, ' ');
+  EXPECT_EQ(title.size(), 89u);
+  EXPECT_EQ(table(), crlfLines({"Data from run1.out", "Activities ", title}));
+}
+
+TEST_F(TableHeader, EveryKnownCodeHasItsLabel) {
+  const std::vector<std::pair<std::string, std::string>> labels = {
+      {"A", "Activities "},
+      {"G", "Activity Coefficients"},
+      {"F", "oxide mole fractional in silicate"},
+      {"P", "partial pressures"},
+      {"X", "gas mole fractions"},
+  };
+  for (const auto& [code, label] : labels) {
+    const std::string name = code + ".dat";
+    run(code, {}, {}, name);
+    EXPECT_EQ(table(), crlfLines({"Data from ", label, kFixedTitleLine})) << code;
+  }
+}
+
+TEST_F(TableHeader, AnUnknownCodeHasNoLabelButKeepsTheKeyTitles) {
+  fileSystem.put("run1.out", "");
+  run("Z", {"ZSiO2 ", "ZMgO "}, {"run1.out"});
+  EXPECT_EQ(table(), crlfLines({"Data from run1.out", kFixedTitleLine + "ZSiO2 " +
+                                                          std::string(9, ' ') + "ZMgO " +
+                                                          std::string(10, ' ')}));
+}
+
+TEST_F(TableHeader, LongKeysAreFollowedDirectlyByTheNextTitle) {
+  const std::string fifteen = "A123456789ABCDE";
+  const std::string sixteen = "A123456789ABCDEF";
+  run("A", {fifteen, sixteen, "", "AMgO "}, {});
+  EXPECT_EQ(table(), crlfLines({"Data from ", "Activities ",
+                                kFixedTitleLine + fifteen + sixteen + std::string(15, ' ') +
+                                    "AMgO " + std::string(10, ' ')}));
+}
+
+TEST_F(TableHeader, WithoutResultFilesOnlyTheHeaderIsWritten) {
+  const ExtractionOutcome outcome = run("A", {"ASiO2 "}, {});
+  EXPECT_TRUE(outcome.tableWritten);
+  EXPECT_EQ(table(), crlfLines({"Data from ", "Activities ",
+                                kFixedTitleLine + "ASiO2 " + std::string(9, ' ')}));
+  EXPECT_EQ(host.transcript(), "");
+}
+
+TEST_F(TableHeader, AnExistingTableIsReplacedEvenWithoutMarkers) {
+  fileSystem.put("Zepres.dat", std::string(5000, 'x'));
+  fileSystem.put("run1.out", crlfLines({"VAP = 1"}));
+  run("A", {}, {"run1.out"});
+  EXPECT_EQ(table(), crlfLines({"Data from run1.out", "Activities ", kFixedTitleLine}));
+}
+
+using TableFailure = ExtractionRun;
+
+TEST_F(TableFailure, ATableThatCannotBeCreatedIsReportedButTheScanRuns) {
+  fileSystem.put("run1.out", crlfLines({"STEP NUMBER 1", "STEP NUMBER 2"}));
+  fileSystem.refuseOpen("Zepres.dat", "Permission denied");
+  const ExtractionOutcome outcome = run("A", {"ASiO2 "}, {"run1.out"});
+  EXPECT_FALSE(outcome.tableWritten);
+  EXPECT_EQ(outcome.failureReason, "Permission denied");
+  EXPECT_EQ(host.transcript(), "at STEP =  1 \nat STEP =  2 \n");
+}
+
+TEST_F(TableFailure, AWriteThatFailsMidwayIsReportedWithItsReason) {
+  std::string lines;
+  for (int step = 1; step <= 100; ++step) lines += "STEP NUMBER " + std::to_string(step) + "\r\n";
+  fileSystem.put("run1.out", lines);
+  fileSystem.failWritesAfter("Zepres.dat", 1000, "No space left on device");
+  const ExtractionOutcome outcome = run("A", {"ASiO2 "}, {"run1.out"});
+  EXPECT_FALSE(outcome.tableWritten);
+  EXPECT_EQ(outcome.failureReason, "No space left on device");
+  EXPECT_LE(table().size(), 1000u);
+  // The scan still went through every marker.
+  EXPECT_NE(host.transcript().find("at STEP =  100 \n"), std::string::npos);
+}
+
+TEST_F(TableFailure, ACompleteTableReportsSuccess) {
+  fileSystem.put("run1.out", crlfLines({"STEP NUMBER 1"}));
+  const ExtractionOutcome outcome = run("A", {"ASiO2 "}, {"run1.out"});
+  EXPECT_TRUE(outcome.tableWritten);
+  EXPECT_EQ(outcome.failureReason, "");
+}
+
+}  // namespace
+}  // namespace durno
