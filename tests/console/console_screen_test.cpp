@@ -119,35 +119,6 @@ TEST_P(ConsoleScreen, EmptyTextChangesNothing) {
   expectCursor(height(), 1);
 }
 
-TEST_P(ConsoleScreen, TextTakesTheCurrentColours) {
-  console_.setColours(4, 7, 0);
-  console_.writeText("ab");
-  EXPECT_EQ(host_.attribute(1, 1), 4 + 16 * 7);
-  EXPECT_EQ(host_.attribute(1, 2), 4 + 16 * 7);
-  EXPECT_EQ(host_.attribute(1, 3), kGreyOnBlack);
-}
-
-TEST_P(ConsoleScreen, NumbersShowTheirPlainTextAndWrapLikeText) {
-  struct NumberCase {
-    long double value;
-    const char* cells;
-  };
-  const NumberCase cases[] = {{7, " 7 "}, {12, " 12 "}, {-3, "-3 "}, {0.5L, " .5 "}};
-  for (const NumberCase& c : cases) {
-    console_.clearScreen();
-    console_.writeNumber(c.value);
-    const std::string shown(c.cells);
-    EXPECT_EQ(host_.rowText(1).substr(0, shown.size() + 1), shown + " ");
-    expectCursor(1, static_cast<int>(shown.size()) + 1);
-  }
-  console_.clearScreen();
-  console_.placeCursor(1, width() - 1);
-  console_.writeNumber(12);
-  EXPECT_EQ(host_.character(1, width()), '1');
-  EXPECT_EQ(host_.character(2, 1), '2');
-  EXPECT_EQ(host_.transcript(), " 7  12 -3  .5  12 ");
-}
-
 // --- the pending scroll -------------------------------------------------------------------
 
 TEST_P(ConsoleScreen, FullBottomRowOwesAScrollWithoutTakingIt) {

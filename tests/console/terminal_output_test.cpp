@@ -191,18 +191,5 @@ TEST_F(TerminalScreenTest, RestoreLeavesPlainAttributesAutowrapAndAFreshLine) {
   EXPECT_NE(sent_.find("\x1b[?25h"), std::string::npos);
 }
 
-TEST_F(TerminalScreenTest, ProgressLinesScrollIntoPlace) {
-  TerminalScreen screen(pipe_[1], true);
-  Console console(screen, keys_);
-  console.clearScreen();
-  for (int step = 0; step < 200; ++step) {
-    console.writeText("at STEP = ");
-    console.writeText(std::to_string(step));
-    console.endLine();
-  }
-  show(console);
-  EXPECT_EQ(terminal_.rowText(24).substr(0, 14), "at STEP = 199 ");
-}
-
 }  // namespace
 }  // namespace durno
