@@ -63,10 +63,25 @@ TerminalScreen::~TerminalScreen() { restore(); }
 void TerminalScreen::restore() {
   if (restored_) return;
   restored_ = true;
-  placeTerminalCursor(cursor_);
+  // The shell's prompt belongs on a fresh row below everything the program showed, also
+  // when the program ended with the cursor above its last text (a banner left by Esc).
+  int lastTextRow = cursor_.column == 1 ? cursor_.row - 1 : cursor_.row;
+  for (int row = shadowSize_.height; row > lastTextRow; --row) {
+    const auto rowStart = shadow_.begin() + static_cast<std::ptrdiff_t>(row - 1) * shadowSize_.width;
+    if (std::any_of(rowStart, rowStart + shadowSize_.width,
+                    [](const Cell& cell) { return cell.character != ' '; })) {
+      lastTextRow = row;
+      break;
+    }
+  }
   // Reset the colours before any line feed, so a scrolled-in row is not painted in them.
-  out_.append("\x1b[0m");
-  if (cursor_.column != 1) out_.append("\r\n");
+  if (lastTextRow < shadowSize_.height) {
+    placeTerminalCursor({lastTextRow + 1, 1});
+    out_.append("\x1b[0m");
+  } else {
+    placeTerminalCursor({shadowSize_.height, 1});
+    out_.append("\x1b[0m\r\n");
+  }
   out_.append("\x1b[?7h\x1b[?25h");
   out_.flush();
 }

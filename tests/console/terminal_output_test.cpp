@@ -191,5 +191,42 @@ TEST_F(TerminalScreenTest, RestoreLeavesPlainAttributesAutowrapAndAFreshLine) {
   EXPECT_NE(sent_.find("\x1b[?25h"), std::string::npos);
 }
 
+TEST_F(TerminalScreenTest, RestorePutsTheShellBelowTextUnderTheCursor) {
+  struct RestoreCase {
+    const char* name;
+    int textRow;
+    int cursorRow;
+    int cursorColumn;
+    int expectedRow;
+    int textRowAfter;
+  };
+  const RestoreCase cases[] = {
+      {"text below the cursor", 10, 5, 3, 11, 10},
+      {"cursor after an end line", 7, 8, 1, 8, 7},
+      {"cursor inside a line", 12, 12, 4, 13, 12},
+      {"text on the bottom row scrolls", 25, 2, 1, 25, 24},
+  };
+  for (const RestoreCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing::VirtualTerminal terminal(25, 80);
+    {
+      TerminalScreen screen(pipe_[1], true);
+      Console console(screen, keys_);
+      console.clearScreen();
+      console.placeCursor(c.textRow, 1);
+      console.writeText("last");
+      console.placeCursor(c.cursorRow, c.cursorColumn);
+    }
+    char buffer[8192];
+    ssize_t n = 0;
+    while ((n = ::read(pipe_[0], buffer, sizeof buffer)) > 0) {
+      terminal.feed({buffer, static_cast<std::size_t>(n)});
+    }
+    EXPECT_EQ(terminal.cursorRow(), c.expectedRow);
+    EXPECT_EQ(terminal.cursorColumn(), 1);
+    EXPECT_EQ(terminal.rowText(c.textRowAfter).substr(0, 4), "last");
+  }
+}
+
 }  // namespace
 }  // namespace durno
