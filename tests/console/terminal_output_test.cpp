@@ -24,9 +24,9 @@ TEST(TerminalColours, AttributesMapToAnsiSgr) {
     const char* sgr;
   };
   const SgrCase cases[] = {
-      {0x07, "\x1b[0;37;40m"},  {0x1E, "\x1b[0;93;44m"},   {0x00, "\x1b[0;30;40m"},
-      {0xFF, "\x1b[0;97;107m"}, {0x8C, "\x1b[0;91;100m"},  {0x31, "\x1b[0;34;46m"},
-      {0x56, "\x1b[0;33;45m"},  {0x2A, "\x1b[0;92;42m"},   {0x9D, "\x1b[0;95;104m"},
+      {0x07, "\x1b[0;37;40m"},  {0x1E, "\x1b[0;93;44m"},  {0x00, "\x1b[0;30;40m"},
+      {0xFF, "\x1b[0;97;107m"}, {0x8C, "\x1b[0;91;100m"}, {0x31, "\x1b[0;34;46m"},
+      {0x56, "\x1b[0;33;45m"},  {0x2A, "\x1b[0;92;42m"},  {0x9D, "\x1b[0;95;104m"},
   };
   for (const SgrCase& c : cases) {
     EXPECT_EQ(sgrSequence(c.attribute), c.sgr) << int{c.attribute};
@@ -39,10 +39,9 @@ TEST(TerminalGlyphs, Cp437BytesShowTheirPcGlyphs) {
     char32_t codePoint;
   };
   const GlyphCase cases[] = {
-      {0x00, U' '},      {0x01, U'\u263A'}, {0x0A, U'\u25D9'}, {0x0D, U'\u266A'},
-      {0x1B, U'\u2190'}, {0x41, U'A'},      {0x7F, U'\u2302'}, {0x80, U'\u00C7'},
-      {0x84, U'\u00E4'}, {0xB0, U'\u2591'}, {0xC9, U'\u2554'}, {0xE1, U'\u00DF'},
-      {0xFA, U'\u00B7'}, {0xFF, U'\u00A0'},
+      {0x00, U' '},      {0x01, U'\u263A'}, {0x0A, U'\u25D9'}, {0x0D, U'\u266A'}, {0x1B, U'\u2190'},
+      {0x41, U'A'},      {0x7F, U'\u2302'}, {0x80, U'\u00C7'}, {0x84, U'\u00E4'}, {0xB0, U'\u2591'},
+      {0xC9, U'\u2554'}, {0xE1, U'\u00DF'}, {0xFA, U'\u00B7'}, {0xFF, U'\u00A0'},
   };
   for (const GlyphCase& c : cases) {
     EXPECT_EQ(cp437CodePoint(c.byte), c.codePoint) << int{c.byte};
