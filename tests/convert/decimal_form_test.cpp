@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <string>
+
+#include "convert/powers_of_ten.hpp"
 
 namespace durno {
 namespace {
@@ -50,6 +53,12 @@ INSTANTIATE_TEST_SUITE_P(Table, DecimalFormTest, testing::Values(
     FormCase{std::numeric_limits<long double>::denorm_min(), "364519953188247460", -4950, false},
     FormCase{std::numeric_limits<long double>::infinity(), "100000000000000000", 1000, false},
     FormCase{-std::numeric_limits<long double>::infinity(), "100000000000000000", 1000, true}));
+
+TEST(PowerOfTenTest, EveryFinitePowerIsCorrectlyRounded) {
+  for (int n = 0; n <= kLargestFinitePowerOfTen; ++n) {
+    ASSERT_EQ(powerOfTen(n), std::strtold(("1e" + std::to_string(n)).c_str(), nullptr)) << n;
+  }
+}
 
 // Powers of ten sit exactly on a boundary of p and must land on the upper side of it.
 TEST(DecimalFormPointTest, PowersOfTenStartTheirDecade) {

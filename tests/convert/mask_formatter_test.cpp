@@ -119,7 +119,7 @@ INSTANTIATE_TEST_SUITE_P(DigitPositions, GeneralMaskTest, testing::Values(
     MaskCase{"#.##", 0.5L, "0.5"}, MaskCase{"#.##", 3, "3."}, MaskCase{"#.#0", 3, "3.0"},
     MaskCase{"#.00", 0.125L, "0.12"}, MaskCase{"#.00", 0.135L, "0.14"},
     MaskCase{"#.00", -0.001L, "-0.00"}, MaskCase{"#", -0.001L, "0"},
-    MaskCase{".00", 12.345L, "12.34"}, MaskCase{".00", 12.355L, "12.36"}, MaskCase{".##", 0.5L, "0.5"},
+    MaskCase{".00", 12.345L, "12.34"}, MaskCase{" .##", 5, " 5."}, MaskCase{"$.00", -0.5L, "$-0.50"}, MaskCase{".00", 12.355L, "12.36"}, MaskCase{".##", 0.5L, "0.5"},
     MaskCase{"0.000", 0.0005L, "0.000"}, MaskCase{"0.000", 0.0015L, "0.002"},
     MaskCase{"0.0", 9.96L, "10.0"}, MaskCase{"#", 0.6L, "1"}, MaskCase{"#.#", 0.04L, "0."},
     MaskCase{"0.0", 0.06L, "0.1"}));

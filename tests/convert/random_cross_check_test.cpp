@@ -39,6 +39,62 @@ double randomDouble(std::mt19937_64& random) {
 
 std::string formDigits(const DecimalForm& form) { return {form.digits.begin(), form.digits.end()}; }
 
+// 10^n as the C library reads it: correctly rounded to the extended format.
+long double libraryPowerOfTen(int n) { return std::strtold(("1e" + std::to_string(n)).c_str(), nullptr); }
+
+// x * 10^n the plain way: one multiplication or division by the library's power, in two
+// steps only where that power would overflow.
+long double referenceScale(long double x, int n) {
+  constexpr int kLargest = 4932;
+  if (n > kLargest) return x * libraryPowerOfTen(kLargest) * libraryPowerOfTen(n - kLargest);
+  if (n < -kLargest) return x / libraryPowerOfTen(-n - kLargest) / libraryPowerOfTen(kLargest);
+  return n >= 0 ? x * libraryPowerOfTen(n) : x / libraryPowerOfTen(-n);
+}
+
+// The 18-digit form computed straight from its definition: search the p whose product
+// lies in [1e17, 1e18), round it with nearbyint (ties to even), print it with printf.
+std::string referenceDigits(long double x, int& point) {
+  const long double magnitude = std::fabs(x);
+  point = static_cast<int>(std::floor(std::log10(magnitude))) + 1;
+  long double scaled = referenceScale(magnitude, 18 - point);
+  while (scaled >= 1e18L) scaled = referenceScale(magnitude, 18 - ++point);
+  while (scaled < 1e17L) scaled = referenceScale(magnitude, 18 - --point);
+  long double rounded = std::nearbyint(scaled);
+  if (rounded == 1e18L) {
+    rounded = 1e17L;
+    ++point;
+  }
+  char text[32];
+  std::snprintf(text, sizeof text, "%.0Lf", rounded);
+  return text;
+}
+
+TEST(RandomCrossCheck, DecimalFormFollowsItsDefinitionOverTheWholeRange) {
+  std::mt19937_64 random(5);
+  for (int i = 0; i < kRandomCases / 3; ++i) {
+    const long double x = i % 2 == 0 ? randomExtended(random, -16445, 16383) : randomDouble(random);
+    if (x == 0) continue;
+    int point = 0;
+    const std::string digits = referenceDigits(x, point);
+    const DecimalForm form = decimalForm(x);
+    ASSERT_EQ(formDigits(form), digits) << static_cast<double>(x);
+    ASSERT_EQ(form.point, point) << static_cast<double>(x);
+  }
+}
+
+TEST(RandomCrossCheck, ParserScalesByTheCorrectlyRoundedPower) {
+  std::mt19937_64 random(6);
+  std::uniform_int_distribution<std::uint64_t> mantissa(1, 999999999999999999ULL);
+  std::uniform_int_distribution<int> exponent(-4950, 4914);
+  for (int i = 0; i < kRandomCases / 3; ++i) {
+    const std::uint64_t m = mantissa(random);
+    const int e = exponent(random);
+    const std::string text = std::to_string(m) + "E" + std::to_string(e);
+    if (static_cast<int>(text.find('E')) + e <= -4933) continue;  // Below range: 0 by rule.
+    ASSERT_EQ(parseNumber(text), referenceScale(static_cast<long double>(m), e)) << text;
+  }
+}
+
 // Where the power of ten is exact (|x| * 10^s with 0 <= s <= 27, or |x| / 10^s with
 // s <= 27) the product carries only its own rounding to the extended format, so the 18
 // digits are the correctly rounded ones that printf gives, except where that rounding
