@@ -10,8 +10,8 @@
 namespace durno {
 namespace {
 
-constexpr long double kLowestScaled = 1e17L;  // 10^17, exact.
-constexpr long double kScaledLimit = 1e18L;   // 10^18, exact.
+constexpr long double kLowestScaled = 1e17L;                    // 10^17, exact.
+constexpr long double kScaledLimit = 1e18L;                     // 10^18, exact.
 constexpr std::uint64_t kDigitsLimit = 1000000000000000000ULL;  // 10^18
 // Adding 2^63 to a value in [0, 2^63) gives a sum whose last significand bit weighs 1, so
 // the addition rounds to an integer (ties to even), and the sum's 64-bit significand is
@@ -20,7 +20,7 @@ constexpr long double kIntegerRounder = 9223372036854775808.0L;  // 2^63
 constexpr std::uint64_t kRounderBit = std::uint64_t{1} << 63;
 
 // The point position an infinity is written with: the digits 1 followed by zeros at
-// p = 1000, the text the program's tables have always shown for a value beyond range.
+// p = 1000, the field the output table shows for a value beyond the double range.
 constexpr int kInfinityPoint = 1000;
 
 // The x87 extended layout: a 64-bit significand with an explicit leading bit, then 16
@@ -58,7 +58,8 @@ int binaryExponent(const ExtendedBits& bits) {
 int guessFloorLog10(const ExtendedBits& bits) {
   constexpr double kLog10Of2 = 0.301029995663981195;
   constexpr double kFractionUnit = 0x1p-63;  // The weight of the significand's last bit.
-  const double fraction = static_cast<double>(bits.significand & ~(std::uint64_t{1} << 63)) * kFractionUnit;
+  const double fraction =
+      static_cast<double>(bits.significand & ~(std::uint64_t{1} << 63)) * kFractionUnit;
   const int exponent = binaryExponent(bits);
   // Subnormals have no leading bit at 63: their fraction term is dropped, which only
   // lowers the guess further, still by less than one.

@@ -30,7 +30,8 @@ bool roundsUp(const std::array<char, 18>& digits, int keep) {
 // Copies a short run of bytes; masks hold only a few literals in a row, so a plain loop
 // beats a library call.
 char* copyBytes(char* out, const char* from, int n) {
-  for (int i = 0; i < n; ++i) out[i] = from[i];
+  for (int i = 0; i < n; ++i)
+    out[i] = from[i];
   return out + n;
 }
 
@@ -40,18 +41,21 @@ char* writeDigitRange(char* out, const char* digits, int from, int n) {
   if (from >= 0 && from + n <= kFormDigits) {  // The usual case: within the 18.
     const char* source = digits + from;
     char* const end = out + n;
-    for (; end - out >= 8; out += 8, source += 8) std::memcpy(out, source, 8);
-    while (out != end) *out++ = *source++;
+    for (; end - out >= 8; out += 8, source += 8)
+      std::memcpy(out, source, 8);
+    while (out != end)
+      *out++ = *source++;
     return end;
   }
-  for (int i = from; i < from + n; ++i) *out++ = i >= 0 && i < kFormDigits ? digits[i] : '0';
+  for (int i = from; i < from + n; ++i)
+    *out++ = i >= 0 && i < kFormDigits ? digits[i] : '0';
   return out;
 }
 
 }  // namespace
 
-// A number rounded for one mask: its significant digits (those past `count` are zeros)
-// with the point position, and how they split into integer and fraction digits.
+// A number rounded for one mask: its 18-digit form with the digits behind the last kept
+// one set to zero, and how the digits split into integer and fraction digits.
 struct MaskFormatter::Rounded {
   // The 18-digit form, rounded in place: the digits behind the last kept one are zeros,
   // and so is every digit outside the 18.
@@ -95,7 +99,9 @@ struct MaskFormatter::Rounded {
   }
 };
 
-MaskFormatter::MaskFormatter(std::string_view mask) { analyse(mask); }
+MaskFormatter::MaskFormatter(std::string_view mask) {
+  analyse(mask);
+}
 
 void MaskFormatter::addText(std::vector<Step>& steps, char c) {
   if (steps.empty() || steps.back().op != Op::kText) {
@@ -130,7 +136,8 @@ void MaskFormatter::analyse(std::string_view mask) {
       if (forced && !mantissa_.empty() && mantissa_.back().op == Op::kForcedFractions) {
         ++mantissa_.back().count;
       } else {
-        mantissa_.push_back({forced ? Op::kForcedFractions : Op::kOptionalFraction, fractionPositions_, 1});
+        mantissa_.push_back(
+            {forced ? Op::kForcedFractions : Op::kOptionalFraction, fractionPositions_, 1});
       }
       ++fractionPositions_;
       anyOptionalFraction_ = anyOptionalFraction_ || !forced;
@@ -165,7 +172,8 @@ void MaskFormatter::analyse(std::string_view mask) {
     addText(mantissa_, exponentLetter_);
     addText(mantissa_, markerSign);
     for (const Step& step : exponent_) {
-      for (int k = 0; k < step.count; ++k) addText(mantissa_, literals_[static_cast<std::size_t>(step.first + k)]);
+      for (int k = 0; k < step.count; ++k)
+        addText(mantissa_, literals_[static_cast<std::size_t>(step.first + k)]);
     }
     exponent_.clear();
   }
@@ -212,9 +220,10 @@ void MaskFormatter::appendTo(std::string& out, long double x) const {
   // Literals and positions write at most one byte each, except that the integer digits
   // and the exponent digits may outnumber their positions, and the sign and the marker.
   constexpr std::size_t kExponentDigitsMax = 12;
-  const std::size_t bound = literals_.size() + static_cast<std::size_t>(integerSlots_ + fractionPositions_) +
-                            static_cast<std::size_t>(number.integerCount) + 1 +
-                            (hasExponent_ ? 2 + kExponentDigitsMax + static_cast<std::size_t>(exponentPositions_) : 0);
+  const std::size_t bound =
+      literals_.size() + static_cast<std::size_t>(integerSlots_ + fractionPositions_) +
+      static_cast<std::size_t>(number.integerCount) + 1 +
+      (hasExponent_ ? 2 + kExponentDigitsMax + static_cast<std::size_t>(exponentPositions_) : 0);
   constexpr std::size_t kUsualField = 96;  // Holds every field of the program's masks.
   if (bound <= kUsualField) {
     char field[kUsualField];
@@ -240,7 +249,8 @@ char* MaskFormatter::writeMantissa(char* out, const Rounded& number) const {
   const char* literals = literals_.data();
   // Integer digits fill the slots from the right; the slots left of them write "0" from the
   // leftmost forced one on, and the sign stands just before the leftmost digit written.
-  const int firstWritten = integerCount >= slots ? 0 : std::min(slots - integerCount, leftmostForced);
+  const int firstWritten =
+      integerCount >= slots ? 0 : std::min(slots - integerCount, leftmostForced);
   const bool showSign = number.showSign;
   const bool zeroInteger = number.zeroInteger;
   int significantFractions = fractionPositions_;
@@ -260,7 +270,8 @@ char* MaskFormatter::writeMantissa(char* out, const Rounded& number) const {
         const int offset = slot - (slots - integerCount);
         if (offset >= 0) {
           const int from = slot == 0 ? 0 : offset;  // The leftmost slot takes the surplus.
-          out = zeroInteger ? (*out = '0', out + 1) : writeDigitRange(out, digits, from, offset - from + 1);
+          out = zeroInteger ? (*out = '0', out + 1)
+                            : writeDigitRange(out, digits, from, offset - from + 1);
         } else if (slot >= leftmostForced) {
           *out++ = '0';
         }
@@ -289,11 +300,13 @@ char* MaskFormatter::writeExponent(char* out, int exponent) const {
   // |E| with zeros in front up to the number of forced positions.
   auto magnitude = static_cast<unsigned>(exponent < 0 ? -exponent : exponent);
   int length = 1;
-  for (unsigned rest = magnitude / 10; rest != 0; rest /= 10) ++length;
+  for (unsigned rest = magnitude / 10; rest != 0; rest /= 10)
+    ++length;
   const int total = std::max(length, forcedExponentPositions_);
   auto writePadded = [magnitude, total](char* padded) {
     unsigned rest = magnitude;
-    for (int i = total - 1; i >= 0; --i, rest /= 10) padded[i] = static_cast<char>('0' + rest % 10);
+    for (int i = total - 1; i >= 0; --i, rest /= 10)
+      padded[i] = static_cast<char>('0' + rest % 10);
   };
   constexpr int kUsualDigits = 16;
   if (total <= kUsualDigits) {
@@ -317,7 +330,8 @@ char* MaskFormatter::placeExponentDigits(char* out, const char* padded, int tota
     } else if (step.first + surplus >= 0) {
       const int from = step.first == 0 ? 0 : step.first + surplus;
       const int to = step.first + surplus + 1;
-      for (int i = from; i < to; ++i) *out++ = padded[i];
+      for (int i = from; i < to; ++i)
+        *out++ = padded[i];
     }
   }
   return out;

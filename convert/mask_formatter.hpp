@@ -4,6 +4,12 @@
 // optional digit, '.', 'e+'/'E-' exponent marker, literal blanks and "-+()$", every other
 // byte ignored). Digits are never dropped to fit: a number too wide for the mask widens
 // its field. Rounding is judged on the 18-digit decimal form, ties to even.
+//
+// Choices for masks the program never uses: a mask without integer positions writes its
+// integer digits (at least "0") just before its first '.', or at its end; an exponent
+// marker with no digit position after it is written as literal text; a mask whose
+// exponent positions are optional still writes at least one exponent digit. The
+// extended mask characters ';', ',', '%', '*', '"' and '\' are not recognised (ignored).
 
 #include <string>
 #include <string_view>
@@ -52,10 +58,10 @@ class MaskFormatter {
   std::vector<Step> mantissa_;
   // The part after the exponent marker: its literals and positions, in mask order.
   std::vector<Step> exponent_;
-  std::string literals_;         // The bytes of every kText step.
-  int integerPositions_ = 0;     // Digit positions before the first '.', as in the mask.
-  int integerSlots_ = 0;         // The same, counting a slot added for the integer digits.
-  int leftmostForcedSlot_ = 0;   // Slot number of the leftmost '0'; integerSlots_ if none.
+  std::string literals_;        // The bytes of every kText step.
+  int integerPositions_ = 0;    // Digit positions before the first '.', as in the mask.
+  int integerSlots_ = 0;        // The same, counting a slot added for the integer digits.
+  int leftmostForcedSlot_ = 0;  // Slot number of the leftmost '0'; integerSlots_ if none.
   int fractionPositions_ = 0;
   bool anyOptionalFraction_ = false;
   int exponentPositions_ = 0;
