@@ -17,6 +17,13 @@ constexpr std::string_view kVapKey = "VAP =";
 constexpr std::string_view kWtvapKey = "WTVAP =";
 constexpr std::string_view kPtotKey = "PTOT =";
 
+// The line-beginning test for a fixed key; with the key's length known at compile time
+// the comparison becomes a few inline instructions instead of a library call.
+template <const std::string_view& key>
+bool beginsWithFixedKey(std::string_view line) {
+  return line.size() >= key.size() && std::memcmp(line.data(), key.data(), key.size()) == 0;
+}
+
 // Bits of Scanner::firstByteKinds_: which keys a line with a given first byte may begin.
 constexpr std::uint8_t kMayBeStep = 1;
 constexpr std::uint8_t kMayBeVap = 2;
@@ -129,7 +136,7 @@ void Scanner::scanLine(std::string_view rawLine) {
                                  : firstByteKinds_[static_cast<unsigned char>(line.front())];
   if (kinds == 0) return;
 
-  const bool isStep = (kinds & kMayBeStep) && lineBeginsWith(line, kStepKey);
+  const bool isStep = (kinds & kMayBeStep) && beginsWithFixedKey<kStepKey>(line);
   if (isStep) {
     state_.stepNumber = cutValue(line, kStepKey, cut_);
     table_.writeStepField(state_.stepNumber);
@@ -137,13 +144,13 @@ void Scanner::scanLine(std::string_view rawLine) {
     console_.writeNumber(state_.stepNumber);
     console_.endLine();
   }
-  if ((kinds & kMayBeVap) && lineBeginsWith(line, kVapKey)) {
+  if ((kinds & kMayBeVap) && beginsWithFixedKey<kVapKey>(line)) {
     state_.vap = cutValue(line, kVapKey, cut_);
   }
-  if ((kinds & kMayBeWtvap) && lineBeginsWith(line, kWtvapKey)) {
+  if ((kinds & kMayBeWtvap) && beginsWithFixedKey<kWtvapKey>(line)) {
     state_.wtvap = cutValue(line, kWtvapKey, cut_);
   }
-  if ((kinds & kMayBePtot) && lineBeginsWith(line, kPtotKey)) {
+  if ((kinds & kMayBePtot) && beginsWithFixedKey<kPtotKey>(line)) {
     state_.ptot = cutValue(line, kPtotKey, cut_);
   }
   if (kinds & kMayBeCompound) {

@@ -218,11 +218,14 @@ TEST_F(ExtractionRun, NamesEachFileThatCannotBeOpenedWithTheReason) {
     return split;
   }();
   ASSERT_EQ(lines.size(), 4u) << transcript;
-  EXPECT_EQ(lines[0].rfind("cannot open missing.out: ", 0), 0u) << lines[0];
-  EXPECT_GT(lines[0].size(), std::string("cannot open missing.out: ").size());
-  EXPECT_EQ(lines[1], "cannot open locked.out: Resource temporarily unavailable");
+  const std::string missing = "Result file \"missing.out\" could not be opened: ";
+  EXPECT_EQ(lines[0].rfind(missing, 0), 0u) << lines[0];
+  EXPECT_GT(lines[0].size(), missing.size()) << "the reason is missing";
+  EXPECT_EQ(lines[1],
+            "Result file \"locked.out\" could not be opened: Resource temporarily unavailable");
   EXPECT_EQ(lines[2], "at STEP =  1 ");
-  EXPECT_EQ(lines[3].rfind("cannot open Zepres.dat: ", 0), 0u) << lines[3];
+  EXPECT_EQ(lines[3].rfind("Result file \"Zepres.dat\" could not be opened: ", 0), 0u)
+      << lines[3];
 }
 
 TEST_F(ExtractionRun, TheSameLineFormatsDifferentlyAsActivityAndAsCoefficient) {
@@ -284,7 +287,8 @@ TEST_F(ExtractionRun, TablesLargerThanTheCapacitiesAreCut) {
   run("A", keys, names);
   std::string expected;
   for (int i = 1; i <= kMaxResultFiles; ++i) {
-    expected += " " + std::to_string(i) + "    " + kZeroField + kZeroField + kZeroField;
+    expected.append(" ").append(std::to_string(i)).append("    ");
+    expected.append(kZeroField).append(kZeroField).append(kZeroField);
     for (int k = 0; k < kMaxCompounds; ++k) expected += kOne;
     expected += "\r\n";
   }
