@@ -119,16 +119,19 @@ TEST(ValueCut, AgreesWithTheTwoTextOperationsItFuses) {
 }
 
 TEST(CompoundKeyIndex, FindsExactlyTheKeysALineBeginsWith) {
-  // Keys of 0 to 12 bytes exercise the empty key, the masked word of short keys and the
-  // comparison beyond the eighth byte; equal keys must all be found.
+  // Keys of 0 to 12 bytes exercise the empty key, every length class, the comparison
+  // beyond the eighth byte and colliding hash slots; equal keys must all be found. NUL and
+  // 0xFF bytes check that no byte is treated as an end or a sign.
   std::mt19937 random(777);
-  for (int round = 0; round < 400; ++round) {
+  const std::string_view alphabet("AB\0\xff", 4);
+  for (int round = 0; round < 600; ++round) {
     std::vector<std::string> keys;
     const int count = std::uniform_int_distribution<int>(0, kMaxCompounds)(random);
-    for (int k = 0; k < count; ++k) keys.push_back(randomText(random, 12, "AB"));
+    const std::string_view letters = round % 2 == 0 ? alphabet.substr(0, 2) : alphabet;
+    for (int k = 0; k < count; ++k) keys.push_back(randomText(random, 12, letters));
     const CompoundKeyIndex index(keys);
     for (int n = 0; n < 50; ++n) {
-      const std::string line = randomText(random, 14, "AB");
+      const std::string line = randomText(random, 14, letters);
       std::vector<int> expected;
       for (int k = 0; k < count; ++k) {
         if (lineBeginsWith(line, keys[k])) expected.push_back(k);
