@@ -53,7 +53,8 @@ class TerminalScreen : public ScreenHost {
   TerminalScreen& operator=(const TerminalScreen&) = delete;
 
   // Leaves the terminal as the shell expects it: attributes reset, autowrap on, cursor
-  // visible and on a fresh line below the last text. The screen content stays. Idempotent.
+  // visible, at column 1 of the row below the lowest text the program drew (and never
+  // above the cursor's row). The screen content stays. Idempotent.
   void restore();
 
   ScreenSize size() const override;

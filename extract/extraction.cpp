@@ -15,10 +15,15 @@ std::span<const std::string> capped(std::span<const std::string> table, int capa
   return table.first(std::min(table.size(), static_cast<std::size_t>(capacity)));
 }
 
-void reportFileProblem(Console& console, std::string_view what, std::string_view name,
+// One console line such as 'Result file "run9.out" could not be opened: No such file or
+// directory'. The name is quoted, as in the dialogue's messages, so that an empty name or
+// blanks around one are seen.
+void reportFileProblem(Console& console, std::string_view name, std::string_view problem,
                        std::string_view reason) {
-  console.writeText(what);
+  console.writeText("Result file \"");
   console.writeText(name);
+  console.writeText("\" could not be ");
+  console.writeText(problem);
   console.writeText(": ");
   console.writeText(reason);
   console.endLine();
@@ -33,14 +38,14 @@ void scanResultFile(int fileIndex, const std::string& name, ScannerState& state,
   state.fileIndex = fileIndex;
   files.openFile(number, name, FileMode::Input);
   if (!files.isOpen(number)) {
-    reportFileProblem(console, "cannot open ", name, files.lastOutcome(number).reason);
+    reportFileProblem(console, name, "opened", files.lastOutcome(number).reason);
     return;
   }
   while (!files.atEnd(number)) {
     // A failed read while bytes are still left is a system read error: the file cannot
     // be read further, so it ends here rather than repeating the failure forever.
     if (!files.readLine(number, state.currentLine)) {
-      reportFileProblem(console, "cannot read ", name, files.lastOutcome(number).reason);
+      reportFileProblem(console, name, "read", files.lastOutcome(number).reason);
       break;
     }
     scanner.scanLine(state.currentLine);

@@ -39,8 +39,9 @@ struct ExtractionOutcome {
 // "at STEP = " console line per row, and closing every file at the end.
 //
 // A result file that cannot be opened is passed over as a file without lines, and the
-// console shows one line naming it and the system's reason ("cannot open NAME: REASON");
-// a read failure inside a file ends that file the same way ("cannot read NAME: REASON").
+// console shows one line naming it and the system's reason ('Result file "NAME" could not
+// be opened: REASON'); a read failure inside a file ends that file the same way ('... could
+// not be read: REASON').
 // The outcome tells whether the table was created and completely written; the scan runs
 // to the end either way.
 ExtractionOutcome runExtraction(const ExtractionJob& job, ScannerState& state, TextFiles& files,

@@ -7,8 +7,11 @@
 namespace durno {
 
 std::string_view withoutLeadingBlanks(std::string_view line) {
-  const auto first = line.find_first_not_of(' ');
-  return first == std::string_view::npos ? std::string_view{} : line.substr(first);
+  // A plain loop: the library's find_first_not_of tests each byte against a set, which
+  // costs several times more on the scanner's every line.
+  std::size_t first = 0;
+  while (first < line.size() && line[first] == ' ') ++first;
+  return line.substr(first);
 }
 
 bool lineBeginsWith(std::string_view line, std::string_view key) {

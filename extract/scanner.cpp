@@ -17,6 +17,13 @@ constexpr std::string_view kVapKey = "VAP =";
 constexpr std::string_view kWtvapKey = "WTVAP =";
 constexpr std::string_view kPtotKey = "PTOT =";
 
+// The line-beginning test for a fixed key; with the key's length known at compile time
+// the comparison becomes a few inline instructions instead of a library call.
+template <const std::string_view& key>
+bool beginsWithFixedKey(std::string_view line) {
+  return line.size() >= key.size() && std::memcmp(line.data(), key.data(), key.size()) == 0;
+}
+
 // Bits of Scanner::firstByteKinds_: which keys a line with a given first byte may begin.
 constexpr std::uint8_t kMayBeStep = 1;
 constexpr std::uint8_t kMayBeVap = 2;
@@ -44,51 +51,67 @@ double roundToDouble(long double value) {
 
 std::uint64_t CompoundKeyIndex::firstWord(std::string_view text) {
   // Bytes are packed little end first whatever the machine's order, so a key's word and a
-  // line's word compare the same bytes in the same places.
+  // line's word hold the same bytes in the same places.
   std::uint64_t word = 0;
-  const std::size_t n = std::min<std::size_t>(text.size(), 8);
+  const std::size_t n = std::min<std::size_t>(text.size(), kWordBytes);
   for (std::size_t i = 0; i < n; ++i) {
     word |= std::uint64_t{static_cast<unsigned char>(text[i])} << (8 * i);
   }
   return word;
 }
 
+std::uint64_t CompoundKeyIndex::classMask(int lengthClass) {
+  return lengthClass >= kWordBytes ? ~std::uint64_t{0}
+                                   : (std::uint64_t{1} << (8 * lengthClass)) - 1;
+}
+
+std::size_t CompoundKeyIndex::slotOf(std::uint64_t word, int lengthClass) {
+  // Fibonacci hashing: the multiplier is 2^64 divided by the golden ratio, and the top
+  // 7 bits of the product index the 128 slots.
+  constexpr std::uint64_t kGoldenMultiplier = 0x9E3779B97F4A7C15ull;
+  constexpr int kSlotBits = 7;
+  static_assert(std::size_t{1} << kSlotBits == kSlotCount);
+  const std::uint64_t mixed = (word ^ static_cast<std::uint64_t>(lengthClass)) * kGoldenMultiplier;
+  return static_cast<std::size_t>(mixed >> (64 - kSlotBits));
+}
+
+bool CompoundKeyIndex::matchesBeyondWord(int key, std::string_view line) const {
+  const std::string& text = keys_[key];
+  if (line.size() < text.size()) return false;
+  return text.size() <= kWordBytes ||
+         std::memcmp(line.data() + kWordBytes, text.data() + kWordBytes,
+                     text.size() - kWordBytes) == 0;
+}
+
 CompoundKeyIndex::CompoundKeyIndex(std::span<const std::string> keys)
     : keys_(keys.first(std::min(keys.size(), static_cast<std::size_t>(kMaxCompounds)))),
       count_(static_cast<int>(keys_.size())) {
-  std::array<int, 256> perByte{};
+  static_assert(kSlotCount > 2 * kMaxCompounds, "the slot table must stay at most half full");
+  std::array<int, kMaxCompounds> lastKey{};  // the chain's tail, per chain head
   for (int k = 0; k < count_; ++k) {
+    nextKey_[k] = kNoKey;
     const std::string& key = keys_[k];
-    const std::size_t prefixLength = std::min<std::size_t>(key.size(), 8);
-    prefixes_[k].word = firstWord(key);
-    prefixes_[k].mask = prefixLength == 8 ? ~std::uint64_t{0}
-                                          : (std::uint64_t{1} << (8 * prefixLength)) - 1;
     if (key.empty()) {
-      emptyKeys_[emptyKeyCount_++] = static_cast<std::uint8_t>(k);
+      emptyKeys_[emptyKeyCount_++] = k;
+      continue;
+    }
+    const int lengthClass = static_cast<int>(std::min<std::size_t>(key.size(), kWordBytes));
+    const std::uint64_t word = firstWord(key);
+    classesPresent_ |= 1u << lengthClass;
+    std::size_t s = slotOf(word, lengthClass);
+    while (slots_[s].lengthClass != 0 &&
+           (slots_[s].word != word || slots_[s].lengthClass != lengthClass)) {
+      s = (s + 1) % kSlotCount;
+    }
+    Slot& slot = slots_[s];
+    if (slot.lengthClass == 0) {
+      slot = Slot{word, lengthClass, k};
+      lastKey[k] = k;
     } else {
-      ++perByte[firstByteOf(key)];
+      nextKey_[lastKey[slot.firstKey]] = k;
+      lastKey[slot.firstKey] = k;
     }
   }
-  // Counting sort by first byte keeps the keys of one bucket in table order.
-  int start = 0;
-  for (int b = 0; b < 256; ++b) {
-    bucketStart_[b] = static_cast<std::uint8_t>(start);
-    start += perByte[b];
-  }
-  bucketStart_[256] = static_cast<std::uint8_t>(start);
-  std::array<int, 256> next{};
-  for (int b = 0; b < 256; ++b) next[b] = bucketStart_[b];
-  for (int k = 0; k < count_; ++k) {
-    if (keys_[k].empty()) continue;
-    byFirstByte_[next[firstByteOf(keys_[k])]++] = static_cast<std::uint8_t>(k);
-  }
-}
-
-bool CompoundKeyIndex::matches(int key, std::string_view line, std::uint64_t lineWord) const {
-  const std::string& text = keys_[key];
-  if (line.size() < text.size()) return false;
-  if ((lineWord & prefixes_[key].mask) != prefixes_[key].word) return false;
-  return text.size() <= 8 || std::memcmp(line.data() + 8, text.data() + 8, text.size() - 8) == 0;
 }
 
 // ---- Scanner ----
@@ -129,7 +152,7 @@ void Scanner::scanLine(std::string_view rawLine) {
                                  : firstByteKinds_[static_cast<unsigned char>(line.front())];
   if (kinds == 0) return;
 
-  const bool isStep = (kinds & kMayBeStep) && lineBeginsWith(line, kStepKey);
+  const bool isStep = (kinds & kMayBeStep) && beginsWithFixedKey<kStepKey>(line);
   if (isStep) {
     state_.stepNumber = cutValue(line, kStepKey, cut_);
     table_.writeStepField(state_.stepNumber);
@@ -137,13 +160,13 @@ void Scanner::scanLine(std::string_view rawLine) {
     console_.writeNumber(state_.stepNumber);
     console_.endLine();
   }
-  if ((kinds & kMayBeVap) && lineBeginsWith(line, kVapKey)) {
+  if ((kinds & kMayBeVap) && beginsWithFixedKey<kVapKey>(line)) {
     state_.vap = cutValue(line, kVapKey, cut_);
   }
-  if ((kinds & kMayBeWtvap) && lineBeginsWith(line, kWtvapKey)) {
+  if ((kinds & kMayBeWtvap) && beginsWithFixedKey<kWtvapKey>(line)) {
     state_.wtvap = cutValue(line, kWtvapKey, cut_);
   }
-  if ((kinds & kMayBePtot) && lineBeginsWith(line, kPtotKey)) {
+  if ((kinds & kMayBePtot) && beginsWithFixedKey<kPtotKey>(line)) {
     state_.ptot = cutValue(line, kPtotKey, cut_);
   }
   if (kinds & kMayBeCompound) {

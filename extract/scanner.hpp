@@ -5,6 +5,7 @@
 // "at STEP = " line on the console.
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -17,10 +18,12 @@
 
 namespace durno {
 
-// The compound keys arranged for a cheap test of every line against every key: keys are
-// grouped by their first byte, so a line is compared only with the keys that share its
-// first byte (and with empty keys, which begin every line), and each comparison starts
-// with one masked 8-byte word before the rest of a long key is compared.
+// The compound keys arranged for a cheap test of every line against every key. A key's
+// first up to 8 bytes, packed into one word, and its length class (its length, or 8 for
+// longer keys) are looked up in a small hash table: a line is tested with one look-up per
+// length class that some key has, rather than one comparison per key, and the bytes of a
+// key beyond the eighth are compared only after its first word matched. Empty keys begin
+// every line and are kept apart.
 class CompoundKeyIndex {
  public:
   // keys must outlive the index; at most kMaxCompounds of them are used.
@@ -33,21 +36,30 @@ class CompoundKeyIndex {
   int size() const { return count_; }
 
  private:
-  struct Prefix {
-    std::uint64_t word = 0;  // the key's first up to 8 bytes, little end first
-    std::uint64_t mask = 0;  // ones over the bytes the word holds
+  static constexpr int kWordBytes = 8;
+  // A power of two above twice the largest number of keys, so that probe runs stay short.
+  static constexpr std::size_t kSlotCount = 128;
+  static constexpr int kNoKey = -1;
+
+  struct Slot {
+    std::uint64_t word = 0;     // the first lengthClass bytes of the keys in this slot
+    int lengthClass = 0;        // 1 to 8; 0 marks an empty slot
+    int firstKey = kNoKey;      // the first of the keys that share class and word
   };
-  bool matches(int key, std::string_view line, std::uint64_t lineWord) const;
+
   static std::uint64_t firstWord(std::string_view text);
+  static std::uint64_t classMask(int lengthClass);
+  static std::size_t slotOf(std::uint64_t word, int lengthClass);
+  // The key's bytes beyond the first word, and its length against the line's.
+  bool matchesBeyondWord(int key, std::string_view line) const;
 
   std::span<const std::string> keys_;
   int count_ = 0;
-  std::array<Prefix, kMaxCompounds> prefixes_{};
-  // Keys ordered by first byte; bucketStart_[b] .. bucketStart_[b + 1] are those for byte b.
-  std::array<std::uint8_t, kMaxCompounds> byFirstByte_{};
-  std::array<std::uint8_t, 257> bucketStart_{};
-  // Empty keys begin every line, whatever its first byte.
-  std::array<std::uint8_t, kMaxCompounds> emptyKeys_{};
+  std::array<Slot, kSlotCount> slots_{};
+  // Keys sharing a slot (equal keys, or long keys with equal first words), in table order.
+  std::array<int, kMaxCompounds> nextKey_{};
+  unsigned classesPresent_ = 0;  // bit c set when some key has length class c
+  std::array<int, kMaxCompounds> emptyKeys_{};
   int emptyKeyCount_ = 0;
 };
 
@@ -82,16 +94,22 @@ class Scanner {
 
 template <typename OnMatch>
 void CompoundKeyIndex::forEachMatch(std::string_view line, OnMatch&& onMatch) const {
-  for (int i = 0; i < emptyKeyCount_; ++i) onMatch(int{emptyKeys_[i]});
+  for (int i = 0; i < emptyKeyCount_; ++i) onMatch(emptyKeys_[i]);
   if (line.empty()) return;
-  const auto first = static_cast<unsigned char>(line.front());
-  const int begin = bucketStart_[first];
-  const int end = bucketStart_[first + 1];
-  if (begin == end) return;
   const std::uint64_t lineWord = firstWord(line);
-  for (int i = begin; i < end; ++i) {
-    const int key = byFirstByte_[i];
-    if (matches(key, line, lineWord)) onMatch(key);
+  for (unsigned classes = classesPresent_; classes != 0; classes &= classes - 1) {
+    const int lengthClass = std::countr_zero(classes);  // ascending
+    if (static_cast<std::size_t>(lengthClass) > line.size()) return;
+    const std::uint64_t word = lineWord & classMask(lengthClass);
+    for (std::size_t s = slotOf(word, lengthClass); slots_[s].lengthClass != 0;
+         s = (s + 1) % kSlotCount) {
+      const Slot& slot = slots_[s];
+      if (slot.word != word || slot.lengthClass != lengthClass) continue;
+      for (int key = slot.firstKey; key != kNoKey; key = nextKey_[key]) {
+        if (matchesBeyondWord(key, line)) onMatch(key);
+      }
+      break;
+    }
   }
 }
 

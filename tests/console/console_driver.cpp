@@ -28,7 +28,8 @@ std::string unescaped(std::string_view text) {
   std::string bytes;
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '\\' && i + 3 < text.size() && text[i + 1] == 'x') {
-      bytes.push_back(static_cast<char>(std::stoi(std::string(text.substr(i + 2, 2)), nullptr, 16)));
+      bytes.push_back(
+          static_cast<char>(std::stoi(std::string(text.substr(i + 2, 2)), nullptr, 16)));
       i += 3;
     } else {
       bytes.push_back(text[i]);
@@ -84,7 +85,8 @@ void run(durno::Console& console, int argc, char** argv) {
       console.writeText(hexKey(console.waitForKey()));
     } else if (op == "keys") {
       const int count = argument(argv, i, argc);
-      for (int k = 0; k < count; ++k) console.writeText(hexKey(console.waitForKey()));
+      for (int k = 0; k < count; ++k)
+        console.writeText(hexKey(console.waitForKey()));
       console.endLine();
     } else if (op == "poll") {
       console.writeText(hexKey(console.readKey()));

@@ -96,7 +96,8 @@ TEST_P(ConsoleScreen, LongTextWrapsRowAfterRowFromTheCursor) {
 TEST_P(ConsoleScreen, TextLongerThanTheScreenLeavesItsLastRowsOnScreen) {
   std::string text;
   const int rows = height() + 2;
-  for (int i = 0; i < rows; ++i) text += letters(static_cast<char>('A' + i), width());
+  for (int i = 0; i < rows; ++i)
+    text += letters(static_cast<char>('A' + i), width());
   console_.writeText(text);
 
   for (int row = 1; row <= height(); ++row) {
@@ -117,35 +118,6 @@ TEST_P(ConsoleScreen, EmptyTextChangesNothing) {
   EXPECT_TRUE(console_.scrollPending());
   EXPECT_EQ(host_.scrollCount(), 0);
   expectCursor(height(), 1);
-}
-
-TEST_P(ConsoleScreen, TextTakesTheCurrentColours) {
-  console_.setColours(4, 7, 0);
-  console_.writeText("ab");
-  EXPECT_EQ(host_.attribute(1, 1), 4 + 16 * 7);
-  EXPECT_EQ(host_.attribute(1, 2), 4 + 16 * 7);
-  EXPECT_EQ(host_.attribute(1, 3), kGreyOnBlack);
-}
-
-TEST_P(ConsoleScreen, NumbersShowTheirPlainTextAndWrapLikeText) {
-  struct NumberCase {
-    long double value;
-    const char* cells;
-  };
-  const NumberCase cases[] = {{7, " 7 "}, {12, " 12 "}, {-3, "-3 "}, {0.5L, " .5 "}};
-  for (const NumberCase& c : cases) {
-    console_.clearScreen();
-    console_.writeNumber(c.value);
-    const std::string shown(c.cells);
-    EXPECT_EQ(host_.rowText(1).substr(0, shown.size() + 1), shown + " ");
-    expectCursor(1, static_cast<int>(shown.size()) + 1);
-  }
-  console_.clearScreen();
-  console_.placeCursor(1, width() - 1);
-  console_.writeNumber(12);
-  EXPECT_EQ(host_.character(1, width()), '1');
-  EXPECT_EQ(host_.character(2, 1), '2');
-  EXPECT_EQ(host_.transcript(), " 7  12 -3  .5  12 ");
 }
 
 // --- the pending scroll -------------------------------------------------------------------
@@ -289,8 +261,8 @@ struct ColourCase {
 
 TEST_P(ConsoleScreen, ColourNumbersOutsideThePaletteKeepTheCurrentColour) {
   const ColourCase cases[] = {
-      {14, 1, 14, 1}, {16, 1, 14, 1}, {3, 99, 3, 1}, {~0u, ~0u, 3, 1}, {15, 15, 15, 15},
-      {0, 0, 0, 0},   {17, 16, 0, 0},
+      {14, 1, 14, 1},   {16, 1, 14, 1}, {3, 99, 3, 1},  {~0u, ~0u, 3, 1},
+      {15, 15, 15, 15}, {0, 0, 0, 0},   {17, 16, 0, 0},
   };
   for (const ColourCase& c : cases) {
     console_.setColours(c.foreground, c.background, 0);
@@ -309,9 +281,8 @@ TEST_P(ConsoleScreen, PlacingTheCursorOutOfRangeKeepsThatCoordinate) {
   const int h = height();
   const int w = width();
   const PlaceCase cases[] = {
-      {2, 3, 2, 3},     {0, 1, 2, 1},          {h + 1, 2, 2, 2},  {h, 0, h, 2},
-      {1, w + 1, 1, 2}, {-7, -7, 1, 2},        {h, w, h, w},      {1, 1, 1, 1},
-      {h + 100, w, 1, w},
+      {2, 3, 2, 3},   {0, 1, 2, 1}, {h + 1, 2, 2, 2}, {h, 0, h, 2},       {1, w + 1, 1, 2},
+      {-7, -7, 1, 2}, {h, w, h, w}, {1, 1, 1, 1},     {h + 100, w, 1, w},
   };
   for (const PlaceCase& c : cases) {
     console_.placeCursor(c.row, c.column);

@@ -75,14 +75,14 @@ expect_table g.dat "Data from run1.out${crlf}Activity Coefficients${crlf}${title
 # 4. A result file that does not exist is named with the reason and passed over.
 printf 'xA\n\nSiO2\n\nn\n\nmissing.out\nrun3.out\n\nn\nm\n' | "$durno" >screen4.txt 2>&1
 [ $? = 0 ] || fail "run with a missing result file failed"
-expect_output screen4.txt 'cannot open missing.out: No such file or directory'
+expect_output screen4.txt 'Result file "missing.out" could not be opened: No such file or directory'
 expect_table m.dat "Data from missing.out${crlf}Activities ${crlf}${titles}ASiO2 ${pad9}${crlf}\
  7    ${zero}${zero}${zero}${zero}${crlf}"
 
 # 5. The table itself named as a result file cannot be read while it is being written.
 printf 'xA\n\n\nn\n\nself.dat\nrun3.out\n\nn\nself\n' | "$durno" >screen5.txt 2>&1
 [ $? = 0 ] || fail "run naming its own table failed"
-expect_output screen5.txt 'cannot open self.dat: '
+expect_output screen5.txt 'Result file "self.dat" could not be opened: '
 expect_table self.dat "Data from self.dat${crlf}Activities ${crlf}${titles}${crlf}\
  7    ${zero}${zero}${zero}${crlf}"
 

@@ -36,8 +36,9 @@ inline std::string row(const std::string& stepField, std::initializer_list<std::
   return text + "\r\n";
 }
 
-class ExtractionRun : public ::testing::Test {
- protected:
+// Everything one extraction needs, in memory.
+class ExtractionWorld {
+ public:
   ExtractionOutcome run(std::string code, std::vector<std::string> keys,
                         std::vector<std::string> resultFiles,
                         std::string tableName = "Zepres.dat") {
@@ -78,5 +79,7 @@ class ExtractionRun : public ::testing::Test {
   std::vector<std::string> resultFiles_;
   std::string tableName_;
 };
+
+class ExtractionRun : public ::testing::Test, public ExtractionWorld {};
 
 }  // namespace durno::testing

@@ -171,27 +171,14 @@ std::vector<ScanCase> scanCases() {
   };
 }
 
-TEST_F(ExtractionRun, RowsFollowTheLinesAsRead) {
+TEST(Scan, RowsFollowTheLinesAsRead) {
   for (const ScanCase& c : scanCases()) {
     SCOPED_TRACE(c.name);
-    MemoryFileSystem caseFiles;
-    TextFiles caseTextFiles{caseFiles};
-    MemoryHost caseHost;
-    Console caseConsole{caseHost, caseHost};
-    ScannerState caseState;
-    for (const auto& [name, bytes] : c.files) caseFiles.put(name, bytes);
-    ExtractionJob job;
-    job.quantityCode = c.code;
-    job.compoundKeys = c.keys;
-    job.resultFiles = c.resultFiles;
-    job.tableName = "Zepres.dat";
-    const ExtractionOutcome outcome = runExtraction(job, caseState, caseTextFiles, caseConsole);
+    testing::ExtractionWorld world;
+    for (const auto& [name, bytes] : c.files) world.fileSystem.put(name, bytes);
+    const ExtractionOutcome outcome = world.run(c.code, c.keys, c.resultFiles);
     EXPECT_TRUE(outcome.tableWritten) << outcome.failureReason;
-    const std::string text = caseFiles.contents("Zepres.dat").value_or("");
-    const int headerLines = c.code == "Z" ? 2 : 3;
-    std::size_t at = 0;
-    for (int i = 0; i < headerLines; ++i) at = text.find("\r\n", at) + 2;
-    EXPECT_EQ(text.substr(at), c.expectedRows);
+    EXPECT_EQ(world.rows(c.code == "Z" ? 2 : 3), c.expectedRows);
   }
 }
 
@@ -218,11 +205,14 @@ TEST_F(ExtractionRun, NamesEachFileThatCannotBeOpenedWithTheReason) {
     return split;
   }();
   ASSERT_EQ(lines.size(), 4u) << transcript;
-  EXPECT_EQ(lines[0].rfind("cannot open missing.out: ", 0), 0u) << lines[0];
-  EXPECT_GT(lines[0].size(), std::string("cannot open missing.out: ").size());
-  EXPECT_EQ(lines[1], "cannot open locked.out: Resource temporarily unavailable");
+  const std::string missing = "Result file \"missing.out\" could not be opened: ";
+  EXPECT_EQ(lines[0].rfind(missing, 0), 0u) << lines[0];
+  EXPECT_GT(lines[0].size(), missing.size()) << "the reason is missing";
+  EXPECT_EQ(lines[1],
+            "Result file \"locked.out\" could not be opened: Resource temporarily unavailable");
   EXPECT_EQ(lines[2], "at STEP =  1 ");
-  EXPECT_EQ(lines[3].rfind("cannot open Zepres.dat: ", 0), 0u) << lines[3];
+  EXPECT_EQ(lines[3].rfind("Result file \"Zepres.dat\" could not be opened: ", 0), 0u)
+      << lines[3];
 }
 
 TEST_F(ExtractionRun, TheSameLineFormatsDifferentlyAsActivityAndAsCoefficient) {
@@ -264,16 +254,6 @@ TEST_F(ExtractionRun, EachQuantityFillsItsOwnTable) {
   }
 }
 
-TEST_F(ExtractionRun, StateCarriesOverFromOneRunOfTheScannerToTheNext) {
-  fileSystem.put("run1.out", crlfLines({"VAP = 0.5", "ASiO2 = 1"}));
-  fileSystem.put("run2.out", crlfLines({"STEP NUMBER 1"}));
-  run("A", {"ASiO2 "}, {"run1.out"});
-  run("A", {"ASiO2 "}, {"run2.out"}, "second.dat");
-  EXPECT_EQ(rows(3), row(kStep1, {kHalf, kZeroField, kZeroField, kOne}));
-  EXPECT_EQ(state.compoundTexts[0], "1");
-  EXPECT_EQ(state.fileIndex, 1);
-}
-
 TEST_F(ExtractionRun, TablesLargerThanTheCapacitiesAreCut) {
   std::vector<std::string> keys(kMaxCompounds + 5, "ASiO2 ");
   std::vector<std::string> names;
@@ -284,7 +264,8 @@ TEST_F(ExtractionRun, TablesLargerThanTheCapacitiesAreCut) {
   run("A", keys, names);
   std::string expected;
   for (int i = 1; i <= kMaxResultFiles; ++i) {
-    expected += " " + std::to_string(i) + "    " + kZeroField + kZeroField + kZeroField;
+    expected.append(" ").append(std::to_string(i)).append("    ");
+    expected.append(kZeroField).append(kZeroField).append(kZeroField);
     for (int k = 0; k < kMaxCompounds; ++k) expected += kOne;
     expected += "\r\n";
   }

@@ -94,12 +94,5 @@ TEST_F(TableFailure, AWriteThatFailsMidwayIsReportedWithItsReason) {
   EXPECT_NE(host.transcript().find("at STEP =  100 \n"), std::string::npos);
 }
 
-TEST_F(TableFailure, ACompleteTableReportsSuccess) {
-  fileSystem.put("run1.out", crlfLines({"STEP NUMBER 1"}));
-  const ExtractionOutcome outcome = run("A", {"ASiO2 "}, {"run1.out"});
-  EXPECT_TRUE(outcome.tableWritten);
-  EXPECT_EQ(outcome.failureReason, "");
-}
-
 }  // namespace
 }  // namespace durno
