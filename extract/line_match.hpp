@@ -15,7 +15,8 @@ namespace durno {
 // calls it on every line of every result file.
 inline std::string_view withoutLeadingBlanks(std::string_view line) {
   std::size_t first = 0;
-  while (first < line.size() && line[first] == ' ') ++first;
+  while (first < line.size() && line[first] == ' ')
+    ++first;
   return line.substr(first);
 }
 
