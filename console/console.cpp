@@ -4,6 +4,8 @@
 #include <array>
 #include <utility>
 
+#include "convert/plain_number.hpp"
+
 namespace durno {
 namespace {
 
@@ -46,9 +48,9 @@ struct ShiftPair {
 // The US layout's unshifted and shifted characters of the digit row and the punctuation
 // keys, the only keys whose characters the Caps Lock correction touches.
 constexpr std::array<ShiftPair, 21> kCapsCorrectedKeys{{
-    {0x02, '1', '!'}, {0x03, '2', '@'},  {0x04, '3', '#'}, {0x05, '4', '$'}, {0x06, '5', '%'},
-    {0x07, '6', '^'}, {0x08, '7', '&'},  {0x09, '8', '*'}, {0x0A, '9', '('}, {0x0B, '0', ')'},
-    {0x0C, '-', '_'}, {0x0D, '=', '+'},  {0x1A, '[', '{'}, {0x1B, ']', '}'}, {0x27, ';', ':'},
+    {0x02, '1', '!'},  {0x03, '2', '@'}, {0x04, '3', '#'},  {0x05, '4', '$'}, {0x06, '5', '%'},
+    {0x07, '6', '^'},  {0x08, '7', '&'}, {0x09, '8', '*'},  {0x0A, '9', '('}, {0x0B, '0', ')'},
+    {0x0C, '-', '_'},  {0x0D, '=', '+'}, {0x1A, '[', '{'},  {0x1B, ']', '}'}, {0x27, ';', ':'},
     {0x28, '\'', '"'}, {0x29, '`', '~'}, {0x2B, '\\', '|'}, {0x33, ',', '<'}, {0x34, '.', '>'},
     {0x35, '/', '?'},
 }};
@@ -72,7 +74,9 @@ CellPosition cursorInside(const ScreenHost& screen, ScreenSize size) {
           std::clamp(cursor.column, 1, std::max(size.width, 1))};
 }
 
-std::string twoByteKey(std::uint8_t code) { return std::string{'\0', static_cast<char>(code)}; }
+std::string twoByteKey(std::uint8_t code) {
+  return std::string{'\0', static_cast<char>(code)};
+}
 
 std::string trimmedBlanks(std::string_view text) {
   const auto first = text.find_first_not_of(' ');
@@ -125,8 +129,7 @@ void Console::setColours(unsigned foreground, unsigned background, unsigned reco
   if (recolourCount == 0) return;
   const auto [width, height] = screen_.size();
   const CellPosition from = cursorInside(screen_, {width, height});
-  const long cellsToEnd =
-      static_cast<long>(height - from.row) * width + (width - from.column + 1);
+  const long cellsToEnd = static_cast<long>(height - from.row) * width + (width - from.column + 1);
   const long count = std::min<long>(static_cast<long>(recolourCount), cellsToEnd);
   if (count > 0) screen_.recolourCells(from, count, attribute());
 }
@@ -174,6 +177,10 @@ void Console::placeText(std::string_view text) {
     }
   }
   screen_.moveCursor({row, column});
+}
+
+void Console::writeNumber(long double value) {
+  writeText(plainNumberText(value));
 }
 
 void Console::endLine() {
@@ -266,17 +273,18 @@ void Console::stepBack() {
   }
 }
 
-void Console::flush() { screen_.flush(); }
+void Console::flush() {
+  screen_.flush();
+}
 
 void Console::notePromptText(std::string_view text) {
   if (text.size() >= kPromptTailCapacity) {
     promptTail_.assign(text.substr(text.size() - kPromptTailCapacity));
     return;
   }
-  const std::size_t overflow =
-      promptTail_.size() + text.size() > kPromptTailCapacity
-          ? promptTail_.size() + text.size() - kPromptTailCapacity
-          : 0;
+  const std::size_t overflow = promptTail_.size() + text.size() > kPromptTailCapacity
+                                   ? promptTail_.size() + text.size() - kPromptTailCapacity
+                                   : 0;
   promptTail_.erase(0, overflow);
   promptTail_.append(text);
 }

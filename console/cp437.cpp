@@ -10,11 +10,10 @@ namespace {
 // codes, the house at 127, the accented letters, box drawing, and Greek and mathematics.
 constexpr std::array<char32_t, 256> kCodePoints = [] {
   std::array<char32_t, 256> points{};
-  constexpr char32_t kLow[32] = {
-      0x0020, 0x263A, 0x263B, 0x2665, 0x2666, 0x2663, 0x2660, 0x2022,
-      0x25D8, 0x25CB, 0x25D9, 0x2642, 0x2640, 0x266A, 0x266B, 0x263C,
-      0x25BA, 0x25C4, 0x2195, 0x203C, 0x00B6, 0x00A7, 0x25AC, 0x21A8,
-      0x2191, 0x2193, 0x2192, 0x2190, 0x221F, 0x2194, 0x25B2, 0x25BC};
+  constexpr char32_t kLow[32] = {0x0020, 0x263A, 0x263B, 0x2665, 0x2666, 0x2663, 0x2660, 0x2022,
+                                 0x25D8, 0x25CB, 0x25D9, 0x2642, 0x2640, 0x266A, 0x266B, 0x263C,
+                                 0x25BA, 0x25C4, 0x2195, 0x203C, 0x00B6, 0x00A7, 0x25AC, 0x21A8,
+                                 0x2191, 0x2193, 0x2192, 0x2190, 0x221F, 0x2194, 0x25B2, 0x25BC};
   constexpr char32_t kHigh[128] = {
       0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7,  // 80
       0x00EA, 0x00EB, 0x00E8, 0x00EF, 0x00EE, 0x00EC, 0x00C4, 0x00C5,
@@ -32,10 +31,13 @@ constexpr std::array<char32_t, 256> kCodePoints = [] {
       0x03A6, 0x0398, 0x03A9, 0x03B4, 0x221E, 0x03C6, 0x03B5, 0x2229,
       0x2261, 0x00B1, 0x2265, 0x2264, 0x2320, 0x2321, 0x00F7, 0x2248,  // F0
       0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0};
-  for (int i = 0; i < 32; ++i) points[i] = kLow[i];
-  for (int i = 32; i < 127; ++i) points[i] = static_cast<char32_t>(i);
+  for (int i = 0; i < 32; ++i)
+    points[i] = kLow[i];
+  for (int i = 32; i < 127; ++i)
+    points[i] = static_cast<char32_t>(i);
   points[127] = 0x2302;
-  for (int i = 0; i < 128; ++i) points[128 + i] = kHigh[i];
+  for (int i = 0; i < 128; ++i)
+    points[128 + i] = kHigh[i];
   return points;
 }();
 
@@ -57,7 +59,8 @@ std::string utf8Of(char32_t point) {
 const std::array<std::string, 256>& utf8Table() {
   static const std::array<std::string, 256> table = [] {
     std::array<std::string, 256> encoded;
-    for (int i = 0; i < 256; ++i) encoded[static_cast<std::size_t>(i)] = utf8Of(kCodePoints[i]);
+    for (int i = 0; i < 256; ++i)
+      encoded[static_cast<std::size_t>(i)] = utf8Of(kCodePoints[i]);
     return encoded;
   }();
   return table;
@@ -65,8 +68,12 @@ const std::array<std::string, 256>& utf8Table() {
 
 }  // namespace
 
-char32_t cp437CodePoint(std::uint8_t byte) { return kCodePoints[byte]; }
+char32_t cp437CodePoint(std::uint8_t byte) {
+  return kCodePoints[byte];
+}
 
-std::string_view cp437Utf8(std::uint8_t byte) { return utf8Table()[byte]; }
+std::string_view cp437Utf8(std::uint8_t byte) {
+  return utf8Table()[byte];
+}
 
 }  // namespace durno

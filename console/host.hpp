@@ -30,8 +30,9 @@ class ScreenHost {
  public:
   virtual ~ScreenHost() = default;
 
-  // The current grid size; asked again at every console operation, so a host may change
-  // it between operations (a terminal window being resized). Both are at least 1.
+  // The current grid size; asked again at the start of every console operation, so a host
+  // may change it between operations (a terminal window being resized), and may take the
+  // size it gave last for the calls that follow within the operation. Both are at least 1.
   virtual ScreenSize size() const = 0;
   virtual CellPosition cursor() const = 0;
   // The position is inside the current grid.

@@ -29,36 +29,66 @@ std::uint8_t letterScanCode(std::uint8_t letter) {
 // The key of a final letter that names a key by itself (CSI or SS3): 0 when none.
 std::uint8_t letterKey(std::uint8_t final) {
   switch (final) {
-    case 'A': return scan::kUp;
-    case 'B': return scan::kDown;
-    case 'C': return scan::kRight;
-    case 'D': return scan::kLeft;
-    case 'H': return scan::kHome;
-    case 'F': return scan::kEnd;
-    case 'P': return scan::kF1;
-    case 'Q': return scan::kF1 + 1;
-    case 'R': return scan::kF1 + 2;
-    case 'S': return scan::kF1 + 3;
-    default: return 0;
+    case 'A':
+      return scan::kUp;
+    case 'B':
+      return scan::kDown;
+    case 'C':
+      return scan::kRight;
+    case 'D':
+      return scan::kLeft;
+    case 'H':
+      return scan::kHome;
+    case 'F':
+      return scan::kEnd;
+    case 'P':
+      return scan::kF1;
+    case 'Q':
+      return scan::kF1 + 1;
+    case 'R':
+      return scan::kF1 + 2;
+    case 'S':
+      return scan::kF1 + 3;
+    default:
+      return 0;
   }
 }
 
 // The key of "ESC [ number ~": 0 when the number names none.
 std::uint8_t tildeKey(int number) {
   switch (number) {
-    case 1: case 7: return scan::kHome;
-    case 2: return scan::kInsert;
-    case 3: return scan::kDelete;
-    case 4: case 8: return scan::kEnd;
-    case 5: return scan::kPageUp;
-    case 6: return scan::kPageDown;
-    case 11: case 12: case 13: case 14: case 15:
+    case 1:
+    case 7:
+      return scan::kHome;
+    case 2:
+      return scan::kInsert;
+    case 3:
+      return scan::kDelete;
+    case 4:
+    case 8:
+      return scan::kEnd;
+    case 5:
+      return scan::kPageUp;
+    case 6:
+      return scan::kPageDown;
+    case 11:
+    case 12:
+    case 13:
+    case 14:
+    case 15:
       return static_cast<std::uint8_t>(scan::kF1 + (number - 11));  // F1..F5
-    case 17: case 18: case 19: case 20: case 21:
+    case 17:
+    case 18:
+    case 19:
+    case 20:
+    case 21:
       return static_cast<std::uint8_t>(scan::kF1 + 5 + (number - 17));  // F6..F10
-    case 23: return scan::kF11;
-    case 24: return scan::kF12;
-    default: return 0;
+    case 23:
+      return scan::kF11;
+    case 24:
+      return scan::kF12;
+    default:
+      return 0;
   }
 }
 

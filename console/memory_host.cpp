@@ -33,7 +33,9 @@ void MemoryHost::pressKey(std::string keyText) {
   }
 }
 
-void MemoryHost::pushEvent(const KeyEvent& event) { keys_.push_back(event); }
+void MemoryHost::pushEvent(const KeyEvent& event) {
+  keys_.push_back(event);
+}
 
 KeyPoll MemoryHost::nextKey(std::chrono::milliseconds /*timeout*/) {
   if (keys_.empty()) return {KeyPoll::Status::Ended, {}};

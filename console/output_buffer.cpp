@@ -10,7 +10,9 @@ OutputBuffer::OutputBuffer(int fd) : fd_(fd), lastWrite_(std::chrono::steady_clo
   pending_.reserve(kFlushSize);
 }
 
-OutputBuffer::~OutputBuffer() { flush(); }
+OutputBuffer::~OutputBuffer() {
+  flush();
+}
 
 void OutputBuffer::append(std::string_view bytes) {
   pending_.append(bytes);

@@ -28,7 +28,7 @@ SignalRestoreState signalRestore;
 // Reset attributes, autowrap on, cursor visible, then a fresh line for the shell prompt.
 constexpr char kRestoreSequence[] = "\x1b[0m\x1b[?7h\x1b[?25h\r\n";
 
-constexpr std::array<int, 9> kRestoringSignals{SIGTERM, SIGHUP,  SIGINT, SIGQUIT, SIGABRT,
+constexpr std::array<int, 9> kRestoringSignals{SIGTERM, SIGHUP, SIGINT, SIGQUIT, SIGABRT,
                                                SIGSEGV, SIGBUS, SIGFPE, SIGILL};
 
 // Only async-signal-safe calls: write, tcsetattr, signal, raise.
@@ -36,8 +36,8 @@ extern "C" void restoreTerminalAndResignal(int signalNumber) {
   if (signalRestore.armed != 0) {
     signalRestore.armed = 0;
     if (signalRestore.screenFd >= 0) {
-      const ssize_t ignored = ::write(signalRestore.screenFd, kRestoreSequence,
-                                      sizeof kRestoreSequence - 1);
+      const ssize_t ignored =
+          ::write(signalRestore.screenFd, kRestoreSequence, sizeof kRestoreSequence - 1);
       static_cast<void>(ignored);
     }
     if (signalRestore.termiosFd >= 0) {
@@ -125,8 +125,12 @@ StandardConsole::~StandardConsole() {
   hosts.removeHandlers();
 }
 
-Console& StandardConsole::console() { return *hosts_->console; }
+Console& StandardConsole::console() {
+  return *hosts_->console;
+}
 
-bool StandardConsole::isTerminal() const { return hosts_->terminalScreen != nullptr; }
+bool StandardConsole::isTerminal() const {
+  return hosts_->terminalScreen != nullptr;
+}
 
 }  // namespace durno

@@ -20,11 +20,14 @@ namespace {
 // program's screens are laid out for.
 constexpr ScreenSize kFallbackSize{80, 25};
 
-void appendNumber(std::string& out, int value) { out.append(std::to_string(value)); }
+void appendNumber(std::string& out, int value) {
+  out.append(std::to_string(value));
+}
 
 bool containsUtf8(std::string_view name) {
   std::string lower;
-  for (const char c : name) lower.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+  for (const char c : name)
+    lower.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
   return lower.find("utf-8") != std::string::npos || lower.find("utf8") != std::string::npos;
 }
 
@@ -58,28 +61,48 @@ TerminalScreen::TerminalScreen(int fd, bool utf8) : out_(fd), utf8_(utf8) {
   out_.append("\x1b[?7l");
 }
 
-TerminalScreen::~TerminalScreen() { restore(); }
+TerminalScreen::~TerminalScreen() {
+  restore();
+}
 
 void TerminalScreen::restore() {
   if (restored_) return;
   restored_ = true;
-  placeTerminalCursor(cursor_);
+  // The shell's prompt belongs on a fresh row below everything the program showed, also
+  // when the program ended with the cursor above its last text (a banner left by Esc).
+  int lastTextRow = cursor_.column == 1 ? cursor_.row - 1 : cursor_.row;
+  for (int row = shadowSize_.height; row > lastTextRow; --row) {
+    const auto rowStart =
+        shadow_.begin() + static_cast<std::ptrdiff_t>(row - 1) * shadowSize_.width;
+    if (std::any_of(rowStart, rowStart + shadowSize_.width,
+                    [](const Cell& cell) { return cell.character != ' '; })) {
+      lastTextRow = row;
+      break;
+    }
+  }
   // Reset the colours before any line feed, so a scrolled-in row is not painted in them.
-  out_.append("\x1b[0m");
-  if (cursor_.column != 1) out_.append("\r\n");
+  if (lastTextRow < shadowSize_.height) {
+    placeTerminalCursor({lastTextRow + 1, 1});
+    out_.append("\x1b[0m");
+  } else {
+    placeTerminalCursor({shadowSize_.height, 1});
+    out_.append("\x1b[0m\r\n");
+  }
   out_.append("\x1b[?7h\x1b[?25h");
   out_.flush();
 }
 
 ScreenSize TerminalScreen::size() const {
   winsize window{};
-  if (::ioctl(out_.fd(), TIOCGWINSZ, &window) != 0 || window.ws_col == 0 || window.ws_row == 0) {
-    return kFallbackSize;
+  ScreenSize current = kFallbackSize;
+  if (::ioctl(out_.fd(), TIOCGWINSZ, &window) == 0 && window.ws_col > 0 && window.ws_row > 0) {
+    current = {window.ws_col, window.ws_row};
   }
-  return {window.ws_col, window.ws_row};
+  fitShadow(current);
+  return current;
 }
 
-void TerminalScreen::fitShadow(ScreenSize size) {
+void TerminalScreen::fitShadow(ScreenSize size) const {
   if (size.width == shadowSize_.width && size.height == shadowSize_.height) return;
   shadowSize_ = size;
   shadow_.assign(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height),
@@ -113,21 +136,24 @@ void TerminalScreen::drawRun(CellPosition start, std::string_view bytes, CellAtt
   if (start.row < 1 || start.row > grid.height || start.column < 1 || start.column > grid.width) {
     return;
   }
-  const auto count = std::min(bytes.size(), static_cast<std::size_t>(grid.width - start.column + 1));
+  const auto count =
+      std::min(bytes.size(), static_cast<std::size_t>(grid.width - start.column + 1));
   placeTerminalCursor(start);
   selectAttribute(attribute);
   CellPosition position = start;
+  glyphs_.clear();
   for (std::size_t i = 0; i < count; ++i, ++position.column) {
     const auto byte = static_cast<unsigned char>(bytes[i]);
     shadowCell(position) = {byte, attribute};
     if (utf8_) {
-      out_.append(cp437Utf8(byte));
+      glyphs_.append(cp437Utf8(byte));
     } else if (byte < 32 || byte == 127) {
-      out_.append('?');
+      glyphs_.push_back('?');
     } else {
-      out_.append(static_cast<char>(byte));
+      glyphs_.push_back(static_cast<char>(byte));
     }
   }
+  out_.append(glyphs_);
   // With autowrap off the terminal's cursor stops in the last column; past it, it is
   // easier to place it afresh than to reason about each terminal's last-column rule.
   if (position.column <= grid.width) {
@@ -138,13 +164,11 @@ void TerminalScreen::drawRun(CellPosition start, std::string_view bytes, CellAtt
 }
 
 void TerminalScreen::putCells(CellPosition start, std::string_view bytes, CellAttribute attribute) {
-  fitShadow(size());
   drawRun(start, bytes, attribute);
 }
 
 void TerminalScreen::scrollUp(CellAttribute attribute) {
-  const ScreenSize grid = size();
-  fitShadow(grid);
+  const ScreenSize grid = shadowSize_;
   placeTerminalCursor({grid.height, 1});
   out_.append('\n');
   const auto rowLength = static_cast<std::ptrdiff_t>(grid.width);
@@ -156,8 +180,7 @@ void TerminalScreen::scrollUp(CellAttribute attribute) {
 
 void TerminalScreen::fillCells(CellPosition start, long count, unsigned char character,
                                CellAttribute attribute) {
-  const ScreenSize grid = size();
-  fitShadow(grid);
+  const ScreenSize grid = shadowSize_;
   CellPosition position = start;
   while (count > 0 && position.row <= grid.height) {
     const long room = grid.width - position.column + 1;
@@ -170,8 +193,7 @@ void TerminalScreen::fillCells(CellPosition start, long count, unsigned char cha
 }
 
 void TerminalScreen::recolourCells(CellPosition start, long count, CellAttribute attribute) {
-  const ScreenSize grid = size();
-  fitShadow(grid);
+  const ScreenSize grid = shadowSize_;
   CellPosition position = start;
   while (count > 0 && position.row <= grid.height) {
     const long room = grid.width - position.column + 1;
@@ -211,7 +233,9 @@ TerminalKeys::TerminalKeys(int fd) : fd_(fd), lastByte_(std::chrono::steady_cloc
   ::tcsetattr(fd_, TCSANOW, &settings);
 }
 
-TerminalKeys::~TerminalKeys() { restore(); }
+TerminalKeys::~TerminalKeys() {
+  restore();
+}
 
 void TerminalKeys::restore() {
   if (original_) ::tcsetattr(fd_, TCSANOW, &*original_);
@@ -219,7 +243,7 @@ void TerminalKeys::restore() {
 
 bool TerminalKeys::readBytes(std::chrono::milliseconds wait) {
   pollfd ready{fd_, POLLIN, 0};
-  const int timeout = wait.count() < 0        ? -1
+  const int timeout = wait.count() < 0         ? -1
                       : wait.count() > INT_MAX ? INT_MAX
                                                : static_cast<int>(wait.count());
   const int polled = ::poll(&ready, 1, timeout);
@@ -229,7 +253,8 @@ bool TerminalKeys::readBytes(std::chrono::milliseconds wait) {
   if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) return true;
   if (n <= 0) return false;  // End of input or a hung-up terminal.
   lastByte_ = std::chrono::steady_clock::now();
-  for (ssize_t i = 0; i < n; ++i) decoder_.feed(bytes[i], decoded_);
+  for (ssize_t i = 0; i < n; ++i)
+    decoder_.feed(bytes[i], decoded_);
   return true;
 }
 
@@ -259,9 +284,9 @@ KeyPoll TerminalKeys::nextKey(std::chrono::milliseconds timeout) {
     milliseconds wait{-1};
     if (!forever) wait = std::max(std::chrono::ceil<milliseconds>(deadline - now), milliseconds{0});
     if (decoder_.pending()) {
-      const auto escapeLeft = std::max(
-          std::chrono::ceil<milliseconds>(lastByte_ + KeyDecoder::kEscapeTimeout - now),
-          milliseconds{0});
+      const auto escapeLeft =
+          std::max(std::chrono::ceil<milliseconds>(lastByte_ + KeyDecoder::kEscapeTimeout - now),
+                   milliseconds{0});
       wait = wait < milliseconds{0} ? escapeLeft : std::min(wait, escapeLeft);
     }
     looked = true;

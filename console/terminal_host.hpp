@@ -53,7 +53,8 @@ class TerminalScreen : public ScreenHost {
   TerminalScreen& operator=(const TerminalScreen&) = delete;
 
   // Leaves the terminal as the shell expects it: attributes reset, autowrap on, cursor
-  // visible and on a fresh line below the last text. The screen content stays. Idempotent.
+  // visible, at column 1 of the row below the lowest text the program drew (and never
+  // above the cursor's row). The screen content stays. Idempotent.
   void restore();
 
   ScreenSize size() const override;
@@ -76,7 +77,7 @@ class TerminalScreen : public ScreenHost {
   };
   // The cells drawn so far, kept so that a recolour can redraw characters it cannot read
   // back from the terminal. Reset to blanks when the terminal's size changes.
-  void fitShadow(ScreenSize size);
+  void fitShadow(ScreenSize size) const;
   Cell& shadowCell(CellPosition position);
   void drawRun(CellPosition start, std::string_view bytes, CellAttribute attribute);
   void placeTerminalCursor(CellPosition position);
@@ -87,12 +88,16 @@ class TerminalScreen : public ScreenHost {
   CellPosition cursor_;
   // Where the terminal's own cursor stands, when known; the logical cursor is sent to the
   // terminal lazily, at flush, so a run of writes costs no cursor moves.
-  std::optional<CellPosition> terminalCursor_;
+  mutable std::optional<CellPosition> terminalCursor_;
   std::optional<CellAttribute> pen_;
   bool cursorVisible_ = true;
   bool restored_ = false;
-  ScreenSize shadowSize_{0, 0};
-  std::vector<Cell> shadow_;
+  // The size last reported by size(), which the rest of an operation works in; the shadow
+  // follows it, so both change inside the const size().
+  mutable ScreenSize shadowSize_{0, 0};
+  mutable std::vector<Cell> shadow_;
+  // Glyph bytes of one run, gathered before they go to the buffer in one piece.
+  std::string glyphs_;
 };
 
 class TerminalKeys : public KeySource {

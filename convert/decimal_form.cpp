@@ -1,6 +1,7 @@
 #include "convert/decimal_form.hpp"
 
-#include <cmath>
+#include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -9,59 +10,135 @@
 namespace durno {
 namespace {
 
-constexpr long double kLowestScaled = 1e17L;   // 10^17, exact.
-constexpr long double kScaledLimit = 1e18L;    // 10^18, exact.
+constexpr long double kLowestScaled = 1e17L;                    // 10^17, exact.
+constexpr long double kScaledLimit = 1e18L;                     // 10^18, exact.
 constexpr std::uint64_t kDigitsLimit = 1000000000000000000ULL;  // 10^18
-// Adding 2^63 to a value below 2^63 leaves a sum whose last significand bit weighs 1, so
-// the addition rounds to an integer (ties to even); subtracting 2^63 again is exact.
+// Adding 2^63 to a value in [0, 2^63) gives a sum whose last significand bit weighs 1, so
+// the addition rounds to an integer (ties to even), and the sum's 64-bit significand is
+// 2^63 plus that integer: reading it back needs no float-to-integer conversion.
 constexpr long double kIntegerRounder = 9223372036854775808.0L;  // 2^63
+constexpr std::uint64_t kRounderBit = std::uint64_t{1} << 63;
 
 // The point position an infinity is written with: the digits 1 followed by zeros at
-// p = 1000, the text the program's tables have always shown for a value beyond range.
+// p = 1000, the field the output table shows for a value beyond the double range.
 constexpr int kInfinityPoint = 1000;
 
-// The binary exponent e with 2^e <= |x| < 2^(e+1), for finite nonzero x.
-int binaryExponent(long double x) {
-  // The x87 extended layout: 64-bit significand, then sign and a 15-bit biased exponent.
-  unsigned char bytes[sizeof(long double)];
-  std::memcpy(bytes, &x, sizeof bytes);
-  const int biased = (bytes[9] & 0x7F) << 8 | bytes[8];
-  constexpr int kExponentBias = 16383;
-  if (biased != 0) return biased - kExponentBias;
-  return std::ilogb(x);  // Subnormal: the position of the leading one bit.
+// The x87 extended layout: a 64-bit significand with an explicit leading bit, then 16
+// bits of sign and 15-bit biased exponent.
+struct ExtendedBits {
+  std::uint64_t significand = 0;
+  std::uint16_t signAndExponent = 0;
+
+  int biasedExponent() const { return signAndExponent & 0x7FFF; }
+  bool negative() const { return (signAndExponent & 0x8000) != 0; }
+};
+constexpr int kExponentBias = 16383;
+constexpr int kSpecialExponent = 0x7FFF;  // Infinities and NaNs.
+
+ExtendedBits bitsOf(const long double& x) {
+  ExtendedBits bits;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(&x);
+  std::memcpy(&bits.significand, bytes, sizeof bits.significand);
+  std::memcpy(&bits.signAndExponent, bytes + 8, sizeof bits.signAndExponent);
+  return bits;
 }
 
-// floor(e * log10(2)) for |e| < 2^16, from 1292913986 = floor(2^32 * log10(2)); the
-// truncated constant errs by less than 1e-6 over that range, and the caller corrects a
-// guess that is off by one anyway.
-int floorLog10OfPowerOfTwo(int e) {
-  return static_cast<int>((std::int64_t{e} * 1292913986) >> 32);
+// floor(log2 |x|) for finite nonzero x.
+int binaryExponent(const ExtendedBits& bits) {
+  if (bits.biasedExponent() != 0) return bits.biasedExponent() - kExponentBias;
+  // Subnormal: significand * 2^(1 - 16383 - 63), so its leading one bit at 63 - clz
+  // stands for 2^(-16382 - clz).
+  return 1 - kExponentBias - std::countl_zero(bits.significand);
+}
+
+// A first guess at floor(log10 |x|) from the bits: log2 |x| = e + log2(1 + f) with f the
+// fraction below the leading bit, and log2(1 + f) >= f on [0, 1), so (e + f) * log10(2)
+// never exceeds log10 |x| and falls short by under 0.027. The guess is therefore exact
+// except just above a power of ten, where it is one too small and the caller corrects it.
+int guessFloorLog10(const ExtendedBits& bits) {
+  constexpr double kLog10Of2 = 0.301029995663981195;
+  constexpr double kFractionUnit = 0x1p-63;  // The weight of the significand's last bit.
+  const double fraction =
+      static_cast<double>(bits.significand & ~(std::uint64_t{1} << 63)) * kFractionUnit;
+  const int exponent = binaryExponent(bits);
+  // Subnormals have no leading bit at 63: their fraction term is dropped, which only
+  // lowers the guess further, still by less than one.
+  const double log2Guess = exponent + (bits.biasedExponent() != 0 ? fraction : 0.0);
+  const double log10Guess = log2Guess * kLog10Of2;
+  const int truncated = static_cast<int>(log10Guess);
+  return truncated > log10Guess ? truncated - 1 : truncated;  // Floor, without a call.
+}
+
+// x * 10^n with the exact small powers inline; the rest goes to the shared table.
+inline long double scale(long double x, int n) {
+  constexpr int kInline = 27;  // 10^27 is the largest exact power (5^27 < 2^64).
+  static constexpr long double kPowers[kInline + 1] = {
+      1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,  1e8L,  1e9L,
+      1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L,
+      1e20L, 1e21L, 1e22L, 1e23L, 1e24L, 1e25L, 1e26L, 1e27L};
+  if (n >= 0 && n <= kInline) return x * kPowers[n];
+  if (n < 0 && n >= -kInline) return x / kPowers[-n];
+  return scaleByPowerOfTen(x, n);
+}
+
+// |x| rounded to an integer, for 0 <= x < 2^63.
+std::uint64_t roundToInteger(long double x) {
+  const long double sum = x + kIntegerRounder;
+  return bitsOf(sum).significand - kRounderBit;
+}
+
+// Two digits per step from a table of "00".."99".
+constexpr auto kDigitPairs = [] {
+  std::array<char, 200> pairs{};
+  for (int i = 0; i < 100; ++i) {
+    pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+    pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+  }
+  return pairs;
+}();
+
+// The nine decimal digits of value < 10^9 into out[0..8], without divisions: the product
+// with 2882303762 = floor(2^58 / 10^8) + 1, shifted right by 26 and raised by 4, holds
+// value / 10^8 as a 32.32 fixed-point number exact enough that the integer part is the
+// first digit and each multiplication of the fraction by 100 yields the next two digits.
+// (The constants follow J. Anhalt's integer-to-text method; checked for every value.)
+void writeNineDigits(std::uint32_t value, char* out) {
+  std::uint64_t fixed = ((std::uint64_t{value} * 2882303762ULL) >> 26) + 4;
+  out[0] = static_cast<char>('0' + (fixed >> 32));
+  for (int i = 1; i < 9; i += 2) {
+    fixed = (fixed & 0xFFFFFFFFULL) * 100;
+    std::memcpy(out + i, &kDigitPairs[2 * (fixed >> 32)], 2);
+  }
 }
 
 void writeDigits(std::uint64_t value, std::array<char, 18>& digits) {
-  for (int i = 17; i >= 0; --i) {
-    digits[static_cast<std::size_t>(i)] = static_cast<char>('0' + value % 10);
-    value /= 10;
-  }
+  constexpr std::uint64_t kNineDigits = 1000000000;  // 10^9
+  writeNineDigits(static_cast<std::uint32_t>(value / kNineDigits), digits.data());
+  writeNineDigits(static_cast<std::uint32_t>(value % kNineDigits), digits.data() + 9);
 }
 
 }  // namespace
 
 DecimalForm decimalForm(long double x) {
   DecimalForm form;
-  form.digits.fill('0');
-  if (std::isnan(x) || x == 0) return form;
-  form.negative = std::signbit(x);
-  const long double magnitude = std::fabs(x);
-  if (std::isinf(magnitude)) {
+  const ExtendedBits bits = bitsOf(x);
+  const bool special = bits.biasedExponent() == kSpecialExponent;
+  if (bits.significand == 0 || (special && bits.significand << 1 != 0)) {
+    form.digits.fill('0');  // Zero of either sign, and NaN.
+    return form;
+  }
+  form.negative = bits.negative();
+  if (special) {  // An infinity.
+    form.digits.fill('0');
     form.digits[0] = '1';
     form.point = kInfinityPoint;
     return form;
   }
-  // Choose p so that |x| * 10^(18 - p) lies in [1e17, 1e18); the first guess from the
-  // binary exponent is right or one too small, and the test on the product settles it.
-  int point = floorLog10OfPowerOfTwo(binaryExponent(magnitude)) + 1;
-  long double scaled = scaleByPowerOfTen(magnitude, 18 - point);
+  const long double magnitude = form.negative ? -x : x;
+  // Choose p so that |x| * 10^(18 - p) lies in [1e17, 1e18); the test on the product
+  // settles a guess that is off by one.
+  int point = guessFloorLog10(bits) + 1;
+  long double scaled = scale(magnitude, 18 - point);
   for (int attempt = 0; attempt < 2; ++attempt) {
     if (scaled >= kScaledLimit) {
       ++point;
@@ -70,10 +147,9 @@ DecimalForm decimalForm(long double x) {
     } else {
       break;
     }
-    scaled = scaleByPowerOfTen(magnitude, 18 - point);
+    scaled = scale(magnitude, 18 - point);
   }
-  const long double rounded = (scaled + kIntegerRounder) - kIntegerRounder;
-  auto integer = static_cast<std::uint64_t>(rounded);
+  std::uint64_t integer = roundToInteger(scaled);
   if (integer >= kDigitsLimit) {  // Rounded up to 10^18 exactly: one digit more, p + 1.
     integer /= 10;
     ++point;

@@ -19,8 +19,10 @@ struct DecimalForm {
 // |x| is scaled by a power of ten formed in extended precision so that the product lies
 // in [1e17, 1e18), rounded to an integer (ties to even) and written in decimal; a product
 // that rounds up to 1e18 is divided by ten, rounded again, and p grows by one.
-// Infinities give the digits of the largest finite scaled value the rules reach (the
-// caller formats what it is given; see mask_formatter.hpp). NaN is treated as zero.
+// An infinity gives the digits 1 followed by zeros at p = 1000, so the value mask writes
+// ' 10.000000000e+998   ' for a double field that overflowed. NaN, which no conversion
+// produces, is treated as zero. The power of ten is 10^|18 - p| correctly rounded, applied
+// by one multiplication (p < 18) or division (p > 18); only subnormals need two steps.
 DecimalForm decimalForm(long double x);
 
 }  // namespace durno

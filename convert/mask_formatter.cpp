@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
+#include <cstring>
 
 #include "convert/decimal_form.hpp"
 #include "convert/plain_number.hpp"
@@ -27,92 +27,129 @@ bool roundsUp(const std::array<char, 18>& digits, int keep) {
   return keep > 0 && (digits[static_cast<std::size_t>(keep - 1)] - '0') % 2 == 1;
 }
 
-// The decimal digits of a non-negative value, most significant first; returns the count.
-int writeUnsigned(unsigned value, std::array<char, 12>& buffer) {
-  int count = 0;
-  do {
-    buffer[static_cast<std::size_t>(count++)] = static_cast<char>('0' + value % 10);
-    value /= 10;
-  } while (value != 0);
-  std::reverse(buffer.begin(), buffer.begin() + count);
-  return count;
+// Copies a short run of bytes; masks hold only a few literals in a row, so a plain loop
+// beats a library call.
+char* copyBytes(char* out, const char* from, int n) {
+  for (int i = 0; i < n; ++i)
+    out[i] = from[i];
+  return out + n;
+}
+
+// Writes digits[from .. from + n) of the 18 digits, where every index outside them
+// reads as "0".
+char* writeDigitRange(char* out, const char* digits, int from, int n) {
+  if (from >= 0 && from + n <= kFormDigits) {  // The usual case: within the 18.
+    const char* source = digits + from;
+    char* const end = out + n;
+    for (; end - out >= 8; out += 8, source += 8)
+      std::memcpy(out, source, 8);
+    while (out != end)
+      *out++ = *source++;
+    return end;
+  }
+  for (int i = from; i < from + n; ++i)
+    *out++ = i >= 0 && i < kFormDigits ? digits[i] : '0';
+  return out;
 }
 
 }  // namespace
 
-// A number rounded for one mask: its significant digits (those past `count` are zeros)
-// with the point position, and how they split into integer and fraction digits.
+// A number rounded for one mask: its 18-digit form with the digits behind the last kept
+// one set to zero, and how the digits split into integer and fraction digits.
 struct MaskFormatter::Rounded {
-  std::array<char, kFormDigits + 1> digits{};
-  int count = 0;
-  int point = 1;
+  // The 18-digit form, rounded in place: the digits behind the last kept one are zeros,
+  // and so is every digit outside the 18.
+  DecimalForm form;
   bool showSign = false;
   bool zeroInteger = false;  // The integer digits are the single "0".
   int integerCount = 1;
   int fractionStart = 0;
 
+  explicit Rounded(long double x) : form(decimalForm(x)) {}
+
+  int point() const { return form.point; }
   char digit(int i) const {
-    return i >= 0 && i < count ? digits[static_cast<std::size_t>(i)] : '0';
+    return i >= 0 && i < kFormDigits ? form.digits[static_cast<std::size_t>(i)] : '0';
   }
-  char integerDigit(int i) const { return zeroInteger ? '0' : digit(i); }
   char fractionDigit(int j) const { return digit(fractionStart + j); }
-  bool isZero() const { return count == 0 || digits[0] == '0'; }
+  bool isZero() const { return form.digits[0] == '0'; }
+
+  // Keeps the leading `keep` digits, rounded; a carry out of the first digit leaves "1"
+  // and moves the point one place to the right.
+  void keepDigits(int keep) {
+    auto& digits = form.digits;
+    if (keep >= kFormDigits) return;
+    if (keep < 0) {  // Every digit falls behind the last kept place, led by a zero.
+      digits.fill('0');
+      return;
+    }
+    const bool up = roundsUp(digits, keep);
+    std::fill(digits.begin() + keep, digits.end(), '0');
+    if (!up) return;
+    int i = keep - 1;
+    while (i >= 0 && digits[static_cast<std::size_t>(i)] == '9') {
+      digits[static_cast<std::size_t>(i--)] = '0';
+    }
+    if (i >= 0) {
+      ++digits[static_cast<std::size_t>(i)];
+      return;
+    }
+    digits[0] = '1';
+    ++form.point;
+  }
 };
 
-namespace {
-
-// The leading `keep` digits of the form after rounding; a carry out of the first digit
-// leaves "1" and moves the point one place to the right.
-void roundForm(const DecimalForm& form, int keep, std::array<char, 19>& digits, int& count,
-               int& point) {
-  point = form.point;
-  if (keep < 0) {  // Every digit falls behind the last kept place, led by a zero.
-    count = 0;
-    return;
-  }
-  count = std::min(keep, kFormDigits);
-  std::copy_n(form.digits.begin(), count, digits.begin());
-  if (keep >= kFormDigits || !roundsUp(form.digits, keep)) return;
-  int i = count - 1;
-  while (i >= 0 && digits[static_cast<std::size_t>(i)] == '9') digits[static_cast<std::size_t>(i--)] = '0';
-  if (i >= 0) {
-    ++digits[static_cast<std::size_t>(i)];
-    return;
-  }
-  digits[0] = '1';
-  count = 1;
-  ++point;
+MaskFormatter::MaskFormatter(std::string_view mask) {
+  analyse(mask);
 }
 
-}  // namespace
-
-MaskFormatter::MaskFormatter(std::string_view mask) { analyse(mask); }
+void MaskFormatter::addText(std::vector<Step>& steps, char c) {
+  if (steps.empty() || steps.back().op != Op::kText) {
+    steps.push_back({Op::kText, static_cast<int>(literals_.size()), 0});
+  }
+  literals_ += c;
+  ++steps.back().count;
+}
 
 void MaskFormatter::analyse(std::string_view mask) {
   emptyMask_ = mask.empty();
   bool seenPoint = false;
   bool seenMarker = false;
-  std::size_t firstPoint = std::string_view::npos;
+  std::size_t firstPoint = std::string_view::npos;  // Step index of the first '.'.
   char markerSign = '+';
+  int leftmostForced = -1;  // Slot number of the first '0' before the point.
   for (std::size_t i = 0; i < mask.size(); ++i) {
     const char c = mask[i];
-    const bool digitPosition = c == '0' || c == '#';
+    const bool forced = c == '0';
+    const bool digitPosition = forced || c == '#';
     if (seenMarker) {
       if (digitPosition) {
-        exponent_.push_back({Slot::kIntegerPosition, c, c == '0'});
-        ++exponentPositions_;
-        forcedExponentPositions_ += c == '0' ? 1 : 0;
+        exponent_.push_back({Op::kExponentSlot, exponentPositions_++, 1});
+        forcedExponentPositions_ += forced ? 1 : 0;
       } else if (isLiteral(c) || c == '.') {
-        exponent_.push_back({Slot::kLiteral, c, false});
+        addText(exponent_, c);
       }
+    } else if (digitPosition && !seenPoint) {
+      if (forced && leftmostForced < 0) leftmostForced = integerPositions_;
+      mantissa_.push_back({Op::kIntegerSlot, integerPositions_++, 1});
     } else if (digitPosition) {
-      mantissa_.push_back({seenPoint ? Slot::kFractionPosition : Slot::kIntegerPosition, c, c == '0'});
-      (seenPoint ? fractionPositions_ : integerPositions_) += 1;
-      anyOptionalFraction_ = anyOptionalFraction_ || (seenPoint && c == '#');
+      if (forced && !mantissa_.empty() && mantissa_.back().op == Op::kForcedFractions) {
+        ++mantissa_.back().count;
+      } else {
+        mantissa_.push_back(
+            {forced ? Op::kForcedFractions : Op::kOptionalFraction, fractionPositions_, 1});
+      }
+      ++fractionPositions_;
+      anyOptionalFraction_ = anyOptionalFraction_ || !forced;
     } else if (c == '.') {
-      if (!seenPoint) firstPoint = mantissa_.size();
+      if (!seenPoint) {
+        // The first point opens a step of its own, so the integer digits of a mask
+        // without integer positions can go right in front of it.
+        firstPoint = mantissa_.size();
+        mantissa_.push_back({Op::kText, static_cast<int>(literals_.size()), 0});
+      }
       seenPoint = true;
-      mantissa_.push_back({Slot::kLiteral, c, false});
+      addText(mantissa_, c);
     } else if ((c == 'e' || c == 'E') && integerPositions_ + fractionPositions_ > 0) {
       const char next = i + 1 < mask.size() ? mask[i + 1] : '\0';
       if (next == '+' || next == '-') {
@@ -121,10 +158,10 @@ void MaskFormatter::analyse(std::string_view mask) {
         markerSign = next;
         ++i;
       } else {
-        mantissa_.push_back({Slot::kLiteral, c, false});
+        addText(mantissa_, c);
       }
     } else if (isLiteral(c)) {
-      mantissa_.push_back({Slot::kLiteral, c, false});
+      addText(mantissa_, c);
     }
   }
   hasExponent_ = seenMarker && exponentPositions_ > 0;
@@ -132,28 +169,23 @@ void MaskFormatter::analyse(std::string_view mask) {
   if (seenMarker && !hasExponent_) {
     // A marker with no digit position after it is no marker: its bytes and the literals
     // after it stay in the text as they stand.
-    mantissa_.push_back({Slot::kLiteral, exponentLetter_, false});
-    mantissa_.push_back({Slot::kLiteral, markerSign, false});
-    mantissa_.insert(mantissa_.end(), exponent_.begin(), exponent_.end());
+    addText(mantissa_, exponentLetter_);
+    addText(mantissa_, markerSign);
+    for (const Step& step : exponent_) {
+      for (int k = 0; k < step.count; ++k)
+        addText(mantissa_, literals_[static_cast<std::size_t>(step.first + k)]);
+    }
     exponent_.clear();
   }
-  placedIntegerSlots_ = integerPositions_;
-  if (placedIntegerSlots_ == 0) {
-    const auto at = firstPoint == std::string_view::npos ? mantissa_.end()
-                                                          : mantissa_.begin() + static_cast<long>(firstPoint);
-    mantissa_.insert(at, Item{Slot::kIntegerPosition, '#', false});
-    placedIntegerSlots_ = 1;
+  integerSlots_ = integerPositions_;
+  if (integerSlots_ == 0) {
+    const auto at = firstPoint == std::string_view::npos
+                        ? mantissa_.end()
+                        : mantissa_.begin() + static_cast<std::ptrdiff_t>(firstPoint);
+    mantissa_.insert(at, Step{Op::kIntegerSlot, 0, 1});
+    integerSlots_ = 1;
   }
-  leftmostForcedInteger_ = placedIntegerSlots_;
-  int index = 0;
-  for (const Item& item : mantissa_) {
-    if (item.slot != Slot::kIntegerPosition) continue;
-    if (item.forced) {
-      leftmostForcedInteger_ = index;
-      break;
-    }
-    ++index;
-  }
+  leftmostForcedSlot_ = leftmostForced < 0 ? integerSlots_ : leftmostForced;
 }
 
 std::string MaskFormatter::format(long double x) const {
@@ -170,69 +202,89 @@ void MaskFormatter::appendTo(std::string& out, long double x) const {
     out.append(plain, from, plain.size() - 1 - from);
     return;
   }
-  const DecimalForm form = decimalForm(x);
-  Rounded number;
+  Rounded number(x);
+  const bool negative = number.form.negative;
   if (hasExponent_) {
-    roundForm(form, integerPositions_ + fractionPositions_, number.digits, number.count, number.point);
+    number.keepDigits(integerPositions_ + fractionPositions_);
     number.zeroInteger = number.isZero() || integerPositions_ == 0;
     number.integerCount = number.zeroInteger ? 1 : integerPositions_;
     number.fractionStart = integerPositions_;
   } else {
-    roundForm(form, form.point + fractionPositions_, number.digits, number.count, number.point);
-    number.zeroInteger = number.point <= 0;
-    number.integerCount = number.zeroInteger ? 1 : number.point;
-    number.fractionStart = number.point;
+    number.keepDigits(number.point() + fractionPositions_);
+    number.zeroInteger = number.point() <= 0;
+    number.integerCount = number.zeroInteger ? 1 : number.point();
+    number.fractionStart = number.point();
   }
-  number.showSign = form.negative && (hasExponent_ || fractionPositions_ > 0 || !number.isZero());
+  number.showSign = negative && (hasExponent_ || fractionPositions_ > 0 || !number.isZero());
 
+  // Literals and positions write at most one byte each, except that the integer digits
+  // and the exponent digits may outnumber their positions, and the sign and the marker.
+  constexpr std::size_t kExponentDigitsMax = 12;
+  const std::size_t bound =
+      literals_.size() + static_cast<std::size_t>(integerSlots_ + fractionPositions_) +
+      static_cast<std::size_t>(number.integerCount) + 1 +
+      (hasExponent_ ? 2 + kExponentDigitsMax + static_cast<std::size_t>(exponentPositions_) : 0);
+  constexpr std::size_t kUsualField = 96;  // Holds every field of the program's masks.
+  if (bound <= kUsualField) {
+    char field[kUsualField];
+    char* end = writeMantissa(field, number);
+    if (hasExponent_) end = writeExponent(end, number.point() - integerPositions_);
+    out.append(field, static_cast<std::size_t>(end - field));
+    return;
+  }
   const std::size_t start = out.size();
-  // Every item writes at most one byte, except the leftmost integer slot, which takes the
-  // surplus integer digits, and the exponent, whose digits may outnumber their positions.
-  const std::size_t bound = mantissa_.size() + static_cast<std::size_t>(number.integerCount) + 1 +
-                            (hasExponent_ ? exponent_.size() + 2 + 12 + forcedExponentPositions_ : 0);
   out.resize(start + bound);
   char* end = writeMantissa(out.data() + start, number);
-  if (hasExponent_) end = writeExponent(end, number.point - integerPositions_);
+  if (hasExponent_) end = writeExponent(end, number.point() - integerPositions_);
   out.resize(static_cast<std::size_t>(end - out.data()));
 }
 
 char* MaskFormatter::writeMantissa(char* out, const Rounded& number) const {
-  const int slots = placedIntegerSlots_;
-  const int digits = number.integerCount;
+  // Locals rather than members: stores through `out` could otherwise alias them.
+  const char* digits = number.form.digits.data();
+  const int slots = integerSlots_;
+  const int integerCount = number.integerCount;
+  const int fractionStart = number.fractionStart;
+  const int leftmostForced = leftmostForcedSlot_;
+  const char* literals = literals_.data();
   // Integer digits fill the slots from the right; the slots left of them write "0" from the
   // leftmost forced one on, and the sign stands just before the leftmost digit written.
-  const int firstWritten = digits >= slots ? 0 : std::min(slots - digits, leftmostForcedInteger_);
+  const int firstWritten =
+      integerCount >= slots ? 0 : std::min(slots - integerCount, leftmostForced);
+  const bool showSign = number.showSign;
+  const bool zeroInteger = number.zeroInteger;
   int significantFractions = fractionPositions_;
   if (anyOptionalFraction_) {
     while (significantFractions > 0 && number.fractionDigit(significantFractions - 1) == '0') {
       --significantFractions;
     }
   }
-  int integerIndex = 0;
-  int fractionIndex = 0;
-  for (const Item& item : mantissa_) {
-    switch (item.slot) {
-      case Slot::kLiteral:
-        *out++ = item.text;
+  for (const Step& step : mantissa_) {
+    switch (step.op) {
+      case Op::kText:
+        out = copyBytes(out, literals + step.first, step.count);
         break;
-      case Slot::kIntegerPosition: {
-        if (integerIndex == firstWritten && number.showSign) *out++ = '-';
-        const int offset = integerIndex - (slots - digits);
+      case Op::kIntegerSlot: {
+        const int slot = step.first;
+        if (slot == firstWritten && showSign) *out++ = '-';
+        const int offset = slot - (slots - integerCount);
         if (offset >= 0) {
-          const int from = integerIndex == 0 ? 0 : offset;  // The leftmost slot takes the surplus.
-          for (int i = from; i <= offset; ++i) *out++ = number.integerDigit(i);
-        } else if (integerIndex >= leftmostForcedInteger_) {
+          const int from = slot == 0 ? 0 : offset;  // The leftmost slot takes the surplus.
+          out = zeroInteger ? (*out = '0', out + 1)
+                            : writeDigitRange(out, digits, from, offset - from + 1);
+        } else if (slot >= leftmostForced) {
           *out++ = '0';
         }
-        ++integerIndex;
         break;
       }
-      case Slot::kFractionPosition:
-        if (item.forced || fractionIndex < significantFractions) {
-          *out++ = number.fractionDigit(fractionIndex);
-        }
-        ++fractionIndex;
+      case Op::kForcedFractions:
+        out = writeDigitRange(out, digits, fractionStart + step.first, step.count);
         break;
+      case Op::kOptionalFraction:
+        if (step.first < significantFractions) *out++ = number.fractionDigit(step.first);
+        break;
+      case Op::kExponentSlot:
+        break;  // Only in the exponent part.
     }
   }
   return out;
@@ -245,27 +297,42 @@ char* MaskFormatter::writeExponent(char* out, int exponent) const {
   } else if (exponentSignAlways_) {
     *out++ = '+';
   }
-  std::array<char, 12> magnitude{};
-  const int length = writeUnsigned(static_cast<unsigned>(std::abs(exponent)), magnitude);
-  // |E| padded with zeros to the forced positions, then placed from the right; the
-  // leftmost position takes whatever does not fit.
+  // |E| with zeros in front up to the number of forced positions.
+  auto magnitude = static_cast<unsigned>(exponent < 0 ? -exponent : exponent);
+  int length = 1;
+  for (unsigned rest = magnitude / 10; rest != 0; rest /= 10)
+    ++length;
   const int total = std::max(length, forcedExponentPositions_);
-  auto digitAt = [&](int i) {
-    return i < total - length ? '0' : magnitude[static_cast<std::size_t>(i - (total - length))];
+  auto writePadded = [magnitude, total](char* padded) {
+    unsigned rest = magnitude;
+    for (int i = total - 1; i >= 0; --i, rest /= 10)
+      padded[i] = static_cast<char>('0' + rest % 10);
   };
-  const int positions = exponentPositions_;
-  int index = 0;
-  for (const Item& item : exponent_) {
-    if (item.slot == Slot::kLiteral) {
-      *out++ = item.text;
-      continue;
+  constexpr int kUsualDigits = 16;
+  if (total <= kUsualDigits) {
+    char padded[kUsualDigits];
+    writePadded(padded);
+    return placeExponentDigits(out, padded, total);
+  }
+  std::string padded(static_cast<std::size_t>(total), '0');  // A mask with many '0's after e+.
+  writePadded(padded.data());
+  return placeExponentDigits(out, padded.data(), total);
+}
+
+// Positions take the padded digits from the right; the leftmost position takes whatever
+// does not fit, so no digit is lost.
+char* MaskFormatter::placeExponentDigits(char* out, const char* padded, int total) const {
+  const int surplus = total - exponentPositions_;  // Digits beyond one per position.
+  const char* literals = literals_.data();
+  for (const Step& step : exponent_) {
+    if (step.op == Op::kText) {
+      out = copyBytes(out, literals + step.first, step.count);
+    } else if (step.first + surplus >= 0) {
+      const int from = step.first == 0 ? 0 : step.first + surplus;
+      const int to = step.first + surplus + 1;
+      for (int i = from; i < to; ++i)
+        *out++ = padded[i];
     }
-    const int offset = index - (positions - total);
-    if (offset >= 0) {
-      const int from = index == 0 ? 0 : offset;
-      for (int i = from; i <= offset; ++i) *out++ = digitAt(i);
-    }
-    ++index;
   }
   return out;
 }

@@ -4,6 +4,12 @@
 // optional digit, '.', 'e+'/'E-' exponent marker, literal blanks and "-+()$", every other
 // byte ignored). Digits are never dropped to fit: a number too wide for the mask widens
 // its field. Rounding is judged on the 18-digit decimal form, ties to even.
+//
+// Choices for masks the program never uses: a mask without integer positions writes its
+// integer digits (at least "0") just before its first '.', or at its end; an exponent
+// marker with no digit position after it is written as literal text; a mask whose
+// exponent positions are optional still writes at least one exponent digit. The
+// extended mask characters ';', ',', '%', '*', '"' and '\' are not recognised (ignored).
 
 #include <string>
 #include <string_view>
@@ -25,28 +31,37 @@ class MaskFormatter {
   void appendTo(std::string& out, long double x) const;
 
  private:
-  // What one mask character became. The decimal point and the other literals are written
-  // as they stand; digit positions receive digits.
-  enum class Slot : unsigned char { kLiteral, kIntegerPosition, kFractionPosition };
-  struct Item {
-    Slot slot = Slot::kLiteral;
-    char text = ' ';      // The byte a literal writes.
-    bool forced = false;  // '0' rather than '#'.
+  // The analysed mask as a short program: each step writes literal bytes or the digits
+  // of one kind of position, so a field costs a few steps rather than one per mask byte.
+  enum class Op : unsigned char {
+    kText,              // literals_[first, first + count)
+    kIntegerSlot,       // integer slot number `first` (slots count from the left)
+    kForcedFractions,   // fraction digits first .. first + count - 1
+    kOptionalFraction,  // fraction digit `first`, left out when it and all after are zeros
+    kExponentSlot,      // exponent position number `first`
+  };
+  struct Step {
+    Op op = Op::kText;
+    int first = 0;
+    int count = 0;
   };
   struct Rounded;
 
   void analyse(std::string_view mask);
+  void addText(std::vector<Step>& steps, char c);
   char* writeMantissa(char* out, const Rounded& number) const;
   char* writeExponent(char* out, int exponent) const;
+  char* placeExponentDigits(char* out, const char* padded, int total) const;
 
-  // The mantissa part in mask order. A mask without integer positions gets one optional
-  // position in front of its first '.' (or at its end), where the integer digits go.
-  std::vector<Item> mantissa_;
-  // The part after the exponent marker: literals and exponent positions, in mask order.
-  std::vector<Item> exponent_;
-  int integerPositions_ = 0;     // Digit positions before the first '.', as in the mask.
-  int placedIntegerSlots_ = 0;   // The same, counting the position added for the digits.
-  int leftmostForcedInteger_ = 0;  // Index among the integer slots; placedIntegerSlots_ if none.
+  // The mantissa part in mask order. A mask without integer positions gets one integer
+  // slot in front of its first '.' (or at its end), where the integer digits go.
+  std::vector<Step> mantissa_;
+  // The part after the exponent marker: its literals and positions, in mask order.
+  std::vector<Step> exponent_;
+  std::string literals_;        // The bytes of every kText step.
+  int integerPositions_ = 0;    // Digit positions before the first '.', as in the mask.
+  int integerSlots_ = 0;        // The same, counting a slot added for the integer digits.
+  int leftmostForcedSlot_ = 0;  // Slot number of the leftmost '0'; integerSlots_ if none.
   int fractionPositions_ = 0;
   bool anyOptionalFraction_ = false;
   int exponentPositions_ = 0;

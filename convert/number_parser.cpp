@@ -8,17 +8,19 @@
 namespace durno {
 namespace {
 
-constexpr int kKeptDigits = 18;       // 10^18 - 1 < 2^63: the kept digits are exact.
-constexpr int kExponentCap = 9999;    // The exponent stops growing here.
-constexpr int kTooLargePoint = 4933;  // P >= 4933: |x| >= 10^4932, past the extended range.
-constexpr int kTooSmallPoint = -4933; // P <= -4933: below the smallest subnormal.
+constexpr int kKeptDigits = 18;        // 10^18 - 1 < 2^63: the kept digits are exact.
+constexpr int kExponentCap = 9999;     // The exponent stops growing here.
+constexpr int kTooLargePoint = 4933;   // P >= 4933: |x| >= 10^4932, past the extended range.
+constexpr int kTooSmallPoint = -4933;  // P <= -4933: below the smallest subnormal.
 // Counts of digits stop growing here; anything past the range rules above is equivalent,
 // and the cap keeps P far from integer overflow on texts of any length.
 constexpr int kDigitCountCap = 100000;
 // What a number beyond the extended range becomes: 2^127 (1.70141183460469E+38).
 constexpr long double kTooLargeValue = 170141183460469231731687303715884105728.0L;
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // A cursor over the text; reading past the end gives NUL, which ends every rule.
 class Reader {
@@ -100,17 +102,24 @@ int radixDigitValue(char c) {
   return 99;  // No radix accepts it.
 }
 
+// The radix named by the letter after '&', which is consumed; any other byte means octal
+// and is left for the digits.
+int readRadixLetter(Reader& in) {
+  const char letter = in.peek();
+  int radix = 0;
+  if (letter == 'H' || letter == 'h') radix = 16;
+  if (letter == 'O' || letter == 'o' || letter == 'Q' || letter == 'q') radix = 8;
+  if (letter == 'B' || letter == 'b') radix = 2;
+  if (radix == 0) return 8;
+  in.skip();
+  return radix;
+}
+
 // "&H1F", "&O17", "&Q17", "&B101", "&17": a whole number read up to the first byte that
 // is not a digit of its radix. It grows in extended precision (exact up to 2^64) and
 // stops at 2^127, the same value a decimal number beyond range gives.
 long double readRadixNumber(Reader& in) {
-  int radix = 8;
-  switch (in.peek()) {
-    case 'H': case 'h': radix = 16; in.skip(); break;
-    case 'O': case 'o': case 'Q': case 'q': in.skip(); break;
-    case 'B': case 'b': radix = 2; in.skip(); break;
-    default: break;
-  }
+  const int radix = readRadixLetter(in);
   long double value = 0;
   for (int digit = radixDigitValue(in.peek()); digit < radix; digit = radixDigitValue(in.peek())) {
     value = std::min(value * radix + digit, kTooLargeValue);
@@ -123,7 +132,8 @@ long double readRadixNumber(Reader& in) {
 
 long double parseNumber(std::string_view text) {
   Reader in(text);
-  while (in.peek() == ' ' || in.peek() == '\t' || in.peek() == '\n') in.skip();
+  while (in.peek() == ' ' || in.peek() == '\t' || in.peek() == '\n')
+    in.skip();
   if (in.take('&')) return readRadixNumber(in);
   const bool negative = in.take('-');
   if (!negative) in.take('+');

@@ -17,7 +17,8 @@ int roundToPlainDigits(DecimalForm& form) {
   const bool up = judged > '5' || (judged == '5' && (d[kPlainDigits - 1] - '0') % 2 == 1);
   if (up) {
     int i = kPlainDigits - 1;
-    while (i >= 0 && d[static_cast<std::size_t>(i)] == '9') d[static_cast<std::size_t>(i--)] = '0';
+    while (i >= 0 && d[static_cast<std::size_t>(i)] == '9')
+      d[static_cast<std::size_t>(i--)] = '0';
     if (i >= 0) {
       ++d[static_cast<std::size_t>(i)];
     } else {
@@ -26,7 +27,8 @@ int roundToPlainDigits(DecimalForm& form) {
     }
   }
   int count = kPlainDigits;
-  while (count > 1 && d[static_cast<std::size_t>(count - 1)] == '0') --count;
+  while (count > 1 && d[static_cast<std::size_t>(count - 1)] == '0')
+    --count;
   return count;
 }
 

@@ -93,7 +93,8 @@ long double scaleByPowerOfTen(long double x, int n) {
   }
   const int magnitude = -n;
   if (magnitude <= kLargestFinitePowerOfTen) return x / powerOfTen(magnitude);
-  return x / powerOfTen(magnitude - kLargestFinitePowerOfTen) / powerOfTen(kLargestFinitePowerOfTen);
+  return x / powerOfTen(magnitude - kLargestFinitePowerOfTen) /
+         powerOfTen(kLargestFinitePowerOfTen);
 }
 
 }  // namespace durno

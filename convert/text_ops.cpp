@@ -20,7 +20,8 @@ using ByteTable = std::array<unsigned char, 256>;
 
 constexpr ByteTable identityTable() {
   ByteTable table{};
-  for (int i = 0; i < 256; ++i) table[static_cast<std::size_t>(i)] = static_cast<unsigned char>(i);
+  for (int i = 0; i < 256; ++i)
+    table[static_cast<std::size_t>(i)] = static_cast<unsigned char>(i);
   return table;
 }
 
@@ -49,7 +50,8 @@ constexpr ByteTable kToLower = caseTable(false);
 
 std::string mapBytes(std::string_view text, const ByteTable& table) {
   std::string result(text);
-  for (char& c : result) c = static_cast<char>(table[static_cast<unsigned char>(c)]);
+  for (char& c : result)
+    c = static_cast<char>(table[static_cast<unsigned char>(c)]);
   return result;
 }
 
@@ -60,9 +62,13 @@ std::string removeLeadingBlanks(std::string_view text) {
   return first == std::string_view::npos ? std::string() : std::string(text.substr(first));
 }
 
-std::string upperCase(std::string_view text) { return mapBytes(text, kToUpper); }
+std::string upperCase(std::string_view text) {
+  return mapBytes(text, kToUpper);
+}
 
-std::string lowerCase(std::string_view text) { return mapBytes(text, kToLower); }
+std::string lowerCase(std::string_view text) {
+  return mapBytes(text, kToLower);
+}
 
 std::string firstCharacters(std::string_view text, long long n) {
   if (n <= 0) return std::string();
@@ -86,7 +92,8 @@ std::string removeEveryOccurrence(std::string_view text, std::string_view key) {
 std::string removeCharactersOfSet(std::string_view text, std::string_view set) {
   if (set.empty()) return std::string(text);
   std::array<bool, 256> inSet{};
-  for (const char c : set) inSet[static_cast<unsigned char>(c)] = true;
+  for (const char c : set)
+    inSet[static_cast<unsigned char>(c)] = true;
   std::string result;
   result.reserve(text.size());
   for (const char c : text) {
@@ -95,6 +102,8 @@ std::string removeCharactersOfSet(std::string_view text, std::string_view set) {
   return result;
 }
 
-std::string characterText(unsigned char code) { return std::string(1, static_cast<char>(code)); }
+std::string characterText(unsigned char code) {
+  return std::string(1, static_cast<char>(code));
+}
 
 }  // namespace durno

@@ -16,7 +16,8 @@ void showExtractionScreen(Console& console, const RunState& state) {
   console.endLine();
   console.clearScreen();
   writeLine(console, "Extracting data......");
-  for (const std::string& notice : state.notices) writeLine(console, notice);
+  for (const std::string& notice : state.notices)
+    writeLine(console, notice);
   // The scan may take a while: let the user see this screen before it starts.
   console.flush();
 }
@@ -51,8 +52,8 @@ int runDialogue(Console& console, TextFiles& files) {
 
   showExtractionScreen(console, *state);
   const std::string tableName = state->outputName + std::string(kTableExtension);
-  const ExtractionJob job{state->quantityCode, state->compounds.names(),
-                          state->resultFiles.names(), tableName};
+  const ExtractionJob job{state->quantityCode, state->compounds.names(), state->resultFiles.names(),
+                          tableName};
   const ExtractionOutcome outcome = runExtraction(job, state->scanner, files, console);
   return showClosingLine(console, tableName, outcome);
 }

@@ -8,7 +8,7 @@
 
 namespace durno {
 
-inline constexpr int kExitSuccess = 0;         // a completed run, or ESC at the banner
+inline constexpr int kExitSuccess = 0;          // a completed run, or ESC at the banner
 inline constexpr int kExitTableNotWritten = 1;  // the table file is missing or incomplete
 
 // Runs the whole dialogue and the extraction on console and files, and returns the exit

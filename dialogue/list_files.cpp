@@ -7,9 +7,11 @@
 namespace durno {
 namespace {
 
-ListFileOutcome failure(std::string reason) { return {false, std::move(reason), false}; }
+ListFileOutcome failure(std::string reason) {
+  return {false, std::move(reason), false};
+}
 
-// The reason of the latest failed operation on the list file, or empty if it went well.
+// True when the latest operation on the list file failed; reason then holds why.
 bool lastFailed(const TextFiles& files, std::string& reason) {
   const FileOutcome outcome = files.lastOutcome(kListFileNumber);
   if (outcome.failed) reason = outcome.reason;
@@ -22,15 +24,19 @@ ListFileOutcome openForReading(TextFiles& files, std::string_view fileName) {
   return failure(files.lastOutcome(kListFileNumber).reason);
 }
 
-// Reads the names of one block into table, which has been emptied; true when the block
-// asked for more names than fit, in which case reading stops after the last that fits.
+enum class BlockEnd { Complete, CutToCapacity, CountUnreadable };
+
+// Reads one count and the names it asks for into table, which has been emptied. Reading
+// stops after the last name that fits. A count that could not be read (nothing but blanks
+// left, or a file that fails) ends the block with no names.
 template <std::size_t Capacity, typename Clean>
-bool readBlock(TextFiles& files, NameTable<Capacity>& table, Clean clean) {
+BlockEnd readBlock(TextFiles& files, NameTable<Capacity>& table, Clean clean) {
   const double asked = namesAskedFor(files.readNumberField(kListFileNumber));
+  if (files.lastOutcome(kListFileNumber).failed) return BlockEnd::CountUnreadable;
   while (table.count() < asked && !table.full()) {
     table.add(clean(files.readTextField(kListFileNumber)));
   }
-  return asked > table.count();
+  return asked > table.count() ? BlockEnd::CutToCapacity : BlockEnd::Complete;
 }
 
 }  // namespace
@@ -71,13 +77,14 @@ ListFileOutcome loadCompoundList(TextFiles& files, std::string_view fileName,
   ListFileOutcome outcome = openForReading(files, fileName);
   if (!outcome.ok) return outcome;
   auto clean = [](const std::string& field) { return removeLeadingBlanks(field); };
-  while (!files.atEnd(kListFileNumber)) {
+  // Each block replaces the one before. The loop also ends at a count that could not be
+  // read, so a file that fails in the middle cannot keep it going.
+  BlockEnd end = BlockEnd::Complete;
+  while (end == BlockEnd::Complete && !files.atEnd(kListFileNumber)) {
     table.clear();
-    if (readBlock(files, table, clean)) {
-      outcome.cutToCapacity = true;
-      break;
-    }
+    end = readBlock(files, table, clean);
   }
+  outcome.cutToCapacity = end == BlockEnd::CutToCapacity;
   files.closeFile(kListFileNumber);
   return outcome;
 }
@@ -87,7 +94,7 @@ ListFileOutcome loadFileList(TextFiles& files, std::string_view fileName, Result
   ListFileOutcome outcome = openForReading(files, fileName);
   if (!outcome.ok) return outcome;
   auto asRead = [](std::string field) { return field; };
-  outcome.cutToCapacity = readBlock(files, table, asRead);
+  outcome.cutToCapacity = readBlock(files, table, asRead) == BlockEnd::CutToCapacity;
   files.closeFile(kListFileNumber);
   return outcome;
 }

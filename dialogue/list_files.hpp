@@ -33,8 +33,7 @@ ListFileOutcome saveListFile(TextFiles& files, std::string_view fileName,
 // replaces the table from its first entry, and the last block read wins. Names lose their
 // leading blanks and keep everything else (the quantity letter and the trailing blank of
 // a saved key). A file that cannot be opened leaves the table empty.
-ListFileOutcome loadCompoundList(TextFiles& files, std::string_view fileName,
-                                 CompoundTable& table);
+ListFileOutcome loadCompoundList(TextFiles& files, std::string_view fileName, CompoundTable& table);
 
 // Reads one count-and-names block of a file list into table; the names are kept exactly
 // as the field reader gives them. A file that cannot be opened leaves the table empty.

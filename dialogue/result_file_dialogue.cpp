@@ -55,9 +55,8 @@ void loadResultFiles(Console& console, TextFiles& files, RunState& state) {
            "File list " + quoted(fileName) + " could not be read: " + outcome.reason);
   } else if (outcome.cutToCapacity) {
     notify(console, state,
-           "File list " + quoted(fileName) + " names more than " +
-               std::to_string(kMaxResultFiles) + " files: only the first " +
-               std::to_string(kMaxResultFiles) + " are used");
+           "File list " + quoted(fileName) + " names more than " + std::to_string(kMaxResultFiles) +
+               " files: only the first " + std::to_string(kMaxResultFiles) + " are used");
   }
 }
 

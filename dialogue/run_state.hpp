@@ -29,7 +29,8 @@ class NameTable {
     return true;
   }
   void clear() {
-    for (std::size_t index = 0; index < count_; ++index) entries_[index].clear();
+    for (std::size_t index = 0; index < count_; ++index)
+      entries_[index].clear();
     count_ = 0;
   }
   int count() const { return static_cast<int>(count_); }

@@ -7,12 +7,15 @@ int InputBuffer::refill() {
   SystemResult result = file_.read(buffer_.get(), capacity_, count);
   valid_ = 0;
   position_ = 0;
+  cursorPosition_ = kNoCursor;
+  buildStopIndex(buffer_.get(), 0, stops_.get());
   if (!result.ok) {
     failure_ = std::move(result.reason);
     return kReadFailed;
   }
   if (count == 0) return kNoByte;
   valid_ = count;
+  buildStopIndex(buffer_.get(), valid_, stops_.get());
   return static_cast<unsigned char>(buffer_[0]);
 }
 

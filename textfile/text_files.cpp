@@ -12,8 +12,8 @@ using namespace text_files_internal;
 
 namespace {
 
-// Names longer than this are cut: the longest name the program's dialogues could pass on
-// to the system in one piece.
+// Names are cut to their first 255 bytes, the longest name the program's prompts and list
+// files were made to carry.
 constexpr std::size_t kLongestName = 255;
 // Disk files are read 64 KiB at a time: large enough that the system call per buffer costs
 // little against scanning 2,500 lines of a result file, small enough to stay in the L2 cache.
@@ -49,13 +49,6 @@ TextFiles::~TextFiles() {
   closeAll();
 }
 
-TextFiles::OpenEntry* TextFiles::findOpen(int number) const {
-  for (const std::unique_ptr<OpenEntry>& entry : open_) {
-    if (entry->number == number) return entry.get();
-  }
-  return nullptr;
-}
-
 TextFiles::NumberRecord* TextFiles::recordFor(int number) {
   if (!isUsableNumber(number)) return &badNumberRecord_;
   return &records_[number];
@@ -72,43 +65,22 @@ void TextFiles::succeed(int number) {
   if (record->last.failed) record->last = FileOutcome{};
 }
 
-void TextFiles::succeed(OpenEntry& entry) {
-  if (entry.record->last.failed) entry.record->last = FileOutcome{};
-}
-
 void TextFiles::fail(int number, FileError error, std::string_view reason) {
+  if (number == hotNumber_) hotNumber_ = kNoHotNumber;
   errorState_ = error;
   NumberRecord* record = recordFor(number);
   record->last = FileOutcome{true, std::string(reason)};
   if (!record->first.failed) record->first = record->last;
 }
 
-TextFiles::OpenEntry* TextFiles::inputEntry(int number) {
-  OpenEntry* entry = findOpen(number);
-  if (entry == nullptr) {
-    fail(number, isUsableNumber(number) ? kFileNotOpen : kBadFileNumber,
-         isUsableNumber(number) ? kNotOpenReason : kBadNumberReason);
-    return nullptr;
+void TextFiles::refuseUse(int number, const OpenEntry* entry, FileMode wanted) {
+  if (entry != nullptr) {
+    fail(number, kBadFileMode, wanted == FileMode::Input ? kNotInputReason : kNotOutputReason);
+  } else if (isUsableNumber(number)) {
+    fail(number, kFileNotOpen, kNotOpenReason);
+  } else {
+    fail(number, kBadFileNumber, kBadNumberReason);
   }
-  if (entry->mode != FileMode::Input) {
-    fail(number, kBadFileMode, kNotInputReason);
-    return nullptr;
-  }
-  return entry;
-}
-
-TextFiles::OpenEntry* TextFiles::outputEntry(int number) {
-  OpenEntry* entry = findOpen(number);
-  if (entry == nullptr) {
-    fail(number, isUsableNumber(number) ? kFileNotOpen : kBadFileNumber,
-         isUsableNumber(number) ? kNotOpenReason : kBadNumberReason);
-    return nullptr;
-  }
-  if (entry->mode != FileMode::Output) {
-    fail(number, kBadFileMode, kNotOutputReason);
-    return nullptr;
-  }
-  return entry;
 }
 
 void TextFiles::openFile(int number, std::string_view name, FileMode mode) {
@@ -127,12 +99,11 @@ void TextFiles::openFile(int number, std::string_view name, FileMode mode) {
   }
   entry->diskFile = entry->file->isDiskFile();
   if (mode == FileMode::Input) {
-    entry->input = std::make_unique<InputBuffer>(
-        *entry->file, entry->diskFile ? kDiskBufferSize : kDeviceBufferSize);
+    entry->input.emplace(*entry->file, entry->diskFile ? kDiskBufferSize : kDeviceBufferSize);
     if (entry->input->peek() == kReadFailed) {
-      const std::string reason = entry->input->failure();
+      const std::string failure = entry->input->failure();
       entry->file->close();
-      return fail(number, kDeviceIoError, reason);
+      return fail(number, kDeviceIoError, failure);
     }
   } else if (entry->diskFile) {
     // Emptied only now that the file is held: an open that loses the race for a file in
@@ -151,10 +122,16 @@ bool TextFiles::isOpen(int number) const {
   return findOpen(number) != nullptr;
 }
 
-bool TextFiles::atEnd(int number) {
+void TextFiles::makeHot(OpenEntry& entry) {
+  if (entry.record->last.failed) return;
+  hotNumber_ = entry.number;
+  hotInput_ = &*entry.input;
+}
+
+bool TextFiles::atEndOfFile(int number) {
   OpenEntry* entry = findOpen(number);
   if (entry == nullptr) {
-    inputEntry(number);  // records why
+    refuseUse(number, nullptr, FileMode::Input);
     return false;
   }
   if (entry->mode == FileMode::Output) {
@@ -170,6 +147,7 @@ bool TextFiles::atEnd(int number) {
     return true;
   }
   succeed(*entry);
+  makeHot(*entry);
   return next == kNoByte || next == kEndOfText;
 }
 
@@ -179,11 +157,26 @@ std::string TextFiles::readLine(int number) {
   return line;
 }
 
-bool TextFiles::readLine(int number, std::string& line) {
-  line.clear();
+bool TextFiles::readLineFromFile(int number, std::string& line) {
   OpenEntry* entry = inputEntry(number);
-  if (entry == nullptr) return false;
-  InputBuffer& reader = *entry->input;
+  if (entry == nullptr) {
+    line.clear();
+    return false;
+  }
+  if (entry->input->takeBufferedLine(line)) {
+    succeed(*entry);
+    makeHot(*entry);
+    return true;
+  }
+  return readLineByteByByte(*entry, line);
+}
+
+// A line that crosses a buffer load, ends at a 26 or at the end of the data, or comes from
+// a device.
+bool TextFiles::readLineByteByByte(OpenEntry& entry, std::string& line) {
+  const int number = entry.number;
+  line.clear();
+  InputBuffer& reader = *entry.input;
   bool collected = false;
   for (;;) {
     const int next = reader.peek();
@@ -203,14 +196,14 @@ bool TextFiles::readLine(int number, std::string& line) {
       fail(number, kDeviceIoError, reader.failure());
       return false;
     }
-    succeed(*entry);
+    succeed(entry);
     return true;
   }
   if (!collected) {
     fail(number, kInputPastEnd, kPastEndReason);
     return false;
   }
-  succeed(*entry);
+  succeed(entry);
   return true;
 }
 
@@ -286,17 +279,18 @@ void TextFiles::endLine(int number) {
   if (entry != nullptr && writeBytes(*entry, "\r\n")) succeed(*entry);
 }
 
-FileOutcome TextFiles::closeEntry(std::unique_ptr<OpenEntry> entry, FileError& error) {
+// An Output disk file gets the length of what was written (nothing else can have grown it
+// while it was held), then the file is let go. The first failure of the two is the outcome.
+FileOutcome TextFiles::closeEntry(OpenEntry& entry) {
   FileOutcome outcome;
-  if (entry->mode == FileMode::Output && entry->diskFile && entry->writePositionKnown) {
-    if (SystemResult cut = entry->file->truncate(entry->writePosition); !cut.ok) {
+  if (entry.mode == FileMode::Output && entry.diskFile && entry.writePositionKnown) {
+    if (SystemResult cut = entry.file->truncate(entry.writePosition); !cut.ok) {
       outcome = {true, std::move(cut.reason)};
     }
   }
-  if (SystemResult closed = entry->file->close(); !closed.ok && !outcome.failed) {
+  if (SystemResult closed = entry.file->close(); !closed.ok && !outcome.failed) {
     outcome = {true, std::move(closed.reason)};
   }
-  error = outcome.failed ? kDeviceIoError : kNoFileError;
   return outcome;
 }
 
@@ -306,10 +300,10 @@ void TextFiles::closeFile(int number) {
   if (found == open_.end()) return;
   std::unique_ptr<OpenEntry> entry = std::move(*found);
   open_.erase(found);
-  FileError error = kNoFileError;
-  const FileOutcome outcome = closeEntry(std::move(entry), error);
+  if (number == hotNumber_) hotNumber_ = kNoHotNumber;
+  const FileOutcome outcome = closeEntry(*entry);
   if (outcome.failed) {
-    fail(number, error, outcome.reason);
+    fail(number, kDeviceIoError, outcome.reason);
   } else {
     succeed(number);
   }

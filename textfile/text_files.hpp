@@ -12,6 +12,7 @@
 // inside a double-quoted field, whose bytes stay as they are. Byte 26 ends the readable data.
 // Lines written end in CR LF. A '\' in a file name is a directory separator.
 
+#include <limits>
 #include <map>
 #include <memory>
 #include <string>
@@ -19,6 +20,7 @@
 #include <vector>
 
 #include "textfile/file_system.hpp"
+#include "textfile/input_buffer.hpp"
 
 namespace durno {
 
@@ -63,10 +65,17 @@ class TextFiles {
   // True when an Input file has no byte left or its next byte is 26, and when its next byte
   // cannot be read (so that a read-until-the-end loop always stops). False for an Output
   // file and for a number that is not open.
-  bool atEnd(int number);
+  bool atEnd(int number) {
+    int next = 0;
+    if (number == hotNumber_ && hotInput_->peekBuffered(next)) return next == kEndOfText;
+    return atEndOfFile(number);
+  }
   std::string readLine(int number);
   // As readLine, reusing line's storage; returns false where readLine records a failure.
-  bool readLine(int number, std::string& line);
+  bool readLine(int number, std::string& line) {
+    if (number == hotNumber_ && hotInput_->takeBufferedLine(line)) return true;
+    return readLineFromFile(number, line);
+  }
   std::string readTextField(int number);
   double readNumberField(int number);
   void writeText(int number, std::string_view text);
@@ -95,19 +104,34 @@ class TextFiles {
   OpenEntry* findOpen(int number) const;
   OpenEntry* inputEntry(int number);
   OpenEntry* outputEntry(int number);
+  // Records why number cannot be used for wanted: not open, the other mode, or unusable.
+  void refuseUse(int number, const OpenEntry* entry, FileMode wanted);
   NumberRecord* recordFor(int number);
   const NumberRecord* recordFor(int number) const;
   void succeed(int number);
   void succeed(OpenEntry& entry);
   void fail(int number, FileError error, std::string_view reason);
+  bool atEndOfFile(int number);
+  bool readLineFromFile(int number, std::string& line);
+  bool readLineByteByByte(OpenEntry& entry, std::string& line);
+  void makeHot(OpenEntry& entry);
   bool writeBytes(OpenEntry& entry, std::string_view bytes);
-  FileOutcome closeEntry(std::unique_ptr<OpenEntry> entry, FileError& error);
+  FileOutcome closeEntry(OpenEntry& entry);
 
   FileSystem& fileSystem_;
   std::vector<std::unique_ptr<OpenEntry>> open_;  // in order of opening
   std::map<int, NumberRecord> records_;           // one per usable number ever used
   NumberRecord badNumberRecord_;                  // shared by every unusable number
   int errorState_ = kNoFileError;
+
+  // The scanner calls atEnd and readLine some 16 million times per run, so both first try
+  // the input file used last, inline and without a lookup. It is hot only while its number
+  // is open for input and has no failure on record, so a hot success has nothing to
+  // record; a failure on it or its closing makes it cold again. No int equals
+  // kNoHotNumber, so a caller's number never matches when nothing is hot.
+  static constexpr long long kNoHotNumber = std::numeric_limits<long long>::min();
+  long long hotNumber_ = kNoHotNumber;
+  InputBuffer* hotInput_ = nullptr;
 };
 
 }  // namespace durno

@@ -4,6 +4,7 @@
 // with a meaning for the readers, and the reasons the layer itself gives for a failure.
 
 #include <memory>
+#include <optional>
 
 #include "textfile/input_buffer.hpp"
 #include "textfile/text_files.hpp"
@@ -39,13 +40,47 @@ struct TextFiles::OpenEntry {
   FileMode mode = FileMode::Input;
   bool diskFile = true;
   std::unique_ptr<SystemFile> file;
-  NumberRecord* record = nullptr;      // stable: records_ is a map and never shrinks
-  std::unique_ptr<InputBuffer> input;  // Input only
+  NumberRecord* record = nullptr;    // stable: records_ is a map and never shrinks
+  std::optional<InputBuffer> input;  // Input only
 
   // Output: bytes the system has taken, the length the file gets at closing. Unknown after
   // a failed write, which may have stored part of its bytes; the file is then left as is.
   unsigned long long writePosition = 0;
   bool writePositionKnown = true;
 };
+
+// The lookups and the success mark below run twice per line on the scanner's hot path, so
+// they are inline and leave every failure to an out-of-line call.
+
+inline TextFiles::OpenEntry* TextFiles::findOpen(int number) const {
+  for (const std::unique_ptr<OpenEntry>& entry : open_) {
+    if (entry->number == number) return entry.get();
+  }
+  return nullptr;
+}
+
+inline TextFiles::OpenEntry* TextFiles::inputEntry(int number) {
+  OpenEntry* entry = findOpen(number);
+  if (entry != nullptr && entry->mode == FileMode::Input) [[likely]]
+    return entry;
+  refuseUse(number, entry, FileMode::Input);
+  return nullptr;
+}
+
+inline TextFiles::OpenEntry* TextFiles::outputEntry(int number) {
+  OpenEntry* entry = findOpen(number);
+  if (entry != nullptr && entry->mode == FileMode::Output) [[likely]]
+    return entry;
+  refuseUse(number, entry, FileMode::Output);
+  return nullptr;
+}
+
+inline void TextFiles::succeed(OpenEntry& entry) {
+  FileOutcome& last = entry.record->last;
+  if (last.failed) [[unlikely]] {
+    last.failed = false;
+    last.reason.clear();
+  }
+}
 
 }  // namespace durno

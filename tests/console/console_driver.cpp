@@ -1,7 +1,7 @@
 // A small program that runs console operations named on its command line, for the tests
 // that drive the real hosts through pipes and a pseudo-terminal. Each argument is one
 // operation:
-//   clear | colours F B N | cursor ROW COLUMN | text TEXT | end
+//   clear | colours F B N | cursor ROW COLUMN | text TEXT | number X | end
 //   line      read a line, then write "<" line ">" and end the line
 //   key       wait for a key, then write its bytes in hex ("[00 3B]")
 //   keys N    wait for N keys, writing each as for key, then end the line
@@ -28,7 +28,8 @@ std::string unescaped(std::string_view text) {
   std::string bytes;
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '\\' && i + 3 < text.size() && text[i + 1] == 'x') {
-      bytes.push_back(static_cast<char>(std::stoi(std::string(text.substr(i + 2, 2)), nullptr, 16)));
+      bytes.push_back(
+          static_cast<char>(std::stoi(std::string(text.substr(i + 2, 2)), nullptr, 16)));
       i += 3;
     } else {
       bytes.push_back(text[i]);
@@ -72,6 +73,8 @@ void run(durno::Console& console, int argc, char** argv) {
       console.placeCursor(row, column);
     } else if (op == "text" && i + 1 < argc) {
       console.writeText(unescaped(argv[++i]));
+    } else if (op == "number" && i + 1 < argc) {
+      console.writeNumber(std::strtold(argv[++i], nullptr));
     } else if (op == "end") {
       console.endLine();
     } else if (op == "line") {
@@ -82,7 +85,8 @@ void run(durno::Console& console, int argc, char** argv) {
       console.writeText(hexKey(console.waitForKey()));
     } else if (op == "keys") {
       const int count = argument(argv, i, argc);
-      for (int k = 0; k < count; ++k) console.writeText(hexKey(console.waitForKey()));
+      for (int k = 0; k < count; ++k)
+        console.writeText(hexKey(console.waitForKey()));
       console.endLine();
     } else if (op == "poll") {
       console.writeText(hexKey(console.readKey()));

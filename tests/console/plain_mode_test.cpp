@@ -29,9 +29,11 @@ RunResult runDriver(const std::vector<std::string>& operations, const std::strin
     ::dup2(in[0], STDIN_FILENO);
     ::dup2(out[1], STDOUT_FILENO);
     ::dup2(err[1], STDERR_FILENO);
-    for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) ::close(fd);
+    for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]})
+      ::close(fd);
     std::vector<char*> argv{const_cast<char*>(CONSOLE_DRIVER_PATH)};
-    for (const std::string& op : operations) argv.push_back(const_cast<char*>(op.c_str()));
+    for (const std::string& op : operations)
+      argv.push_back(const_cast<char*>(op.c_str()));
     argv.push_back(nullptr);
     ::execv(argv[0], argv.data());
     ::_exit(127);
@@ -69,24 +71,26 @@ RunResult runDriver(const std::vector<std::string>& operations, const std::strin
 }
 
 TEST(PlainMode, TranscriptShowsTextsLinesAndEchoes) {
-  const RunResult run = runDriver({"clear", "colours", "14", "1", "0", "cursor", "4", "1", "text",
-                                   "Name: ", "line", "text", "bye", "end"},
-                                  "SiO2\n");
-  EXPECT_EQ(run.out, "\nName: SiO2\n<SiO2>\nbye\n");
+  const RunResult run =
+      runDriver({"clear", "colours", "14", "1", "0", "cursor", "4", "1", "text", "Name: ", "line",
+                 "text", "entry", "number", "7", "number", "-3", "end"},
+                "SiO2\n");
+  EXPECT_EQ(run.out, "\nName: SiO2\n<SiO2>\nentry 7 -3 \n");
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(run.exitStatus, 0);
 }
 
 TEST(PlainMode, EveryLineEndIsEnter) {
-  const RunResult run =
-      runDriver({"line", "line", "line", "line", "line"}, "a\nb\r\nc\rd\r\r\n");
+  const RunResult run = runDriver({"line", "line", "line", "line", "line"}, "a\nb\r\nc\rd\r\r\n");
   EXPECT_EQ(run.out, "a\n<a>\nb\n<b>\nc\n<c>\nd\n<d>\n\n<>\n");
   EXPECT_EQ(run.exitStatus, 0);
 }
 
 TEST(PlainMode, BytesAreKeysInOrder) {
-  const RunResult run = runDriver({"key", "key", "key", "end", "line"},
-                                  std::string("x\x1b\x08" "ab\x08" "c\x7f\n", 9));
+  const RunResult run = runDriver({"key", "key", "key", "end", "line"}, std::string("x\x1b\x08"
+                                                                                    "ab\x08"
+                                                                                    "c\x7f\n",
+                                                                                    9));
   // Backspace edits the line; 127 is an ordinary printable key here.
   EXPECT_EQ(run.out, "[78][1B][08]\nac\x7f\n<ac\x7f>\n");
 }
@@ -129,7 +133,8 @@ TEST(PlainMode, LongOutputArrivesWhole) {
   }
   const RunResult run = runDriver(operations, "");
   std::string expected;
-  for (int step = 0; step < 2000; ++step) expected += "at STEP = " + std::to_string(step) + "\n";
+  for (int step = 0; step < 2000; ++step)
+    expected += "at STEP = " + std::to_string(step) + "\n";
   EXPECT_EQ(run.out, expected);
   EXPECT_EQ(run.exitStatus, 0);
 }

@@ -63,7 +63,8 @@ class PtySession {
       ::unsetenv("LC_ALL");
       ::unsetenv("LC_CTYPE");
       std::vector<char*> argv{const_cast<char*>(CONSOLE_DRIVER_PATH)};
-      for (const std::string& op : operations) argv.push_back(const_cast<char*>(op.c_str()));
+      for (const std::string& op : operations)
+        argv.push_back(const_cast<char*>(op.c_str()));
       argv.push_back(nullptr);
       ::execv(argv[0], argv.data());
       ::_exit(127);
@@ -97,8 +98,7 @@ class PtySession {
   }
 
   // Feeds the driver's output to the terminal until condition holds or time runs out.
-  bool waitFor(const std::function<bool()>& condition,
-               std::chrono::milliseconds limit = 5000ms) {
+  bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = 5000ms) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while (!condition()) {
       if (std::chrono::steady_clock::now() > deadline) return false;
@@ -144,8 +144,8 @@ class PtySession {
 };
 
 TEST(PseudoTerminal, ScreenShowsCellsColoursAndCursor) {
-  PtySession session({"clear", "colours", "14", "1", "0", "cursor", "4", "1", "text",
-                      "Hello \\x0d\\x84", "key"});
+  PtySession session(
+      {"clear", "colours", "14", "1", "0", "cursor", "4", "1", "text", "Hello \\x0d\\x84", "key"});
   ASSERT_TRUE(session.started());
   ASSERT_TRUE(session.waitForText(4, "Hello"));
   auto& terminal = session.terminal();
@@ -179,7 +179,9 @@ TEST(PseudoTerminal, KeysAreDecodedAsTheConsoleReportsThem) {
   PtySession session({"clear", "text", "ready", "keys", "7"});
   ASSERT_TRUE(session.started());
   ASSERT_TRUE(session.waitForText(1, "ready"));
-  session.type("\x1bOP\x1b[A\x1b" "a\x7f\x03");
+  session.type(
+      "\x1bOP\x1b[A\x1b"
+      "a\x7f\x03");
   std::this_thread::sleep_for(100ms);
   session.type("\x1b");  // Esc alone: nothing follows within the timeout.
   std::this_thread::sleep_for(150ms);
@@ -194,7 +196,9 @@ TEST(PseudoTerminal, LineEditingEchoesOnTheTerminal) {
   PtySession session({"clear", "text", "Name: ", "line"});
   ASSERT_TRUE(session.started());
   ASSERT_TRUE(session.waitForText(1, "Name:"));
-  session.type("SiO3\x7f" "2\x1b[D\r");
+  session.type(
+      "SiO3\x7f"
+      "2\x1b[D\r");
   const int status = session.finish();
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   EXPECT_EQ(session.terminal().rowText(1).substr(0, 12), "Name: SiO2  ");
@@ -212,7 +216,9 @@ TEST(PseudoTerminal, SettingsAreRestoredOnEveryWayOut) {
   const EndingCase cases[] = {
       {"SIGTERM", {"colours", "14", "1", "0", "text", "waiting", "key"}, SIGTERM, SIGTERM},
       {"SIGHUP", {"colours", "14", "1", "0", "text", "waiting", "key"}, SIGHUP, SIGHUP},
-      {"abort", {"colours", "14", "1", "0", "text", "waiting", "sleep", "300", "abort"}, 0,
+      {"abort",
+       {"colours", "14", "1", "0", "text", "waiting", "sleep", "300", "abort"},
+       0,
        SIGABRT},
   };
   for (const EndingCase& c : cases) {

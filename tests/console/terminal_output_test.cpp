@@ -24,9 +24,9 @@ TEST(TerminalColours, AttributesMapToAnsiSgr) {
     const char* sgr;
   };
   const SgrCase cases[] = {
-      {0x07, "\x1b[0;37;40m"},  {0x1E, "\x1b[0;93;44m"},   {0x00, "\x1b[0;30;40m"},
-      {0xFF, "\x1b[0;97;107m"}, {0x8C, "\x1b[0;91;100m"},  {0x31, "\x1b[0;34;46m"},
-      {0x56, "\x1b[0;33;45m"},  {0x2A, "\x1b[0;92;42m"},   {0x9D, "\x1b[0;95;104m"},
+      {0x07, "\x1b[0;37;40m"},  {0x1E, "\x1b[0;93;44m"},  {0x00, "\x1b[0;30;40m"},
+      {0xFF, "\x1b[0;97;107m"}, {0x8C, "\x1b[0;91;100m"}, {0x31, "\x1b[0;34;46m"},
+      {0x56, "\x1b[0;33;45m"},  {0x2A, "\x1b[0;92;42m"},  {0x9D, "\x1b[0;95;104m"},
   };
   for (const SgrCase& c : cases) {
     EXPECT_EQ(sgrSequence(c.attribute), c.sgr) << int{c.attribute};
@@ -39,10 +39,9 @@ TEST(TerminalGlyphs, Cp437BytesShowTheirPcGlyphs) {
     char32_t codePoint;
   };
   const GlyphCase cases[] = {
-      {0x00, U' '},      {0x01, U'\u263A'}, {0x0A, U'\u25D9'}, {0x0D, U'\u266A'},
-      {0x1B, U'\u2190'}, {0x41, U'A'},      {0x7F, U'\u2302'}, {0x80, U'\u00C7'},
-      {0x84, U'\u00E4'}, {0xB0, U'\u2591'}, {0xC9, U'\u2554'}, {0xE1, U'\u00DF'},
-      {0xFA, U'\u00B7'}, {0xFF, U'\u00A0'},
+      {0x00, U' '},      {0x01, U'\u263A'}, {0x0A, U'\u25D9'}, {0x0D, U'\u266A'}, {0x1B, U'\u2190'},
+      {0x41, U'A'},      {0x7F, U'\u2302'}, {0x80, U'\u00C7'}, {0x84, U'\u00E4'}, {0xB0, U'\u2591'},
+      {0xC9, U'\u2554'}, {0xE1, U'\u00DF'}, {0xFA, U'\u00B7'}, {0xFF, U'\u00A0'},
   };
   for (const GlyphCase& c : cases) {
     EXPECT_EQ(cp437CodePoint(c.byte), c.codePoint) << int{c.byte};
@@ -191,17 +190,41 @@ TEST_F(TerminalScreenTest, RestoreLeavesPlainAttributesAutowrapAndAFreshLine) {
   EXPECT_NE(sent_.find("\x1b[?25h"), std::string::npos);
 }
 
-TEST_F(TerminalScreenTest, ProgressLinesScrollIntoPlace) {
-  TerminalScreen screen(pipe_[1], true);
-  Console console(screen, keys_);
-  console.clearScreen();
-  for (int step = 0; step < 200; ++step) {
-    console.writeText("at STEP = ");
-    console.writeText(std::to_string(step));
-    console.endLine();
+TEST_F(TerminalScreenTest, RestorePutsTheShellBelowTextUnderTheCursor) {
+  struct RestoreCase {
+    const char* name;
+    int textRow;
+    int cursorRow;
+    int cursorColumn;
+    int expectedRow;
+    int textRowAfter;
+  };
+  const RestoreCase cases[] = {
+      {"text below the cursor", 10, 5, 3, 11, 10},
+      {"cursor after an end line", 7, 8, 1, 8, 7},
+      {"cursor inside a line", 12, 12, 4, 13, 12},
+      {"text on the bottom row scrolls", 25, 2, 1, 25, 24},
+  };
+  for (const RestoreCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing::VirtualTerminal terminal(25, 80);
+    {
+      TerminalScreen screen(pipe_[1], true);
+      Console console(screen, keys_);
+      console.clearScreen();
+      console.placeCursor(c.textRow, 1);
+      console.writeText("last");
+      console.placeCursor(c.cursorRow, c.cursorColumn);
+    }
+    char buffer[8192];
+    ssize_t n = 0;
+    while ((n = ::read(pipe_[0], buffer, sizeof buffer)) > 0) {
+      terminal.feed({buffer, static_cast<std::size_t>(n)});
+    }
+    EXPECT_EQ(terminal.cursorRow(), c.expectedRow);
+    EXPECT_EQ(terminal.cursorColumn(), 1);
+    EXPECT_EQ(terminal.rowText(c.textRowAfter).substr(0, 4), "last");
   }
-  show(console);
-  EXPECT_EQ(terminal_.rowText(24).substr(0, 14), "at STEP = 199 ");
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Randomised checks of the conversions against straightforward reference computations:
-// the C library's correctly rounded conversions where the rules agree with them, and a
-// plain string implementation of the two program masks.
+// the 18-digit form computed the plain way from the C library's own powers of ten, strtold
+// where the parser's rules agree with it, and a plain string version of the value mask.
 
 #include <gtest/gtest.h>
 
@@ -24,7 +24,8 @@ constexpr int kRandomCases = 300000;
 long double randomExtended(std::mt19937_64& random, int low, int high) {
   const std::uint64_t significand = random() | (std::uint64_t{1} << 63);
   std::uniform_int_distribution<int> exponent(low, high);
-  const long double value = std::ldexp(static_cast<long double>(significand), exponent(random) - 63);
+  const long double value =
+      std::ldexp(static_cast<long double>(significand), exponent(random) - 63);
   return (random() & 1) != 0 ? -value : value;
 }
 
@@ -37,36 +38,68 @@ double randomDouble(std::mt19937_64& random) {
   }
 }
 
-std::string formDigits(const DecimalForm& form) { return {form.digits.begin(), form.digits.end()}; }
+std::string formDigits(const DecimalForm& form) {
+  return {form.digits.begin(), form.digits.end()};
+}
 
-// Where the power of ten is exact (|x| * 10^s with 0 <= s <= 27, or |x| / 10^s with
-// s <= 27) the product carries only its own rounding to the extended format, so the 18
-// digits are the correctly rounded ones that printf gives, except where that rounding
-// lands the product on a half and the integer rounding then goes the other way: those
-// cases must lie within a hair of the half.
-TEST(RandomCrossCheck, DecimalFormMatchesPrintfWhereThePowerIsExact) {
-  std::mt19937_64 random(1);
-  int doubleRoundings = 0;
-  for (int i = 0; i < kRandomCases; ++i) {
-    const long double x = randomExtended(random, -30, 140);  // About 1e-9 to 1e42.
-    char text[64];
-    std::snprintf(text, sizeof text, "%.17Le", std::fabs(x));
-    std::string expected(1, text[0]);
-    expected.append(text + 2, 17);
-    const DecimalForm form = decimalForm(x);
-    ASSERT_EQ(form.point, std::atoi(text + 20) + 1) << text;
-    ASSERT_EQ(form.negative, x < 0);
-    if (formDigits(form) == expected) continue;
-    char longer[64];
-    std::snprintf(longer, sizeof longer, "%.24Le", std::fabs(x));
-    // The exact digits after the 18th, as a fraction of a unit of the 18th: within the
-    // product's own rounding of one half: at most half its last bit, 1/32 of a unit for
-    // products in [2^59, 10^18).
-    const double beyond = std::atof(std::string(longer + 19, 6).c_str()) / 1e6;
-    ASSERT_NEAR(beyond, 0.5, 1.0 / 32) << longer;
-    ++doubleRoundings;
+// 10^n as the C library reads it: correctly rounded to the extended format.
+long double libraryPowerOfTen(int n) {
+  return std::strtold(("1e" + std::to_string(n)).c_str(), nullptr);
+}
+
+// x * 10^n the plain way: one multiplication or division by the library's power, in two
+// steps only where that power would overflow.
+long double referenceScale(long double x, int n) {
+  constexpr int kLargest = 4932;
+  if (n > kLargest) return x * libraryPowerOfTen(kLargest) * libraryPowerOfTen(n - kLargest);
+  if (n < -kLargest) return x / libraryPowerOfTen(-n - kLargest) / libraryPowerOfTen(kLargest);
+  return n >= 0 ? x * libraryPowerOfTen(n) : x / libraryPowerOfTen(-n);
+}
+
+// The 18-digit form computed straight from its definition: search the p whose product
+// lies in [1e17, 1e18), round it with nearbyint (ties to even), print it with printf.
+std::string referenceDigits(long double x, int& point) {
+  const long double magnitude = std::fabs(x);
+  point = static_cast<int>(std::floor(std::log10(magnitude))) + 1;
+  long double scaled = referenceScale(magnitude, 18 - point);
+  while (scaled >= 1e18L)
+    scaled = referenceScale(magnitude, 18 - ++point);
+  while (scaled < 1e17L)
+    scaled = referenceScale(magnitude, 18 - --point);
+  long double rounded = std::nearbyint(scaled);
+  if (rounded == 1e18L) {
+    rounded = 1e17L;
+    ++point;
   }
-  EXPECT_LT(doubleRoundings, kRandomCases / 20);  // About 1.5% lie that near a half.
+  char text[32];
+  std::snprintf(text, sizeof text, "%.0Lf", rounded);
+  return text;
+}
+
+TEST(RandomCrossCheck, DecimalFormFollowsItsDefinitionOverTheWholeRange) {
+  std::mt19937_64 random(5);
+  for (int i = 0; i < kRandomCases / 3; ++i) {
+    const long double x = i % 2 == 0 ? randomExtended(random, -16445, 16383) : randomDouble(random);
+    if (x == 0) continue;
+    int point = 0;
+    const std::string digits = referenceDigits(x, point);
+    const DecimalForm form = decimalForm(x);
+    ASSERT_EQ(formDigits(form), digits) << static_cast<double>(x);
+    ASSERT_EQ(form.point, point) << static_cast<double>(x);
+  }
+}
+
+TEST(RandomCrossCheck, ParserScalesByTheCorrectlyRoundedPower) {
+  std::mt19937_64 random(6);
+  std::uniform_int_distribution<std::uint64_t> mantissa(1, 999999999999999999ULL);
+  std::uniform_int_distribution<int> exponent(-4950, 4914);
+  for (int i = 0; i < kRandomCases / 3; ++i) {
+    const std::uint64_t m = mantissa(random);
+    const int e = exponent(random);
+    const std::string text = std::to_string(m) + "E" + std::to_string(e);
+    if (static_cast<int>(text.find('E')) + e <= -4933) continue;  // Below range: 0 by rule.
+    ASSERT_EQ(parseNumber(text), referenceScale(static_cast<long double>(m), e)) << text;
+  }
 }
 
 // Texts of at most 18 digits whose power of ten is exact parse to the correctly rounded
@@ -79,7 +112,8 @@ TEST(RandomCrossCheck, ParserMatchesStrtoldWhereThePowerIsExact) {
   for (int i = 0; i < kRandomCases; ++i) {
     const int count = digitCount(random);
     std::string mantissa;
-    for (int d = 0; d < count; ++d) mantissa += static_cast<char>('0' + digit(random));
+    for (int d = 0; d < count; ++d)
+      mantissa += static_cast<char>('0' + digit(random));
     const int pointAt = std::uniform_int_distribution<int>(0, count)(random);
     mantissa.insert(static_cast<std::size_t>(pointAt), 1, '.');
     std::string text = random() & 1 ? "-" : "";
@@ -96,12 +130,14 @@ std::string referenceValueField(long double x) {
   int point = form.point;
   const std::string kept = digits.substr(0, 11);
   const std::string dropped = digits.substr(11);
-  bool up = dropped[0] > '5' || (dropped[0] == '5' && (dropped.find_first_not_of('0', 1) != std::string::npos ||
-                                                        (kept.back() - '0') % 2 == 1));
+  bool up = dropped[0] > '5' ||
+            (dropped[0] == '5' && (dropped.find_first_not_of('0', 1) != std::string::npos ||
+                                   (kept.back() - '0') % 2 == 1));
   std::string rounded = kept;
   if (up) {
     int i = 10;
-    while (i >= 0 && rounded[static_cast<std::size_t>(i)] == '9') rounded[static_cast<std::size_t>(i--)] = '0';
+    while (i >= 0 && rounded[static_cast<std::size_t>(i)] == '9')
+      rounded[static_cast<std::size_t>(i--)] = '0';
     if (i >= 0) {
       ++rounded[static_cast<std::size_t>(i)];
     } else {
@@ -112,7 +148,8 @@ std::string referenceValueField(long double x) {
   }
   const int exponent = point - 2;
   char exponentText[16];
-  std::snprintf(exponentText, sizeof exponentText, "%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
+  std::snprintf(exponentText, sizeof exponentText, "%c%02d", exponent < 0 ? '-' : '+',
+                std::abs(exponent));
   std::string field = form.negative ? " -" : " ";
   field.append(rounded, 0, 2).append(".").append(rounded, 2).append("e").append(exponentText);
   return field.append("   ");
@@ -147,7 +184,8 @@ TEST(RandomCrossCheck, StepMaskRoundsHalvesToEven) {
     const long double x = static_cast<long double>(halves(random)) / 2;
     const long double whole = std::nearbyint(x);
     char expected[64];
-    std::snprintf(expected, sizeof expected, " %s%.0Lf    ", whole < 0 ? "-" : "", std::fabs(whole));
+    std::snprintf(expected, sizeof expected, " %s%.0Lf    ", whole < 0 ? "-" : "",
+                  std::fabs(whole));
     ASSERT_EQ(stepMask.format(x), expected) << static_cast<double>(x);
   }
 }

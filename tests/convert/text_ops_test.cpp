@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "tests/convert/escaped_text.hpp"
+
 namespace durno {
 namespace {
 
@@ -15,7 +17,11 @@ struct TwoTextCase {
   std::string expected;
 };
 
-void PrintTo(const TwoTextCase& c, std::ostream* os) { *os << "'" << c.text << "' '" << c.other << "'"; }
+using testing_support::escaped;
+
+void PrintTo(const TwoTextCase& c, std::ostream* os) {
+  *os << "'" << escaped(c.text) << "' '" << escaped(c.other) << "'";
+}
 
 class RemoveEveryOccurrenceTest : public testing::TestWithParam<TwoTextCase> {};
 
@@ -23,14 +29,16 @@ TEST_P(RemoveEveryOccurrenceTest, DeletesNonOverlappingOccurrencesLeftToRight) {
   EXPECT_EQ(removeEveryOccurrence(GetParam().text, GetParam().other), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, RemoveEveryOccurrenceTest, testing::Values(
-    TwoTextCase{"aaa", "aa", "a"}, TwoTextCase{"aaaa", "aa", ""}, TwoTextCase{"abcabc", "bc", "aa"},
-    TwoTextCase{"VAP = 1.2E-03  WTVAP = 5", "VAP =", " 1.2E-03  WT 5"},
-    TwoTextCase{"abc", "", "abc"}, TwoTextCase{"", "a", ""}, TwoTextCase{"ab", "abc", "ab"},
-    TwoTextCase{"ABab", "ab", "AB"}, TwoTextCase{"abab", "abab", ""},
-    // A sequence that only forms an occurrence after a deletion stays.
-    TwoTextCase{"aabb", "ab", "ab"},
-    TwoTextCase{"x\0y\0y"s, "\0y"s, "x"}));
+INSTANTIATE_TEST_SUITE_P(
+    Table, RemoveEveryOccurrenceTest,
+    testing::Values(TwoTextCase{"aaa", "aa", "a"}, TwoTextCase{"aaaa", "aa", ""},
+                    TwoTextCase{"abcabc", "bc", "aa"},
+                    TwoTextCase{"VAP = 1.2E-03  WTVAP = 5", "VAP =", " 1.2E-03  WT 5"},
+                    TwoTextCase{"abc", "", "abc"}, TwoTextCase{"", "a", ""},
+                    TwoTextCase{"ab", "abc", "ab"}, TwoTextCase{"ABab", "ab", "AB"},
+                    TwoTextCase{"abab", "abab", ""},
+                    // A sequence that only forms an occurrence after a deletion stays.
+                    TwoTextCase{"aabb", "ab", "ab"}, TwoTextCase{"x\0y\0y"s, "\0y"s, "x"}));
 
 class RemoveCharactersOfSetTest : public testing::TestWithParam<TwoTextCase> {};
 
@@ -38,10 +46,15 @@ TEST_P(RemoveCharactersOfSetTest, KeepsOnlyBytesOutsideTheSet) {
   EXPECT_EQ(removeCharactersOfSet(GetParam().text, GetParam().other), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, RemoveCharactersOfSetTest, testing::Values(
-    TwoTextCase{"   12 = 5 = 7", " =", "1257"}, TwoTextCase{"SiO2  SiO2 0.5 =", "SiO2", "   0.5 ="},
-    TwoTextCase{"abc", "", "abc"}, TwoTextCase{"", " =", ""}, TwoTextCase{"a=b", "==  ", "ab"},
-    TwoTextCase{"\xff" "a\x80", "\x80\xff", "a"}, TwoTextCase{"a\0b"s, "\0"s, "ab"}));
+INSTANTIATE_TEST_SUITE_P(Table, RemoveCharactersOfSetTest,
+                         testing::Values(TwoTextCase{"   12 = 5 = 7", " =", "1257"},
+                                         TwoTextCase{"SiO2  SiO2 0.5 =", "SiO2", "   0.5 ="},
+                                         TwoTextCase{"abc", "", "abc"}, TwoTextCase{"", " =", ""},
+                                         TwoTextCase{"a=b", "==  ", "ab"},
+                                         TwoTextCase{"\xff"
+                                                     "a\x80",
+                                                     "\x80\xff", "a"},
+                                         TwoTextCase{"a\0b"s, "\0"s, "ab"}));
 
 class RemoveLeadingBlanksTest : public testing::TestWithParam<TwoTextCase> {};
 
@@ -49,9 +62,12 @@ TEST_P(RemoveLeadingBlanksTest, RemovesSpacesOnly) {
   EXPECT_EQ(removeLeadingBlanks(GetParam().text), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, RemoveLeadingBlanksTest, testing::Values(
-    TwoTextCase{"  ab  ", "", "ab  "}, TwoTextCase{"\tab", "", "\tab"}, TwoTextCase{"    ", "", ""},
-    TwoTextCase{"", "", ""}, TwoTextCase{"ab", "", "ab"}, TwoTextCase{" \n x", "", "\n x"}));
+INSTANTIATE_TEST_SUITE_P(Table, RemoveLeadingBlanksTest,
+                         testing::Values(TwoTextCase{"  ab  ", "", "ab  "},
+                                         TwoTextCase{"\tab", "", "\tab"},
+                                         TwoTextCase{"    ", "", ""}, TwoTextCase{"", "", ""},
+                                         TwoTextCase{"ab", "", "ab"},
+                                         TwoTextCase{" \n x", "", "\n x"}));
 
 class CaseMappingTest : public testing::TestWithParam<TwoTextCase> {};
 
@@ -61,11 +77,13 @@ TEST_P(CaseMappingTest, MapsBothWays) {
   EXPECT_EQ(lowerCase(GetParam().other), GetParam().text);
 }
 
-INSTANTIATE_TEST_SUITE_P(Code437Pairs, CaseMappingTest, testing::Values(
-    TwoTextCase{"hello world 1", "HELLO WORLD 1", ""}, TwoTextCase{"az", "AZ", ""},
-    TwoTextCase{"\x87", "\x80", ""}, TwoTextCase{"\x84", "\x8E", ""}, TwoTextCase{"\x94", "\x99", ""},
-    TwoTextCase{"\x81", "\x9A", ""}, TwoTextCase{"\x82", "\x90", ""}, TwoTextCase{"\xA4", "\xA5", ""},
-    TwoTextCase{"\x86", "\x8F", ""}));
+INSTANTIATE_TEST_SUITE_P(
+    Code437Pairs, CaseMappingTest,
+    testing::Values(TwoTextCase{"hello world 1", "HELLO WORLD 1", ""}, TwoTextCase{"az", "AZ", ""},
+                    TwoTextCase{"\x87", "\x80", ""}, TwoTextCase{"\x84", "\x8E", ""},
+                    TwoTextCase{"\x94", "\x99", ""}, TwoTextCase{"\x81", "\x9A", ""},
+                    TwoTextCase{"\x82", "\x90", ""}, TwoTextCase{"\xA4", "\xA5", ""},
+                    TwoTextCase{"\x86", "\x8F", ""}));
 
 TEST(CaseMappingTest, LeavesEveryUnpairedByteUnchanged) {
   std::string lower = "abcdefghijklmnopqrstuvwxyz\x87\x84\x94\x81\x82\xA4\x86";
@@ -90,7 +108,8 @@ TEST(FirstCharactersTest, TakesAtMostTheWholeText) {
     long long count;
     const char* expected;
   };
-  for (const Case& c : {Case{11, "abc"}, Case{0, ""}, Case{-1, ""}, Case{2, "ab"}, Case{3, "abc"}}) {
+  for (const Case& c :
+       {Case{11, "abc"}, Case{0, ""}, Case{-1, ""}, Case{2, "ab"}, Case{3, "abc"}}) {
     EXPECT_EQ(firstCharacters("abc", c.count), c.expected) << c.count;
   }
   EXPECT_EQ(firstCharacters("", 5), "");

@@ -58,9 +58,7 @@ inline void runScript(TextFiles& files, int number, const std::vector<ReadStep>&
         EXPECT_EQ(files.readTextField(number), step.text);
         break;
       case ReadOp::NumberField:
-#if DURNO_TEXTFILE_NUMBERS
         EXPECT_EQ(files.readNumberField(number), step.number);
-#endif
         break;
       case ReadOp::AtEnd:
         EXPECT_EQ(files.atEnd(number), step.answer);

@@ -41,13 +41,11 @@ struct MisuseCase {
 TEST_F(FailureTest, MisusedNumbersGiveNeutralResults) {
   auto readLine = [](TextFiles& f, int n) { return f.readLine(n); };
   auto readField = [](TextFiles& f, int n) { return f.readTextField(n); };
-#if DURNO_TEXTFILE_NUMBERS
   auto readNumber = [](TextFiles& f, int n) { return std::to_string(f.readNumberField(n)); };
   auto writeNumber = [](TextFiles& f, int n) {
     f.writeNumber(n, 1);
     return std::string();
   };
-#endif
   auto atEnd = [](TextFiles& f, int n) { return std::string(f.atEnd(n) ? "true" : "false"); };
   auto write = [](TextFiles& f, int n) {
     f.writeText(n, "x");
@@ -62,24 +60,22 @@ TEST_F(FailureTest, MisusedNumbersGiveNeutralResults) {
     return std::string();
   };
   const MisuseCase cases[] = {
-    {"line from a number not open", 5, readLine, "", kFileNotOpen, "file not open"},
-    {"field from a number not open", 5, readField, "", kFileNotOpen, "file not open"},
-#if DURNO_TEXTFILE_NUMBERS
-    {"number from a number not open", 5, readNumber, "0.000000", kFileNotOpen, "file not open"},
-    {"number from an output file", 2, readNumber, "0.000000", kBadFileMode,
-     "file not open for input"},
-    {"number to an input file", 1, writeNumber, "", kBadFileMode, "file not open for output"},
-#endif
-    {"end test on a number not open", 5, atEnd, "false", kFileNotOpen, "file not open"},
-    {"write to a number not open", 5, write, "", kFileNotOpen, "file not open"},
-    {"line end to a number not open", 5, endLine, "", kFileNotOpen, "file not open"},
-    {"line from an output file", 2, readLine, "", kBadFileMode, "file not open for input"},
-    {"field from an output file", 2, readField, "", kBadFileMode, "file not open for input"},
-    {"text to an input file", 1, write, "", kBadFileMode, "file not open for output"},
-    {"blanks to an input file", 1, blanks, "", kBadFileMode, "file not open for output"},
-    {"line end to an input file", 1, endLine, "", kBadFileMode, "file not open for output"},
-    {"a negative number", -1, readLine, "", kBadFileNumber, "bad file number"},
-    {"a number above 16 bits", 32768, write, "", kBadFileNumber, "bad file number"},
+      {"line from a number not open", 5, readLine, "", kFileNotOpen, "file not open"},
+      {"field from a number not open", 5, readField, "", kFileNotOpen, "file not open"},
+      {"number from a number not open", 5, readNumber, "0.000000", kFileNotOpen, "file not open"},
+      {"number from an output file", 2, readNumber, "0.000000", kBadFileMode,
+       "file not open for input"},
+      {"number to an input file", 1, writeNumber, "", kBadFileMode, "file not open for output"},
+      {"end test on a number not open", 5, atEnd, "false", kFileNotOpen, "file not open"},
+      {"write to a number not open", 5, write, "", kFileNotOpen, "file not open"},
+      {"line end to a number not open", 5, endLine, "", kFileNotOpen, "file not open"},
+      {"line from an output file", 2, readLine, "", kBadFileMode, "file not open for input"},
+      {"field from an output file", 2, readField, "", kBadFileMode, "file not open for input"},
+      {"text to an input file", 1, write, "", kBadFileMode, "file not open for output"},
+      {"blanks to an input file", 1, blanks, "", kBadFileMode, "file not open for output"},
+      {"line end to an input file", 1, endLine, "", kBadFileMode, "file not open for output"},
+      {"a negative number", -1, readLine, "", kBadFileNumber, "bad file number"},
+      {"a number above 16 bits", 32768, write, "", kBadFileNumber, "bad file number"},
   };
   for (const MisuseCase& misuse : cases) {
     SCOPED_TRACE(misuse.name);
@@ -132,9 +128,7 @@ TEST_F(FailureTest, AMissingFileLeavesTheNumberNotOpen) {
   EXPECT_EQ(files_.errorState(), kFileAccessError);
   EXPECT_FALSE(files_.atEnd(3));
   EXPECT_EQ(files_.readLine(3), "");
-#if DURNO_TEXTFILE_NUMBERS
   EXPECT_EQ(files_.readNumberField(3), 0);
-#endif
   const int errorBefore = files_.errorState();
   files_.closeFile(3);  // does nothing and records nothing
   EXPECT_EQ(files_.errorState(), errorBefore);

@@ -102,3 +102,47 @@ TEST(ReadTextField, KeepsEveryByteInsideQuotes) {
 
 }  // namespace
 }  // namespace durno
+
+namespace durno {
+namespace {
+
+// The line loop's fast path remembers the file read last; switching files, failing on it,
+// closing it and reusing its number must all behave as if nothing were remembered.
+TEST(ReadLine, AlternatingFilesFailuresAndReusedNumbersKeepTheirOwnLines) {
+  MemoryFileSystem fileSystem;
+  fileSystem.put("a", "a1\r\na2\r\na3\r\na4 still buffered at the close\r\n");
+  fileSystem.put("b", "b1\nb2\n");
+  fileSystem.put("c", "c1\r\n");
+  TextFiles files(fileSystem);
+  files.openFile(11, "a", FileMode::Input);
+  files.openFile(12, "b", FileMode::Input);
+  EXPECT_EQ(files.readLine(11), "a1");
+  EXPECT_EQ(files.readLine(12), "b1");
+  EXPECT_EQ(files.readLine(11), "a2");
+
+  files.writeText(11, "x");  // a failure on the file read last
+  ASSERT_TRUE(files.lastOutcome(11).failed);
+  EXPECT_FALSE(files.atEnd(11));
+  EXPECT_FALSE(files.lastOutcome(11).failed) << "a successful end test replaces the failure";
+  files.writeText(11, "x");
+  std::string line;
+  EXPECT_TRUE(files.readLine(11, line));
+  EXPECT_EQ(line, "a3");
+  EXPECT_FALSE(files.lastOutcome(11).failed) << "a successful read replaces the failure";
+
+  files.closeFile(11);
+  EXPECT_FALSE(files.readLine(11, line));
+  EXPECT_EQ(line, "");
+  EXPECT_EQ(files.lastOutcome(11).reason, "file not open");
+  EXPECT_FALSE(files.atEnd(11));
+  files.openFile(11, "c", FileMode::Input);
+  EXPECT_EQ(files.readLine(11), "c1");
+  EXPECT_TRUE(files.atEnd(11));
+  EXPECT_EQ(files.readLine(12), "b2");
+  EXPECT_TRUE(files.atEnd(12));
+  EXPECT_EQ(files.readLine(-1), "");
+  EXPECT_EQ(files.lastOutcome(-1).reason, "bad file number");
+}
+
+}  // namespace
+}  // namespace durno

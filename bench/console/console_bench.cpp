@@ -1,0 +1,63 @@
+// The cost of the extraction's progress lines ("at STEP = n", a number, end line) on each
+// screen host. The plain and terminal hosts write to /dev/null, so the figures are the
+// console's own work plus the system calls its buffering leaves.
+
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "console/console.hpp"
+#include "console/memory_host.hpp"
+#include "console/plain_host.hpp"
+#include "console/terminal_host.hpp"
+
+namespace durno {
+namespace {
+
+class NullDevice {
+ public:
+  NullDevice() : fd_(::open("/dev/null", O_WRONLY)) {}
+  ~NullDevice() { ::close(fd_); }
+  int fd() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+void writeProgressLines(benchmark::State& state, ScreenHost& screen, KeySource& keys) {
+  Console console(screen, keys);
+  long double step = 0;
+  for (auto _ : state) {
+    console.writeText("at STEP = ");
+    console.writeNumber(step);
+    console.endLine();
+    step += 1;
+  }
+  console.flush();
+  state.SetItemsProcessed(state.iterations());
+}
+
+void BM_ProgressLinePlainHost(benchmark::State& state) {
+  NullDevice device;
+  PlainScreen screen(device.fd());
+  MemoryHost keys;
+  writeProgressLines(state, screen, keys);
+}
+BENCHMARK(BM_ProgressLinePlainHost);
+
+void BM_ProgressLineTerminalHost(benchmark::State& state) {
+  NullDevice device;
+  TerminalScreen screen(device.fd(), true);
+  MemoryHost keys;
+  writeProgressLines(state, screen, keys);
+}
+BENCHMARK(BM_ProgressLineTerminalHost);
+
+void BM_ProgressLineMemoryHost(benchmark::State& state) {
+  MemoryHost host;
+  writeProgressLines(state, host, host);
+}
+BENCHMARK(BM_ProgressLineMemoryHost);
+
+}  // namespace
+}  // namespace durno
