@@ -2,7 +2,8 @@
 
 // Text operations on byte strings. Every byte value 0..255 is an ordinary character,
 // NUL included; a blank is the space character (32) alone. Case mapping follows code
-// page 437. None of these fails or changes its input.
+// page 437. None of these fails or changes its input. Equality, concatenation and length
+// are std::string's own ==, + and size(), which already compare and count every byte.
 
 #include <string>
 #include <string_view>
