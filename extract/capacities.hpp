@@ -12,6 +12,8 @@ inline constexpr int kTableFileNumber = 2;
 inline constexpr int kFirstResultFileNumber = 11;  // result file i is 10 + i
 
 // The file number under which result file i (counted from 1) is read.
-constexpr int resultFileNumber(int fileIndex) { return kFirstResultFileNumber - 1 + fileIndex; }
+constexpr int resultFileNumber(int fileIndex) {
+  return kFirstResultFileNumber - 1 + fileIndex;
+}
 
 }  // namespace durno

@@ -6,18 +6,6 @@
 
 namespace durno {
 
-std::string_view withoutLeadingBlanks(std::string_view line) {
-  // A plain loop: the library's find_first_not_of tests each byte against a set, which
-  // costs several times more on the scanner's every line.
-  std::size_t first = 0;
-  while (first < line.size() && line[first] == ' ') ++first;
-  return line.substr(first);
-}
-
-bool lineBeginsWith(std::string_view line, std::string_view key) {
-  return line.size() >= key.size() && line.compare(0, key.size(), key) == 0;
-}
-
 void cutValueText(std::string_view line, std::string_view key, std::string& out) {
   // One pass does both removals: occurrences of the key are found in the line as read,
   // exactly as a first removal pass would find them, and of the bytes that remain every

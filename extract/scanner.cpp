@@ -31,7 +31,9 @@ constexpr std::uint8_t kMayBeWtvap = 4;
 constexpr std::uint8_t kMayBePtot = 8;
 constexpr std::uint8_t kMayBeCompound = 16;
 
-std::uint8_t firstByteOf(std::string_view key) { return static_cast<std::uint8_t>(key.front()); }
+std::uint8_t firstByteOf(std::string_view key) {
+  return static_cast<std::uint8_t>(key.front());
+}
 
 // The nearest double to value, ties to even, with magnitudes beyond the double range
 // becoming infinities. Written out because a conversion of an out-of-range value is not
@@ -97,7 +99,8 @@ CompoundKeyIndex::CompoundKeyIndex(std::span<const std::string> keys)
     }
     const int lengthClass = static_cast<int>(std::min<std::size_t>(key.size(), kWordBytes));
     const std::uint64_t word = firstWord(key);
-    classesPresent_ |= 1u << lengthClass;
+    classesByFirstByte_[static_cast<unsigned char>(key.front())] |=
+        static_cast<std::uint16_t>(1u << lengthClass);
     std::size_t s = slotOf(word, lengthClass);
     while (slots_[s].lengthClass != 0 &&
            (slots_[s].word != word || slots_[s].lengthClass != lengthClass)) {
@@ -116,8 +119,8 @@ CompoundKeyIndex::CompoundKeyIndex(std::span<const std::string> keys)
 
 // ---- Scanner ----
 
-Scanner::Scanner(ScannerState& state, Quantity quantity,
-                 std::span<const std::string> compoundKeys, TableWriter& table, Console& console)
+Scanner::Scanner(ScannerState& state, Quantity quantity, std::span<const std::string> compoundKeys,
+                 TableWriter& table, Console& console)
     : state_(state),
       quantity_(quantity),
       keys_(compoundKeys.first(
@@ -135,7 +138,8 @@ Scanner::Scanner(ScannerState& state, Quantity quantity,
       if (key.empty()) {
         // An empty key begins every line, so no first byte may be rejected.
         hasEmptyKey_ = true;
-        for (auto& kinds : firstByteKinds_) kinds |= kMayBeCompound;
+        for (auto& kinds : firstByteKinds_)
+          kinds |= kMayBeCompound;
       } else {
         firstByteKinds_[firstByteOf(key)] |= kMayBeCompound;
       }

@@ -21,9 +21,9 @@ namespace durno {
 // The compound keys arranged for a cheap test of every line against every key. A key's
 // first up to 8 bytes, packed into one word, and its length class (its length, or 8 for
 // longer keys) are looked up in a small hash table: a line is tested with one look-up per
-// length class that some key has, rather than one comparison per key, and the bytes of a
-// key beyond the eighth are compared only after its first word matched. Empty keys begin
-// every line and are kept apart.
+// length class among the keys that begin with its first byte, rather than one comparison
+// per key, and the bytes of a key beyond the eighth are compared only after its first word
+// matched. Empty keys begin every line and are kept apart.
 class CompoundKeyIndex {
  public:
   // keys must outlive the index; at most kMaxCompounds of them are used.
@@ -42,9 +42,9 @@ class CompoundKeyIndex {
   static constexpr int kNoKey = -1;
 
   struct Slot {
-    std::uint64_t word = 0;     // the first lengthClass bytes of the keys in this slot
-    int lengthClass = 0;        // 1 to 8; 0 marks an empty slot
-    int firstKey = kNoKey;      // the first of the keys that share class and word
+    std::uint64_t word = 0;  // the first lengthClass bytes of the keys in this slot
+    int lengthClass = 0;     // 1 to 8; 0 marks an empty slot
+    int firstKey = kNoKey;   // the first of the keys that share class and word
   };
 
   static std::uint64_t firstWord(std::string_view text);
@@ -58,7 +58,9 @@ class CompoundKeyIndex {
   std::array<Slot, kSlotCount> slots_{};
   // Keys sharing a slot (equal keys, or long keys with equal first words), in table order.
   std::array<int, kMaxCompounds> nextKey_{};
-  unsigned classesPresent_ = 0;  // bit c set when some key has length class c
+  // Entry b: bit c set when some key of length class c begins with the byte b, so a line
+  // is looked up only in the classes of the keys that share its first byte.
+  std::array<std::uint16_t, 256> classesByFirstByte_{};
   std::array<int, kMaxCompounds> emptyKeys_{};
   int emptyKeyCount_ = 0;
 };
@@ -88,16 +90,18 @@ class Scanner {
   std::array<std::uint8_t, 256> firstByteKinds_{};
   bool compoundsExamined_ = false;
   bool hasEmptyKey_ = false;  // examined, and one key is empty: even an empty line matches
-  std::string cut_;  // scratch for the fixed keys' value cut
+  std::string cut_;           // scratch for the fixed keys' value cut
   long long rows_ = 0;
 };
 
 template <typename OnMatch>
 void CompoundKeyIndex::forEachMatch(std::string_view line, OnMatch&& onMatch) const {
-  for (int i = 0; i < emptyKeyCount_; ++i) onMatch(emptyKeys_[i]);
+  for (int i = 0; i < emptyKeyCount_; ++i)
+    onMatch(emptyKeys_[i]);
   if (line.empty()) return;
   const std::uint64_t lineWord = firstWord(line);
-  for (unsigned classes = classesPresent_; classes != 0; classes &= classes - 1) {
+  const unsigned first = static_cast<unsigned char>(line.front());
+  for (unsigned classes = classesByFirstByte_[first]; classes != 0; classes &= classes - 1) {
     const int lengthClass = std::countr_zero(classes);  // ascending
     if (static_cast<std::size_t>(lengthClass) > line.size()) return;
     const std::uint64_t word = lineWord & classMask(lengthClass);

@@ -25,11 +25,11 @@ struct ScannerState {
   // One value table per quantity code; only the run's own table is filled and written.
   // Activity coefficients are held as doubles: a number beyond the double range becomes an
   // infinity when stored, and the table shows it as such.
-  std::array<long double, kMaxCompounds> activities{};              // "A"
-  std::array<double, kMaxCompounds> activityCoefficients{};         // "G"
-  std::array<long double, kMaxCompounds> oxideFractions{};          // "F"
-  std::array<long double, kMaxCompounds> partialPressures{};        // "P"
-  std::array<long double, kMaxCompounds> gasFractions{};            // "X"
+  std::array<long double, kMaxCompounds> activities{};        // "A"
+  std::array<double, kMaxCompounds> activityCoefficients{};   // "G"
+  std::array<long double, kMaxCompounds> oxideFractions{};    // "F"
+  std::array<long double, kMaxCompounds> partialPressures{};  // "P"
+  std::array<long double, kMaxCompounds> gasFractions{};      // "X"
 
   // The line being examined; its storage is reused from line to line.
   std::string currentLine;

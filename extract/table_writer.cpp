@@ -13,7 +13,8 @@ namespace {
 template <typename Table>
 void appendValues(const MaskFormatter& mask, const Table& table, std::size_t count,
                   std::string& out) {
-  for (std::size_t k = 0; k < count; ++k) mask.appendTo(out, static_cast<long double>(table[k]));
+  for (std::size_t k = 0; k < count; ++k)
+    mask.appendTo(out, static_cast<long double>(table[k]));
 }
 
 }  // namespace

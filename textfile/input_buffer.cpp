@@ -5,17 +5,16 @@ namespace durno {
 int InputBuffer::refill() {
   std::size_t count = 0;
   SystemResult result = file_.read(buffer_.get(), capacity_, count);
-  valid_ = 0;
+  // A failed read leaves nothing buffered: its bytes, if any, are not trusted.
+  valid_ = result.ok ? count : 0;
   position_ = 0;
   cursorPosition_ = kNoCursor;
-  buildStopIndex(buffer_.get(), 0, stops_.get());
+  buildStopIndex(buffer_.get(), valid_, stops_.get());
   if (!result.ok) {
     failure_ = std::move(result.reason);
     return kReadFailed;
   }
-  if (count == 0) return kNoByte;
-  valid_ = count;
-  buildStopIndex(buffer_.get(), valid_, stops_.get());
+  if (valid_ == 0) return kNoByte;
   return static_cast<unsigned char>(buffer_[0]);
 }
 

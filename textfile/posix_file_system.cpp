@@ -1,6 +1,7 @@
 #include "textfile/posix_file_system.hpp"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,6 +20,39 @@ std::string systemReason(int error) {
 SystemResult lastSystemFailure() {
   return SystemResult::failure(systemReason(errno));
 }
+
+// A write to a pipe whose reader has gone raises SIGPIPE, which would end the program; the
+// layer's failures are silent, so while a device is written SIGPIPE is held back for this
+// thread, and a SIGPIPE the write raised is taken away again, leaving EPIPE as the reason.
+class SigpipeHeld {
+ public:
+  SigpipeHeld() {
+    sigemptyset(&sigpipe_);
+    sigaddset(&sigpipe_, SIGPIPE);
+    sigset_t pending;
+    sigemptyset(&pending);
+    sigpending(&pending);
+    alreadyPending_ = sigismember(&pending, SIGPIPE) == 1;
+    pthread_sigmask(SIG_BLOCK, &sigpipe_, &previous_);
+  }
+  ~SigpipeHeld() {
+    if (raised_ && !alreadyPending_) {
+      const timespec noWait{0, 0};
+      while (sigtimedwait(&sigpipe_, nullptr, &noWait) < 0 && errno == EINTR) {
+      }
+    }
+    pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+  }
+  SigpipeHeld(const SigpipeHeld&) = delete;
+  SigpipeHeld& operator=(const SigpipeHeld&) = delete;
+  void noteBrokenPipe() { raised_ = true; }
+
+ private:
+  sigset_t sigpipe_;
+  sigset_t previous_;
+  bool alreadyPending_ = false;
+  bool raised_ = false;
+};
 
 class PosixFile : public SystemFile {
  public:
@@ -46,16 +80,9 @@ class PosixFile : public SystemFile {
   // The system may take part of a write (a pipe, a signal); the rest is offered again until
   // it refuses, so only a real refusal (a full disk, a device error) reports a failure.
   SystemResult write(std::string_view bytes) override {
-    while (!bytes.empty()) {
-      const ssize_t put = ::write(descriptor_, bytes.data(), bytes.size());
-      if (put < 0) {
-        if (errno == EINTR) continue;
-        return lastSystemFailure();
-      }
-      if (put == 0) return SystemResult::failure(systemReason(EIO));
-      bytes.remove_prefix(static_cast<std::size_t>(put));
-    }
-    return SystemResult::success();
+    if (diskFile_) return writeAll(bytes, nullptr);
+    SigpipeHeld held;
+    return writeAll(bytes, &held);
   }
 
   SystemResult truncate(unsigned long long length) override {
@@ -73,6 +100,20 @@ class PosixFile : public SystemFile {
   }
 
  private:
+  SystemResult writeAll(std::string_view bytes, SigpipeHeld* sigpipe) {
+    while (!bytes.empty()) {
+      const ssize_t put = ::write(descriptor_, bytes.data(), bytes.size());
+      if (put < 0) {
+        if (errno == EINTR) continue;
+        if (errno == EPIPE && sigpipe != nullptr) sigpipe->noteBrokenPipe();
+        return lastSystemFailure();
+      }
+      if (put == 0) return SystemResult::failure(systemReason(EIO));
+      bytes.remove_prefix(static_cast<std::size_t>(put));
+    }
+    return SystemResult::success();
+  }
+
   int descriptor_;
   bool diskFile_;
 };

@@ -18,18 +18,10 @@ constexpr std::size_t kLongestNumberToken = 255;
 }  // namespace
 
 double TextFiles::readNumberField(int number) {
-  OpenEntry* entry = inputEntry(number);
+  int next = 0;
+  OpenEntry* entry = startField(number, next);
   if (entry == nullptr) return 0;
   InputBuffer& reader = *entry->input;
-  int next = reader.peek();
-  while (next == kBlank) {
-    reader.take();
-    next = reader.peek();
-  }
-  if (next == kNoByte || next == kEndOfText) {
-    fail(number, kInputPastEnd, kPastEndReason);
-    return 0;
-  }
   std::string token;
   for (; next >= 0 && next != kComma && next != kBlank && !isLineEnd(next) && next != kEndOfText &&
          token.size() < kLongestNumberToken;

@@ -207,20 +207,32 @@ bool TextFiles::readLineByteByByte(OpenEntry& entry, std::string& line) {
   return true;
 }
 
-std::string TextFiles::readTextField(int number) {
+TextFiles::OpenEntry* TextFiles::startField(int number, int& next) {
   OpenEntry* entry = inputEntry(number);
-  if (entry == nullptr) return {};
+  if (entry == nullptr) return nullptr;
   InputBuffer& reader = *entry->input;
-  std::string field;
-  int next = reader.peek();
+  next = reader.peek();
   while (next == kBlank) {
     reader.take();
     next = reader.peek();
   }
+  if (next == kReadFailed) {
+    fail(number, kDeviceIoError, reader.failure());
+    return nullptr;
+  }
   if (next == kNoByte || next == kEndOfText) {
     fail(number, kInputPastEnd, kPastEndReason);
-    return {};
+    return nullptr;
   }
+  return entry;
+}
+
+std::string TextFiles::readTextField(int number) {
+  int next = 0;
+  OpenEntry* entry = startField(number, next);
+  if (entry == nullptr) return {};
+  InputBuffer& reader = *entry->input;
+  std::string field;
   bool ended = true;  // whether a terminator follows that is to be skipped
   if (next == kQuote) {
     // Inside quotes every byte is the field's own, line ends and 26 included.

@@ -111,6 +111,9 @@ class TextFiles {
   void succeed(int number);
   void succeed(OpenEntry& entry);
   void fail(int number, FileError error, std::string_view reason);
+  // Passes the blanks before a field and sets next to its first byte; records a failure and
+  // returns null when number cannot be read or no field is left.
+  OpenEntry* startField(int number, int& next);
   bool atEndOfFile(int number);
   bool readLineFromFile(int number, std::string& line);
   bool readLineByteByByte(OpenEntry& entry, std::string& line);

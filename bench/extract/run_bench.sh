@@ -34,11 +34,11 @@ cat "${files[@]}" >/dev/null  # warm the page cache
 # list, the list, the output name.
 answers() { printf 'xA\nf\n%s\nl\n%s\n%s\n' "$1" "$2" "$3"; }
 
-# Runs "$@" with stdin from $input, prints "seconds peak-RSS-KiB".
+# Runs "$@" with stdin from $input, prints "wall-seconds peak-RSS-KiB cpu-seconds".
 timed() {
   local input="$1"; shift
-  /usr/bin/time -f '%e %M' -o /tmp/durno-bench.time "$@" <"$input" >/tmp/durno-bench.stdout
-  cat /tmp/durno-bench.time
+  /usr/bin/time -f '%e %M %U %S' -o /tmp/durno-bench.time "$@" <"$input" >/tmp/durno-bench.stdout
+  awk '{print $1, $2, $3 + $4}' /tmp/durno-bench.time
 }
 
 median() { sort -n | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
@@ -54,12 +54,20 @@ wc_s=$(awk '{print $1}' "$corpus/wc.times" | median)
 durno_s=$(awk '{print $1}' "$corpus/durno.times" | median)
 wc_rss=$(awk '{print $2}' "$corpus/wc.times" | median)
 durno_rss=$(awk '{print $2}' "$corpus/durno.times" | median)
+wc_cpu=$(awk '{print $3}' "$corpus/wc.times" | median)
+durno_cpu=$(awk '{print $3}' "$corpus/durno.times" | median)
 
 echo "corpus: ${#files[@]} files, $bytes bytes, $rows rows; medians of $rounds rounds"
-awk -v b="$bytes" -v s="$wc_s" -v m="$wc_rss" \
-  'BEGIN {printf "wc -l   %7.3f s %9.1f MB/s                      peak RSS %6.1f MiB\n", s, b/s/1e6, m/1024}'
-awk -v b="$bytes" -v s="$durno_s" -v m="$durno_rss" -v r="$rows" -v w="$wc_s" \
-  'BEGIN {printf "durno   %7.3f s %9.1f MB/s %10.0f rows/s  peak RSS %6.1f MiB  (%.2f x wc -l throughput)\n", s, b/s/1e6, r/s, m/1024, w/s}'
+echo "(wall time, and CPU time = user + system, which a loaded machine disturbs less)"
+report() {  # name wall cpu rss
+  awk -v n="$1" -v b="$bytes" -v s="$2" -v c="$3" -v m="$4" -v r="$rows" \
+    'BEGIN {printf "%-6s wall %6.3f s %7.1f MB/s %8.0f rows/s | cpu %6.3f s %7.1f MB/s | peak RSS %5.1f MiB\n",
+                   n, s, b/s/1e6, r/s, c, b/(c > 0 ? c : 0.001)/1e6, m/1024}'
+}
+report "wc -l" "$wc_s" "$wc_cpu" "$wc_rss"
+report "durno" "$durno_s" "$durno_cpu" "$durno_rss"
+awk -v w="$wc_s" -v d="$durno_s" -v wc="$wc_cpu" -v dc="$durno_cpu" \
+  'BEGIN {printf "durno / wc -l throughput: %.3f by wall time, %.3f by CPU time\n", w/d, (wc > 0 ? wc : 0.001)/dc}'
 
 # Peak memory must not grow with file size: one file, then one ten times longer.
 single="$corpus/single"
@@ -70,8 +78,8 @@ fi
 for name in small01 big01; do
   printf ' 1 \r\n%s\r\n' "$single/$name.out" >"$single/$name.xtr"
   answers "$corpus/bench50.cpd" "$single/$name.xtr" "$single/$name-table" >"$single/$name.answers"
-  read -r s rss < <(timed "$single/$name.answers" "$durno")
+  read -r s rss cpu < <(timed "$single/$name.answers" "$durno")
   size=$(wc -c <"$single/$name.out")
-  awk -v n="$name" -v b="$size" -v s="$s" -v m="$rss" \
-    'BEGIN {printf "single file %-8s %10d bytes %7.3f s  peak RSS %6.1f MiB\n", n, b, s, m/1024}'
+  awk -v n="$name" -v b="$size" -v s="$s" -v c="$cpu" -v m="$rss" \
+    'BEGIN {printf "single file %-8s %10d bytes  wall %6.3f s  cpu %6.3f s  peak RSS %5.1f MiB\n", n, b, s, c, m/1024}'
 done

@@ -37,18 +37,20 @@ class DiscardingFileSystem : public FileSystem {
   }
 };
 
-const std::vector<std::string> kOxides = {"SiO2", "MgO",   "FeO",  "Fe2O3", "Fe3O4",
-                                          "CaO",  "Al2O3", "TiO2", "Ti2O3", "Na2O",
-                                          "K2O",  "Cr2O3", "MnO",  "NiO",   "CoO",
-                                          "P2O5", "ZrO2",  "ThO2", "UO2",   "Li2O"};
-const std::vector<std::string> kGases = {
-    "SiO", "SiO2", "Si", "O2", "O",  "Mg",  "MgO",  "Fe",  "FeO",  "Na", "Na2", "NaO", "Na2O", "K",  "K2",
-    "KO",  "K2O",  "Ca", "CaO", "Al", "AlO", "Al2O", "AlO2", "Ti", "TiO", "TiO2", "Cr", "CrO", "Mn", "Ni"};
+const std::vector<std::string> kOxides = {"SiO2", "MgO",   "FeO",  "Fe2O3", "Fe3O4", "CaO", "Al2O3",
+                                          "TiO2", "Ti2O3", "Na2O", "K2O",   "Cr2O3", "MnO", "NiO",
+                                          "CoO",  "P2O5",  "ZrO2", "ThO2",  "UO2",   "Li2O"};
+const std::vector<std::string> kGases = {"SiO", "SiO2", "Si",  "O2",  "O",    "Mg",   "MgO",  "Fe",
+                                         "FeO", "Na",   "Na2", "NaO", "Na2O", "K",    "K2",   "KO",
+                                         "K2O", "Ca",   "CaO", "Al",  "AlO",  "Al2O", "AlO2", "Ti",
+                                         "TiO", "TiO2", "Cr",  "CrO", "Mn",   "Ni"};
 
 std::vector<std::string> benchmarkKeys() {
   std::vector<std::string> keys;
-  for (const auto& oxide : kOxides) keys.push_back("A" + oxide + " ");
-  for (const auto& gas : kGases) keys.push_back("P" + gas + " ");
+  for (const auto& oxide : kOxides)
+    keys.push_back("A" + oxide + " ");
+  for (const auto& gas : kGases)
+    keys.push_back("P" + gas + " ");
   return keys;
 }
 
@@ -62,7 +64,8 @@ std::vector<std::string> stepBlock(int step) {
   lines.push_back("  VAP = 1.2345E-03");
   lines.push_back("WTVAP =  0.123456");
   lines.push_back("    PTOT = 6.31e-04");
-  for (int i = 0; i < 8; ++i) lines.push_back(" ITERATIONS =  12   MASS BALANCE ERROR = 1.2E-12");
+  for (int i = 0; i < 8; ++i)
+    lines.push_back(" ITERATIONS =  12   MASS BALANCE ERROR = 1.2E-12");
   for (const auto& oxide : kOxides) {
     lines.push_back("   A" + oxide + " =  3.1416E-02");
     lines.push_back(" G" + oxide + " = 1.234E+00");
@@ -82,10 +85,12 @@ std::vector<std::string> stepBlock(int step) {
 void BM_ScanSteps(benchmark::State& benchState) {
   std::vector<std::string> corpus;
   for (int step = 1; step <= 100; ++step) {
-    for (auto& line : stepBlock(step)) corpus.push_back(std::move(line));
+    for (auto& line : stepBlock(step))
+      corpus.push_back(std::move(line));
   }
   std::size_t bytes = 0;
-  for (const auto& line : corpus) bytes += line.size() + 2;  // with the CR LF read past
+  for (const auto& line : corpus)
+    bytes += line.size() + 2;  // with the CR LF read past
 
   const std::vector<std::string> keys = benchmarkKeys();
   DiscardingFileSystem fileSystem;
@@ -97,7 +102,8 @@ void BM_ScanSteps(benchmark::State& benchState) {
   table.openOutputTable("table.dat", "run01.out");
   Scanner scanner(state, Quantity::Activities, keys, table, console);
   for (auto _ : benchState) {
-    for (const auto& line : corpus) scanner.scanLine(line);
+    for (const auto& line : corpus)
+      scanner.scanLine(line);
   }
   benchState.SetBytesProcessed(static_cast<std::int64_t>(benchState.iterations() * bytes));
   benchState.counters["rows/s"] = benchmark::Counter(

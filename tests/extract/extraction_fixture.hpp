@@ -25,14 +25,16 @@ inline const std::string kFixedTitleLine =
 // Lines joined with CR LF after each, as ZEPRO writes them.
 inline std::string crlfLines(std::initializer_list<std::string> lines) {
   std::string text;
-  for (const std::string& line : lines) text += line + "\r\n";
+  for (const std::string& line : lines)
+    text += line + "\r\n";
   return text;
 }
 
 // One table row: the step field, then the value fields, then CR LF.
 inline std::string row(const std::string& stepField, std::initializer_list<std::string> values) {
   std::string text = stepField;
-  for (const std::string& value : values) text += value;
+  for (const std::string& value : values)
+    text += value;
   return text + "\r\n";
 }
 

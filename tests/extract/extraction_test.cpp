@@ -55,8 +55,8 @@ std::vector<ScanCase> scanCases() {
       {"values carry over across steps and files",
        "A",
        {"ASiO2 "},
-       {{run1, crlfLines({"STEP NUMBER 1", "VAP = 0.1", "ASiO2 = 0.5", "STEP NUMBER 2",
-                          "VAP = 0.2", "ASiO2 = 0.4"})},
+       {{run1, crlfLines({"STEP NUMBER 1", "VAP = 0.1", "ASiO2 = 0.5", "STEP NUMBER 2", "VAP = 0.2",
+                          "ASiO2 = 0.4"})},
         {run2, crlfLines({"STEP NUMBER 1", "PTOT = 7", "STEP NUMBER 2"})}},
        {run1, run2},
        row(kStep1, {kZeroField, kZeroField, kZeroField, kZeroField}) +
@@ -175,7 +175,8 @@ TEST(Scan, RowsFollowTheLinesAsRead) {
   for (const ScanCase& c : scanCases()) {
     SCOPED_TRACE(c.name);
     testing::ExtractionWorld world;
-    for (const auto& [name, bytes] : c.files) world.fileSystem.put(name, bytes);
+    for (const auto& [name, bytes] : c.files)
+      world.fileSystem.put(name, bytes);
     const ExtractionOutcome outcome = world.run(c.code, c.keys, c.resultFiles);
     EXPECT_TRUE(outcome.tableWritten) << outcome.failureReason;
     EXPECT_EQ(world.rows(c.code == "Z" ? 2 : 3), c.expectedRows);
@@ -211,16 +212,15 @@ TEST_F(ExtractionRun, NamesEachFileThatCannotBeOpenedWithTheReason) {
   EXPECT_EQ(lines[1],
             "Result file \"locked.out\" could not be opened: Resource temporarily unavailable");
   EXPECT_EQ(lines[2], "at STEP =  1 ");
-  EXPECT_EQ(lines[3].rfind("Result file \"Zepres.dat\" could not be opened: ", 0), 0u)
-      << lines[3];
+  EXPECT_EQ(lines[3].rfind("Result file \"Zepres.dat\" could not be opened: ", 0), 0u) << lines[3];
 }
 
 TEST_F(ExtractionRun, TheSameLineFormatsDifferentlyAsActivityAndAsCoefficient) {
   // 1.23456100005 lies exactly halfway at the eleventh digit in its 18-digit form as an
   // extended float, so the field rounds to even; the nearest double lies above halfway and
   // rounds up. The "G" column must show the double it holds, the "A" column the extended.
-  fileSystem.put("run1.out", crlfLines({"ASiO2 = 1.23456100005", "GSiO2 = 1.23456100005",
-                                        "STEP NUMBER 1"}));
+  fileSystem.put("run1.out",
+                 crlfLines({"ASiO2 = 1.23456100005", "GSiO2 = 1.23456100005", "STEP NUMBER 1"}));
   run("A", {"ASiO2 "}, {"run1.out"});
   EXPECT_EQ(rows(3), row(kStep1, {kZeroField, kZeroField, kZeroField, " 12.345610000e-01   "}));
   run("G", {"GSiO2 "}, {"run1.out"}, "g.dat");
@@ -266,7 +266,8 @@ TEST_F(ExtractionRun, TablesLargerThanTheCapacitiesAreCut) {
   for (int i = 1; i <= kMaxResultFiles; ++i) {
     expected.append(" ").append(std::to_string(i)).append("    ");
     expected.append(kZeroField).append(kZeroField).append(kZeroField);
-    for (int k = 0; k < kMaxCompounds; ++k) expected += kOne;
+    for (int k = 0; k < kMaxCompounds; ++k)
+      expected += kOne;
     expected += "\r\n";
   }
   EXPECT_EQ(rows(3), expected);

@@ -40,8 +40,8 @@ TEST(LineBeginning, MatchesOnlyTheExactLeadingBytes) {
       {std::string("A\0C = 1", 7), std::string("A\0B", 3), false},
   };
   for (const BeginCase& c : cases) {
-    EXPECT_EQ(lineBeginsWith(c.line, c.key), c.begins) << "line '" << c.line << "' key '" << c.key
-                                                        << "'";
+    EXPECT_EQ(lineBeginsWith(c.line, c.key), c.begins)
+        << "line '" << c.line << "' key '" << c.key << "'";
   }
 }
 
@@ -91,7 +91,8 @@ std::string randomText(std::mt19937& random, int maxLength, std::string_view alp
   std::uniform_int_distribution<int> length(0, maxLength);
   std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
   std::string text(length(random), ' ');
-  for (char& c : text) c = alphabet[pick(random)];
+  for (char& c : text)
+    c = alphabet[pick(random)];
   return text;
 }
 
@@ -117,7 +118,8 @@ TEST(CompoundKeyIndex, FindsExactlyTheKeysALineBeginsWith) {
     std::vector<std::string> keys;
     const int count = std::uniform_int_distribution<int>(0, kMaxCompounds)(random);
     const std::string_view letters = round % 2 == 0 ? alphabet.substr(0, 2) : alphabet;
-    for (int k = 0; k < count; ++k) keys.push_back(randomText(random, 12, letters));
+    for (int k = 0; k < count; ++k)
+      keys.push_back(randomText(random, 12, letters));
     const CompoundKeyIndex index(keys);
     for (int n = 0; n < 50; ++n) {
       const std::string line = randomText(random, 14, letters);

@@ -17,8 +17,8 @@ TEST_F(TableHeader, NamesTheFirstFileLabelsTheQuantityAndPadsEachKeyTo15) {
   fileSystem.put("run1.out", "");
   fileSystem.put("run2.out", "");
   run("A", {"ASiO2 ", "AMgO "}, {"run1.out", "run2.out"});
-  const std::string title = kFixedTitleLine + "ASiO2 " + std::string(9, ' ') + "AMgO " +
-                            std::string(10, ' ');
+  const std::string title =
+      kFixedTitleLine + "ASiO2 " + std::string(9, ' ') + "AMgO " + std::string(10, ' ');
   EXPECT_EQ(title.size(), 89u);
   EXPECT_EQ(table(), crlfLines({"Data from run1.out", "Activities ", title}));
 }
@@ -41,9 +41,9 @@ TEST_F(TableHeader, EveryKnownCodeHasItsLabel) {
 TEST_F(TableHeader, AnUnknownCodeHasNoLabelButKeepsTheKeyTitles) {
   fileSystem.put("run1.out", "");
   run("Z", {"ZSiO2 ", "ZMgO "}, {"run1.out"});
-  EXPECT_EQ(table(), crlfLines({"Data from run1.out", kFixedTitleLine + "ZSiO2 " +
-                                                          std::string(9, ' ') + "ZMgO " +
-                                                          std::string(10, ' ')}));
+  EXPECT_EQ(table(),
+            crlfLines({"Data from run1.out", kFixedTitleLine + "ZSiO2 " + std::string(9, ' ') +
+                                                 "ZMgO " + std::string(10, ' ')}));
 }
 
 TEST_F(TableHeader, LongKeysAreFollowedDirectlyByTheNextTitle) {
@@ -83,7 +83,8 @@ TEST_F(TableFailure, ATableThatCannotBeCreatedIsReportedButTheScanRuns) {
 
 TEST_F(TableFailure, AWriteThatFailsMidwayIsReportedWithItsReason) {
   std::string lines;
-  for (int step = 1; step <= 100; ++step) lines += "STEP NUMBER " + std::to_string(step) + "\r\n";
+  for (int step = 1; step <= 100; ++step)
+    lines += "STEP NUMBER " + std::to_string(step) + "\r\n";
   fileSystem.put("run1.out", lines);
   fileSystem.failWritesAfter("Zepres.dat", 1000, "No space left on device");
   const ExtractionOutcome outcome = run("A", {"ASiO2 "}, {"run1.out"});

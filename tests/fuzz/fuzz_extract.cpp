@@ -46,7 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string key(input.substr(1, length));
     // A key is also a column title; an LF in it would add a line end to the header and
     // blur the row count checked below, so it becomes another byte.
-    for (char& c : key) c = c == '\n' ? '?' : c;
+    for (char& c : key)
+      c = c == '\n' ? '?' : c;
     keys.push_back(std::move(key));
     input.remove_prefix(1 + length);
   }

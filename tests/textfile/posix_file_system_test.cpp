@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -147,6 +148,31 @@ TEST_F(PosixFilesTest, APipeIsReadNoFurtherThanTheLineAskedFor) {
   EXPECT_EQ(std::string(rest, 4), "bc\r\n");
   ::close(writer);
   files_.closeFile(1);
+}
+
+}  // namespace
+}  // namespace durno
+
+namespace durno {
+namespace {
+
+// A pipe whose reader has gone must fail the write silently, not end the program.
+TEST_F(PosixFilesTest, APipeWithoutReaderFailsTheWriteWithoutEndingTheProgram) {
+  ASSERT_EQ(::mkfifo(path("pipe").c_str(), 0600), 0);
+  const int reader = ::open(path("pipe").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(reader, 0);
+  files_.openFile(2, path("pipe"), FileMode::Output);
+  ASSERT_TRUE(files_.isOpen(2));
+  files_.writeText(2, "row\r\n");
+  EXPECT_FALSE(files_.lastOutcome(2).failed);
+  ::close(reader);
+  files_.writeText(2, "row\r\n");
+  EXPECT_EQ(files_.lastOutcome(2).reason, "Broken pipe");
+  EXPECT_EQ(files_.errorState(), kDiskFull);
+  sigset_t pending;
+  sigemptyset(&pending);
+  sigpending(&pending);
+  EXPECT_EQ(sigismember(&pending, SIGPIPE), 0) << "no SIGPIPE is left waiting";
 }
 
 }  // namespace

@@ -60,6 +60,15 @@ TEST(ReadLine, ReturnsLongLinesWhole) {
       {"CR LF LF across a buffer load",
        withLongLine(65535, "\r\n\nB"),
        {line(std::string(65535, 'x')), line(""), line("B")}},
+      {"LF as the last byte of a buffer load",
+       withLongLine(65535, "\nB\n"),
+       {line(std::string(65535, 'x')), line("B"), atEnd(true)}},
+      {"CR alone as the last byte of a buffer load",
+       withLongLine(65535, "\rB"),
+       {line(std::string(65535, 'x')), line("B"), atEnd(true)}},
+      {"26 as the first byte of the next load",
+       withLongLine(65536, "\x1a\r\n"),
+       {line(std::string(65536, 'x')), atEnd(true), lineFails()}},
   };
   for (const ReadCase& readCase : cases)
     runInEveryShape(readCase);
