@@ -44,11 +44,12 @@ void scanResultFile(int fileIndex, const std::string& name, ScannerState& state,
   while (!files.atEnd(number)) {
     // A failed read while bytes are still left is a system read error: the file cannot
     // be read further, so it ends here rather than repeating the failure forever.
-    if (!files.readLine(number, state.currentLine)) {
+    std::string_view line;
+    if (!files.readLine(number, line, state.currentLine)) {
       reportFileProblem(console, name, "read", files.lastOutcome(number).reason);
       break;
     }
-    scanner.scanLine(state.currentLine);
+    scanner.scanLine(line);
   }
   files.closeFile(number);
 }

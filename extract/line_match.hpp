@@ -3,6 +3,9 @@
 // How a result-file line is recognised and how its number is taken. These rules decide
 // which values reach the table, so they are kept small, exact and separately testable.
 
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -11,10 +14,23 @@
 namespace durno {
 
 // The line without its leading blanks (character 32 only; a TAB is kept and then begins
-// no key). Inline, and a plain loop rather than find_first_not_of, because the scanner
-// calls it on every line of every result file.
+// no key). Inline, and eight bytes at a time, because the scanner calls it on every line
+// of every result file and a byte loop mispredicts on every change of indentation.
 inline std::string_view withoutLeadingBlanks(std::string_view line) {
   std::size_t first = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    constexpr std::uint64_t kEightBlanks = 0x2020202020202020ull;
+    while (line.size() - first >= sizeof(std::uint64_t)) {
+      std::uint64_t word;
+      std::memcpy(&word, line.data() + first, sizeof word);
+      const std::uint64_t differences = word ^ kEightBlanks;
+      if (differences != 0) {
+        // The lowest differing byte is the first byte that is not a blank.
+        return line.substr(first + static_cast<std::size_t>(std::countr_zero(differences)) / 8);
+      }
+      first += sizeof word;
+    }
+  }
   while (first < line.size() && line[first] == ' ')
     ++first;
   return line.substr(first);

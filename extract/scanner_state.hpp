@@ -31,7 +31,7 @@ struct ScannerState {
   std::array<long double, kMaxCompounds> partialPressures{};  // "P"
   std::array<long double, kMaxCompounds> gasFractions{};      // "X"
 
-  // The line being examined; its storage is reused from line to line.
+  // Storage for a line read byte by byte (one that crosses a buffer load); reused.
   std::string currentLine;
   // The result file being read, counted from 1 (0 before the first).
   int fileIndex = 0;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "textfile/file_system.hpp"
 #include "textfile/line_scan.hpp"
@@ -64,6 +65,13 @@ class InputBuffer {
   // Otherwise (no line end buffered, a CR that is the buffer's last byte, a 26 ahead)
   // takes nothing and returns false, and the caller reads the line byte by byte.
   bool takeBufferedLine(std::string& line) {
+    std::string_view view;
+    if (!takeBufferedLine(view)) return false;
+    line.assign(view);
+    return true;
+  }
+  // As above, but line views the line in the buffer: valid until the next read or refill.
+  bool takeBufferedLine(std::string_view& line) {
     if (cursorPosition_ != position_) aimCursor();
     const std::size_t stop = cursorStop();
     if (stop + 1 >= valid_ || buffer_[stop] == kEndOfText) return false;
@@ -74,7 +82,7 @@ class InputBuffer {
       cursorStop();  // the LF's own bit
       passCursorStop();
     }
-    line.assign(buffer_.get() + position_, stop - position_);
+    line = std::string_view(buffer_.get() + position_, stop - position_);
     position_ = next;
     cursorPosition_ = next;
     return true;

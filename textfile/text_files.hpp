@@ -76,6 +76,14 @@ class TextFiles {
     if (number == hotNumber_ && hotInput_->takeBufferedLine(line)) return true;
     return readLineFromFile(number, line);
   }
+  // As readLine, without copying when it can: line views the line in the file's buffer
+  // (valid until the next operation on number) or, for a line read byte by byte, storage.
+  bool readLine(int number, std::string_view& line, std::string& storage) {
+    if (number == hotNumber_ && hotInput_->takeBufferedLine(line)) return true;
+    const bool read = readLineFromFile(number, storage);
+    line = storage;
+    return read;
+  }
   std::string readTextField(int number);
   double readNumberField(int number);
   void writeText(int number, std::string_view text);

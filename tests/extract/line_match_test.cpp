@@ -54,6 +54,17 @@ TEST(LineBeginning, LeadingBlanksGoButTabsStay) {
   EXPECT_EQ(withoutLeadingBlanks("ab  "), "ab  ");
 }
 
+// Blanks are passed eight at a time, so every run length around the word size counts,
+// and so do bytes that differ from a blank in a single bit.
+TEST(LineBeginning, BlankRunsOfEveryLengthAroundTheWordSize) {
+  for (std::size_t blanks = 0; blanks <= 25; ++blanks) {
+    for (const std::string rest : {"", "X", "ASiO2 = 1", "\t", "!", "0"}) {
+      const std::string line = std::string(blanks, ' ') + rest;
+      EXPECT_EQ(withoutLeadingBlanks(line), rest) << blanks << " blanks before '" << rest << "'";
+    }
+  }
+}
+
 struct CutCase {
   std::string line;
   std::string key;
