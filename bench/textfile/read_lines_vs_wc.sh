@@ -37,12 +37,14 @@ timed() {
   { time "$@" > /tmp/durno-read-lines.out; } 2>&1 | awk '{ print $1, $2 + $3 }'
 }
 
-wc_wall=() wc_cpu=() reader_wall=() reader_cpu=()
+wc_wall=() wc_cpu=() reader_wall=() reader_cpu=() inplace_wall=() inplace_cpu=()
 for ((round = 1; round <= rounds; round++)); do
   read -r wall cpu < <(LC_ALL=C timed wc -l "$file")
   wc_wall+=("$wall") wc_cpu+=("$cpu")
   read -r wall cpu < <(timed "$reader" "$file")
   reader_wall+=("$wall") reader_cpu+=("$cpu")
+  read -r wall cpu < <(timed "$reader" --in-place "$file")
+  inplace_wall+=("$wall") inplace_cpu+=("$cpu")
 done
 lines=$(LC_ALL=C wc -l < "$file")
 "$reader" "$file"
@@ -58,3 +60,4 @@ echo "file: $bytes bytes, $lines lines; medians of $rounds interleaved rounds"
 w=$(median "${wc_wall[@]}") c=$(median "${wc_cpu[@]}")
 report "wc -l" "$w" "$c" "$w" "$c"
 report readLine "$(median "${reader_wall[@]}")" "$(median "${reader_cpu[@]}")" "$w" "$c"
+report "in place" "$(median "${inplace_wall[@]}")" "$(median "${inplace_cpu[@]}")" "$w" "$c"

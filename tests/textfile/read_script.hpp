@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "textfile/memory_file_system.hpp"
@@ -45,14 +46,35 @@ inline ReadStep atEnd(bool answer) {
   return {ReadOp::AtEnd, "", 0, answer};
 }
 
+// The three ways a caller can take a line; each must give the same lines and outcomes.
+enum class LineCall { Returned, IntoString, InPlace };
+
+inline std::string readLineBy(LineCall call, TextFiles& files, int number, bool expectOk) {
+  std::string storage = "left over from an earlier line";
+  switch (call) {
+    case LineCall::Returned:
+      return files.readLine(number);
+    case LineCall::IntoString:
+      EXPECT_EQ(files.readLine(number, storage), expectOk);
+      return storage;
+    case LineCall::InPlace: {
+      std::string_view view;
+      EXPECT_EQ(files.readLine(number, view, storage), expectOk);
+      return std::string(view);
+    }
+  }
+  return storage;
+}
+
 // Runs steps on file number `number` and checks every result and outcome.
-inline void runScript(TextFiles& files, int number, const std::vector<ReadStep>& steps) {
+inline void runScript(TextFiles& files, int number, const std::vector<ReadStep>& steps,
+                      LineCall lineCall = LineCall::Returned) {
   for (std::size_t i = 0; i < steps.size(); ++i) {
     const ReadStep& step = steps[i];
     SCOPED_TRACE("step " + std::to_string(i + 1));
     switch (step.op) {
       case ReadOp::Line:
-        EXPECT_EQ(files.readLine(number), step.text);
+        EXPECT_EQ(readLineBy(lineCall, files, number, step.ok), step.text);
         break;
       case ReadOp::TextField:
         EXPECT_EQ(files.readTextField(number), step.text);
@@ -91,18 +113,21 @@ struct ReadCase {
 inline void runInEveryShape(const ReadCase& readCase) {
   SCOPED_TRACE(readCase.name);
   for (const ReadShape& shape : kShapes) {
-    SCOPED_TRACE(shape.name);
-    MemoryFileSystem fileSystem;
-    fileSystem.limitReadSize(shape.bytesPerRead);
-    if (shape.device) {
-      fileSystem.putDevice("in.txt", readCase.bytes);
-    } else {
-      fileSystem.put("in.txt", readCase.bytes);
+    for (const LineCall lineCall : {LineCall::Returned, LineCall::IntoString, LineCall::InPlace}) {
+      SCOPED_TRACE(std::string(shape.name) + ", line call " +
+                   std::to_string(static_cast<int>(lineCall)));
+      MemoryFileSystem fileSystem;
+      fileSystem.limitReadSize(shape.bytesPerRead);
+      if (shape.device) {
+        fileSystem.putDevice("in.txt", readCase.bytes);
+      } else {
+        fileSystem.put("in.txt", readCase.bytes);
+      }
+      TextFiles files(fileSystem);
+      files.openFile(1, "in.txt", FileMode::Input);
+      ASSERT_TRUE(files.isOpen(1));
+      runScript(files, 1, readCase.steps, lineCall);
     }
-    TextFiles files(fileSystem);
-    files.openFile(1, "in.txt", FileMode::Input);
-    ASSERT_TRUE(files.isOpen(1));
-    runScript(files, 1, readCase.steps);
   }
 }
 
