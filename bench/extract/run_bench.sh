@@ -17,11 +17,18 @@ root="$(cd "$here/../.." && pwd)"
 durno="${1:-$root/build/app/durno}"
 corpus="${2:-/tmp/durno-bench}"
 rounds="${3:-3}"
-generator=/work/shared/bench/make_results.py
+# The generator lives in the shared folder beside the repository (or beside the folder of
+# worktrees); DURNO_MAKE_RESULTS names it explicitly.
+generator=${DURNO_MAKE_RESULTS:-}
+for candidate in "$root/../shared" "$root/../../shared"; do
+  [ -z "$generator" ] && [ -f "$candidate/bench/make_results.py" ] &&
+    generator=$candidate/bench/make_results.py
+done
 export LC_ALL=C
 
 [ -x "$durno" ] || { echo "no program at $durno (build the durno target first)" >&2; exit 2; }
 if [ ! -f "$corpus/bench70.xtr" ]; then
+  [ -n "$generator" ] || { echo "make_results.py not found: set DURNO_MAKE_RESULTS" >&2; exit 2; }
   echo "generating the corpus in $corpus ..."
   python3 "$generator" --files 70 --steps 1400 --out "$corpus" \
     --cpd "$corpus/bench50.cpd" --xtr "$corpus/bench70.xtr" --quiet
