@@ -69,18 +69,6 @@ int guessFloorLog10(const ExtendedBits& bits) {
   return truncated > log10Guess ? truncated - 1 : truncated;  // Floor, without a call.
 }
 
-// x * 10^n with the exact small powers inline; the rest goes to the shared table.
-inline long double scale(long double x, int n) {
-  constexpr int kInline = 27;  // 10^27 is the largest exact power (5^27 < 2^64).
-  static constexpr long double kPowers[kInline + 1] = {
-      1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,  1e8L,  1e9L,
-      1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L,
-      1e20L, 1e21L, 1e22L, 1e23L, 1e24L, 1e25L, 1e26L, 1e27L};
-  if (n >= 0 && n <= kInline) return x * kPowers[n];
-  if (n < 0 && n >= -kInline) return x / kPowers[-n];
-  return scaleByPowerOfTen(x, n);
-}
-
 // |x| rounded to an integer, for 0 <= x < 2^63.
 std::uint64_t roundToInteger(long double x) {
   const long double sum = x + kIntegerRounder;
@@ -111,34 +99,32 @@ void writeNineDigits(std::uint32_t value, char* out) {
   }
 }
 
-void writeDigits(std::uint64_t value, std::array<char, 18>& digits) {
-  constexpr std::uint64_t kNineDigits = 1000000000;  // 10^9
-  writeNineDigits(static_cast<std::uint32_t>(value / kNineDigits), digits.data());
-  writeNineDigits(static_cast<std::uint32_t>(value % kNineDigits), digits.data() + 9);
-}
-
 }  // namespace
 
-DecimalForm decimalForm(long double x) {
-  DecimalForm form;
+void writeEighteenDigits(std::uint64_t value, char* out) {
+  constexpr std::uint64_t kNineDigits = 1000000000;  // 10^9
+  writeNineDigits(static_cast<std::uint32_t>(value / kNineDigits), out);
+  writeNineDigits(static_cast<std::uint32_t>(value % kNineDigits), out + 9);
+}
+
+DecimalInteger decimalInteger(long double x) {
+  DecimalInteger result;
   const ExtendedBits bits = bitsOf(x);
   const bool special = bits.biasedExponent() == kSpecialExponent;
   if (bits.significand == 0 || (special && bits.significand << 1 != 0)) {
-    form.digits.fill('0');  // Zero of either sign, and NaN.
-    return form;
+    return result;  // Zero of either sign, and NaN.
   }
-  form.negative = bits.negative();
+  result.negative = bits.negative();
   if (special) {  // An infinity.
-    form.digits.fill('0');
-    form.digits[0] = '1';
-    form.point = kInfinityPoint;
-    return form;
+    result.significand = kDigitsLimit / 10;
+    result.point = kInfinityPoint;
+    return result;
   }
-  const long double magnitude = form.negative ? -x : x;
+  const long double magnitude = result.negative ? -x : x;
   // Choose p so that |x| * 10^(18 - p) lies in [1e17, 1e18); the test on the product
   // settles a guess that is off by one.
   int point = guessFloorLog10(bits) + 1;
-  long double scaled = scale(magnitude, 18 - point);
+  long double scaled = scaleByPowerOfTen(magnitude, 18 - point);
   for (int attempt = 0; attempt < 2; ++attempt) {
     if (scaled >= kScaledLimit) {
       ++point;
@@ -147,15 +133,24 @@ DecimalForm decimalForm(long double x) {
     } else {
       break;
     }
-    scaled = scale(magnitude, 18 - point);
+    scaled = scaleByPowerOfTen(magnitude, 18 - point);
   }
   std::uint64_t integer = roundToInteger(scaled);
   if (integer >= kDigitsLimit) {  // Rounded up to 10^18 exactly: one digit more, p + 1.
     integer /= 10;
     ++point;
   }
-  writeDigits(integer, form.digits);
-  form.point = point;
+  result.significand = integer;
+  result.point = point;
+  return result;
+}
+
+DecimalForm decimalForm(long double x) {
+  const DecimalInteger integer = decimalInteger(x);
+  DecimalForm form;
+  form.point = integer.point;
+  form.negative = integer.negative;
+  writeEighteenDigits(integer.significand, form.digits.data());
   return form;
 }
 

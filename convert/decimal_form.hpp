@@ -4,8 +4,18 @@
 // conversions (the plain number text and the mask formatter).
 
 #include <array>
+#include <cstdint>
 
 namespace durno {
+
+// The same form as one integer: |x| is close to significand * 10^(point - 18), with the
+// significand in [10^17, 10^18); 0 for zero (point 1). The digits of DecimalForm are the
+// significand written out.
+struct DecimalInteger {
+  std::uint64_t significand = 0;
+  int point = 1;
+  bool negative = false;
+};
 
 struct DecimalForm {
   // The 18 significant decimal digits of |x| as ASCII '0'..'9'; all '0' for zero.
@@ -24,5 +34,9 @@ struct DecimalForm {
 // produces, is treated as zero. The power of ten is 10^|18 - p| correctly rounded, applied
 // by one multiplication (p < 18) or division (p > 18); only subnormals need two steps.
 DecimalForm decimalForm(long double x);
+DecimalInteger decimalInteger(long double x);
+
+// Writes value < 10^18 as exactly 18 decimal digits, zeros in front.
+void writeEighteenDigits(std::uint64_t value, char* out);
 
 }  // namespace durno

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 
 #include "convert/decimal_form.hpp"
@@ -186,6 +187,93 @@ void MaskFormatter::analyse(std::string_view mask) {
     integerSlots_ = 1;
   }
   leftmostForcedSlot_ = leftmostForced < 0 ? integerSlots_ : leftmostForced;
+  recogniseExponentTemplate();
+}
+
+void MaskFormatter::recogniseExponentTemplate() {
+  // Exponents of up to this many forced digits are written by the template.
+  constexpr int kTemplateExponentDigits = 4;
+  constexpr std::size_t kTemplateLiterals = 32;
+  constexpr int kTemplateDigits = 40;
+  if (!hasExponent_ || integerPositions_ + fractionPositions_ > kTemplateDigits || anyOptionalFraction_ || integerPositions_ == 0 ||
+      leftmostForcedSlot_ != 0 || forcedExponentPositions_ != exponentPositions_ ||
+      exponentPositions_ > kTemplateExponentDigits || literals_.size() > kTemplateLiterals) {
+    return;
+  }
+  auto text = [this](const Step& step) {
+    return std::string_view(literals_).substr(static_cast<std::size_t>(step.first),
+                                              static_cast<std::size_t>(step.count));
+  };
+  std::size_t at = 0;
+  std::string prefix;
+  if (at < mantissa_.size() && mantissa_[at].op == Op::kText) prefix = text(mantissa_[at++]);
+  for (int slot = 0; slot < integerPositions_; ++slot, ++at) {
+    if (at >= mantissa_.size() || mantissa_[at].op != Op::kIntegerSlot) return;
+  }
+  const bool pointThenFractions =
+      fractionPositions_ > 0 && mantissa_.size() == at + 2 && mantissa_[at].op == Op::kText &&
+      text(mantissa_[at]) == "." && mantissa_[at + 1].op == Op::kForcedFractions;
+  if (!pointThenFractions) return;
+  std::size_t slots = 0;
+  while (slots < exponent_.size() && exponent_[slots].op == Op::kExponentSlot)
+    ++slots;
+  if (static_cast<int>(slots) != exponentPositions_ || exponent_.size() > slots + 1) return;
+  templatePrefix_ = std::move(prefix);
+  if (exponent_.size() == slots + 1) templateSuffix_ = text(exponent_.back());
+  exponentTemplate_ = true;
+}
+
+bool MaskFormatter::appendByTemplate(std::string& out, long double x) const {
+  static constexpr auto kPowers = [] {
+    std::array<std::uint64_t, kFormDigits + 1> powers{};
+    powers[0] = 1;
+    for (std::size_t n = 1; n < powers.size(); ++n)
+      powers[n] = powers[n - 1] * 10;
+    return powers;
+  }();
+  const DecimalInteger number = decimalInteger(x);
+  if (number.significand == 0) return false;
+  // Rounding to the kept digits on the integer itself: the dropped part against half a
+  // unit, ties to an even last kept digit, as for the digits of the 18-digit form.
+  const int keep = integerPositions_ + fractionPositions_;
+  std::uint64_t rounded = number.significand;
+  int point = number.point;
+  if (keep < kFormDigits) {
+    const std::uint64_t unit = kPowers[static_cast<std::size_t>(kFormDigits - keep)];
+    std::uint64_t kept = rounded / unit;
+    const std::uint64_t dropped = rounded % unit;
+    if (dropped > unit / 2 || (dropped == unit / 2 && kept % 2 == 1)) ++kept;
+    if (kept == kPowers[static_cast<std::size_t>(keep)]) {  // A carry out of the first digit.
+      kept /= 10;
+      ++point;
+    }
+    rounded = kept * unit;
+  }
+  const int exponent = point - integerPositions_;
+  const unsigned magnitude = static_cast<unsigned>(exponent < 0 ? -exponent : exponent);
+  if (magnitude >= kPowers[static_cast<std::size_t>(exponentPositions_)]) return false;
+  char digits[kFormDigits];
+  writeEighteenDigits(rounded, digits);
+  // The limits recogniseExponentTemplate sets keep a field well within this.
+  char field[96];
+  char* end = copyBytes(field, templatePrefix_.data(), static_cast<int>(templatePrefix_.size()));
+  if (number.negative) *end++ = '-';
+  end = writeDigitRange(end, digits, 0, integerPositions_);
+  *end++ = '.';
+  end = writeDigitRange(end, digits, integerPositions_, fractionPositions_);
+  *end++ = exponentLetter_;
+  if (exponent < 0) {
+    *end++ = '-';
+  } else if (exponentSignAlways_) {
+    *end++ = '+';
+  }
+  unsigned rest = magnitude;
+  for (int i = exponentPositions_ - 1; i >= 0; --i, rest /= 10)
+    end[i] = static_cast<char>('0' + rest % 10);
+  end += exponentPositions_;
+  end = copyBytes(end, templateSuffix_.data(), static_cast<int>(templateSuffix_.size()));
+  out.append(field, static_cast<std::size_t>(end - field));
+  return true;
 }
 
 std::string MaskFormatter::format(long double x) const {
@@ -202,6 +290,7 @@ void MaskFormatter::appendTo(std::string& out, long double x) const {
     out.append(plain, from, plain.size() - 1 - from);
     return;
   }
+  if (exponentTemplate_ && appendByTemplate(out, x)) return;
   Rounded number(x);
   const bool negative = number.form.negative;
   if (hasExponent_) {

@@ -48,6 +48,10 @@ class MaskFormatter {
   struct Rounded;
 
   void analyse(std::string_view mask);
+  void recogniseExponentTemplate();
+  // The common exponent-form field written without the step program; false (nothing
+  // written) where the number needs the general rules.
+  bool appendByTemplate(std::string& out, long double x) const;
   void addText(std::vector<Step>& steps, char c);
   char* writeMantissa(char* out, const Rounded& number) const;
   char* writeExponent(char* out, int exponent) const;
@@ -70,6 +74,12 @@ class MaskFormatter {
   char exponentLetter_ = 'e';
   bool exponentSignAlways_ = true;  // An "e+" marker; "e-" writes a sign only when negative.
   bool emptyMask_ = true;
+  // A mask of the shape [literals] 0..0 . 0..0 e+ 0..0 [literals], such as the table's
+  // value mask: every nonzero number whose exponent fits the positions is written as the
+  // literals around a fixed layout of its rounded digits.
+  bool exponentTemplate_ = false;
+  std::string templatePrefix_;
+  std::string templateSuffix_;
 };
 
 // One-off form of MaskFormatter(mask).format(x).

@@ -9,13 +9,6 @@
 namespace durno {
 namespace {
 
-// 10^0 .. 10^27 are exact in a 64-bit significand: 10^n = 5^n * 2^n and 5^27 < 2^64 < 5^28.
-constexpr int kLargestExactPowerOfTen = 27;
-constexpr std::array<long double, kLargestExactPowerOfTen + 1> kExactPowers = {
-    1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,  1e8L,  1e9L,
-    1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L,
-    1e20L, 1e21L, 1e22L, 1e23L, 1e24L, 1e25L, 1e26L, 1e27L};
-
 // An unsigned big integer, 32-bit limbs, least significant first: just enough arithmetic
 // to hold 5^n exactly and read its leading 64 bits.
 using Limbs = std::vector<std::uint32_t>;
@@ -80,13 +73,13 @@ std::vector<long double> buildPowerTable() {
 }  // namespace
 
 long double powerOfTen(int n) {
-  if (n <= kLargestExactPowerOfTen) return kExactPowers[static_cast<std::size_t>(n)];
+  if (n <= kLargestExactPowerOfTen) return kExactPowersOfTen[n];
   // Built once on first use (about a millisecond) and never changed afterwards.
   static const std::vector<long double> table = buildPowerTable();
   return table[static_cast<std::size_t>(n)];
 }
 
-long double scaleByPowerOfTen(long double x, int n) {
+long double scaleByFarPowerOfTen(long double x, int n) {
   if (n >= 0) {
     if (n <= kLargestFinitePowerOfTen) return x * powerOfTen(n);
     return x * powerOfTen(kLargestFinitePowerOfTen) * powerOfTen(n - kLargestFinitePowerOfTen);

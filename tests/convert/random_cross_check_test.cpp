@@ -10,6 +10,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "convert/decimal_form.hpp"
 #include "convert/mask_formatter.hpp"
@@ -171,6 +172,34 @@ TEST(RandomCrossCheck, ValueMaskMatchesTheReferenceAndParsesBackWithinHalfAUnit)
     const long double halfUnit = 0.5L * std::pow(10.0L, static_cast<long double>(point - 11));
     const long double back = parseNumber(field);
     ASSERT_LE(std::fabs(back - x), halfUnit * (1 + 1e-15L)) << field;
+  }
+}
+
+// Exponent-form masks of the plainest shape take a shorter way to their fields. A field
+// must not depend on that: behind a long run of blanks the same mask is written the
+// general way, and the two fields must agree byte for byte after the blanks. The values
+// include halves at the last kept digit, carries out of the first one, and exponents at
+// the edge of the positions.
+TEST(RandomCrossCheck, PlainExponentMasksWriteWhatTheGeneralRulesWrite) {
+  const std::string longPrefix(40, ' ');
+  std::vector<long double> values = {0.0L, -0.0L, 1.0L, -1.0L, 99999999999.5L, 9.5L, -9.5L,
+                                     0.000123456789015L, 123456789015.0L, 123456789025.0L,
+                                     1e99L, 9.99999999999e99L, 1e100L, 1e-99L, 1e-100L,
+                                     HUGE_VALL, -HUGE_VALL};
+  std::mt19937_64 random(5);
+  for (int i = 0; i < kRandomCases / 10; ++i) {
+    values.push_back(randomExtended(random, -400, 400));
+    // Whole numbers of up to 14 digits: ties and carries at the kept digits.
+    values.push_back(static_cast<long double>(random() % 100000000000000ULL));
+  }
+  for (const char* mask : {" 00.000000000e+00   ", "0.00e+00", "(000.0E-0)", "$0.0000e+0000 ",
+                           "00.00000000000000000000e+00"}) {
+    const MaskFormatter plain(mask);
+    const MaskFormatter prefixed(longPrefix + mask);
+    for (const long double x : values) {
+      const std::string general = prefixed.format(x);
+      ASSERT_EQ(longPrefix + plain.format(x), general) << mask << " " << general;
+    }
   }
 }
 
