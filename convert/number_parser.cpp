@@ -51,49 +51,56 @@ struct Mantissa {
   bool nonzero = false;
 };
 
-void addDigit(Mantissa& m, char digit, bool afterPoint) {
-  m.anyDigit = true;
-  if (!m.nonzero && digit == '0') {
-    // A leading zero: significant for the size only as a zero behind the point.
-    if (afterPoint && m.point > -kDigitCountCap) --m.point;
-    return;
-  }
-  m.nonzero = true;
-  if (m.keptCount < kKeptDigits) {
-    m.kept = m.kept * 10 + static_cast<unsigned>(digit - '0');
-    ++m.keptCount;
-  }
-  if (!afterPoint && m.point < kDigitCountCap) ++m.point;
+// A run of digits from the first nonzero one on: the first kKeptDigits go into M, the
+// rest only count. Returns the number of digits taken.
+int takeSignificantDigits(const char*& at, const char* end, Mantissa& m) {
+  const char* const start = at;
+  for (; at != end && isDigit(*at) && m.keptCount < kKeptDigits; ++at, ++m.keptCount)
+    m.kept = m.kept * 10 + static_cast<unsigned>(*at - '0');
+  while (at != end && isDigit(*at))
+    ++at;
+  return static_cast<int>(at - start);
 }
 
-Mantissa readMantissa(Reader& in) {
+// Reads digits with at most one '.', leaving `at` on the first byte that is neither.
+// Zeros before the first nonzero digit are not significant; behind the point they only
+// move P down.
+Mantissa readMantissa(const char*& at, const char* end) {
   Mantissa m;
-  bool afterPoint = false;
-  for (;;) {
-    const char c = in.peek();
-    if (isDigit(c)) {
-      addDigit(m, c, afterPoint);
-    } else if (c == '.' && !afterPoint) {
-      afterPoint = true;
-    } else {
-      return m;
-    }
-    in.skip();
+  const char* const start = at;
+  while (at != end && *at == '0')
+    ++at;
+  if (at != end && isDigit(*at)) {
+    m.nonzero = true;
+    m.point = std::min(takeSignificantDigits(at, end, m), kDigitCountCap);
   }
+  if (at != end && *at == '.') {
+    ++at;
+    if (!m.nonzero) {
+      const char* const zeros = at;
+      while (at != end && *at == '0')
+        ++at;
+      m.point = -static_cast<int>(std::min<std::ptrdiff_t>(at - zeros, kDigitCountCap));
+      m.nonzero = at != end && isDigit(*at);
+    }
+    takeSignificantDigits(at, end, m);
+  }
+  // Only a '.' was read when nothing but it lies between start and at.
+  m.anyDigit = at - start > 1 || (at - start == 1 && *start != '.');
+  return m;
 }
 
 // The exponent after an E/e/D/d marker; no digits mean 0.
-int readExponent(Reader& in) {
-  const char marker = in.peek();
+int readExponent(const char*& at, const char* end) {
+  if (at == end) return 0;
+  const char marker = *at;
   if (marker != 'E' && marker != 'e' && marker != 'D' && marker != 'd') return 0;
-  in.skip();
-  const bool negative = in.take('-');
-  if (!negative) in.take('+');
+  ++at;
+  const bool negative = at != end && *at == '-';
+  if (at != end && (*at == '-' || *at == '+')) ++at;
   int exponent = 0;
-  while (isDigit(in.peek())) {
-    exponent = std::min(exponent * 10 + (in.peek() - '0'), kExponentCap);
-    in.skip();
-  }
+  for (; at != end && isDigit(*at); ++at)
+    exponent = std::min(exponent * 10 + (*at - '0'), kExponentCap);
   return negative ? -exponent : exponent;
 }
 
@@ -133,15 +140,19 @@ long double readRadixNumber(Reader& in) {
 }  // namespace
 
 long double parseNumber(std::string_view text) {
-  Reader in(text);
-  while (in.peek() == ' ' || in.peek() == '\t' || in.peek() == '\n')
-    in.skip();
-  if (in.take('&')) return readRadixNumber(in);
-  const bool negative = in.take('-');
-  if (!negative) in.take('+');
-  const Mantissa m = readMantissa(in);
+  const char* at = text.data();
+  const char* const end = at + text.size();
+  while (at != end && (*at == ' ' || *at == '\t' || *at == '\n'))
+    ++at;
+  if (at != end && *at == '&') {
+    Reader in(std::string_view(at + 1, static_cast<std::size_t>(end - at - 1)));
+    return readRadixNumber(in);
+  }
+  const bool negative = at != end && *at == '-';
+  if (at != end && (*at == '-' || *at == '+')) ++at;
+  const Mantissa m = readMantissa(at, end);
   if (!m.anyDigit) return 0;
-  const int point = m.point + readExponent(in);
+  const int point = m.point + readExponent(at, end);
   long double magnitude = 0;
   if (!m.nonzero || point <= kTooSmallPoint) {
     magnitude = 0;
