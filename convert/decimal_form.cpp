@@ -13,11 +13,6 @@ namespace {
 constexpr long double kLowestScaled = 1e17L;                    // 10^17, exact.
 constexpr long double kScaledLimit = 1e18L;                     // 10^18, exact.
 constexpr std::uint64_t kDigitsLimit = 1000000000000000000ULL;  // 10^18
-// Adding 2^63 to a value in [0, 2^63) gives a sum whose last significand bit weighs 1, so
-// the addition rounds to an integer (ties to even), and the sum's 64-bit significand is
-// 2^63 plus that integer: reading it back needs no float-to-integer conversion.
-constexpr long double kIntegerRounder = 9223372036854775808.0L;  // 2^63
-constexpr std::uint64_t kRounderBit = std::uint64_t{1} << 63;
 
 // The point position an infinity is written with: the digits 1 followed by zeros at
 // p = 1000, the field the output table shows for a value beyond the double range.
@@ -69,10 +64,14 @@ int guessFloorLog10(const ExtendedBits& bits) {
   return truncated > log10Guess ? truncated - 1 : truncated;  // Floor, without a call.
 }
 
-// |x| rounded to an integer, for 0 <= x < 2^63.
+// x rounded to an integer, ties to even, for 0 <= x < 2^63: the x87 store-as-integer
+// instruction under the default rounding mode, in one step and without a library call
+// (the library's llrintl is not inlined unless errno handling is given up for the whole
+// unit).
 std::uint64_t roundToInteger(long double x) {
-  const long double sum = x + kIntegerRounder;
-  return bitsOf(sum).significand - kRounderBit;
+  std::int64_t rounded;
+  asm("fistpll %0" : "=m"(rounded) : "t"(x) : "st");
+  return static_cast<std::uint64_t>(rounded);
 }
 
 // Two digits per step from a table of "00".."99".

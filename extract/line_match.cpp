@@ -6,6 +6,18 @@
 
 namespace durno {
 
+namespace {
+
+// Keys are a few bytes long: a plain loop beats a call to memcmp.
+bool sameBytes(const char* a, const char* b, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) {
+    if (a[i] != b[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 void cutValueText(std::string_view line, std::string_view key, std::string& out) {
   // One pass does both removals: occurrences of the key are found in the line as read,
   // exactly as a first removal pass would find them, and of the bytes that remain every
@@ -15,15 +27,18 @@ void cutValueText(std::string_view line, std::string_view key, std::string& out)
   const char* const data = line.data();
   const std::size_t size = line.size();
   const std::size_t keySize = key.size();
+  // With an empty key nothing is removed: its first byte is then compared with no byte.
+  const int keyFront = keySize != 0 ? static_cast<unsigned char>(key.front()) : -1;
   std::size_t at = 0;
   while (at < size) {
     const char c = data[at];
-    if (keySize != 0 && c == key.front() && size - at >= keySize &&
-        std::memcmp(data + at, key.data(), keySize) == 0) {
+    if (static_cast<unsigned char>(c) == keyFront && size - at >= keySize &&
+        sameBytes(data + at, key.data(), keySize)) {
       at += keySize;
       continue;
     }
-    if (c != ' ' && c != '=') *written++ = c;
+    *written = c;  // kept unless it is a blank or '='
+    written += static_cast<std::size_t>(c != ' ' && c != '=');
     ++at;
   }
   out.resize(static_cast<std::size_t>(written - out.data()));
