@@ -27,7 +27,7 @@ void cutValueText(std::string_view line, std::string_view key, std::string& out)
   const char* const data = line.data();
   const std::size_t size = line.size();
   const std::size_t keySize = key.size();
-  // With an empty key nothing is removed: its first byte is then compared with no byte.
+  // An empty key removes nothing: -1 equals no byte, so no occurrence is ever tested.
   const int keyFront = keySize != 0 ? static_cast<unsigned char>(key.front()) : -1;
   std::size_t at = 0;
   while (at < size) {
