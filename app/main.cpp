@@ -1,6 +1,10 @@
 // The program entry: reads nothing but its own arguments, prepares the console and the
 // file system, runs the dialogue, and turns what happened into the exit status.
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -27,7 +31,7 @@ constexpr std::string_view kUsage =
     "The program is interactive: started without arguments it asks for the quantity, the\n"
     "compounds, the result files and the table name. Answers can also be piped in, one\n"
     "per line after a first key line for the start screen, for example:\n"
-    "    printf '\\na\\nSiO2\\nMgO\\n\\nn\\n\\nrun1.out\\n\\nn\\n\\n' | durno\n"
+    "    printf '\\na\\n\\nSiO2\\nMgO\\n\\nn\\n\\nrun1.out\\n\\nn\\n\\n' | durno\n"
     "\n"
     "Files:\n"
     "  *.cpd  compound list: a count line, then one compound key per line\n"
@@ -39,7 +43,20 @@ constexpr std::string_view kUsage =
     "  --version  show the version and exit\n"
     "\n"
     "Exit status: 0 table written (or ESC at the start screen), 1 table not written,\n"
-    "2 bad arguments or the answers ended before the dialogue did.\n";
+    "2 bad arguments or the answers ended before the dialogue did, 3 table written but\n"
+    "some result file could not be read (or none was named), 128+N stopped by signal N\n"
+    "(the table then holds every row up to the last whole one).\n";
+
+// A program started with standard input, output or error closed (`durno >&-`, some service
+// managers) would hand out those numbers to the first files it opens, and the table would
+// then receive the progress lines. Each closed one is taken by /dev/null before anything
+// else is opened; open() gives the lowest free number, so they are filled in order.
+void keepStandardDescriptorsOpen() {
+  for (int descriptor = STDIN_FILENO; descriptor <= STDERR_FILENO; ++descriptor) {
+    if (::fcntl(descriptor, F_GETFD) != -1 || errno != EBADF) continue;
+    if (::open("/dev/null", O_RDWR) < 0) return;
+  }
+}
 
 int runInteractive() {
   std::string endedWhile;
@@ -48,7 +65,7 @@ int runInteractive() {
     durno::PosixFileSystem fileSystem;
     durno::TextFiles files(fileSystem);
     try {
-      return durno::runDialogue(standardConsole.console(), files);
+      return durno::runDialogue(standardConsole.console(), files, &standardConsole);
     } catch (const durno::InputEnded& ended) {
       standardConsole.console().flush();
       endedWhile = ended.what();
@@ -62,6 +79,7 @@ int runInteractive() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  keepStandardDescriptorsOpen();
   if (argc == 2 && std::string_view(argv[1]) == "--help") {
     std::fwrite(kUsage.data(), 1, kUsage.size(), stdout);
     return 0;

@@ -121,7 +121,8 @@ class KeySource {
   virtual ~KeySource() = default;
   // The oldest pending event, removed from the queue. Waits up to timeout (0: look once,
   // kWaitForever: block) for one to arrive; NoKey when none came, Ended when no event can
-  // ever come again (end of input). Events come in the order they were typed.
+  // ever come again (end of input). Events come in the order they were typed. A signal
+  // may end the wait early with NoKey, so that the caller can see to it.
   virtual KeyPoll nextKey(std::chrono::milliseconds timeout) = 0;
 };
 

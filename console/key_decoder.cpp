@@ -153,6 +153,8 @@ void KeyDecoder::feed(std::uint8_t byte, std::vector<KeyEvent>& keys) {
 }
 
 void KeyDecoder::feedGround(std::uint8_t byte, std::vector<KeyEvent>& keys) {
+  const bool afterCarriageReturn = afterCarriageReturn_;
+  afterCarriageReturn_ = byte == 13;
   switch (byte) {
     case kEsc:
       state_ = State::Escape;
@@ -160,6 +162,10 @@ void KeyDecoder::feedGround(std::uint8_t byte, std::vector<KeyEvent>& keys) {
     case 127:
     case 8:
       keys.push_back(press(scan::kBackspace, 8));
+      return;
+    case 10:
+      // A line typed ahead before raw mode was set, or pasted, ends in LF: it is Enter too.
+      if (!afterCarriageReturn) keys.push_back(press(scan::kEnter, 13));
       return;
     case 13:
       keys.push_back(press(scan::kEnter, 13));

@@ -46,6 +46,8 @@ class KeyDecoder {
   void finishCsi(std::uint8_t final, std::vector<KeyEvent>& keys);
 
   State state_ = State::Ground;
+  // A LF right after a CR belongs to the same Enter (a pasted CR LF line end).
+  bool afterCarriageReturn_ = false;
   // The parameter bytes of an open CSI sequence, bounded so that a stream of digits
   // cannot grow it.
   std::string parameters_;

@@ -13,23 +13,35 @@
 namespace durno {
 namespace {
 
-// What a signal handler must undo. This is the layer's only process-wide mutable state: a
-// handler can reach nothing else. It is written while the handlers are not installed (in
-// the constructor before installing them, in the destructor after removing them), and
-// `armed` tells a handler whether there is anything to undo.
+// What the signal handlers share with the program. This is the layer's only process-wide
+// mutable state, and it has to be: a handler can reach nothing but globals. The terminal
+// fields are written while the handlers are not installed (in the constructor before
+// installing them, in the destructor after removing them), and `armed` tells a handler
+// whether there is anything to undo. The flags are the only things written by handlers;
+// the program looks at them at points of its own choosing.
 struct SignalRestoreState {
   int termiosFd = -1;
   termios settings{};
   int screenFd = -1;
   volatile std::sig_atomic_t armed = 0;
+  // Set by hold(): a stop signal is then noted in heldStop rather than acted on.
+  volatile std::sig_atomic_t holdingStops = 0;
+  volatile std::sig_atomic_t heldStop = 0;
+  // Job control, carried out between key waits: SIGTSTP, SIGCONT and SIGWINCH came.
+  volatile std::sig_atomic_t suspendAsked = 0;
+  volatile std::sig_atomic_t continued = 0;
+  volatile std::sig_atomic_t resized = 0;
 };
 SignalRestoreState signalRestore;
 
 // Reset attributes, autowrap on, cursor visible, then a fresh line for the shell prompt.
 constexpr char kRestoreSequence[] = "\x1b[0m\x1b[?7h\x1b[?25h\r\n";
 
-constexpr std::array<int, 9> kRestoringSignals{SIGTERM, SIGHUP, SIGINT, SIGQUIT, SIGABRT,
-                                               SIGSEGV, SIGBUS, SIGFPE, SIGILL};
+// The signals that ask the program to end: held during the extraction.
+constexpr std::array<int, 3> kStopSignals{SIGTERM, SIGHUP, SIGINT};
+// The fatal signals, after which only the terminal is restored.
+constexpr std::array<int, 6> kFatalSignals{SIGQUIT, SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL};
+constexpr std::array<int, 3> kJobControlSignals{SIGTSTP, SIGCONT, SIGWINCH};
 
 // Only async-signal-safe calls: write, tcsetattr, signal, raise.
 extern "C" void restoreTerminalAndResignal(int signalNumber) {
@@ -50,6 +62,92 @@ extern "C" void restoreTerminalAndResignal(int signalNumber) {
   ::raise(signalNumber);
 }
 
+// Waiting at a prompt, a stop signal ends the run at once; while held, it is only noted.
+extern "C" void noteOrEndAtStopSignal(int signalNumber) {
+  if (signalRestore.holdingStops == 0) {
+    restoreTerminalAndResignal(signalNumber);
+    return;
+  }
+  if (signalRestore.heldStop == 0) signalRestore.heldStop = signalNumber;
+}
+
+extern "C" void noteJobControl(int signalNumber) {
+  if (signalNumber == SIGTSTP) signalRestore.suspendAsked = 1;
+  if (signalNumber == SIGCONT) signalRestore.continued = 1;
+  if (signalNumber == SIGWINCH) signalRestore.resized = 1;
+}
+
+// Installs handler for each signal and keeps the action it replaces in previous.
+template <std::size_t Count>
+void installHandler(const std::array<int, Count>& signals, void (*handler)(int),
+                    std::array<struct sigaction, Count>& previous) {
+  struct sigaction action {};
+  action.sa_handler = handler;
+  sigemptyset(&action.sa_mask);
+  for (std::size_t i = 0; i < Count; ++i) {
+    ::sigaction(signals[i], &action, &previous[i]);
+  }
+}
+
+template <std::size_t Count>
+void restoreActions(const std::array<int, Count>& signals,
+                    const std::array<struct sigaction, Count>& previous) {
+  for (std::size_t i = 0; i < Count; ++i) {
+    ::sigaction(signals[i], &previous[i], nullptr);
+  }
+}
+
+// Carries out, between key waits, what the job-control signals asked for. Their handlers
+// only set flags: a stop request restores the terminal and stops here, and after the
+// program continues (fg, bg, SIGCONT) or the window changes size, the terminal gets its raw
+// settings back and the screen is drawn again from the cells the screen host keeps.
+class JobControlledKeys : public KeySource {
+ public:
+  JobControlledKeys(TerminalKeys* keys, TerminalScreen* screen, KeySource& source)
+      : keys_(keys), screen_(screen), source_(source) {}
+
+  KeyPoll nextKey(std::chrono::milliseconds timeout) override {
+    serviceJobControl();
+    return source_.nextKey(timeout);
+  }
+
+ private:
+  void serviceJobControl() {
+    bool redraw = false;
+    if (signalRestore.suspendAsked != 0) {
+      signalRestore.suspendAsked = 0;
+      suspend();
+      redraw = true;
+    }
+    if (signalRestore.continued != 0 || signalRestore.resized != 0) {
+      signalRestore.continued = 0;
+      signalRestore.resized = 0;
+      redraw = true;
+    }
+    if (!redraw) return;
+    if (keys_ != nullptr) keys_->enterRawMode();
+    if (screen_ != nullptr) screen_->redraw();
+  }
+
+  // Leaves the terminal as the shell expects it and stops with the default action of
+  // SIGTSTP; the call returns once the program is continued.
+  void suspend() {
+    if (screen_ != nullptr) screen_->restore();
+    if (keys_ != nullptr) keys_->restore();
+    struct sigaction previous {};
+    struct sigaction stopDefault {};
+    stopDefault.sa_handler = SIG_DFL;
+    sigemptyset(&stopDefault.sa_mask);
+    ::sigaction(SIGTSTP, &stopDefault, &previous);
+    ::raise(SIGTSTP);
+    ::sigaction(SIGTSTP, &previous, nullptr);
+  }
+
+  TerminalKeys* keys_;
+  TerminalScreen* screen_;
+  KeySource& source_;
+};
+
 }  // namespace
 
 struct StandardConsole::Hosts {
@@ -57,27 +155,45 @@ struct StandardConsole::Hosts {
   std::unique_ptr<PlainKeys> plainKeys;
   std::unique_ptr<TerminalScreen> terminalScreen;
   std::unique_ptr<PlainScreen> plainScreen;
+  std::unique_ptr<JobControlledKeys> jobControlledKeys;
   std::unique_ptr<Console> console;
-  std::array<struct sigaction, kRestoringSignals.size()> previousActions{};
-  bool handlersInstalled = false;
+  std::array<struct sigaction, kStopSignals.size()> previousStopActions{};
+  std::array<struct sigaction, kFatalSignals.size()> previousFatalActions{};
+  std::array<struct sigaction, kJobControlSignals.size()> previousJobControlActions{};
+  bool stopHandlersInstalled = false;
+  bool terminalHandlersInstalled = false;
 
-  void installHandlers() {
-    struct sigaction action {};
-    action.sa_handler = restoreTerminalAndResignal;
-    sigemptyset(&action.sa_mask);
-    for (std::size_t i = 0; i < kRestoringSignals.size(); ++i) {
-      ::sigaction(kRestoringSignals[i], &action, &previousActions[i]);
+  // A stop signal the program was started to ignore (nohup, a background job of a shell
+  // without job control) stays ignored.
+  void installStopHandlers() {
+    installHandler(kStopSignals, noteOrEndAtStopSignal, previousStopActions);
+    for (std::size_t i = 0; i < kStopSignals.size(); ++i) {
+      if (previousStopActions[i].sa_handler == SIG_IGN) {
+        ::sigaction(kStopSignals[i], &previousStopActions[i], nullptr);
+      }
     }
-    handlersInstalled = true;
+    stopHandlersInstalled = true;
+  }
+
+  void installTerminalHandlers() {
+    installHandler(kFatalSignals, restoreTerminalAndResignal, previousFatalActions);
+    installHandler(kJobControlSignals, noteJobControl, previousJobControlActions);
+    terminalHandlersInstalled = true;
   }
 
   void removeHandlers() {
-    if (!handlersInstalled) return;
     signalRestore.armed = 0;
-    for (std::size_t i = 0; i < kRestoringSignals.size(); ++i) {
-      ::sigaction(kRestoringSignals[i], &previousActions[i], nullptr);
+    if (terminalHandlersInstalled) {
+      restoreActions(kFatalSignals, previousFatalActions);
+      restoreActions(kJobControlSignals, previousJobControlActions);
+      terminalHandlersInstalled = false;
     }
-    handlersInstalled = false;
+    // The stop signals stay held to the end once they are: one that comes after the
+    // extraction has already been noted, and the program is about to end with its status.
+    if (stopHandlersInstalled && signalRestore.holdingStops == 0) {
+      restoreActions(kStopSignals, previousStopActions);
+      stopHandlersInstalled = false;
+    }
   }
 };
 
@@ -105,16 +221,22 @@ StandardConsole::StandardConsole() : hosts_(std::make_unique<Hosts>()) {
     hosts.plainScreen = std::make_unique<PlainScreen>(STDOUT_FILENO);
     screen = hosts.plainScreen.get();
   }
+  const bool rawKeys = hosts.terminalKeys && hosts.terminalKeys->originalSettings();
+  if (rawKeys || hosts.terminalScreen) {
+    hosts.jobControlledKeys = std::make_unique<JobControlledKeys>(
+        rawKeys ? hosts.terminalKeys.get() : nullptr, hosts.terminalScreen.get(), *keys);
+    keys = hosts.jobControlledKeys.get();
+  }
   hosts.console = std::make_unique<Console>(*screen, *keys);
 
-  const bool rawKeys = hosts.terminalKeys && hosts.terminalKeys->originalSettings();
   if (rawKeys || hosts.terminalScreen) {
     signalRestore.termiosFd = rawKeys ? STDIN_FILENO : -1;
     if (rawKeys) signalRestore.settings = *hosts.terminalKeys->originalSettings();
     signalRestore.screenFd = screenFd;
     signalRestore.armed = 1;
-    hosts.installHandlers();
+    hosts.installTerminalHandlers();
   }
+  hosts.installStopHandlers();
 }
 
 StandardConsole::~StandardConsole() {
@@ -127,6 +249,12 @@ StandardConsole::~StandardConsole() {
 
 Console& StandardConsole::console() {
   return *hosts_->console;
+}
+
+const volatile std::sig_atomic_t& StandardConsole::hold() {
+  signalRestore.heldStop = 0;
+  signalRestore.holdingStops = 1;
+  return signalRestore.heldStop;
 }
 
 bool StandardConsole::isTerminal() const {

@@ -104,10 +104,46 @@ ScreenSize TerminalScreen::size() const {
 
 void TerminalScreen::fitShadow(ScreenSize size) const {
   if (size.width == shadowSize_.width && size.height == shadowSize_.height) return;
+  std::vector<Cell> fitted(static_cast<std::size_t>(size.width) *
+                           static_cast<std::size_t>(size.height));
+  const int rows = std::min(size.height, shadowSize_.height);
+  const int columns = std::min(size.width, shadowSize_.width);
+  for (int row = 0; row < rows; ++row) {
+    const auto from = shadow_.begin() + static_cast<std::ptrdiff_t>(row) * shadowSize_.width;
+    std::copy(from, from + columns, fitted.begin() + static_cast<std::ptrdiff_t>(row) * size.width);
+  }
   shadowSize_ = size;
-  shadow_.assign(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height),
-                 Cell{});
+  shadow_ = std::move(fitted);
   terminalCursor_.reset();
+}
+
+void TerminalScreen::redraw() {
+  restored_ = false;
+  const ScreenSize grid = size();
+  out_.append("\x1b[?7l");
+  out_.append(cursorVisible_ ? "\x1b[?25h" : "\x1b[?25l");
+  terminalCursor_.reset();
+  pen_.reset();
+  // Each row in runs of one attribute; drawRun puts the same cells back into the shadow.
+  const std::vector<Cell> cells = shadow_;
+  std::string run;
+  for (int row = 1; row <= grid.height; ++row) {
+    const auto rowStart = cells.begin() + static_cast<std::ptrdiff_t>(row - 1) * grid.width;
+    int start = 1;
+    while (start <= grid.width) {
+      const CellAttribute attribute = rowStart[start - 1].attribute;
+      int end = start;
+      run.clear();
+      while (end <= grid.width && rowStart[end - 1].attribute == attribute) {
+        run.push_back(static_cast<char>(rowStart[end - 1].character));
+        ++end;
+      }
+      drawRun({row, start}, run, attribute);
+      start = end;
+    }
+  }
+  cursor_ = {std::clamp(cursor_.row, 1, grid.height), std::clamp(cursor_.column, 1, grid.width)};
+  flush();
 }
 
 TerminalScreen::Cell& TerminalScreen::shadowCell(CellPosition position) {
@@ -226,6 +262,12 @@ TerminalKeys::TerminalKeys(int fd) : fd_(fd), lastByte_(std::chrono::steady_cloc
   termios settings{};
   if (::tcgetattr(fd_, &settings) != 0) return;
   original_ = settings;
+  enterRawMode();
+}
+
+void TerminalKeys::enterRawMode() {
+  if (!original_) return;
+  termios settings = *original_;
   settings.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
   settings.c_iflag &= ~static_cast<tcflag_t>(IXON | ICRNL | INLCR | IGNCR | ISTRIP | BRKINT);
   settings.c_cc[VMIN] = 1;
@@ -241,21 +283,23 @@ void TerminalKeys::restore() {
   if (original_) ::tcsetattr(fd_, TCSANOW, &*original_);
 }
 
-bool TerminalKeys::readBytes(std::chrono::milliseconds wait) {
+TerminalKeys::ReadResult TerminalKeys::readBytes(std::chrono::milliseconds wait) {
   pollfd ready{fd_, POLLIN, 0};
   const int timeout = wait.count() < 0         ? -1
                       : wait.count() > INT_MAX ? INT_MAX
                                                : static_cast<int>(wait.count());
   const int polled = ::poll(&ready, 1, timeout);
-  if (polled == 0 || (polled < 0 && errno == EINTR)) return true;
+  if (polled < 0 && errno == EINTR) return ReadResult::Interrupted;
+  if (polled == 0) return ReadResult::Read;
   unsigned char bytes[256];
   const ssize_t n = ::read(fd_, bytes, sizeof bytes);
-  if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) return true;
-  if (n <= 0) return false;  // End of input or a hung-up terminal.
+  if (n < 0 && errno == EINTR) return ReadResult::Interrupted;
+  if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return ReadResult::Read;
+  if (n <= 0) return ReadResult::Ended;  // End of input or a hung-up terminal.
   lastByte_ = std::chrono::steady_clock::now();
   for (ssize_t i = 0; i < n; ++i)
     decoder_.feed(bytes[i], decoded_);
-  return true;
+  return ReadResult::Read;
 }
 
 KeyPoll TerminalKeys::nextKey(std::chrono::milliseconds timeout) {
@@ -290,7 +334,9 @@ KeyPoll TerminalKeys::nextKey(std::chrono::milliseconds timeout) {
       wait = wait < milliseconds{0} ? escapeLeft : std::min(wait, escapeLeft);
     }
     looked = true;
-    if (!readBytes(wait)) {
+    const ReadResult read = readBytes(wait);
+    if (read == ReadResult::Interrupted) return {KeyPoll::Status::NoKey, {}};
+    if (read == ReadResult::Ended) {
       ended_ = true;
       decoder_.timeout(decoded_);
     }

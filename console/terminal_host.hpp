@@ -54,8 +54,11 @@ class TerminalScreen : public ScreenHost {
 
   // Leaves the terminal as the shell expects it: attributes reset, autowrap on, cursor
   // visible, at column 1 of the row below the lowest text the program drew (and never
-  // above the cursor's row). The screen content stays. Idempotent.
+  // above the cursor's row). The screen content stays. Idempotent until redraw().
   void restore();
+  // Sets the terminal up again (autowrap off, the cursor as the program left it) and draws
+  // every cell it keeps, for a terminal that was used by others meanwhile or resized.
+  void redraw();
 
   ScreenSize size() const override;
   CellPosition cursor() const override { return cursor_; }
@@ -76,7 +79,8 @@ class TerminalScreen : public ScreenHost {
     CellAttribute attribute = 7;
   };
   // The cells drawn so far, kept so that a recolour can redraw characters it cannot read
-  // back from the terminal. Reset to blanks when the terminal's size changes.
+  // back from the terminal, and the whole screen can be drawn again. When the terminal's
+  // size changes, the cells that stay on it keep their content and new ones are blank.
   void fitShadow(ScreenSize size) const;
   Cell& shadowCell(CellPosition position);
   void drawRun(CellPosition start, std::string_view bytes, CellAttribute attribute);
@@ -113,12 +117,16 @@ class TerminalKeys : public KeySource {
   // The settings to put back; empty when the terminal's settings could not be read.
   const std::optional<termios>& originalSettings() const { return original_; }
   void restore();
+  // Puts the terminal into raw mode (again, after restore()).
+  void enterRawMode();
 
   KeyPoll nextKey(std::chrono::milliseconds timeout) override;
 
  private:
-  // Reads what the terminal has sent, waiting up to wait; false at the end of input.
-  bool readBytes(std::chrono::milliseconds wait);
+  enum class ReadResult { Read, Interrupted, Ended };
+  // Reads what the terminal has sent, waiting up to wait. Interrupted when a signal broke
+  // the wait, so that the caller can see to it before waiting again.
+  ReadResult readBytes(std::chrono::milliseconds wait);
 
   int fd_;
   std::optional<termios> original_;

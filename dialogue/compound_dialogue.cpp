@@ -58,15 +58,8 @@ void loadCompounds(Console& console, TextFiles& files, RunState& state) {
   console.writeText(" e.g., carbon.cpd; RETURN = DURNO.CPD ");
   const std::string fileName = orDefaultList(console.readLine());
   const ListFileOutcome outcome = loadCompoundList(files, fileName, state.compounds);
-  if (!outcome.ok) {
-    notify(console, state,
-           "Compound list " + quoted(fileName) + " could not be read: " + outcome.reason);
-  } else if (outcome.cutToCapacity) {
-    notify(console, state,
-           "Compound list " + quoted(fileName) + " names more than " +
-               std::to_string(kMaxCompounds) + " compounds: only the first " +
-               std::to_string(kMaxCompounds) + " are used");
-  }
+  notifyListLoad(console, state, {"Compound list", "compound", "compounds", kMaxCompounds},
+                 fileName, outcome);
 }
 
 }  // namespace

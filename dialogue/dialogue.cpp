@@ -1,6 +1,8 @@
 #include "dialogue/dialogue.hpp"
 
+#include <csignal>
 #include <memory>
+#include <string>
 
 #include "dialogue/banner.hpp"
 #include "dialogue/run_state.hpp"
@@ -22,26 +24,74 @@ void showExtractionScreen(Console& console, const RunState& state) {
   console.flush();
 }
 
-int showClosingLine(Console& console, const std::string& tableName,
-                    const ExtractionOutcome& outcome) {
+std::string signalName(int signalNumber) {
+  switch (signalNumber) {
+    case SIGTERM:
+      return "SIGTERM";
+    case SIGINT:
+      return "SIGINT";
+    case SIGHUP:
+      return "SIGHUP";
+    default:
+      return "signal " + std::to_string(signalNumber);
+  }
+}
+
+// Says where a stopped scan left the table, for example 'Extraction interrupted by SIGTERM:
+// melts.dat holds the rows up to step 5 of melt02.out'.
+void showInterruption(Console& console, const std::string& tableName,
+                      const ExtractionOutcome& outcome) {
+  std::string line = "Extraction interrupted by " + signalName(outcome.stoppedBy);
+  if (outcome.tableWritten) {
+    line += ": " + tableName;
+    if (outcome.rows == 0) {
+      line += " holds no rows";
+    } else {
+      line += " holds the rows up to step " + numberText(outcome.lastRowStep) + " of " +
+              outcome.lastRowFile;
+    }
+  }
+  writeLine(console, line);
+}
+
+// A table without the rows of some result file is not a full success, also when the
+// scan itself went well: the line after the closing line says so.
+bool showFilesUnread(Console& console, const ExtractionOutcome& outcome, int resultFileCount) {
+  if (resultFileCount == 0) {
+    writeLine(console, "No result file was named: the table holds no rows");
+    return true;
+  }
+  if (outcome.unreadableFiles == 0) return false;
+  writeLine(console, std::to_string(outcome.unreadableFiles) + " of " +
+                         std::to_string(resultFileCount) +
+                         " result files could not be read (each is named above)");
+  return true;
+}
+
+int showClosingLines(Console& console, const std::string& tableName,
+                     const ExtractionOutcome& outcome, int resultFileCount) {
   console.endLine();
   int status = kExitSuccess;
-  if (outcome.tableWritten) {
-    console.writeText("Extracted data are on ");
-    console.writeText(tableName);
-  } else {
-    console.writeText("Extracted data could not be written to " + quoted(tableName) + ": " +
-                      outcome.failureReason);
+  if (!outcome.tableWritten) {
+    writeLine(console, "Extracted data could not be written to " + quoted(tableName) + ": " +
+                           outcome.failureReason);
     status = kExitTableNotWritten;
+  } else if (outcome.stoppedBy == 0) {
+    writeLine(console, "Extracted data are on " + tableName);
   }
-  console.endLine();
+  if (outcome.stoppedBy != 0) {
+    showInterruption(console, tableName, outcome);
+    status = kExitSignalBase + outcome.stoppedBy;
+  } else if (showFilesUnread(console, outcome, resultFileCount) && status == kExitSuccess) {
+    status = kExitFilesUnread;
+  }
   console.flush();
   return status;
 }
 
 }  // namespace
 
-int runDialogue(Console& console, TextFiles& files) {
+int runDialogue(Console& console, TextFiles& files, StopSignals* stopSignals) {
   if (!showBannerAndWait(console)) return kExitSuccess;
   // The run state holds the scanner's tables; on the heap it keeps the stack small.
   auto state = std::make_unique<RunState>();
@@ -52,10 +102,11 @@ int runDialogue(Console& console, TextFiles& files) {
 
   showExtractionScreen(console, *state);
   const std::string tableName = state->outputName + std::string(kTableExtension);
-  const ExtractionJob job{state->quantityCode, state->compounds.names(), state->resultFiles.names(),
-                          tableName};
+  ExtractionJob job{state->quantityCode, state->compounds.names(), state->resultFiles.names(),
+                    tableName};
+  if (stopSignals != nullptr) job.stopSignal = &stopSignals->hold();
   const ExtractionOutcome outcome = runExtraction(job, state->scanner, files, console);
-  return showClosingLine(console, tableName, outcome);
+  return showClosingLines(console, tableName, outcome, state->resultFiles.count());
 }
 
 }  // namespace durno

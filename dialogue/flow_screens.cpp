@@ -1,7 +1,9 @@
 #include <array>
 #include <string_view>
 
+#include "convert/plain_number.hpp"
 #include "convert/text_ops.hpp"
+#include "dialogue/list_files.hpp"
 #include "dialogue/screens.hpp"
 
 namespace durno {
@@ -43,6 +45,35 @@ std::string quoted(std::string_view name) {
 void notify(Console& console, RunState& state, std::string message) {
   writeLine(console, message);
   state.notices.push_back(std::move(message));
+}
+
+std::string numberText(long double value) {
+  const std::string text = plainNumberText(value);
+  const auto first = text.find_first_not_of(' ');
+  const auto last = text.find_last_not_of(' ');
+  return first == std::string::npos ? text : text.substr(first, last - first + 1);
+}
+
+void notifyListLoad(Console& console, RunState& state, const ListWords& words,
+                    std::string_view fileName, const ListFileOutcome& outcome) {
+  const std::string list = std::string(words.list) + " " + quoted(fileName);
+  const std::string capacity = std::to_string(words.capacity);
+  if (!outcome.ok) {
+    notify(console, state, list + " could not be read: " + outcome.reason);
+  } else if (outcome.cutToCapacity) {
+    notify(console, state,
+           list + " names more than " + capacity + " " + std::string(words.entries) +
+               ": only the first " + capacity + " are used");
+  } else if (outcome.countRead && outcome.namesAsked == 0) {
+    notify(console, state,
+           list + " holds text, but its count line reads as 0: no " + std::string(words.entries) +
+               " are used");
+  } else if (outcome.namesFound < outcome.namesAsked) {
+    notify(console, state,
+           list + ": the count line says " + numberText(outcome.namesAsked) + ", but it names " +
+               std::to_string(outcome.namesFound) + " " +
+               std::string(outcome.namesFound == 1 ? words.entry : words.entries));
+  }
 }
 
 std::string askQuantityCode(Console& console) {

@@ -24,19 +24,46 @@ ListFileOutcome openForReading(TextFiles& files, std::string_view fileName) {
   return failure(files.lastOutcome(kListFileNumber).reason);
 }
 
-enum class BlockEnd { Complete, CutToCapacity, CountUnreadable };
+// Passes a tail of blanks, TABs and line ends; true when something else is left to read.
+bool contentLeft(TextFiles& files) {
+  files.skipBlanksAndLineEnds(kListFileNumber);
+  return !files.atEnd(kListFileNumber);
+}
 
-// Reads one count and the names it asks for into table, which has been emptied. Reading
-// stops after the last name that fits. A count that could not be read (nothing but blanks
-// left, or a file that fails) ends the block with no names.
-template <std::size_t Capacity, typename Clean>
-BlockEnd readBlock(TextFiles& files, NameTable<Capacity>& table, Clean clean) {
-  const double asked = namesAskedFor(files.readNumberField(kListFileNumber));
-  if (files.lastOutcome(kListFileNumber).failed) return BlockEnd::CountUnreadable;
-  while (table.count() < asked && !table.full()) {
-    table.add(clean(files.readTextField(kListFileNumber)));
+// Whether the file names one more entry after those read: a field that is not empty before
+// the file ends. Only called once the names that fit have been read, so what it takes is
+// never used.
+bool namesAnotherEntry(TextFiles& files) {
+  for (;;) {
+    const std::string field = files.readTextField(kListFileNumber);
+    if (files.lastOutcome(kListFileNumber).failed) return false;
+    if (!removeLeadingBlanks(field).empty()) return true;
   }
-  return asked > table.count() ? BlockEnd::CutToCapacity : BlockEnd::Complete;
+}
+
+// Reads one count and the names it asks for into table, which has been emptied, and
+// notes in outcome what the count asked for and what the file held. Reading stops after
+// the last name that fits. A count that could not be read (a file that fails) ends the
+// block with no names; false then.
+template <std::size_t Capacity, typename Clean>
+bool readBlock(TextFiles& files, NameTable<Capacity>& table, Clean clean,
+               ListFileOutcome& outcome) {
+  const double asked = namesAskedFor(files.readNumberField(kListFileNumber));
+  if (files.lastOutcome(kListFileNumber).failed) return false;
+  outcome.countRead = true;
+  outcome.namesAsked = asked;
+  outcome.namesFound = 0;
+  while (table.count() < asked && !table.full()) {
+    std::string field = files.readTextField(kListFileNumber);
+    // A field read past the end, or an empty one with nothing after it, names nothing;
+    // an empty one before a later name still counts as that line's entry.
+    if (!files.lastOutcome(kListFileNumber).failed && !removeLeadingBlanks(field).empty()) {
+      outcome.namesFound = table.count() + 1;
+    }
+    table.add(clean(std::move(field)));
+  }
+  outcome.cutToCapacity = asked > table.count() && namesAnotherEntry(files);
+  return !outcome.cutToCapacity;
 }
 
 }  // namespace
@@ -79,12 +106,11 @@ ListFileOutcome loadCompoundList(TextFiles& files, std::string_view fileName,
   auto clean = [](const std::string& field) { return removeLeadingBlanks(field); };
   // Each block replaces the one before. The loop also ends at a count that could not be
   // read, so a file that fails in the middle cannot keep it going.
-  BlockEnd end = BlockEnd::Complete;
-  while (end == BlockEnd::Complete && !files.atEnd(kListFileNumber)) {
+  bool goOn = true;
+  while (goOn && contentLeft(files)) {
     table.clear();
-    end = readBlock(files, table, clean);
+    goOn = readBlock(files, table, clean, outcome);
   }
-  outcome.cutToCapacity = end == BlockEnd::CutToCapacity;
   files.closeFile(kListFileNumber);
   return outcome;
 }
@@ -94,7 +120,7 @@ ListFileOutcome loadFileList(TextFiles& files, std::string_view fileName, Result
   ListFileOutcome outcome = openForReading(files, fileName);
   if (!outcome.ok) return outcome;
   auto asRead = [](std::string field) { return field; };
-  outcome.cutToCapacity = readBlock(files, table, asRead) == BlockEnd::CutToCapacity;
+  if (contentLeft(files)) readBlock(files, table, asRead, outcome);
   files.closeFile(kListFileNumber);
   return outcome;
 }

@@ -19,9 +19,16 @@ struct ListFileOutcome {
   bool ok = true;
   // The system's reason when ok is false.
   std::string reason;
-  // Loading only: the file named more entries than the table holds; the table holds the
-  // first ones that fit and nothing after them was read.
+  // Loading only: the file names more entries than the table holds; the table holds the
+  // first ones that fit and nothing after them was used.
   bool cutToCapacity = false;
+  // Loading only: whether a count line was read at all (the file held more than blanks,
+  // TABs and line ends), what the count line of the block used asks for (namesAskedFor),
+  // and how many of those names the file holds, up to the table's capacity; the entries
+  // it lacks are empty.
+  bool countRead = false;
+  double namesAsked = 0;
+  int namesFound = 0;
 };
 
 // Writes names as a list file under kListFileNumber, emptying an existing file. ok only
@@ -30,7 +37,8 @@ ListFileOutcome saveListFile(TextFiles& files, std::string_view fileName,
                              std::span<const std::string> names);
 
 // Reads a compound list into table. A file may hold several count-and-names blocks; each
-// replaces the table from its first entry, and the last block read wins. Names lose their
+// replaces the table from its first entry, and the last block read wins. A tail of blanks,
+// TABs and line ends after a block (what many editors leave) is no block. Names lose their
 // leading blanks and keep everything else (the quantity letter and the trailing blank of
 // a saved key). A file that cannot be opened leaves the table empty.
 ListFileOutcome loadCompoundList(TextFiles& files, std::string_view fileName, CompoundTable& table);

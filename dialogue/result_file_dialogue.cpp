@@ -50,14 +50,8 @@ void loadResultFiles(Console& console, TextFiles& files, RunState& state) {
   console.writeText("File should have extension *.xtr, but others work too ");
   const std::string fileName = console.readLine();
   const ListFileOutcome outcome = loadFileList(files, fileName, state.resultFiles);
-  if (!outcome.ok) {
-    notify(console, state,
-           "File list " + quoted(fileName) + " could not be read: " + outcome.reason);
-  } else if (outcome.cutToCapacity) {
-    notify(console, state,
-           "File list " + quoted(fileName) + " names more than " + std::to_string(kMaxResultFiles) +
-               " files: only the first " + std::to_string(kMaxResultFiles) + " are used");
-  }
+  notifyListLoad(console, state, {"File list", "file", "files", kMaxResultFiles}, fileName,
+                 outcome);
 }
 
 }  // namespace

@@ -34,4 +34,23 @@ void notify(Console& console, RunState& state, std::string message);
 // A file name as messages show it: in double quotes, so that blanks around it are seen.
 std::string quoted(std::string_view name);
 
+// A number's plain number text without its blanks ('5', '1E+300').
+std::string numberText(long double value);
+
+struct ListFileOutcome;
+
+// How the messages about a loaded list name it and its entries.
+struct ListWords {
+  std::string_view list;     // "Compound list"
+  std::string_view entry;    // "compound"
+  std::string_view entries;  // "compounds"
+  int capacity;
+};
+
+// Shows, as notify() does, what went wrong loading the list fileName, if anything: it could
+// not be read, it names more entries than fit, its count line asks for none although it
+// holds text, or it names fewer entries than its count line says.
+void notifyListLoad(Console& console, RunState& state, const ListWords& words,
+                    std::string_view fileName, const ListFileOutcome& outcome);
+
 }  // namespace durno

@@ -29,29 +29,72 @@ void reportFileProblem(Console& console, std::string_view name, std::string_view
   console.endLine();
 }
 
-// Reads one result file from its first line to its last. A file that cannot be opened is
-// passed over as a file without lines: its number is not open, so the end-of-file test
-// would never answer true, and reading on would loop forever on empty lines.
-void scanResultFile(int fileIndex, const std::string& name, ScannerState& state, Scanner& scanner,
-                    TextFiles& files, Console& console) {
+bool stopRequested(const volatile std::sig_atomic_t* stopSignal) {
+  return stopSignal != nullptr && *stopSignal != 0;
+}
+
+// Reads one result file from its first line to its last, or until a stop is requested.
+// Returns false when the file could not be opened or not read to its end. A file that
+// cannot be opened is passed over as a file without lines: its number is not open, so the
+// end-of-file test would never answer true, and reading on would loop forever on empty
+// lines.
+bool scanResultFile(int fileIndex, const std::string& name, const ExtractionJob& job,
+                    ScannerState& state, Scanner& scanner, TextFiles& files, Console& console) {
   const int number = resultFileNumber(fileIndex);
   state.fileIndex = fileIndex;
   files.openFile(number, name, FileMode::Input);
   if (!files.isOpen(number)) {
     reportFileProblem(console, name, "opened", files.lastOutcome(number).reason);
-    return;
+    return false;
   }
+  bool readToEnd = true;
   while (!files.atEnd(number)) {
     // A failed read while bytes are still left is a system read error: the file cannot
     // be read further, so it ends here rather than repeating the failure forever.
     std::string_view line;
     if (!files.readLine(number, line, state.currentLine)) {
       reportFileProblem(console, name, "read", files.lastOutcome(number).reason);
+      readToEnd = false;
       break;
     }
+    // Looked at after the read, which may have waited long on a pipe, and before the
+    // line is used: the table then ends with the last whole row.
+    if (stopRequested(job.stopSignal)) break;
     scanner.scanLine(line);
   }
   files.closeFile(number);
+  return readToEnd;
+}
+
+// The table must not be one of the files it is made from: creating it would empty that
+// file before it is read.
+const std::string* resultFileThatIsTheTable(std::string_view tableName,
+                                            std::span<const std::string> resultFiles,
+                                            TextFiles& files) {
+  for (const std::string& name : resultFiles) {
+    if (files.sameFile(tableName, name)) return &name;
+  }
+  return nullptr;
+}
+
+// A key as the screen shows it: without the blank that ends a typed key.
+std::string shownKey(const std::string& key) {
+  const auto end = key.find_last_not_of(' ');
+  return end == std::string::npos ? std::string() : key.substr(0, end + 1);
+}
+
+void reportUnmatchedKeys(Console& console, const Scanner& scanner,
+                         std::span<const std::string> keys) {
+  std::string unmatched;
+  for (std::size_t k = 0; k < keys.size(); ++k) {
+    if (scanner.keyMatched(static_cast<int>(k))) continue;
+    if (!unmatched.empty()) unmatched.append(", ");
+    unmatched.append(shownKey(keys[k]));
+  }
+  if (unmatched.empty()) return;
+  console.writeText("Not found in any result file: ");
+  console.writeText(unmatched);
+  console.endLine();
 }
 
 }  // namespace
@@ -62,19 +105,36 @@ ExtractionOutcome runExtraction(const ExtractionJob& job, ScannerState& state, T
   const std::span<const std::string> keys = capped(job.compoundKeys, kMaxCompounds);
   const std::span<const std::string> resultFiles = capped(job.resultFiles, kMaxResultFiles);
 
+  ExtractionOutcome outcome;
+  if (const std::string* same = resultFileThatIsTheTable(job.tableName, resultFiles, files)) {
+    outcome.failureReason = "it is the result file \"" + *same + "\", which it would empty";
+    return outcome;
+  }
   TableWriter table(files, quantity, keys);
   table.openOutputTable(job.tableName,
                         resultFiles.empty() ? std::string_view{} : resultFiles.front());
   Scanner scanner(state, quantity, keys, table, console);
-  for (std::size_t i = 0; i < resultFiles.size(); ++i) {
-    scanResultFile(static_cast<int>(i) + 1, resultFiles[i], state, scanner, files, console);
+  int filesRead = 0;
+  for (std::size_t i = 0; i < resultFiles.size() && !stopRequested(job.stopSignal); ++i) {
+    const bool readToEnd = scanResultFile(static_cast<int>(i) + 1, resultFiles[i], job, state,
+                                          scanner, files, console);
+    if (readToEnd) ++filesRead;
+    if (!readToEnd && !stopRequested(job.stopSignal)) ++outcome.unreadableFiles;
   }
   table.close();
   files.closeAll();
 
-  ExtractionOutcome outcome;
+  outcome.stoppedBy = stopRequested(job.stopSignal) ? *job.stopSignal : 0;
+  if (outcome.stoppedBy == 0 && filesRead > 0 && scanner.compoundsExamined()) {
+    reportUnmatchedKeys(console, scanner, keys);
+  }
   outcome.tableWritten = table.tableWritten();
   outcome.failureReason = table.failureReason();
+  outcome.rows = scanner.rowsWritten();
+  if (outcome.rows > 0) {
+    outcome.lastRowStep = state.stepNumber;
+    outcome.lastRowFile = resultFiles[static_cast<std::size_t>(scanner.lastRowFileIndex() - 1)];
+  }
   return outcome;
 }
 

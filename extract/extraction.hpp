@@ -4,6 +4,7 @@
 // write one row per step marker, and report whether the table was written completely.
 
 #include <array>
+#include <csignal>
 #include <span>
 #include <string>
 #include <string_view>
@@ -26,13 +27,25 @@ struct ExtractionJob {
   std::span<const std::string> compoundKeys;  // at most kMaxCompounds
   std::span<const std::string> resultFiles;   // at most kMaxResultFiles
   std::string_view tableName;                 // the output name with ".dat"
+  // A request to stop, looked at before each line is scanned: a signal number, 0 while none
+  // came. Null when nothing can ask the run to stop.
+  const volatile std::sig_atomic_t* stopSignal = nullptr;
 };
 
 struct ExtractionOutcome {
   // True when the table was created and every write (and its closing) succeeded.
   bool tableWritten = false;
-  // Why not, when tableWritten is false: the system's reason (e.g. "No such file or directory").
+  // Why not, when tableWritten is false: the system's reason (e.g. "No such file or
+  // directory"), or that the table is one of the result files.
   std::string failureReason;
+  // Result files that could not be opened, or not read to their end.
+  int unreadableFiles = 0;
+  // The signal that stopped the scan after a whole row; 0 when the scan ran to its end.
+  int stoppedBy = 0;
+  // The rows written, and the step and result file of the last one.
+  long long rows = 0;
+  long double lastRowStep = 0;
+  std::string lastRowFile;
 };
 
 // Runs the whole extraction: header, every result file in order as file 10 + i, one
@@ -43,7 +56,10 @@ struct ExtractionOutcome {
 // be opened: REASON'); a read failure inside a file ends that file the same way ('... could
 // not be read: REASON').
 // The outcome tells whether the table was created and completely written; the scan runs
-// to the end either way.
+// to the end either way, unless the table would be one of the result files (then nothing
+// is created or read) or a stop is requested (then the scan ends after a whole row).
+// After a scan that ran to its end, one console line lists the compound keys that began
+// no line of any result file ('Not found in any result file: ASiO2, AMgO').
 ExtractionOutcome runExtraction(const ExtractionJob& job, ScannerState& state, TextFiles& files,
                                 Console& console);
 

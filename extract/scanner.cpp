@@ -182,10 +182,12 @@ void Scanner::scanLine(std::string_view rawLine) {
     table_.writeRowValues(state_);
     table_.endRow();
     ++rows_;
+    lastRowFileIndex_ = state_.fileIndex;
   }
 }
 
 void Scanner::takeCompoundValue(int key, std::string_view line) {
+  matched_[static_cast<std::size_t>(key)] = true;
   std::string& text = state_.compoundTexts[key];
   cutValueText(line, keys_[key], text);
   const long double value = parseNumber(text);

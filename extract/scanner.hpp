@@ -76,6 +76,12 @@ class Scanner {
   void scanLine(std::string_view line);
 
   long long rowsWritten() const { return rows_; }
+  // The file index (ScannerState::fileIndex) the last row was written in; 0 before any row.
+  int lastRowFileIndex() const { return lastRowFileIndex_; }
+  // Whether compound lines are looked at at all (a known quantity and some keys).
+  bool compoundsExamined() const { return compoundsExamined_; }
+  // Whether some line began with compound key k (counted from 0).
+  bool keyMatched(int k) const { return matched_[static_cast<std::size_t>(k)]; }
 
  private:
   void takeCompoundValue(int key, std::string_view line);
@@ -92,6 +98,8 @@ class Scanner {
   bool hasEmptyKey_ = false;  // examined, and one key is empty: even an empty line matches
   std::string cut_;           // scratch for the fixed keys' value cut
   long long rows_ = 0;
+  int lastRowFileIndex_ = 0;
+  std::array<bool, kMaxCompounds> matched_{};
 };
 
 template <typename OnMatch>

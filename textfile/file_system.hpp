@@ -1,8 +1,9 @@
 #pragma once
 
 // The program's one door to the file system. The numbered text-file layer (text_files.hpp)
-// holds the rules; this interface only opens, reads, writes, truncates and closes, so the
-// rules are tested against MemoryFileSystem and the real thing is PosixFileSystem.
+// holds the rules; this interface only opens, reads, writes, truncates, closes and tells
+// whether two names are one file, so the rules are tested against MemoryFileSystem and the
+// real thing is PosixFileSystem.
 
 #include <cstddef>
 #include <memory>
@@ -32,6 +33,9 @@ class SystemFile {
   virtual ~SystemFile() = default;
   // True for a regular disk file; false for a device, pipe or terminal.
   virtual bool isDiskFile() const = 0;
+  // True for a terminal, which is read one byte per call so that nothing typed ahead is
+  // taken beyond the line asked for. Pipes and other devices are read in blocks.
+  virtual bool isInteractive() const = 0;
   // Reads up to size bytes; sets count to the bytes read (0 at the end of the data).
   virtual SystemResult read(char* buffer, std::size_t size, std::size_t& count) = 0;
   // Writes all bytes or reports why not (a short write is a failure).
@@ -45,12 +49,17 @@ class SystemFile {
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
-  // Opens name exclusively: Input needs an existing readable file; Output opens or
-  // creates a writable one without emptying it (the caller truncates once it holds the
-  // file). A file already held by any opener, this program's other numbers included,
-  // cannot be opened. On failure returns null and sets reason.
+  // Opens name. Input needs an existing readable file and shares it with other readers;
+  // Output opens or creates a writable one without emptying it (the caller truncates once
+  // it holds the file) and holds it alone. A file that a writer holds cannot be opened at
+  // all, and one that any opener holds cannot be opened for Output, this program's other
+  // numbers included; the reason is then kFileInUseReason. On failure returns null and
+  // sets reason. The whole name goes to the system, however long.
   virtual std::unique_ptr<SystemFile> open(const std::string& name, FileMode mode,
                                            std::string& reason) = 0;
+  // True when both names exist and lead to one file, however they are spelt (a link, a
+  // "..", a second name of the same file).
+  virtual bool sameFile(const std::string& first, const std::string& second) = 0;
 };
 
 }  // namespace durno

@@ -10,8 +10,11 @@ namespace {
 // The stored file. Open files share it with the table, so it outlives a replaced name.
 struct MemoryNode {
   std::string bytes;
-  bool device = false;
-  bool held = false;
+  bool disk = true;
+  bool interactive = false;
+  int readers = 0;      // openers holding the file shared
+  bool writer = false;  // an opener holds it alone
+  bool held() const { return readers > 0 || writer; }
 };
 
 class MemoryFile : public SystemFile {
@@ -24,13 +27,18 @@ class MemoryFile : public SystemFile {
     std::string readFailure;
   };
 
-  MemoryFile(std::shared_ptr<MemoryNode> node, Limits limits)
-      : node_(std::move(node)), limits_(std::move(limits)) {
-    node_->held = true;
+  MemoryFile(std::shared_ptr<MemoryNode> node, FileMode mode, Limits limits)
+      : node_(std::move(node)), mode_(mode), limits_(std::move(limits)) {
+    if (mode_ == FileMode::Input) {
+      ++node_->readers;
+    } else {
+      node_->writer = true;
+    }
   }
-  ~MemoryFile() override { node_->held = false; }
+  ~MemoryFile() override { letGo(); }
 
-  bool isDiskFile() const override { return !node_->device; }
+  bool isDiskFile() const override { return node_->disk; }
+  bool isInteractive() const override { return node_->interactive; }
 
   SystemResult read(char* buffer, std::size_t size, std::size_t& count) override {
     count = 0;
@@ -69,12 +77,24 @@ class MemoryFile : public SystemFile {
   }
 
   SystemResult close() override {
-    node_->held = false;
+    letGo();
     return SystemResult::success();
   }
 
  private:
+  void letGo() {
+    if (released_) return;
+    released_ = true;
+    if (mode_ == FileMode::Input) {
+      --node_->readers;
+    } else {
+      node_->writer = false;
+    }
+  }
+
   std::shared_ptr<MemoryNode> node_;
+  FileMode mode_;
+  bool released_ = false;
   Limits limits_;
   std::size_t position_ = 0;  // the read or write position
 };
@@ -88,19 +108,24 @@ const MemoryFileSystem::Node* MemoryFileSystem::find(const std::string& name) co
   return found == files_.end() ? nullptr : found->second.get();
 }
 
-void MemoryFileSystem::putNode(const std::string& name, std::string bytes, bool device) {
+void MemoryFileSystem::putNode(const std::string& name, std::string bytes, Kind kind) {
   std::shared_ptr<Node>& node = files_[name];
   if (!node) node = std::make_shared<Node>();
   node->bytes = std::move(bytes);
-  node->device = device;
+  node->disk = kind == Kind::Disk;
+  node->interactive = kind == Kind::Terminal;
 }
 
 void MemoryFileSystem::put(const std::string& name, std::string bytes) {
-  putNode(name, std::move(bytes), false);
+  putNode(name, std::move(bytes), Kind::Disk);
 }
 
 void MemoryFileSystem::putDevice(const std::string& name, std::string bytes) {
-  putNode(name, std::move(bytes), true);
+  putNode(name, std::move(bytes), Kind::Terminal);
+}
+
+void MemoryFileSystem::putPipe(const std::string& name, std::string bytes) {
+  putNode(name, std::move(bytes), Kind::Pipe);
 }
 
 std::optional<std::string> MemoryFileSystem::contents(const std::string& name) const {
@@ -115,7 +140,7 @@ bool MemoryFileSystem::exists(const std::string& name) const {
 
 bool MemoryFileSystem::isHeld(const std::string& name) const {
   const Node* node = find(name);
-  return node != nullptr && node->held;
+  return node != nullptr && node->held();
 }
 
 void MemoryFileSystem::refuseOpen(const std::string& name, std::string reason) {
@@ -146,7 +171,8 @@ std::unique_ptr<SystemFile> MemoryFileSystem::open(const std::string& name, File
     }
     found = files_.emplace(name, std::make_shared<Node>()).first;
   }
-  if (found->second->held) {
+  const MemoryNode& node = *found->second;
+  if (node.writer || (mode == FileMode::Output && node.held())) {
     reason = kFileInUseReason;
     return nullptr;
   }
@@ -160,7 +186,7 @@ std::unique_ptr<SystemFile> MemoryFileSystem::open(const std::string& name, File
     limits.readFailureOffset = failure->second.offset;
     limits.readFailure = failure->second.reason;
   }
-  return std::make_unique<MemoryFile>(found->second, std::move(limits));
+  return std::make_unique<MemoryFile>(found->second, mode, std::move(limits));
 }
 
 }  // namespace durno

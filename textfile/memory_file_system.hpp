@@ -1,8 +1,8 @@
 #pragma once
 
-// An in-memory FileSystem for tests: named byte strings, exclusive opening, and
-// injectable failures. Open files keep their file alive, so a test may drop the file system
-// before the files it handed out.
+// An in-memory FileSystem for tests: named byte strings, shared reading and exclusive
+// writing, and injectable failures. Open files keep their file alive, so a test may drop the file
+// system before the files it handed out.
 
 #include <cstddef>
 #include <map>
@@ -19,9 +19,11 @@ class MemoryFileSystem : public FileSystem {
   // Creates or replaces a disk file. Names are as the layer passes them ('/' separators).
   // Replacing keeps the file's injected failures and any hold on it.
   void put(const std::string& name, std::string bytes);
-  // Creates or replaces a device (a pipe or terminal stand-in): it is not a disk file, so the
+  // Creates or replaces a terminal stand-in: it is neither a disk file nor a pipe, so the
   // layer reads it byte by byte and never truncates it.
   void putDevice(const std::string& name, std::string bytes);
+  // Creates or replaces a pipe: not a disk file, so never truncated, but read in blocks.
+  void putPipe(const std::string& name, std::string bytes);
   // The file's bytes, or nothing if it does not exist.
   std::optional<std::string> contents(const std::string& name) const;
   bool exists(const std::string& name) const;
@@ -41,6 +43,10 @@ class MemoryFileSystem : public FileSystem {
 
   std::unique_ptr<SystemFile> open(const std::string& name, FileMode mode,
                                    std::string& reason) override;
+  // Names are one file only when they are equal: this file system has no links.
+  bool sameFile(const std::string& first, const std::string& second) override {
+    return first == second && exists(first);
+  }
 
  private:
   struct Node;
@@ -48,7 +54,8 @@ class MemoryFileSystem : public FileSystem {
     std::size_t offset = 0;
     std::string reason;
   };
-  void putNode(const std::string& name, std::string bytes, bool device);
+  enum class Kind { Disk, Pipe, Terminal };
+  void putNode(const std::string& name, std::string bytes, Kind kind);
   const Node* find(const std::string& name) const;
 
   std::map<std::string, std::shared_ptr<Node>> files_;

@@ -56,7 +56,8 @@ class SigpipeHeld {
 
 class PosixFile : public SystemFile {
  public:
-  PosixFile(int descriptor, bool diskFile) : descriptor_(descriptor), diskFile_(diskFile) {}
+  PosixFile(int descriptor, bool diskFile)
+      : descriptor_(descriptor), diskFile_(diskFile), interactive_(::isatty(descriptor) == 1) {}
   ~PosixFile() override {
     if (descriptor_ >= 0) ::close(descriptor_);
   }
@@ -64,6 +65,7 @@ class PosixFile : public SystemFile {
   PosixFile& operator=(const PosixFile&) = delete;
 
   bool isDiskFile() const override { return diskFile_; }
+  bool isInteractive() const override { return interactive_; }
 
   SystemResult read(char* buffer, std::size_t size, std::size_t& count) override {
     count = 0;
@@ -116,6 +118,7 @@ class PosixFile : public SystemFile {
 
   int descriptor_;
   bool diskFile_;
+  bool interactive_;
 };
 
 int openDescriptor(const std::string& name, FileMode mode) {
@@ -127,10 +130,13 @@ int openDescriptor(const std::string& name, FileMode mode) {
   }
 }
 
-// Takes the exclusive lock without waiting. Returns 0 or the errno of the refusal.
-int lockExclusively(int descriptor) {
+// Takes the lock without waiting: shared for a reader, so that runs reading the same result
+// files do not turn each other away, exclusive for a writer. Returns 0 or the errno of the
+// refusal.
+int lockFor(int descriptor, FileMode mode) {
+  const int kind = mode == FileMode::Input ? LOCK_SH : LOCK_EX;
   for (;;) {
-    if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0) return 0;
+    if (::flock(descriptor, kind | LOCK_NB) == 0) return 0;
     if (errno != EINTR) return errno;
   }
 }
@@ -157,7 +163,7 @@ std::unique_ptr<SystemFile> PosixFileSystem::open(const std::string& name, FileM
     reason = systemReason(EISDIR);
     return nullptr;
   }
-  if (const int refusal = lockExclusively(descriptor); refusal != 0) {
+  if (const int refusal = lockFor(descriptor, mode); refusal != 0) {
     if (refusal == EWOULDBLOCK) {
       reason = kFileInUseReason;
       return nullptr;
@@ -175,6 +181,13 @@ std::unique_ptr<SystemFile> PosixFileSystem::open(const std::string& name, FileM
     return nullptr;
   }
   return file;
+}
+
+bool PosixFileSystem::sameFile(const std::string& first, const std::string& second) {
+  struct stat firstStatus {};
+  struct stat secondStatus {};
+  return ::stat(first.c_str(), &firstStatus) == 0 && ::stat(second.c_str(), &secondStatus) == 0 &&
+         firstStatus.st_dev == secondStatus.st_dev && firstStatus.st_ino == secondStatus.st_ino;
 }
 
 }  // namespace durno

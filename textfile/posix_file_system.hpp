@@ -4,16 +4,18 @@
 
 namespace durno {
 
-// Files on disk through open/read/write/ftruncate/close. Exclusive opening is an
-// flock(LOCK_EX | LOCK_NB) taken before anything else happens to the file, so an Output
-// file is emptied only once this program holds it. Names are used as given ('/' separators,
-// relative names against the current directory). Files that are not regular (pipes,
-// terminals, character devices) are opened without waiting for a partner and then read and
-// written blocking.
+// Files on disk through open/read/write/ftruncate/close. Holding a file is an flock taken
+// without waiting before anything else happens to it (LOCK_SH for Input, LOCK_EX for
+// Output), so an Output file is emptied only once this program holds it alone. Names are
+// used whole, as given ('/' separators, relative names against the current directory).
+// Files that are not regular (pipes, terminals, character devices) are opened without
+// waiting for a partner and then read and written blocking. Two names are the same file
+// when they lead to the same device and inode.
 class PosixFileSystem : public FileSystem {
  public:
   std::unique_ptr<SystemFile> open(const std::string& name, FileMode mode,
                                    std::string& reason) override;
+  bool sameFile(const std::string& first, const std::string& second) override;
 };
 
 }  // namespace durno

@@ -12,15 +12,14 @@ using namespace text_files_internal;
 
 namespace {
 
-// Names are cut to their first 255 bytes, the longest name the program's prompts and list
-// files were made to carry.
-constexpr std::size_t kLongestName = 255;
 // Disk files are read 64 KiB at a time: large enough that the system call per buffer costs
 // little against scanning 2,500 lines of a result file, small enough to stay in the L2 cache.
 constexpr std::size_t kDiskBufferSize = 64 * 1024;
-// Devices and pipes are read one byte per system call, so that nothing is taken from them
-// beyond the byte the caller asked for.
-constexpr std::size_t kDeviceBufferSize = 1;
+// A terminal is read one byte per system call, so that nothing typed ahead is taken beyond
+// the byte the caller asked for. Pipes (a result file read through `<(zcat run.out.gz)`)
+// and other devices are read in blocks like disk files: a byte per call would make such a
+// read some seventy times slower.
+constexpr std::size_t kTerminalBufferSize = 1;
 // writeBlanks hands the system runs of at most this many blanks.
 constexpr std::string_view kBlankRun = "                ";
 static_assert(kBlankRun.size() == 16);
@@ -84,7 +83,6 @@ void TextFiles::refuseUse(int number, const OpenEntry* entry, FileMode wanted) {
 }
 
 void TextFiles::openFile(int number, std::string_view name, FileMode mode) {
-  name = name.substr(0, kLongestName);
   if (!isAcceptableName(name)) return fail(number, kBadFileName, kBadNameReason);
   if (!isUsableNumber(number)) return fail(number, kBadFileNumber, kBadNumberReason);
   if (findOpen(number) != nullptr) return fail(number, kFileAlreadyOpen, kAlreadyOpenReason);
@@ -99,7 +97,8 @@ void TextFiles::openFile(int number, std::string_view name, FileMode mode) {
   }
   entry->diskFile = entry->file->isDiskFile();
   if (mode == FileMode::Input) {
-    entry->input.emplace(*entry->file, entry->diskFile ? kDiskBufferSize : kDeviceBufferSize);
+    entry->input.emplace(*entry->file,
+                         entry->file->isInteractive() ? kTerminalBufferSize : kDiskBufferSize);
     if (entry->input->peek() == kReadFailed) {
       const std::string failure = entry->input->failure();
       entry->file->close();
@@ -116,6 +115,11 @@ void TextFiles::openFile(int number, std::string_view name, FileMode mode) {
   entry->record = recordFor(number);
   *entry->record = NumberRecord{};
   open_.push_back(std::move(entry));
+}
+
+bool TextFiles::sameFile(std::string_view first, std::string_view second) {
+  if (!isAcceptableName(first) || !isAcceptableName(second)) return false;
+  return fileSystem_.sameFile(systemName(first), systemName(second));
 }
 
 bool TextFiles::isOpen(int number) const {
@@ -225,6 +229,19 @@ TextFiles::OpenEntry* TextFiles::startField(int number, int& next) {
     return nullptr;
   }
   return entry;
+}
+
+void TextFiles::skipBlanksAndLineEnds(int number) {
+  OpenEntry* entry = inputEntry(number);
+  if (entry == nullptr) return;
+  InputBuffer& reader = *entry->input;
+  int next = reader.peek();
+  while (next == kBlank || next == kTab || isLineEnd(next)) {
+    reader.take();
+    next = reader.peek();
+  }
+  if (next == kReadFailed) return fail(number, kDeviceIoError, reader.failure());
+  succeed(*entry);
 }
 
 std::string TextFiles::readTextField(int number) {

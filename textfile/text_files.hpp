@@ -57,10 +57,12 @@ class TextFiles {
   TextFiles(const TextFiles&) = delete;
   TextFiles& operator=(const TextFiles&) = delete;
 
-  // Opens name under number. A name is cut to 255 bytes; an empty name or one with '*', '?'
-  // or a NUL byte fails before the system is asked. Output empties an existing file, but
-  // only once this program holds it exclusively.
+  // Opens name under number. The whole name goes to the system, however long; an empty name
+  // or one with '*', '?' or a NUL byte fails before the system is asked. Output empties an
+  // existing file, but only once this program holds it exclusively.
   void openFile(int number, std::string_view name, FileMode mode);
+  // True when both names, as openFile would take them, exist and lead to one file.
+  bool sameFile(std::string_view first, std::string_view second);
   bool isOpen(int number) const;
   // True when an Input file has no byte left or its next byte is 26, and when its next byte
   // cannot be read (so that a read-until-the-end loop always stops). False for an Output
@@ -85,6 +87,8 @@ class TextFiles {
     return read;
   }
   std::string readTextField(int number);
+  // Passes blanks, TABs, CRs and LFs, up to the next other byte or the end of the data.
+  void skipBlanksAndLineEnds(int number);
   double readNumberField(int number);
   void writeText(int number, std::string_view text);
   void writeNumber(int number, double value);

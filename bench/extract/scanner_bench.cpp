@@ -21,6 +21,7 @@ namespace {
 class DiscardedFile : public SystemFile {
  public:
   bool isDiskFile() const override { return true; }
+  bool isInteractive() const override { return false; }
   SystemResult read(char*, std::size_t, std::size_t& count) override {
     count = 0;
     return SystemResult::success();
@@ -35,6 +36,7 @@ class DiscardingFileSystem : public FileSystem {
   std::unique_ptr<SystemFile> open(const std::string&, FileMode, std::string&) override {
     return std::make_unique<DiscardedFile>();
   }
+  bool sameFile(const std::string&, const std::string&) override { return false; }
 };
 
 const std::vector<std::string> kOxides = {"SiO2", "MgO",   "FeO",  "Fe2O3", "Fe3O4", "CaO", "Al2O3",

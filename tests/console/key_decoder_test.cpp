@@ -48,7 +48,8 @@ TEST(KeyDecoder, TerminalBytesBecomeKeyTexts) {
   const DecodeCase cases[] = {
       {"letter", "a", {"a"}},
       {"enter", "\r", {one(13)}},
-      {"line feed is Ctrl+J", "\n", {one(10)}},
+      {"line feed is Enter", "\n", {one(13)}},
+      {"CR LF is one Enter", "a\r\nb\n\n", {"a", one(13), "b", one(13), one(13)}},
       {"delete byte is backspace", "\x7f", {one(8)}},
       {"ctrl+H is backspace", "\b", {one(8)}},
       {"tab", "\t", {one(9)}},

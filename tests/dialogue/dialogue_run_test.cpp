@@ -210,9 +210,9 @@ TEST_F(DialogueRun, TypicalRunEndsWithTheClosingLine) {
   fileSystem.put("run1.out", kRun1);
   EXPECT_EQ(run(upToCompounds("a") + "\nSiO2\nMgO\n\nn\n" + "\nrun1.out\n\nn\n" + "\n"),
             kExitSuccess);
-  expectRows(1, {"Extracting data......", "at STEP =  1 ", "at STEP =  2 ", "",
-                 "Extracted data are on Zepres.dat", ""});
-  EXPECT_EQ(host.cursorRow(), 6);
+  expectRows(1, {"Extracting data......", "at STEP =  1 ", "at STEP =  2 ",
+                 "Not found in any result file: AMgO", "", "Extracted data are on Zepres.dat", ""});
+  EXPECT_EQ(host.cursorRow(), 7);
   EXPECT_TRUE(fileSystem.exists("Zepres.dat"));
   EXPECT_FALSE(fileSystem.exists("DURNO.CPD"));
 }
@@ -253,6 +253,9 @@ TEST_F(DialogueRun, ListProblemsAreShownOnOneLineAndAgainWhenExtracting) {
   for (int index = 1; index <= 80; ++index)
     bigList += joined({"r", std::to_string(index), "\r\n"});
   fileSystem.put("big.xtr", bigList);
+  fileSystem.put("short.cpd", " 60 \r\nASiO2 \r\nAMgO \r\n\r\n");
+  fileSystem.put("zero.cpd", " 1 \r\nASiO2 \r\nMgO\r\n");
+  fileSystem.put("short.xtr", " 3 \r\nrun1.out\r\n");
   fileSystem.refuseOpen("DURNO.CPD", "Permission denied");
   fileSystem.failWritesAfter("Jup.xtr", 8, "No space left on device");
   const std::vector<Case> cases = {
@@ -261,6 +264,13 @@ TEST_F(DialogueRun, ListProblemsAreShownOnOneLineAndAgainWhenExtracting) {
        "File list \"nope.xtr\" could not be read: No such file or directory"},
       {kNoCompounds + "l\nbig.xtr\n",
        "File list \"big.xtr\" names more than 70 files: only the first 70 are used"},
+      {"f\nshort.cpd\n",
+       "Compound list \"short.cpd\": the count line says 60, but it names 2 compounds"},
+      {"f\nzero.cpd\n",
+       "Compound list \"zero.cpd\" holds text, but its count line reads as 0: no compounds "
+       "are used"},
+      {kNoCompounds + "l\nshort.xtr\n",
+       "File list \"short.xtr\": the count line says 3, but it names 1 file"},
       {"\nSiO2\n\ny\n\n", "Compound list could not be saved to \"DURNO.CPD\": Permission denied"},
       {kNoCompounds + "\nrun1.out\n\ny\nJup.xtr\n",
        "File list could not be saved to \"Jup.xtr\": No space left on device"},
@@ -275,7 +285,7 @@ TEST_F(DialogueRun, ListProblemsAreShownOnOneLineAndAgainWhenExtracting) {
     EXPECT_EQ(said.find("List of compounds saved"), std::string::npos) << said;
   }
   // The run goes on to the end, and the extraction screen repeats the line.
-  EXPECT_EQ(run(upToCompounds("a") + "f\nnope.cpd\n" + "l\nbig.xtr\nt\n"), kExitSuccess);
+  EXPECT_EQ(run(upToCompounds("a") + "f\nnope.cpd\n" + "l\nbig.xtr\nt\n"), kExitFilesUnread);
   EXPECT_TRUE(
       saidLine("Extracting data......\n"
                "Compound list \"nope.cpd\" could not be read: No such file or directory\n"

@@ -76,7 +76,10 @@ TEST_F(ListFilesTest, CompoundListsLoadFieldByFieldAndBlockByBlock) {
        " 1 \r\nASiO2 \r\n 2 \r\nAMgO \r\nAFeO \r\n",
        {"AMgO ", "AFeO "}},
       {"text after the last key reads as a count of 0", " 1 \r\nASiO2 \r\nMgO\r\n", {}},
-      {"blanks after the last key read as a count of 0", " 1 \r\nASiO2 \r\n   ", {}},
+      {"blanks after the last key are no new block", " 1 \r\nASiO2 \r\n   ", {"ASiO2 "}},
+      {"nor are blank lines, TABs and Ctrl-Z",
+       " 2 \r\nASiO2 \r\nAMgO \r\n\r\n \t\n\r\n\x1a 1 \r\n",
+       {"ASiO2 ", "AMgO "}},
       {"a fractional count reads its whole part", " 2.5 \r\nA1 \r\nA2 \r\n", {"A1 ", "A2 "}},
       {"a count of 0 reads none", " 0 \r\n", {}},
       {"a negative count reads none", "-3 \r\n", {}},
@@ -92,6 +95,46 @@ TEST_F(ListFilesTest, CompoundListsLoadFieldByFieldAndBlockByBlock) {
     EXPECT_EQ(namesOf(compounds.names()), test.keys) << test.what;
     EXPECT_FALSE(files.isOpen(kListFileNumber)) << test.what;
   }
+}
+
+struct CountCase {
+  const char* what;
+  std::string bytes;
+  bool countRead;
+  double asked;
+  int found;
+  bool cut;
+  bool compoundListOnly;  // a file list reads one block and holds 70
+};
+
+// What a list held against what its count line says: the dialogue's notices rest on it.
+TEST_F(ListFilesTest, LoadingTellsWhatTheCountAskedAndWhatTheFileNamed) {
+  const std::vector<CountCase> cases = {
+      {"as counted", " 2 \r\nA1 \r\nA2 \r\n\r\n", true, 2, 2, false, false},
+      {"fewer names than counted", " 60 \r\nA1 \r\nA2 \r\n", true, 60, 2, false, false},
+      {"trailing empty lines name nothing", " 3 \r\nA1 \r\n\r\n", true, 3, 1, false, false},
+      {"an empty line before a name is an entry", " 3 \r\nA1 \r\n\r\nA3 \r\n", true, 3, 3, false,
+       false},
+      {"only blank lines", "\r\n  \r\n", false, 0, 0, false, false},
+      {"text read as a last count of 0", " 1 \r\nASiO2 \r\nMgO\r\n", true, 0, 0, false, true},
+      {"exactly the capacity under a larger count", listFile(" 80 ", 50), true, 80, 50, false,
+       true},
+      {"one more than fits", listFile(" 80 ", 51), true, 80, 50, true, true},
+  };
+  for (const CountCase& test : cases) {
+    for (const bool compoundList : {true, false}) {
+      if (!compoundList && test.compoundListOnly) continue;
+      fileSystem.put("list", test.bytes);
+      const ListFileOutcome outcome = compoundList ? loadCompoundList(files, "list", compounds)
+                                                   : loadFileList(files, "list", resultFiles);
+      EXPECT_EQ(outcome.countRead, test.countRead) << test.what;
+      EXPECT_EQ(outcome.namesAsked, test.asked) << test.what;
+      EXPECT_EQ(outcome.namesFound, test.found) << test.what;
+      EXPECT_EQ(outcome.cutToCapacity, test.cut) << test.what;
+    }
+  }
+  fileSystem.put("list", listFile(" 80 ", 70));
+  EXPECT_FALSE(loadFileList(files, "list", resultFiles).cutToCapacity);
 }
 
 TEST_F(ListFilesTest, ACompoundCountAboveTheTableReadsWhatFitsAndStops) {

@@ -78,7 +78,8 @@ TEST_F(TableFailure, ATableThatCannotBeCreatedIsReportedButTheScanRuns) {
   const ExtractionOutcome outcome = run("A", {"ASiO2 "}, {"run1.out"});
   EXPECT_FALSE(outcome.tableWritten);
   EXPECT_EQ(outcome.failureReason, "Permission denied");
-  EXPECT_EQ(host.transcript(), "at STEP =  1 \nat STEP =  2 \n");
+  EXPECT_EQ(host.transcript(),
+            "at STEP =  1 \nat STEP =  2 \nNot found in any result file: ASiO2\n");
 }
 
 TEST_F(TableFailure, AWriteThatFailsMidwayIsReportedWithItsReason) {

@@ -25,6 +25,9 @@ class SpyFileSystem : public FileSystem {
     if (!file) return nullptr;
     return std::make_unique<SpyFile>(*this, name, std::move(file));
   }
+  bool sameFile(const std::string& first, const std::string& second) override {
+    return memory.sameFile(first, second);
+  }
 
  private:
   class SpyFile : public SystemFile {
@@ -32,6 +35,7 @@ class SpyFileSystem : public FileSystem {
     SpyFile(SpyFileSystem& owner, std::string name, std::unique_ptr<SystemFile> file)
         : owner_(owner), name_(std::move(name)), file_(std::move(file)) {}
     bool isDiskFile() const override { return file_->isDiskFile(); }
+    bool isInteractive() const override { return file_->isInteractive(); }
     SystemResult read(char* buffer, std::size_t size, std::size_t& count) override {
       owner_.log.push_back("read " + name_);
       return file_->read(buffer, size, count);

@@ -1,0 +1,19 @@
+#pragma once
+
+// SIGTERM, SIGINT and SIGHUP as a run sees them. Until hold() is called they end the program
+// at once (the terminal restored, nothing more written); from then on the first of them is
+// only noted, so that a batch step can finish what it is writing and stop where it chooses.
+
+#include <csignal>
+
+namespace durno {
+
+class StopSignals {
+ public:
+  virtual ~StopSignals() = default;
+  // Starts holding; returns the flag a held signal is noted in: its number, 0 while none
+  // came. The flag stays valid as long as this object.
+  virtual const volatile std::sig_atomic_t& hold() = 0;
+};
+
+}  // namespace durno
