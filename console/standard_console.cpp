@@ -77,12 +77,14 @@ extern "C" void noteJobControl(int signalNumber) {
   if (signalNumber == SIGWINCH) signalRestore.resized = 1;
 }
 
-// Installs handler for each signal and keeps the action it replaces in previous.
+// Installs handler for each signal and keeps the action it replaces in previous. With
+// restart, a file read the signal interrupts goes on by itself (key waits never do).
 template <std::size_t Count>
 void installHandler(const std::array<int, Count>& signals, void (*handler)(int),
-                    std::array<struct sigaction, Count>& previous) {
+                    std::array<struct sigaction, Count>& previous, bool restart = false) {
   struct sigaction action {};
   action.sa_handler = handler;
+  action.sa_flags = restart ? SA_RESTART : 0;
   sigemptyset(&action.sa_mask);
   for (std::size_t i = 0; i < Count; ++i) {
     ::sigaction(signals[i], &action, &previous[i]);
@@ -177,7 +179,7 @@ struct StandardConsole::Hosts {
 
   void installTerminalHandlers() {
     installHandler(kFatalSignals, restoreTerminalAndResignal, previousFatalActions);
-    installHandler(kJobControlSignals, noteJobControl, previousJobControlActions);
+    installHandler(kJobControlSignals, noteJobControl, previousJobControlActions, true);
     terminalHandlersInstalled = true;
   }
 

@@ -53,6 +53,8 @@ bool scanResultFile(int fileIndex, const std::string& name, const ExtractionJob&
     // be read further, so it ends here rather than repeating the failure forever.
     std::string_view line;
     if (!files.readLine(number, line, state.currentLine)) {
+      // A stop request interrupts a read that waits on a pipe; that is no read error.
+      if (stopRequested(job.stopSignal)) break;
       reportFileProblem(console, name, "read", files.lastOutcome(number).reason);
       readToEnd = false;
       break;

@@ -67,16 +67,15 @@ class PosixFile : public SystemFile {
   bool isDiskFile() const override { return diskFile_; }
   bool isInteractive() const override { return interactive_; }
 
+  // A read that a signal interrupts is not tried again: the program's handlers that must
+  // not disturb a read restart it themselves, so an interrupted read is a request to stop,
+  // which a pipe that sends nothing more would otherwise keep waiting.
   SystemResult read(char* buffer, std::size_t size, std::size_t& count) override {
     count = 0;
-    for (;;) {
-      const ssize_t got = ::read(descriptor_, buffer, size);
-      if (got >= 0) {
-        count = static_cast<std::size_t>(got);
-        return SystemResult::success();
-      }
-      if (errno != EINTR) return lastSystemFailure();
-    }
+    const ssize_t got = ::read(descriptor_, buffer, size);
+    if (got < 0) return lastSystemFailure();
+    count = static_cast<std::size_t>(got);
+    return SystemResult::success();
   }
 
   // The system may take part of a write (a pipe, a signal); the rest is offered again until

@@ -1,18 +1,28 @@
 // End-to-end runs of the durno executable: each test makes a fresh folder, puts result
 // files in it, pipes the answers in and compares the table file byte for byte.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
+
+using namespace std::chrono_literals;
 
 namespace fs = std::filesystem;
 
@@ -47,10 +57,11 @@ class DurnoRun : public ::testing::Test {
   std::string file(const std::string& name) const { return readFile(folder / name); }
 
   // Runs durno with arguments in the folder, answers on standard input.
-  Finished run(const std::string& answers, const std::string& arguments = "") {
+  Finished run(const std::string& answers, const std::string& arguments = "",
+               const std::string& outputs = "> .stdout 2> .stderr") {
     put(".answers", answers);
     const std::string command = "cd '" + folder.string() + "' && '" DURNO_BINARY "' " + arguments +
-                                " < .answers > .stdout 2> .stderr";
+                                " < .answers " + outputs;
     const int raw = std::system(command.c_str());
     Finished finished;
     finished.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
@@ -86,8 +97,9 @@ const std::string kStepValues = " 50.000000000e-02    12.500000000e+00    20.000
 const std::string kFixedTitles = "  STEP          VAP            WT%VAP         P(tot)       ";
 
 // The answers of a run that types SiO2 and MgO and one result file.
-std::string typedRunAnswers(const std::string& code, const std::string& outputName = "") {
-  return "\n" + code + "\n\nSiO2\nMgO\n\nn\n\nrun1.out\n\nn\n" + outputName + "\n";
+std::string typedRunAnswers(const std::string& code, const std::string& outputName = "",
+                            const std::string& resultFile = "run1.out") {
+  return "\n" + code + "\n\nSiO2\nMgO\n\nn\n\n" + resultFile + "\n\nn\n" + outputName + "\n";
 }
 
 std::string expectedTable(const std::string& code, const std::string& label,
@@ -200,6 +212,254 @@ TEST_F(DurnoRun, AnswersThatEndEarlyEndTheRunWithStatus2AndOneLine) {
   EXPECT_EQ(finished.status, 2);
   EXPECT_EQ(finished.err.find("durno: "), 0u) << finished.err;
   EXPECT_EQ(std::count(finished.err.begin(), finished.err.end(), '\n'), 1) << finished.err;
+  EXPECT_FALSE(fs::exists(folder / "Zepres.dat"));
+}
+
+// The table is compared with the result files as the system identifies files, so no
+// spelling of a result file's name lets the table empty it.
+TEST_F(DurnoRun, ATableThatIsOneOfTheResultFilesIsRefusedAndEmptiesNothing) {
+  put("same.dat", kResults);
+  fs::create_directory(folder / "sub");
+  fs::create_hard_link(folder / "same.dat", folder / "hard.out");
+  fs::create_symlink("same.dat", folder / "soft.out");
+  for (const std::string name : {"same.dat", "sub/../same.dat", "hard.out", "soft.out"}) {
+    const Finished finished = run(typedRunAnswers("a", "same", name));
+    EXPECT_EQ(finished.status, 1) << name;
+    EXPECT_EQ(file("same.dat"), kResults) << name;
+    EXPECT_NE(finished.out.find("Extracted data could not be written to \"same.dat\": it is the "
+                                "result file \"" +
+                                name + "\", which it would empty\n"),
+              std::string::npos)
+        << finished.out;
+  }
+}
+
+TEST_F(DurnoRun, ClosedStandardStreamsNeverBecomeTheTable) {
+  put("run1.out", kResults);
+  for (const std::string outputs : {">&- 2> .stderr", ">&- 2>&-", "> .stdout 2>&-"}) {
+    const Finished finished = run(typedRunAnswers("a"), "", outputs);
+    EXPECT_EQ(finished.status, 0) << outputs;
+    EXPECT_EQ(file("Zepres.dat"),
+              expectedTable("A", "Activities ", " 25.000000000e-02   ", " 12.500000000e-02   "))
+        << outputs;
+  }
+}
+
+TEST_F(DurnoRun, LongNamesGoWholeToTheSystem) {
+  const std::string deep = std::string(100, 'a') + "/" + std::string(100, 'b') + "/" +
+                           std::string(100, 'c') + "/run1.out";
+  fs::create_directories((folder / deep).parent_path());
+  put(deep, kResults);
+  const Finished read = run(typedRunAnswers("a", "deep", deep));
+  EXPECT_EQ(read.status, 0) << read.out;
+  std::string expected =
+      expectedTable("A", "Activities ", " 25.000000000e-02   ", " 12.500000000e-02   ");
+  expected.replace(0, std::string("Data from run1.out").size(), "Data from " + deep);
+  EXPECT_EQ(file("deep.dat"), expected);
+
+  // A table name of 254 bytes with ".dat" is the system's to take, and it takes it whole;
+  // one of 256 bytes is too long, and the system says so.
+  fs::create_directory(folder / "d");
+  put("run1.out", kResults);
+  const std::string longest = "d/" + std::string(250, 'x');
+  const Finished taken = run(typedRunAnswers("a", longest));
+  EXPECT_EQ(taken.status, 0);
+  EXPECT_TRUE(fs::exists(folder / (longest + ".dat")));
+  fs::remove(folder / (longest + ".dat"));
+  const std::string tooLong = longest + "yy";
+  const Finished refused = run(typedRunAnswers("a", tooLong));
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(
+      refused.out.find("could not be written to \"" + tooLong + ".dat\": File name too long\n"),
+      std::string::npos)
+      << refused.out;
+  EXPECT_TRUE(fs::is_empty(folder / "d"));
+}
+
+// A lock another program holds on a file, for as long as the object lives.
+class HeldLock {
+ public:
+  HeldLock(const fs::path& path, int kind) : descriptor_(::open(path.c_str(), O_RDONLY)) {
+    EXPECT_EQ(::flock(descriptor_, kind | LOCK_NB), 0) << path;
+  }
+  ~HeldLock() { ::close(descriptor_); }
+  HeldLock(const HeldLock&) = delete;
+  HeldLock& operator=(const HeldLock&) = delete;
+
+ private:
+  int descriptor_;
+};
+
+TEST_F(DurnoRun, ReadersShareResultFilesButATableIsWrittenByOneRunOnly) {
+  put("run1.out", kResults);
+  {
+    const HeldLock otherReader(folder / "run1.out", LOCK_SH);
+    const Finished finished = run(typedRunAnswers("a"));
+    EXPECT_EQ(finished.status, 0) << finished.out;
+    EXPECT_EQ(file("Zepres.dat"),
+              expectedTable("A", "Activities ", " 25.000000000e-02   ", " 12.500000000e-02   "));
+  }
+  put("Zepres.dat", "another run's table\r\n");
+  const HeldLock otherWriter(folder / "Zepres.dat", LOCK_EX);
+  const Finished finished = run(typedRunAnswers("a"));
+  EXPECT_EQ(finished.status, 1);
+  EXPECT_NE(finished.out.find("could not be written to \"Zepres.dat\": file is in use\n"),
+            std::string::npos)
+      << finished.out;
+  EXPECT_EQ(file("Zepres.dat"), "another run's table\r\n");
+}
+
+TEST_F(DurnoRun, UnreadResultFilesEndTheRunWithStatus3AfterTheClosingLine) {
+  put("run1.out", kResults);
+  const Finished missing = run("\na\n\nSiO2\n\nn\n\nrun1.out\ngone.out\n\nn\n\n");
+  EXPECT_EQ(missing.status, 3);
+  EXPECT_NE(missing.out.find("Result file \"gone.out\" could not be opened: No such file or "
+                             "directory\n"),
+            std::string::npos);
+  EXPECT_NE(missing.out.find("\nExtracted data are on Zepres.dat\n1 of 2 result files could not "
+                             "be read (each is named above)\n"),
+            std::string::npos)
+      << missing.out;
+  const Finished none = run("\na\n\nSiO2\n\nn\n\n\nn\n\n");
+  EXPECT_EQ(none.status, 3);
+  EXPECT_NE(none.out.find("\nExtracted data are on Zepres.dat\nNo result file was named: the "
+                          "table holds no rows\n"),
+            std::string::npos)
+      << none.out;
+  const Finished notWritten = run(typedRunAnswers("a", "nofolder/t") + "");
+  EXPECT_EQ(notWritten.status, 1) << "a table not written outranks";
+  EXPECT_NE(run("", "--help").out.find(" 3 table written but"), std::string::npos);
+}
+
+TEST_F(DurnoRun, CompoundKeysThatBeganNoLineAreNamedAfterTheScan) {
+  put("run1.out", kResults);
+  const Finished finished = run("\na\n\nSiO2\nsio2\nXyz\nMgO\n\nn\n\nrun1.out\n\nn\n\n");
+  EXPECT_EQ(finished.status, 0);
+  EXPECT_NE(finished.out.find("at STEP =  2 \nNot found in any result file: Asio2, AXyz\n\n"
+                              "Extracted data are on Zepres.dat\n"),
+            std::string::npos)
+      << finished.out;
+}
+
+TEST_F(DurnoRun, TheHelpTextsPipedExampleRuns) {
+  put("run1.out", kResults);
+  const std::string help = run("", "--help").out;
+  const auto start = help.find("printf '");
+  ASSERT_NE(start, std::string::npos);
+  const std::string command = help.substr(start, help.find(" | durno", start) - start);
+  const int raw = std::system(
+      ("cd '" + folder.string() + "' && " + command + " | '" DURNO_BINARY "' > .stdout 2>&1")
+          .c_str());
+  EXPECT_EQ(WEXITSTATUS(raw), 0) << file(".stdout");
+  EXPECT_NE(file("Zepres.dat").find("ASiO2"), std::string::npos);
+}
+
+// A run started in the folder with its answers from answers and its screen in .stdout, the
+// stop signals at their default action whatever the test runner left them at.
+pid_t startDurno(const fs::path& folder, int answers) {
+  const pid_t child = ::fork();
+  if (child != 0) return child;
+  if (::chdir(folder.c_str()) != 0) ::_exit(126);
+  const int screen = ::open(".stdout", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ::dup2(answers, STDIN_FILENO);
+  ::dup2(screen, STDOUT_FILENO);
+  ::dup2(screen, STDERR_FILENO);
+  for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP})
+    ::signal(signalNumber, SIG_DFL);
+  ::execl(DURNO_BINARY, DURNO_BINARY, static_cast<char*>(nullptr));
+  ::_exit(127);
+}
+
+int waitForEnd(pid_t child) {
+  int status = 0;
+  for (int waited = 0; ::waitpid(child, &status, WNOHANG) == 0; ++waited) {
+    if (waited == 1000) {
+      ::kill(child, SIGKILL);
+      ::waitpid(child, &status, 0);
+      ADD_FAILURE() << "durno did not end";
+      break;
+    }
+    std::this_thread::sleep_for(10ms);
+  }
+  return status;
+}
+
+bool waitUntil(const std::function<bool()>& condition) {
+  for (int waited = 0; !condition(); ++waited) {
+    if (waited == 500) return false;
+    std::this_thread::sleep_for(10ms);
+  }
+  return true;
+}
+
+// The result file is a pipe the test writes: two steps, then the signal while the run waits
+// for more, then a third step that must not reach the table.
+TEST_F(DurnoRun, AStopSignalDuringTheScanEndsItAfterAWholeRowWithStatus128PlusItsNumber) {
+  const std::string rows = " 1    " + kZero + kZero + kZero + kZero + "\r\n 2    " + kZero + kZero +
+                           kZero + kZero + "\r\n";
+  for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
+    SCOPED_TRACE(signalNumber);
+    fs::remove(folder / "live.out");
+    fs::remove(folder / "live.dat");
+    ASSERT_EQ(::mkfifo((folder / "live.out").c_str(), 0600), 0);
+    const int pipe = ::open((folder / "live.out").c_str(), O_RDWR);
+    const std::string steps = "STEP NUMBER 1\r\nSTEP NUMBER 2\r\n";
+    ASSERT_EQ(::write(pipe, steps.data(), steps.size()), static_cast<ssize_t>(steps.size()));
+    put(".answers", "\na\n\nSiO2\n\nn\n\nlive.out\n\nn\nlive\n");
+    const int answers = ::open((folder / ".answers").c_str(), O_RDONLY);
+    const pid_t child = startDurno(folder, answers);
+    ::close(answers);
+    ASSERT_TRUE(waitUntil([&] { return file("live.dat").find(rows) != std::string::npos; }));
+    ::kill(child, signalNumber);
+    const std::string more = "STEP NUMBER 3\r\n";
+    ASSERT_EQ(::write(pipe, more.data(), more.size()), static_cast<ssize_t>(more.size()));
+    ::close(pipe);
+    const int status = waitForEnd(child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + signalNumber) << status;
+    const std::string table = file("live.dat");
+    EXPECT_EQ(table.substr(table.size() - rows.size()), rows) << table;
+    const std::string name = signalNumber == SIGTERM  ? "SIGTERM"
+                             : signalNumber == SIGINT ? "SIGINT"
+                                                      : "SIGHUP";
+    EXPECT_NE(file(".stdout").find("\nExtraction interrupted by " + name +
+                                   ": live.dat holds the rows up to step 2 of live.out\n"),
+              std::string::npos)
+        << file(".stdout");
+    EXPECT_EQ(file(".stdout").find("Extracted data are on"), std::string::npos);
+  }
+}
+
+// A pipe that sends nothing more must not keep a stopped run waiting.
+TEST_F(DurnoRun, AStopSignalEndsAScanWaitingOnASilentPipe) {
+  ASSERT_EQ(::mkfifo((folder / "live.out").c_str(), 0600), 0);
+  const int pipe = ::open((folder / "live.out").c_str(), O_RDWR);
+  ASSERT_EQ(::write(pipe, "STEP NUMBER 1\r\n", 15), 15);
+  put(".answers", "\na\n\n\nn\n\nlive.out\n\nn\nlive\n");
+  const int answers = ::open((folder / ".answers").c_str(), O_RDONLY);
+  const pid_t child = startDurno(folder, answers);
+  ::close(answers);
+  ASSERT_TRUE(waitUntil([&] { return file("live.dat").find("\r\n 1    ") != std::string::npos; }));
+  ::kill(child, SIGTERM);
+  const int status = waitForEnd(child);
+  ::close(pipe);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGTERM) << status;
+  EXPECT_NE(file(".stdout").find("holds the rows up to step 1 of live.out\n"), std::string::npos)
+      << file(".stdout");
+  EXPECT_EQ(file(".stdout").find("could not be read"), std::string::npos);
+}
+
+TEST_F(DurnoRun, AStopSignalAtAPromptEndsTheRunAtOnce) {
+  int answers[2];
+  ASSERT_EQ(::pipe(answers), 0);
+  ASSERT_EQ(::write(answers[1], "\na\n", 3), 3);
+  const pid_t child = startDurno(folder, answers[0]);
+  ::close(answers[0]);
+  ASSERT_TRUE(waitUntil(
+      [&] { return file(".stdout").find("compound list from file") != std::string::npos; }));
+  ::kill(child, SIGTERM);
+  const int status = waitForEnd(child);
+  ::close(answers[1]);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
   EXPECT_FALSE(fs::exists(folder / "Zepres.dat"));
 }
 
