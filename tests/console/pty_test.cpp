@@ -12,8 +12,10 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <thread>
@@ -52,11 +54,16 @@ bool sameSettings(const termios& a, const termios& b) {
 
 class PtySession {
  public:
-  explicit PtySession(const std::vector<std::string>& operations) : initial_(cookedSettings()) {
+  // With jobControl the driver runs as a shell's foreground job would: in a process group
+  // of its own under a parent that stays in the session, so that a stop request stops it
+  // (the system discards one for a group without such a parent).
+  explicit PtySession(const std::vector<std::string>& operations, bool jobControl = false)
+      : initial_(cookedSettings()) {
     winsize size{};
     size.ws_row = kRows;
     size.ws_col = kColumns;
     child_ = ::forkpty(&master_, nullptr, &initial_, &size);
+    if (child_ == 0 && jobControl) becomeForegroundJob();
     if (child_ == 0) {
       ::setenv("TERM", "xterm", 1);
       ::setenv("LANG", "C.UTF-8", 1);
@@ -83,6 +90,14 @@ class PtySession {
   }
 
   bool started() const { return child_ > 0 && master_ >= 0 && slave_ >= 0; }
+  // The driver's process under jobControl: the one child of the session's leader.
+  pid_t job() const {
+    std::ifstream children("/proc/" + std::to_string(child_) + "/task/" + std::to_string(child_) +
+                           "/children");
+    pid_t pid = -1;
+    children >> pid;
+    return pid;
+  }
   pid_t child() const { return child_; }
   testing::VirtualTerminal& terminal() { return terminal_; }
   const termios& initialSettings() const { return initial_; }
@@ -133,6 +148,22 @@ class PtySession {
     char buffer[4096];
     const ssize_t n = ::read(master_, buffer, sizeof buffer);
     if (n > 0) terminal_.feed({buffer, static_cast<std::size_t>(n)});
+  }
+
+  // In the session leader: forks the driver-to-be into a foreground group of its own and
+  // waits for it; only the driver returns.
+  static void becomeForegroundJob() {
+    const pid_t job = ::fork();
+    if (job > 0) {
+      int status = 0;
+      while (::waitpid(job, &status, 0) < 0 && errno == EINTR) {
+      }
+      ::_exit(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status));
+    }
+    ::setpgid(0, 0);
+    ::signal(SIGTTOU, SIG_IGN);
+    ::tcsetpgrp(STDIN_FILENO, ::getpgrp());
+    ::signal(SIGTTOU, SIG_DFL);
   }
 
   termios initial_;
@@ -242,6 +273,42 @@ TEST(PseudoTerminal, SettingsAreRestoredOnEveryWayOut) {
     EXPECT_EQ(terminal.foreground(row, 1), -1);
     EXPECT_EQ(terminal.background(row, 1), -1);
   }
+}
+
+// A job-control stop hands the terminal back as the shell left it; after the program
+// continues, raw mode is back and the screen is drawn again from the kept cells, as it is
+// after a window resize.
+TEST(PseudoTerminal, StopAndContinueRestoreThenRedrawTheScreen) {
+  PtySession session({"clear", "colours", "14", "1", "0", "text", "kept text", "line"}, true);
+  ASSERT_TRUE(session.started());
+  ASSERT_TRUE(session.waitForText(1, "kept text"));
+  const pid_t job = session.job();
+  ASSERT_GT(job, 0);
+  ::kill(job, SIGTSTP);
+  const auto state = [job] {
+    std::ifstream stat("/proc/" + std::to_string(job) + "/stat");
+    std::string pid;
+    std::string name;
+    char state = '?';
+    stat >> pid >> name >> state;
+    return state;
+  };
+  EXPECT_TRUE(session.waitFor([&] { return state() == 'T'; })) << "stopped";
+  EXPECT_TRUE(sameSettings(session.currentSettings(), session.initialSettings()));
+
+  for (const int signalNumber : {SIGCONT, SIGWINCH}) {
+    session.terminal().feed("\x1b[2J");
+    ASSERT_EQ(session.terminal().rowText(1).find("kept text"), std::string::npos);
+    ::kill(job, signalNumber);
+    EXPECT_TRUE(session.waitForText(1, "kept text")) << signalNumber;
+    EXPECT_EQ(session.terminal().foreground(1, 1), 11) << signalNumber;
+    EXPECT_EQ(session.currentSettings().c_lflag & (ECHO | ICANON), 0u) << signalNumber;
+  }
+  session.type("ok\n");
+  const int status = session.finish();
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_NE(session.terminal().rowText(2).find("<ok>"), std::string::npos)
+      << "a line feed ends the line";
 }
 
 }  // namespace
