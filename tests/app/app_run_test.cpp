@@ -333,8 +333,8 @@ TEST_F(DurnoRun, UnreadResultFilesEndTheRunWithStatus3AfterTheClosingLine) {
                           "table holds no rows\n"),
             std::string::npos)
       << none.out;
-  const Finished notWritten = run(typedRunAnswers("a", "nofolder/t") + "");
-  EXPECT_EQ(notWritten.status, 1) << "a table not written outranks";
+  const Finished notWritten = run("\na\n\nSiO2\n\nn\n\ngone.out\n\nn\nnofolder/t\n");
+  EXPECT_EQ(notWritten.status, 1) << "a table not written outranks unread files";
   EXPECT_NE(run("", "--help").out.find(" 3 table written but"), std::string::npos);
 }
 
