@@ -1,7 +1,5 @@
 #include "convert/plain_number.hpp"
 
-#include <array>
-
 #include "convert/decimal_form.hpp"
 
 namespace durno {
@@ -9,25 +7,15 @@ namespace {
 
 constexpr int kPlainDigits = 15;
 
-// The form's digits cut to 15, rounded on the 16th digit alone (an exact 5 goes to the
-// even 15th digit whatever follows), with trailing zeros dropped; returns how many remain.
-int roundToPlainDigits(DecimalForm& form) {
-  auto& d = form.digits;
-  const char judged = d[kPlainDigits];
-  const bool up = judged > '5' || (judged == '5' && (d[kPlainDigits - 1] - '0') % 2 == 1);
-  if (up) {
-    int i = kPlainDigits - 1;
-    while (i >= 0 && d[static_cast<std::size_t>(i)] == '9')
-      d[static_cast<std::size_t>(i--)] = '0';
-    if (i >= 0) {
-      ++d[static_cast<std::size_t>(i)];
-    } else {
-      d[0] = '1';  // 999...9 carried out: 1 followed by zeros, one place further left.
-      ++form.point;
-    }
-  }
+// The number rounded to 15 digits on the 16th digit alone (an exact 5 goes to the even
+// 15th digit whatever follows) and written out; returns how many digits remain once
+// trailing zeros are dropped.
+int roundToPlainDigits(DecimalInteger number, DecimalForm& form) {
+  number.significand -= number.significand % 100;  // The 17th and 18th digits play no part.
+  roundToLeadingDigits(number, kPlainDigits);
+  form = decimalForm(number);
   int count = kPlainDigits;
-  while (count > 1 && d[static_cast<std::size_t>(count - 1)] == '0')
+  while (count > 1 && form.digits[static_cast<std::size_t>(count - 1)] == '0')
     --count;
   return count;
 }
@@ -47,10 +35,11 @@ void appendExponentForm(std::string& text, const DecimalForm& form, int count) {
 }  // namespace
 
 std::string plainNumberText(long double x) {
-  DecimalForm form = decimalForm(x);
-  if (form.digits[0] == '0') return " 0 ";
-  std::string text(1, form.negative ? '-' : ' ');
-  const int count = roundToPlainDigits(form);
+  const DecimalInteger number = decimalInteger(x);
+  if (number.significand == 0) return " 0 ";
+  std::string text(1, number.negative ? '-' : ' ');
+  DecimalForm form;
+  const int count = roundToPlainDigits(number, form);
   const int p = form.point;
   const int lastPower = p - count;  // The power of ten of the last significant digit.
   const char* digits = form.digits.data();
