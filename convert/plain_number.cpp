@@ -8,16 +8,16 @@ namespace {
 constexpr int kPlainDigits = 15;
 
 // The number rounded to 15 digits on the 16th digit alone (an exact 5 goes to the even
-// 15th digit whatever follows) and written out; returns how many digits remain once
-// trailing zeros are dropped.
-int roundToPlainDigits(DecimalInteger number, DecimalForm& form) {
+// 15th digit whatever follows) and written out; count is set to how many digits remain
+// once trailing zeros are dropped.
+DecimalForm roundToPlainDigits(DecimalInteger number, int& count) {
   number.significand -= number.significand % 100;  // The 17th and 18th digits play no part.
   roundToLeadingDigits(number, kPlainDigits);
-  form = decimalForm(number);
-  int count = kPlainDigits;
+  const DecimalForm form = decimalForm(number);
+  count = kPlainDigits;
   while (count > 1 && form.digits[static_cast<std::size_t>(count - 1)] == '0')
     --count;
-  return count;
+  return form;
 }
 
 void appendExponentForm(std::string& text, const DecimalForm& form, int count) {
@@ -38,8 +38,8 @@ std::string plainNumberText(long double x) {
   const DecimalInteger number = decimalInteger(x);
   if (number.significand == 0) return " 0 ";
   std::string text(1, number.negative ? '-' : ' ');
-  DecimalForm form;
-  const int count = roundToPlainDigits(number, form);
+  int count = 0;
+  const DecimalForm form = roundToPlainDigits(number, count);
   const int p = form.point;
   const int lastPower = p - count;  // The power of ten of the last significant digit.
   const char* digits = form.digits.data();
