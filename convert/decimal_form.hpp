@@ -34,8 +34,9 @@ struct DecimalForm {
 // An infinity gives the digits 1 followed by zeros at p = 1000, so the mask
 // " 00.000000000e+00   " writes " 10.000000000e+998   " for it: kept so, because tables
 // users already have show that for a value beyond the double range. NaN, which no
-// conversion produces, is treated as zero. The power of ten is 10^|18 - p| correctly rounded,
-// applied by one multiplication (p < 18) or division (p > 18); only subnormals need two steps.
+// conversion produces, is treated as zero. The power of ten is 10^|18 - p| correctly
+// rounded, applied by one multiplication (p < 18) or division (p > 18); only subnormals
+// need two steps.
 DecimalInteger decimalInteger(long double x);
 
 // 10^0 .. 10^18.
@@ -49,8 +50,8 @@ inline constexpr auto kIntegerPowersOfTen = [] {
 
 // Rounds number to the leading `keep` of its 18 digits, the digits behind becoming zeros:
 // the dropped part against half a unit of the last kept digit, a tie to an even last kept
-// digit. A carry out of the first digit leaves 1 followed by zeros with the point one
-// place further left. keep >= 18 changes nothing; keep < 0 gives zero (the point stays).
+// digit. A carry out of the first digit leaves 1 followed by zeros and raises the point
+// by one. keep >= 18 changes nothing; keep < 0 gives zero (the point stays).
 inline void roundToLeadingDigits(DecimalInteger& number, int keep) {
   constexpr int kDigits = 18;
   if (keep >= kDigits) return;
