@@ -20,8 +20,10 @@ namespace {
 
 constexpr int kExitUsage = 2;  // bad arguments, or the answers ran out
 
-constexpr std::string_view kUsage =
-    "Usage: durno [--help | --version]\n"
+// The first line of the usage text, also shown alone after a bad argument.
+constexpr std::string_view kUsageLine = "Usage: durno [-h | --help | --version]\n";
+
+constexpr std::string_view kUsageBody =
     "\n"
     "Extracts one per-compound quantity (activities, activity coefficients, oxide mole\n"
     "fractions in the silicate, gas mole fractions or gas partial pressures) and the step\n"
@@ -39,13 +41,36 @@ constexpr std::string_view kUsage =
     "  *.dat  the table: source line, quantity label, titles, one row per step\n"
     "\n"
     "Options:\n"
-    "  --help     show this text and exit\n"
-    "  --version  show the version and exit\n"
+    "  -h, --help  show this text and exit\n"
+    "  --version   show the version and exit\n"
     "\n"
     "Exit status: 0 table written (or ESC at the start screen), 1 table not written,\n"
     "2 bad arguments or the answers ended before the dialogue did, 3 table written but\n"
-    "some result file could not be read (or none was named), 128+N stopped by signal N\n"
-    "(the table then holds every row up to the last whole one).\n";
+    "some result files could not be read, 128+N ended by signal N during extraction.\n";
+
+enum class Request { Dialogue, Help, Version, Misuse };
+
+bool isOption(std::string_view argument) {
+  return argument == "-h" || argument == "--help" || argument == "--version";
+}
+
+// What the command line asks for. A misuse is reported here, on standard error: the
+// first argument that is not understood, then the usage line.
+Request requestOf(int argc, char** argv) {
+  if (argc == 1) return Request::Dialogue;
+  const std::string_view first = argv[1];
+  if (argc == 2 && (first == "-h" || first == "--help")) return Request::Help;
+  if (argc == 2 && first == "--version") return Request::Version;
+  // An option takes no argument and comes alone, so the culprit is the first argument
+  // unless that is an option.
+  const std::string_view bad = isOption(first) ? argv[2] : first;
+  const bool unknownOption = bad.size() > 1 && bad[0] == '-' && !isOption(bad);
+  std::fprintf(stderr, "durno: %s '%.*s'\n",
+               unknownOption ? "unknown option" : "unexpected argument",
+               static_cast<int>(bad.size()), bad.data());
+  std::fwrite(kUsageLine.data(), 1, kUsageLine.size(), stderr);
+  return Request::Misuse;
+}
 
 // A program started with standard input, output or error closed (`durno >&-`, some service
 // managers) would hand out those numbers to the first files it opens, and the table would
@@ -80,17 +105,18 @@ int runInteractive() {
 
 int main(int argc, char** argv) {
   keepStandardDescriptorsOpen();
-  if (argc == 2 && std::string_view(argv[1]) == "--help") {
-    std::fwrite(kUsage.data(), 1, kUsage.size(), stdout);
-    return 0;
-  }
-  if (argc == 2 && std::string_view(argv[1]) == "--version") {
-    std::printf("durno %s\n", DURNO_VERSION);
-    return 0;
-  }
-  if (argc != 1) {
-    std::fwrite(kUsage.data(), 1, kUsage.size(), stderr);
-    return kExitUsage;
+  switch (requestOf(argc, argv)) {
+    case Request::Help:
+      std::fwrite(kUsageLine.data(), 1, kUsageLine.size(), stdout);
+      std::fwrite(kUsageBody.data(), 1, kUsageBody.size(), stdout);
+      return 0;
+    case Request::Version:
+      std::printf("durno %s\n", DURNO_VERSION);
+      return 0;
+    case Request::Misuse:
+      return kExitUsage;
+    case Request::Dialogue:
+      break;
   }
   try {
     return runInteractive();

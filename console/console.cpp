@@ -249,12 +249,14 @@ std::string Console::readLine() {
       placeText(" ");
       stepBack();
       line.pop_back();
+      screen_.noteErasedKey();
     } else if (code >= kFirstPrintable && line.size() < kLineCapacity) {
       line.push_back(static_cast<char>(code));
       placeText(key);
+      screen_.noteTypedKey(key[0]);
     }
   }
-  screen_.noteText(line);
+  screen_.noteTypedLine(line);
   endLine();
   if (wasHidden) screen_.setCursorVisible(false);
   return line;

@@ -58,11 +58,16 @@ class ScreenHost {
 
   // Notes for hosts that keep a transcript of what the program said rather than a grid
   // (plain mode, and the transcript of the in-memory host). noteText gets each text the
-  // program wrote and each line typed in full, noteEndLine each end line, noteClearScreen
-  // each clear screen. Grid hosts ignore them.
+  // program wrote, noteEndLine each end line, noteClearScreen each clear screen. While a
+  // line is typed, noteTypedKey gets each character added to it and noteErasedKey each
+  // Backspace that takes one away; noteTypedLine gets the line when Enter ends it. Grid
+  // hosts ignore them.
   virtual void noteText(std::string_view /*text*/) {}
   virtual void noteEndLine() {}
   virtual void noteClearScreen() {}
+  virtual void noteTypedKey(char /*character*/) {}
+  virtual void noteErasedKey() {}
+  virtual void noteTypedLine(std::string_view line) { noteText(line); }
 };
 
 // One input event, shaped like a console keyboard record so that the key-text rules

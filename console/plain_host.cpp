@@ -16,7 +16,19 @@ int pollTimeout(std::chrono::milliseconds timeout) {
 
 }  // namespace
 
-PlainScreen::PlainScreen(int fd) : output_(fd) {}
+PlainScreen::PlainScreen(int fd, Echo echo) : echo_(echo), output_(fd) {}
+
+void PlainScreen::noteTypedKey(char character) {
+  if (echo_ == Echo::EachKey) output_.append(character);
+}
+
+void PlainScreen::noteErasedKey() {
+  if (echo_ == Echo::EachKey) output_.append("\b \b");
+}
+
+void PlainScreen::noteTypedLine(std::string_view line) {
+  if (echo_ == Echo::WholeLine) output_.append(line);
+}
 
 PlainKeys::PlainKeys(int fd) : fd_(fd) {}
 

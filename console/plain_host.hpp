@@ -1,12 +1,14 @@
 #pragma once
 
-// Plain mode, for scripts, pipes, files and CI. The screen is a transcript: written text
-// as bytes, end line as a newline, clear screen as a newline, colours and cursor placement
-// ignored, and each typed line echoed once when it is entered. Keys are the bytes of an
-// input stream, one key press each; LF, CR and CR LF are the Enter key.
+// Plain mode, for scripts, pipes, files and CI, and for terminals that cannot place text
+// (TERM=dumb). The screen is a transcript: written text as bytes, end line as a newline,
+// clear screen as a newline, colours and cursor placement ignored, and typed lines echoed
+// once. Keys are the bytes of an input stream, one key press each; LF, CR and CR LF are
+// the Enter key.
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 
 #include "console/host.hpp"
 #include "console/output_buffer.hpp"
@@ -15,8 +17,13 @@ namespace durno {
 
 class PlainScreen : public ScreenHost {
  public:
-  // The transcript goes to fd (standard output in a real run).
-  explicit PlainScreen(int fd);
+  // How typed lines are echoed. Answers piped in show up once each, whole, when entered;
+  // on a terminal in raw mode, which echoes nothing itself, the typist sees each key as
+  // it is typed, and a Backspace as a step back over a blank.
+  enum class Echo : std::uint8_t { WholeLine, EachKey };
+
+  // The transcript goes to fd (standard output in a real run, or the terminal).
+  explicit PlainScreen(int fd, Echo echo = Echo::WholeLine);
 
   // The console's rules still run on a nominal 80 x 25 grid; nothing of it is shown.
   ScreenSize size() const override { return {80, 25}; }
@@ -34,8 +41,12 @@ class PlainScreen : public ScreenHost {
   void noteText(std::string_view text) override { output_.append(text); }
   void noteEndLine() override { output_.append('\n'); }
   void noteClearScreen() override { output_.append('\n'); }
+  void noteTypedKey(char character) override;
+  void noteErasedKey() override;
+  void noteTypedLine(std::string_view line) override;
 
  private:
+  Echo echo_;
   CellPosition cursor_;
   OutputBuffer output_;
 };

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <csignal>
+#include <cstdlib>
 
 #include "console/plain_host.hpp"
 #include "console/terminal_host.hpp"
@@ -165,6 +166,30 @@ struct StandardConsole::Hosts {
   bool stopHandlersInstalled = false;
   bool terminalHandlersInstalled = false;
 
+  KeySource& openKeys() {
+    if (::isatty(STDIN_FILENO) != 0) {
+      terminalKeys = std::make_unique<TerminalKeys>(STDIN_FILENO);
+      return *terminalKeys;
+    }
+    plainKeys = std::make_unique<PlainKeys>(STDIN_FILENO);
+    return *plainKeys;
+  }
+
+  // terminalFd is the terminal the screen may use (-1: none). A terminal that cannot place
+  // text gets the plain transcript; with keys typed on it, each key is echoed as typed.
+  ScreenHost& openScreen(int terminalFd) {
+    if (terminalFd >= 0 && terminalTypeDrawsCells(std::getenv("TERM"))) {
+      terminalScreen = std::make_unique<TerminalScreen>(terminalFd, localeIsUtf8());
+      return *terminalScreen;
+    }
+    if (terminalFd >= 0 && terminalKeys) {
+      plainScreen = std::make_unique<PlainScreen>(terminalFd, PlainScreen::Echo::EachKey);
+    } else {
+      plainScreen = std::make_unique<PlainScreen>(STDOUT_FILENO);
+    }
+    return *plainScreen;
+  }
+
   // A stop signal the program was started to ignore (nohup, a background job of a shell
   // without job control) stays ignored.
   void installStopHandlers() {
@@ -201,40 +226,28 @@ struct StandardConsole::Hosts {
 
 StandardConsole::StandardConsole() : hosts_(std::make_unique<Hosts>()) {
   Hosts& hosts = *hosts_;
-  KeySource* keys = nullptr;
-  ScreenHost* screen = nullptr;
-  if (::isatty(STDIN_FILENO) != 0) {
-    hosts.terminalKeys = std::make_unique<TerminalKeys>(STDIN_FILENO);
-    keys = hosts.terminalKeys.get();
-  } else {
-    hosts.plainKeys = std::make_unique<PlainKeys>(STDIN_FILENO);
-    keys = hosts.plainKeys.get();
-  }
-  int screenFd = -1;
+  KeySource& keys = hosts.openKeys();
+  int terminalFd = -1;
   if (::isatty(STDOUT_FILENO) != 0) {
-    screenFd = STDOUT_FILENO;
+    terminalFd = STDOUT_FILENO;
   } else if (::isatty(STDERR_FILENO) != 0) {
-    screenFd = STDERR_FILENO;
+    terminalFd = STDERR_FILENO;
   }
-  if (screenFd >= 0) {
-    hosts.terminalScreen = std::make_unique<TerminalScreen>(screenFd, localeIsUtf8());
-    screen = hosts.terminalScreen.get();
-  } else {
-    hosts.plainScreen = std::make_unique<PlainScreen>(STDOUT_FILENO);
-    screen = hosts.plainScreen.get();
-  }
+  ScreenHost& screen = hosts.openScreen(terminalFd);
   const bool rawKeys = hosts.terminalKeys && hosts.terminalKeys->originalSettings();
+  KeySource* keySource = &keys;
   if (rawKeys || hosts.terminalScreen) {
     hosts.jobControlledKeys = std::make_unique<JobControlledKeys>(
-        rawKeys ? hosts.terminalKeys.get() : nullptr, hosts.terminalScreen.get(), *keys);
-    keys = hosts.jobControlledKeys.get();
+        rawKeys ? hosts.terminalKeys.get() : nullptr, hosts.terminalScreen.get(), keys);
+    keySource = hosts.jobControlledKeys.get();
   }
-  hosts.console = std::make_unique<Console>(*screen, *keys);
+  hosts.console = std::make_unique<Console>(screen, *keySource);
 
   if (rawKeys || hosts.terminalScreen) {
     signalRestore.termiosFd = rawKeys ? STDIN_FILENO : -1;
     if (rawKeys) signalRestore.settings = *hosts.terminalKeys->originalSettings();
-    signalRestore.screenFd = screenFd;
+    // A plain screen is sent no sequences, not even the restoring ones.
+    signalRestore.screenFd = hosts.terminalScreen ? terminalFd : -1;
     signalRestore.armed = 1;
     hosts.installTerminalHandlers();
   }

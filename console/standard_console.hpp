@@ -2,13 +2,14 @@
 
 // The console of a real run, chosen at start: keys from the terminal on standard input in
 // raw mode, or plain bytes from standard input; the screen on whichever of standard output
-// and standard error is a terminal, or a plain transcript on standard output. The terminal
-// is restored (settings, autowrap, cursor, colours) when this object goes, and on the stop
-// signals (SIGTERM, SIGHUP, SIGINT) and the fatal signals (SIGQUIT, SIGABRT, SIGSEGV, SIGBUS,
-// SIGFPE, SIGILL), after which the signal takes its default course; once hold() is called,
-// the stop signals are only noted (see StopSignals). On SIGTSTP the terminal is restored
-// and the program stops; after SIGCONT and SIGWINCH the terminal is set up and drawn again.
-// These happen at the next key wait.
+// and standard error is a terminal, or a plain transcript on standard output. A terminal
+// whose TERM is "dumb" or unset gets the plain transcript too (with each typed key echoed
+// when the keys come from it). The terminal is restored (settings, autowrap, cursor,
+// colours) when this object goes, and on the stop signals (SIGTERM, SIGHUP, SIGINT) and the
+// fatal signals (SIGQUIT, SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL), after which the signal
+// takes its default course; once hold() is called, the stop signals are only noted (see
+// StopSignals). On SIGTSTP the terminal is restored and the program stops; after SIGCONT and
+// SIGWINCH the terminal is set up and drawn again. These happen at the next key wait.
 //
 // At most one StandardConsole exists at a time. When the key source ends, the key reads
 // throw InputEnded; main() should catch it, let this object go (restoring the terminal),
@@ -30,7 +31,7 @@ class StandardConsole : public StopSignals {
 
   Console& console();
   const volatile std::sig_atomic_t& hold() override;
-  // True when the screen is a terminal (false in plain mode).
+  // True when the screen is drawn on a terminal (false in plain mode).
   bool isTerminal() const;
 
  private:

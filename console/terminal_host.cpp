@@ -54,6 +54,10 @@ bool localeIsUtf8() {
   return false;
 }
 
+bool terminalTypeDrawsCells(const char* term) {
+  return term != nullptr && *term != '\0' && std::string_view(term) != "dumb";
+}
+
 // --- screen ------------------------------------------------------------------------------
 
 TerminalScreen::TerminalScreen(int fd, bool utf8) : out_(fd), utf8_(utf8) {

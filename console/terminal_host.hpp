@@ -42,6 +42,11 @@ std::string sgrSequence(CellAttribute attribute);
 // UTF-8. Read from the environment so that the process locale is left alone.
 bool localeIsUtf8();
 
+// True when a terminal of the type TERM names can place text and colours with the
+// sequences TerminalScreen sends: false for "dumb" (an editor's shell buffer, a serial
+// line) and when TERM is unset or empty.
+bool terminalTypeDrawsCells(const char* term);
+
 class TerminalScreen : public ScreenHost {
  public:
   // fd is a terminal; utf8 selects code page 437 glyphs in UTF-8. Turns autowrap off. The

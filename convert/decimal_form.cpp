@@ -15,7 +15,8 @@ constexpr long double kScaledLimit = 1e18L;                     // 10^18, exact.
 constexpr std::uint64_t kDigitsLimit = 1000000000000000000ULL;  // 10^18
 
 // The point position an infinity is written with: the digits 1 followed by zeros at
-// p = 1000, the field the output table shows for a value beyond the double range.
+// p = 1000. Kept for the e+998 field that tables users already have show for a value
+// beyond the double range.
 constexpr int kInfinityPoint = 1000;
 
 // The x87 extended layout: a 64-bit significand with an explicit leading bit, then 16
@@ -142,15 +143,6 @@ DecimalInteger decimalInteger(long double x) {
   result.significand = integer;
   result.point = point;
   return result;
-}
-
-DecimalForm decimalForm(long double x) {
-  const DecimalInteger integer = decimalInteger(x);
-  DecimalForm form;
-  form.point = integer.point;
-  form.negative = integer.negative;
-  writeEighteenDigits(integer.significand, form.digits.data());
-  return form;
 }
 
 }  // namespace durno

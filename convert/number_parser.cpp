@@ -8,8 +8,8 @@
 namespace durno {
 namespace {
 
-constexpr int kKeptDigits = 18;        // 10^18 - 1 < 2^63: the kept digits are exact.
-constexpr int kExponentCap = 9999;     // The exponent stops growing here.
+constexpr int kKeptDigits = 18;     // 10^18 - 1 < 2^63: the kept digits are exact.
+constexpr int kExponentCap = 9999;  // The exponent stops growing here.
 // The range rules: P >= 4933 means |x| >= 10^4932, which the extended format (largest
 // 1.19e4932) is taken not to hold; P <= -4933 means |x| < 10^-4933, taken as zero.
 constexpr int kTooLargePoint = 4933;
@@ -17,7 +17,8 @@ constexpr int kTooSmallPoint = -4933;
 // Counts of digits stop growing here; anything past the range rules above is equivalent,
 // and the cap keeps P far from integer overflow on texts of any length.
 constexpr int kDigitCountCap = 100000;
-// What a number beyond the extended range becomes: 2^127 (1.70141183460469E+38).
+// What a number beyond the extended range becomes: 2^127 (1.70141183460469E+38), not an
+// infinity. Kept because tables and lists users already have hold this value for it.
 constexpr long double kTooLargeValue = 170141183460469231731687303715884105728.0L;
 
 bool isDigit(char c) {

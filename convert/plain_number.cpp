@@ -1,7 +1,5 @@
 #include "convert/plain_number.hpp"
 
-#include <array>
-
 #include "convert/decimal_form.hpp"
 
 namespace durno {
@@ -9,27 +7,17 @@ namespace {
 
 constexpr int kPlainDigits = 15;
 
-// The form's digits cut to 15, rounded on the 16th digit alone (an exact 5 goes to the
-// even 15th digit whatever follows), with trailing zeros dropped; returns how many remain.
-int roundToPlainDigits(DecimalForm& form) {
-  auto& d = form.digits;
-  const char judged = d[kPlainDigits];
-  const bool up = judged > '5' || (judged == '5' && (d[kPlainDigits - 1] - '0') % 2 == 1);
-  if (up) {
-    int i = kPlainDigits - 1;
-    while (i >= 0 && d[static_cast<std::size_t>(i)] == '9')
-      d[static_cast<std::size_t>(i--)] = '0';
-    if (i >= 0) {
-      ++d[static_cast<std::size_t>(i)];
-    } else {
-      d[0] = '1';  // 999...9 carried out: 1 followed by zeros, one place further left.
-      ++form.point;
-    }
-  }
-  int count = kPlainDigits;
-  while (count > 1 && d[static_cast<std::size_t>(count - 1)] == '0')
+// The number rounded to 15 digits on the 16th digit alone (an exact 5 goes to the even
+// 15th digit whatever follows) and written out; count is set to how many digits remain
+// once trailing zeros are dropped.
+DecimalForm roundToPlainDigits(DecimalInteger number, int& count) {
+  number.significand -= number.significand % 100;  // The 17th and 18th digits play no part.
+  roundToLeadingDigits(number, kPlainDigits);
+  const DecimalForm form = decimalForm(number);
+  count = kPlainDigits;
+  while (count > 1 && form.digits[static_cast<std::size_t>(count - 1)] == '0')
     --count;
-  return count;
+  return form;
 }
 
 void appendExponentForm(std::string& text, const DecimalForm& form, int count) {
@@ -47,10 +35,11 @@ void appendExponentForm(std::string& text, const DecimalForm& form, int count) {
 }  // namespace
 
 std::string plainNumberText(long double x) {
-  DecimalForm form = decimalForm(x);
-  if (form.digits[0] == '0') return " 0 ";
-  std::string text(1, form.negative ? '-' : ' ');
-  const int count = roundToPlainDigits(form);
+  const DecimalInteger number = decimalInteger(x);
+  if (number.significand == 0) return " 0 ";
+  std::string text(1, number.negative ? '-' : ' ');
+  int count = 0;
+  const DecimalForm form = roundToPlainDigits(number, count);
   const int p = form.point;
   const int lastPower = p - count;  // The power of ten of the last significant digit.
   const char* digits = form.digits.data();

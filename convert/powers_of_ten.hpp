@@ -28,7 +28,7 @@ long double scaleByFarPowerOfTen(long double x, int n);
 // (n >= 0) or one division (n < 0). Where 10^|n| itself would overflow, the power is
 // applied in two steps; that happens only for results in or near the subnormal range.
 // Precondition: |n| <= 2 * kLargestFinitePowerOfTen. Inline for the exact powers, which
-// nearly every value of a result file needs, so a conversion makes no call for them.
+// nearly every everyday number needs, so a conversion makes no call for them.
 inline long double scaleByPowerOfTen(long double x, int n) {
   if (n >= 0 && n <= kLargestExactPowerOfTen) return x * kExactPowersOfTen[n];
   if (n < 0 && n >= -kLargestExactPowerOfTen) return x / kExactPowersOfTen[-n];

@@ -70,40 +70,4 @@ std::string lowerCase(std::string_view text) {
   return mapBytes(text, kToLower);
 }
 
-std::string firstCharacters(std::string_view text, long long n) {
-  if (n <= 0) return std::string();
-  return std::string(text.substr(0, static_cast<std::size_t>(n)));
-}
-
-std::string removeEveryOccurrence(std::string_view text, std::string_view key) {
-  if (key.empty() || key.size() > text.size()) return std::string(text);
-  std::string result;
-  result.reserve(text.size());
-  std::size_t position = 0;
-  for (std::size_t found = text.find(key); found != std::string_view::npos;
-       found = text.find(key, position)) {
-    result.append(text, position, found - position);
-    position = found + key.size();
-  }
-  result.append(text, position);
-  return result;
-}
-
-std::string removeCharactersOfSet(std::string_view text, std::string_view set) {
-  if (set.empty()) return std::string(text);
-  std::array<bool, 256> inSet{};
-  for (const char c : set)
-    inSet[static_cast<unsigned char>(c)] = true;
-  std::string result;
-  result.reserve(text.size());
-  for (const char c : text) {
-    if (!inSet[static_cast<unsigned char>(c)]) result += c;
-  }
-  return result;
-}
-
-std::string characterText(unsigned char code) {
-  return std::string(1, static_cast<char>(code));
-}
-
 }  // namespace durno

@@ -35,18 +35,6 @@ std::uint8_t firstByteOf(std::string_view key) {
   return static_cast<std::uint8_t>(key.front());
 }
 
-// The nearest double to value, ties to even, with magnitudes beyond the double range
-// becoming infinities. Written out because a conversion of an out-of-range value is not
-// something the language defines. Halfway between the largest double (2^1024 - 2^971) and
-// 2^1024 lies 2^1024 - 2^970; from there on the value rounds to infinity (the tie goes to
-// the even neighbour, and the largest double's last significand bit is odd).
-double roundToDouble(long double value) {
-  const long double overflowFrom = std::ldexp(1.0L, 1024) - std::ldexp(1.0L, 970);
-  if (value >= overflowFrom) return std::numeric_limits<double>::infinity();
-  if (value <= -overflowFrom) return -std::numeric_limits<double>::infinity();
-  return static_cast<double>(value);
-}
-
 }  // namespace
 
 // ---- CompoundKeyIndex ----

@@ -35,7 +35,7 @@ double TextFiles::readNumberField(int number) {
     return 0;
   }
   succeed(*entry);
-  return static_cast<double>(parseNumber(token));
+  return roundToDouble(parseNumber(token));
 }
 
 void TextFiles::writeNumber(int number, double value) {

@@ -75,7 +75,7 @@ void BM_DecimalForm(benchmark::State& state) {
   const std::vector<long double> values = typicalValues();
   std::size_t next = 0;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(durno::decimalForm(values[next]));
+    benchmark::DoNotOptimize(durno::decimalForm(durno::decimalInteger(values[next])));
     next = (next + 1) % values.size();
   }
 }

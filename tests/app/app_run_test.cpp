@@ -16,8 +16,11 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <regex>
+#include <set>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -120,19 +123,32 @@ TEST_F(DurnoRun, HelpAndVersionGoToStandardOutput) {
   EXPECT_EQ(help.out.rfind("Usage: durno", 0), 0u) << help.out;
   EXPECT_NE(help.out.find(".cpd"), std::string::npos);
   EXPECT_EQ(help.err, "");
+  const Finished shortHelp = run("", "-h");
+  EXPECT_EQ(shortHelp.status, 0);
+  EXPECT_EQ(shortHelp.out, help.out);
   const Finished version = run("", "--version");
   EXPECT_EQ(version.status, 0);
-  EXPECT_EQ(version.out, "durno 1.0.0\n");
+  EXPECT_EQ(version.out, "durno " DURNO_VERSION "\n");
   EXPECT_EQ(version.err, "");
 }
 
-TEST_F(DurnoRun, AnyOtherArgumentIsAUsageErrorThatTouchesNothing) {
+TEST_F(DurnoRun, AnyOtherArgumentIsNamedWithTheUsageLineAndTouchesNothing) {
   put("run1.out", kResults);
-  for (const std::string arguments : {"-h", "--helpme", "run1.out", "--help --version", "''"}) {
+  const std::string usageLine = "Usage: durno [-h | --help | --version]\n";
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"--helpme", "durno: unknown option '--helpme'\n"},
+      {"-x run1.out", "durno: unknown option '-x'\n"},
+      {"run1.out", "durno: unexpected argument 'run1.out'\n"},
+      {"-", "durno: unexpected argument '-'\n"},
+      {"''", "durno: unexpected argument ''\n"},
+      {"--help --version", "durno: unexpected argument '--version'\n"},
+      {"-h --foo", "durno: unknown option '--foo'\n"},
+  };
+  for (const auto& [arguments, firstLine] : cases) {
     const Finished finished = run(typedRunAnswers("A"), arguments);
     EXPECT_EQ(finished.status, 2) << arguments;
     EXPECT_EQ(finished.out, "") << arguments;
-    EXPECT_EQ(finished.err.rfind("Usage: durno", 0), 0u) << arguments;
+    EXPECT_EQ(finished.err, firstLine + usageLine) << arguments;
     EXPECT_FALSE(fs::exists(folder / "Zepres.dat")) << arguments;
   }
 }
@@ -468,6 +484,50 @@ TEST_F(DurnoRun, AStopSignalAtAPromptEndsTheRunAtOnce) {
   ::close(answers[1]);
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
   EXPECT_FALSE(fs::exists(folder / "Zepres.dat"));
+}
+
+// The manual page and --help name the same options and the same exit statuses. Both texts
+// are free prose, so only the names are compared: option words ("-h", "--version") in the
+// options part of each, and status numbers ("0", "128+N") in the exit-status part.
+std::string section(const std::string& text, const std::string& start, const std::string& end) {
+  const auto from = text.find(start);
+  if (from == std::string::npos) return {};
+  const auto to = text.find(end, from + start.size());
+  return text.substr(from, to == std::string::npos ? std::string::npos : to - from);
+}
+
+std::set<std::string> matches(const std::string& text, const std::regex& pattern) {
+  std::set<std::string> found;
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), pattern);
+       it != std::sregex_iterator(); ++it) {
+    found.insert((*it)[1].str());
+  }
+  return found;
+}
+
+// The man page's source with the escapes and font macros this comparison meets taken out:
+// "\-" becomes "-", and ".BI 128+ N" becomes "128+N".
+std::string manPageText() {
+  std::string text = std::regex_replace(readFile(DURNO_MAN_PAGE), std::regex(R"(\\-)"), "-");
+  return std::regex_replace(text, std::regex(R"(\n\.(B|BI|BR|I|IB) ([^ \n]*) ?)"), "\n$2");
+}
+
+TEST_F(DurnoRun, ManPageNamesTheOptionsAndExitStatusesOfHelp) {
+  const std::string help = run("", "--help").out;
+  const std::string manPage = manPageText();
+  ASSERT_NE(manPage, "<no file>");
+
+  const std::regex option(R"((?:^|[\s,\[|])(--?[a-z][-a-z]*))");
+  const auto helpOptions = matches(section(help, "Options:", "\n\n"), option);
+  EXPECT_EQ(helpOptions, (std::set<std::string>{"-h", "--help", "--version"}));
+  EXPECT_EQ(matches(section(manPage, ".SH OPTIONS", ".PP"), option), helpOptions);
+
+  const std::regex status(R"((?:^|[\s,:])(\d+(?:\+N)?)(?=[\s.]))");
+  const auto helpStatuses = matches(section(help, "Exit status:", "\n\n"), status);
+  EXPECT_TRUE(helpStatuses.count("0") && helpStatuses.count("1") && helpStatuses.count("2"))
+      << help;
+  const std::regex taggedStatus(R"(\.TP\n(\d+(?:\+N)?)\n)");
+  EXPECT_EQ(matches(section(manPage, ".SH EXIT STATUS", ".SH ENV"), taggedStatus), helpStatuses);
 }
 
 }  // namespace

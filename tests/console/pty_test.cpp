@@ -54,10 +54,12 @@ bool sameSettings(const termios& a, const termios& b) {
 
 class PtySession {
  public:
-  // With jobControl the driver runs as a shell's foreground job would: in a process group
-  // of its own under a parent that stays in the session, so that a stop request stops it
-  // (the system discards one for a group without such a parent).
-  explicit PtySession(const std::vector<std::string>& operations, bool jobControl = false)
+  // term is the TERM the driver gets; nullptr leaves TERM unset. With jobControl the driver
+  // runs as a shell's foreground job would: in a process group of its own under a parent
+  // that stays in the session, so that a stop request stops it (the system discards one for
+  // a group without such a parent).
+  explicit PtySession(const std::vector<std::string>& operations, const char* term = "xterm",
+                      bool jobControl = false)
       : initial_(cookedSettings()) {
     winsize size{};
     size.ws_row = kRows;
@@ -65,7 +67,11 @@ class PtySession {
     child_ = ::forkpty(&master_, nullptr, &initial_, &size);
     if (child_ == 0 && jobControl) becomeForegroundJob();
     if (child_ == 0) {
-      ::setenv("TERM", "xterm", 1);
+      if (term != nullptr) {
+        ::setenv("TERM", term, 1);
+      } else {
+        ::unsetenv("TERM");
+      }
       ::setenv("LANG", "C.UTF-8", 1);
       ::unsetenv("LC_ALL");
       ::unsetenv("LC_CTYPE");
@@ -100,6 +106,8 @@ class PtySession {
   }
   pid_t child() const { return child_; }
   testing::VirtualTerminal& terminal() { return terminal_; }
+  // Every byte the driver sent, as it came.
+  const std::string& received() const { return received_; }
   const termios& initialSettings() const { return initial_; }
   termios currentSettings() const {
     termios settings{};
@@ -147,7 +155,10 @@ class PtySession {
     if (::poll(&ready, 1, static_cast<int>(wait.count())) <= 0) return;
     char buffer[4096];
     const ssize_t n = ::read(master_, buffer, sizeof buffer);
-    if (n > 0) terminal_.feed({buffer, static_cast<std::size_t>(n)});
+    if (n > 0) {
+      terminal_.feed({buffer, static_cast<std::size_t>(n)});
+      received_.append(buffer, static_cast<std::size_t>(n));
+    }
   }
 
   // In the session leader: forks the driver-to-be into a foreground group of its own and
@@ -172,6 +183,7 @@ class PtySession {
   int slave_ = -1;
   bool exited_ = false;
   testing::VirtualTerminal terminal_{kRows, kColumns};
+  std::string received_;
 };
 
 TEST(PseudoTerminal, ScreenShowsCellsColoursAndCursor) {
@@ -236,6 +248,34 @@ TEST(PseudoTerminal, LineEditingEchoesOnTheTerminal) {
   EXPECT_EQ(session.terminal().rowText(2).substr(0, 7), "<SiO2> ");
 }
 
+// A terminal that cannot place text (an editor's shell buffer, a serial line) gets plain
+// lines with not one escape sequence, while its keys are still read one at a time: the
+// single key at the end arrives without an Enter after it.
+TEST(PseudoTerminal, DumbOrUnknownTerminalGetsPlainLinesAndRawKeys) {
+  for (const char* term : {"dumb", static_cast<const char*>(nullptr)}) {
+    SCOPED_TRACE(term == nullptr ? "TERM unset" : term);
+    PtySession session(
+        {"clear", "colours", "14", "1", "0", "cursor", "4", "1", "text", "Name: ", "line", "key"},
+        term);
+    ASSERT_TRUE(session.started());
+    ASSERT_TRUE(
+        session.waitFor([&] { return session.received().find("Name: ") != std::string::npos; }));
+    EXPECT_EQ(session.currentSettings().c_lflag & (ECHO | ICANON | ISIG), 0u);
+    session.type(
+        "SiO3\x7f"
+        "2\r");
+    ASSERT_TRUE(
+        session.waitFor([&] { return session.received().find("<SiO2>") != std::string::npos; }));
+    session.type("q");
+    const int status = session.finish();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    // Each key echoed as typed, Backspace as a step back over a blank; the terminal turns
+    // each newline into CR LF.
+    EXPECT_EQ(session.received(), "\r\nName: SiO3\b \b2\r\n<SiO2>\r\n[71]");
+    EXPECT_TRUE(sameSettings(session.currentSettings(), session.initialSettings()));
+  }
+}
+
 struct EndingCase {
   const char* name;
   std::vector<std::string> operations;
@@ -279,7 +319,8 @@ TEST(PseudoTerminal, SettingsAreRestoredOnEveryWayOut) {
 // continues, raw mode is back and the screen is drawn again from the kept cells, as it is
 // after a window resize.
 TEST(PseudoTerminal, StopAndContinueRestoreThenRedrawTheScreen) {
-  PtySession session({"clear", "colours", "14", "1", "0", "text", "kept text", "line"}, true);
+  PtySession session({"clear", "colours", "14", "1", "0", "text", "kept text", "line"}, "xterm",
+                     true);
   ASSERT_TRUE(session.started());
   ASSERT_TRUE(session.waitForText(1, "kept text"));
   const pid_t job = session.job();

@@ -27,7 +27,7 @@ class DecimalFormTest : public testing::TestWithParam<FormCase> {};
 
 TEST_P(DecimalFormTest, GivesDigitsPointAndSign) {
   const FormCase& c = GetParam();
-  const DecimalForm form = decimalForm(c.value);
+  const DecimalForm form = decimalForm(decimalInteger(c.value));
   EXPECT_EQ(std::string(form.digits.begin(), form.digits.end()), c.digits);
   EXPECT_EQ(form.point, c.point);
   EXPECT_EQ(form.negative, c.negative);
@@ -69,7 +69,7 @@ TEST(PowerOfTenTest, EveryFinitePowerIsCorrectlyRounded) {
 TEST(DecimalFormPointTest, PowersOfTenStartTheirDecade) {
   for (int n = -4900; n <= 4900; n += 7) {
     const long double value = std::stold("1e" + std::to_string(n));
-    const DecimalForm form = decimalForm(value);
+    const DecimalForm form = decimalForm(decimalInteger(value));
     EXPECT_EQ(form.point, n + 1) << n;
     EXPECT_EQ(form.digits[0], '1') << n;
   }

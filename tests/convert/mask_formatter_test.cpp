@@ -4,11 +4,17 @@
 
 #include <limits>
 #include <string>
+#include <string_view>
 
 #include "convert/number_parser.hpp"
+#include "tests/convert/mask_field.hpp"
 
 namespace durno {
 namespace {
+
+std::string formatWithMask(long double x, std::string_view mask) {
+  return testing_support::fieldOf(MaskFormatter(mask), x);
+}
 
 constexpr const char* kStepMask = " #####    ";
 constexpr const char* kValueMask = " 00.000000000e+00   ";

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "tests/convert/escaped_text.hpp"
+#include "tests/support/reference_text_ops.hpp"
 
 namespace durno {
 namespace {
@@ -18,6 +19,8 @@ struct TwoTextCase {
 };
 
 using testing_support::escaped;
+using testing_support::removeCharactersOfSet;
+using testing_support::removeEveryOccurrence;
 
 void PrintTo(const TwoTextCase& c, std::ostream* os) {
   *os << "'" << escaped(c.text) << "' '" << escaped(c.other) << "'";
@@ -101,34 +104,6 @@ TEST(CaseMappingTest, LeavesEveryUnpairedByteUnchanged) {
   EXPECT_EQ(upperCase("\x91\x92"), "\x91\x92");
   EXPECT_EQ(lowerCase("\x91\x92"), "\x91\x92");
   EXPECT_EQ(upperCase("a\0b"s), "A\0B"s);
-}
-
-TEST(FirstCharactersTest, TakesAtMostTheWholeText) {
-  struct Case {
-    long long count;
-    const char* expected;
-  };
-  for (const Case& c :
-       {Case{11, "abc"}, Case{0, ""}, Case{-1, ""}, Case{2, "ab"}, Case{3, "abc"}}) {
-    EXPECT_EQ(firstCharacters("abc", c.count), c.expected) << c.count;
-  }
-  EXPECT_EQ(firstCharacters("", 5), "");
-}
-
-TEST(LineBeginningTest, EmptyKeyMatchesEveryLineAndEqualityIsByteExact) {
-  const std::string key;
-  for (const std::string line : {"", "abc", "  x"}) {
-    EXPECT_EQ(firstCharacters(line, static_cast<long long>(key.size())), key);
-  }
-  EXPECT_NE(std::string("A"), std::string("a"));
-  EXPECT_NE(std::string("abc"), std::string("abc "));
-  EXPECT_EQ(firstCharacters("ASiO2 = 0.5", 6), "ASiO2 ");
-}
-
-TEST(CharacterTextTest, GivesOneByte) {
-  EXPECT_EQ(characterText(27), "\x1b");
-  EXPECT_EQ(characterText(0), "\0"s);
-  EXPECT_EQ(characterText(255), "\xff");
 }
 
 }  // namespace

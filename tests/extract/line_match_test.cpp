@@ -7,11 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "convert/text_ops.hpp"
 #include "extract/scanner.hpp"
+#include "tests/support/reference_text_ops.hpp"
 
 namespace durno {
 namespace {
+
+using testing_support::removeCharactersOfSet;
+using testing_support::removeEveryOccurrence;
 
 struct BeginCase {
   std::string line;

@@ -1,6 +1,8 @@
 // Arbitrary bytes through every conversion: the parser must accept any text, and the
-// formatter any number under any mask, without crashing, hanging or reading out of bounds.
-// Input layout: the first byte splits the rest into a number text and a mask text.
+// formatter any number under any mask, without crashing, hanging or reading out of bounds;
+// the value cut must agree with the two plain text operations it fuses.
+// Input layout: the first byte splits the rest into a number text and a mask text (which
+// also serves as the cut's key).
 
 #include <algorithm>
 #include <cstddef>
@@ -12,6 +14,8 @@
 #include "convert/number_parser.hpp"
 #include "convert/plain_number.hpp"
 #include "convert/text_ops.hpp"
+#include "extract/line_match.hpp"
+#include "tests/support/reference_text_ops.hpp"
 
 namespace {
 
@@ -38,9 +42,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const durno::MaskFormatter valueMask(" 00.000000000e+00   ");
   const durno::MaskFormatter stepMask(" #####    ");
-  const std::string valueField = valueMask.format(value);
+  std::string valueField;
+  valueMask.appendTo(valueField, value);
   check(valueField.size() >= 20 && valueField.size() <= 24);
-  stepMask.format(value);
+  std::string stepField;
+  stepMask.appendTo(stepField, value);
   // A value field always reads back as a number within its 11 digits.
   const long double back = durno::parseNumber(valueField);
   check(value == 0 || back != 0 || valueField.find("e-49") != std::string::npos);
@@ -51,8 +57,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   anyMask.appendTo(row, whole);
   anyMask.appendTo(row, static_cast<double>(value));
 
-  durno::removeEveryOccurrence(input, maskText);
-  durno::removeCharactersOfSet(input, maskText);
+  using durno::testing_support::removeCharactersOfSet;
+  using durno::testing_support::removeEveryOccurrence;
+  std::string cut;
+  durno::cutValueText(input, maskText, cut);
+  check(cut == removeCharactersOfSet(removeEveryOccurrence(input, maskText), " ="));
   durno::upperCase(durno::removeLeadingBlanks(input));
   return 0;
 }
