@@ -257,7 +257,8 @@ TEST_F(DurnoRun, ClosedStandardStreamsNeverBecomeTheTable) {
   std::string rows;
   for (int step = 1; step <= 6000; ++step) {
     results += "STEP NUMBER " + std::to_string(step) + "\r\n";
-    rows += " " + std::to_string(step) + "    " + kZero + kZero + kZero + "\r\n";
+    rows.append(" ").append(std::to_string(step)).append("    ");
+    rows.append(kZero).append(kZero).append(kZero).append("\r\n");
   }
   put("run1.out", results);
   const std::string table = "Data from run1.out\r\nActivities \r\n" + kFixedTitles + "\r\n" + rows;
