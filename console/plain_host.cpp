@@ -4,18 +4,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 
 namespace durno {
-namespace {
-
-int pollTimeout(std::chrono::milliseconds timeout) {
-  if (timeout < std::chrono::milliseconds{0}) return -1;
-  return timeout.count() > INT_MAX ? INT_MAX : static_cast<int>(timeout.count());
-}
-
-}  // namespace
-
 PlainScreen::PlainScreen(int fd, Echo echo) : echo_(echo), output_(fd) {}
 
 void PlainScreen::noteTypedKey(char character) {
@@ -32,11 +22,11 @@ void PlainScreen::noteTypedLine(std::string_view line) {
 
 PlainKeys::PlainKeys(int fd) : fd_(fd) {}
 
-KeyPoll PlainKeys::nextKey(std::chrono::milliseconds timeout) {
+KeyPoll PlainKeys::nextKey() {
   for (;;) {
     if (next_ == end_) {
       if (ended_) return {KeyPoll::Status::Ended, {}};
-      if (!fill(timeout)) {
+      if (!fill()) {
         return {ended_ ? KeyPoll::Status::Ended : KeyPoll::Status::NoKey, {}};
       }
     }
@@ -47,18 +37,17 @@ KeyPoll PlainKeys::nextKey(std::chrono::milliseconds timeout) {
     }
     afterCarriageReturn_ = byte == '\r';
     if (byte == '\r' || byte == '\n') {
-      return {KeyPoll::Status::Key, {KeyEvent::Kind::Press, scan::kEnter, 13, 0}};
+      return {KeyPoll::Status::Key, {KeyEvent::Kind::Press, scan_code::kEnter, 13, 0}};
     }
     return {KeyPoll::Status::Key, {KeyEvent::Kind::Press, 0, byte, 0}};
   }
 }
 
-bool PlainKeys::fill(std::chrono::milliseconds timeout) {
+bool PlainKeys::fill() {
   for (;;) {
     pollfd ready{fd_, POLLIN, 0};
-    const int polled = ::poll(&ready, 1, pollTimeout(timeout));
-    if (polled < 0 && errno == EINTR) continue;
-    if (polled == 0) return false;
+    // Waiting in poll rather than read also waits on an input set not to block.
+    if (::poll(&ready, 1, -1) < 0 && errno == EINTR) continue;
     const ssize_t n = ::read(fd_, bytes_.data(), bytes_.size());
     if (n > 0) {
       next_ = 0;

@@ -38,7 +38,7 @@ SignalRestoreState signalRestore;
 // Reset attributes, autowrap on, cursor visible, then a fresh line for the shell prompt.
 constexpr char kRestoreSequence[] = "\x1b[0m\x1b[?7h\x1b[?25h\r\n";
 
-// The signals that ask the program to end: held during the extraction.
+// The signals that ask the program to end: held once hold() is called.
 constexpr std::array<int, 3> kStopSignals{SIGTERM, SIGHUP, SIGINT};
 // The fatal signals, after which only the terminal is restored.
 constexpr std::array<int, 6> kFatalSignals{SIGQUIT, SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL};
@@ -109,9 +109,9 @@ class JobControlledKeys : public KeySource {
   JobControlledKeys(TerminalKeys* keys, TerminalScreen* screen, KeySource& source)
       : keys_(keys), screen_(screen), source_(source) {}
 
-  KeyPoll nextKey(std::chrono::milliseconds timeout) override {
+  KeyPoll nextKey() override {
     serviceJobControl();
-    return source_.nextKey(timeout);
+    return source_.nextKey();
   }
 
  private:
@@ -177,17 +177,22 @@ struct StandardConsole::Hosts {
 
   // terminalFd is the terminal the screen may use (-1: none). A terminal that cannot place
   // text gets the plain transcript; with keys typed on it, each key is echoed as typed.
-  ScreenHost& openScreen(int terminalFd) {
+  void openScreen(int terminalFd) {
     if (terminalFd >= 0 && terminalTypeDrawsCells(std::getenv("TERM"))) {
       terminalScreen = std::make_unique<TerminalScreen>(terminalFd, localeIsUtf8());
-      return *terminalScreen;
-    }
-    if (terminalFd >= 0 && terminalKeys) {
+    } else if (terminalFd >= 0 && terminalKeys) {
       plainScreen = std::make_unique<PlainScreen>(terminalFd, PlainScreen::Echo::EachKey);
     } else {
       plainScreen = std::make_unique<PlainScreen>(STDOUT_FILENO);
     }
-    return *plainScreen;
+  }
+
+  void openConsole(KeySource& keys) {
+    if (terminalScreen) {
+      console = std::make_unique<Console>(*terminalScreen, keys);
+    } else {
+      console = std::make_unique<Console>(*plainScreen, keys);
+    }
   }
 
   // A stop signal the program was started to ignore (nohup, a background job of a shell
@@ -215,8 +220,8 @@ struct StandardConsole::Hosts {
       restoreActions(kJobControlSignals, previousJobControlActions);
       terminalHandlersInstalled = false;
     }
-    // The stop signals stay held to the end once they are: one that comes after the
-    // extraction has already been noted, and the program is about to end with its status.
+    // The stop signals stay held to the end once they are: one that came has been noted,
+    // and the holder is about to end the program with a status of its own.
     if (stopHandlersInstalled && signalRestore.holdingStops == 0) {
       restoreActions(kStopSignals, previousStopActions);
       stopHandlersInstalled = false;
@@ -233,7 +238,7 @@ StandardConsole::StandardConsole() : hosts_(std::make_unique<Hosts>()) {
   } else if (::isatty(STDERR_FILENO) != 0) {
     terminalFd = STDERR_FILENO;
   }
-  ScreenHost& screen = hosts.openScreen(terminalFd);
+  hosts.openScreen(terminalFd);
   const bool rawKeys = hosts.terminalKeys && hosts.terminalKeys->originalSettings();
   KeySource* keySource = &keys;
   if (rawKeys || hosts.terminalScreen) {
@@ -241,7 +246,7 @@ StandardConsole::StandardConsole() : hosts_(std::make_unique<Hosts>()) {
         rawKeys ? hosts.terminalKeys.get() : nullptr, hosts.terminalScreen.get(), keys);
     keySource = hosts.jobControlledKeys.get();
   }
-  hosts.console = std::make_unique<Console>(screen, *keySource);
+  hosts.openConsole(*keySource);
 
   if (rawKeys || hosts.terminalScreen) {
     signalRestore.termiosFd = rawKeys ? STDIN_FILENO : -1;
@@ -270,10 +275,6 @@ const volatile std::sig_atomic_t& StandardConsole::hold() {
   signalRestore.heldStop = 0;
   signalRestore.holdingStops = 1;
   return signalRestore.heldStop;
-}
-
-bool StandardConsole::isTerminal() const {
-  return hosts_->terminalScreen != nullptr;
 }
 
 }  // namespace durno

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <string_view>
 
@@ -289,9 +288,7 @@ void TerminalKeys::restore() {
 
 TerminalKeys::ReadResult TerminalKeys::readBytes(std::chrono::milliseconds wait) {
   pollfd ready{fd_, POLLIN, 0};
-  const int timeout = wait.count() < 0         ? -1
-                      : wait.count() > INT_MAX ? INT_MAX
-                                               : static_cast<int>(wait.count());
+  const int timeout = wait.count() < 0 ? -1 : static_cast<int>(wait.count());
   const int polled = ::poll(&ready, 1, timeout);
   if (polled < 0 && errno == EINTR) return ReadResult::Interrupted;
   if (polled == 0) return ReadResult::Read;
@@ -306,12 +303,8 @@ TerminalKeys::ReadResult TerminalKeys::readBytes(std::chrono::milliseconds wait)
   return ReadResult::Read;
 }
 
-KeyPoll TerminalKeys::nextKey(std::chrono::milliseconds timeout) {
-  using Clock = std::chrono::steady_clock;
+KeyPoll TerminalKeys::nextKey() {
   using std::chrono::milliseconds;
-  const bool forever = timeout < milliseconds{0};
-  const Clock::time_point deadline = Clock::now() + (forever ? milliseconds{0} : timeout);
-  bool looked = false;
   for (;;) {
     ready_.insert(ready_.end(), decoded_.begin(), decoded_.end());
     decoded_.clear();
@@ -322,22 +315,16 @@ KeyPoll TerminalKeys::nextKey(std::chrono::milliseconds timeout) {
     }
     if (ended_) return {KeyPoll::Status::Ended, {}};
 
-    const Clock::time_point now = Clock::now();
-    if (decoder_.pending() && now - lastByte_ >= KeyDecoder::kEscapeTimeout) {
-      decoder_.timeout(decoded_);
-      continue;
-    }
-    // A lone Esc still inside its timeout is completed by a later call.
-    if (looked && !forever && now >= deadline) return {KeyPoll::Status::NoKey, {}};
+    // An open sequence waits only out the rest of its Esc timeout; then it ends as a key.
     milliseconds wait{-1};
-    if (!forever) wait = std::max(std::chrono::ceil<milliseconds>(deadline - now), milliseconds{0});
     if (decoder_.pending()) {
-      const auto escapeLeft =
-          std::max(std::chrono::ceil<milliseconds>(lastByte_ + KeyDecoder::kEscapeTimeout - now),
-                   milliseconds{0});
-      wait = wait < milliseconds{0} ? escapeLeft : std::min(wait, escapeLeft);
+      const auto now = std::chrono::steady_clock::now();
+      if (now - lastByte_ >= KeyDecoder::kEscapeTimeout) {
+        decoder_.timeout(decoded_);
+        continue;
+      }
+      wait = std::chrono::ceil<milliseconds>(lastByte_ + KeyDecoder::kEscapeTimeout - now);
     }
-    looked = true;
     const ReadResult read = readBytes(wait);
     if (read == ReadResult::Interrupted) return {KeyPoll::Status::NoKey, {}};
     if (read == ReadResult::Ended) {

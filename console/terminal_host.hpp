@@ -17,6 +17,7 @@
 
 #include <termios.h>
 
+#include <chrono>
 #include <deque>
 #include <optional>
 #include <string>
@@ -47,7 +48,7 @@ bool localeIsUtf8();
 // line) and when TERM is unset or empty.
 bool terminalTypeDrawsCells(const char* term);
 
-class TerminalScreen : public ScreenHost {
+class TerminalScreen : public GridHost {
  public:
   // fd is a terminal; utf8 selects code page 437 glyphs in UTF-8. Turns autowrap off. The
   // cursor is taken to stand at column 1 of the bottom row, so text written before any
@@ -125,7 +126,7 @@ class TerminalKeys : public KeySource {
   // Puts the terminal into raw mode (again, after restore()).
   void enterRawMode();
 
-  KeyPoll nextKey(std::chrono::milliseconds timeout) override;
+  KeyPoll nextKey() override;
 
  private:
   enum class ReadResult { Read, Interrupted, Ended };

@@ -24,8 +24,7 @@ class NullDevice {
   int fd_;
 };
 
-void writeProgressLines(benchmark::State& state, ScreenHost& screen, KeySource& keys) {
-  Console console(screen, keys);
+void writeProgressLines(benchmark::State& state, Console& console) {
   long double step = 0;
   for (auto _ : state) {
     console.writeText("at STEP = ");
@@ -41,7 +40,8 @@ void BM_ProgressLinePlainHost(benchmark::State& state) {
   NullDevice device;
   PlainScreen screen(device.fd());
   MemoryHost keys;
-  writeProgressLines(state, screen, keys);
+  Console console(screen, keys);
+  writeProgressLines(state, console);
 }
 BENCHMARK(BM_ProgressLinePlainHost);
 
@@ -49,13 +49,15 @@ void BM_ProgressLineTerminalHost(benchmark::State& state) {
   NullDevice device;
   TerminalScreen screen(device.fd(), true);
   MemoryHost keys;
-  writeProgressLines(state, screen, keys);
+  Console console(screen, keys);
+  writeProgressLines(state, console);
 }
 BENCHMARK(BM_ProgressLineTerminalHost);
 
 void BM_ProgressLineMemoryHost(benchmark::State& state) {
   MemoryHost host;
-  writeProgressLines(state, host, host);
+  Console console(host, host);
+  writeProgressLines(state, console);
 }
 BENCHMARK(BM_ProgressLineMemoryHost);
 
