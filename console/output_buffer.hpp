@@ -30,7 +30,6 @@ class OutputBuffer {
   // terminal) loses them: the console reports no errors, and the program's files, not
   // its screen, hold its results.
   void flush();
-  bool empty() const { return pending_.empty(); }
   int fd() const { return fd_; }
 
  private:

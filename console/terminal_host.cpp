@@ -19,6 +19,13 @@ namespace {
 // program's screens are laid out for.
 constexpr ScreenSize kFallbackSize{80, 25};
 
+// The ANSI colour index (red = 1, green = 2, blue = 4) of a console colour (blue = 1,
+// green = 2, red = 4), without the bright bit.
+constexpr int ansiColourIndex(unsigned consoleColour) {
+  return static_cast<int>(((consoleColour & 1u) << 2) | (consoleColour & 2u) |
+                          ((consoleColour & 4u) >> 2));
+}
+
 void appendNumber(std::string& out, int value) {
   out.append(std::to_string(value));
 }

@@ -29,13 +29,6 @@
 
 namespace durno {
 
-// The ANSI colour index (red = 1, green = 2, blue = 4) of a console colour (blue = 1,
-// green = 2, red = 4), without the bright bit.
-constexpr int ansiColourIndex(unsigned consoleColour) {
-  return static_cast<int>(((consoleColour & 1u) << 2) | (consoleColour & 2u) |
-                          ((consoleColour & 4u) >> 2));
-}
-
 // The SGR sequence that selects a cell attribute, starting from a reset.
 std::string sgrSequence(CellAttribute attribute);
 
