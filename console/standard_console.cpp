@@ -1,5 +1,6 @@
 #include "console/standard_console.hpp"
 
+#include <pthread.h>
 #include <signal.h>
 #include <termios.h>
 #include <unistd.h>
@@ -7,6 +8,7 @@
 #include <array>
 #include <csignal>
 #include <cstdlib>
+#include <span>
 
 #include "console/plain_host.hpp"
 #include "console/terminal_host.hpp"
@@ -100,16 +102,27 @@ void restoreActions(const std::array<int, Count>& signals,
   }
 }
 
+sigset_t signalSet(std::span<const int> signals) {
+  sigset_t set;
+  sigemptyset(&set);
+  for (const int signal : signals)
+    sigaddset(&set, signal);
+  return set;
+}
+
 // Carries out, between key waits, what the job-control signals asked for. Their handlers
 // only set flags: a stop request restores the terminal and stops here, and after the
 // program continues (fg, bg, SIGCONT) or the window changes size, the terminal gets its raw
-// settings back and the screen is drawn again from the cells the screen host keeps.
+// settings back and the screen is drawn again from the cells the screen host keeps. The
+// signals are blocked but for the terminal's key waits and the look here, so that one that
+// comes just before a wait still ends it.
 class JobControlledKeys : public KeySource {
  public:
   JobControlledKeys(TerminalKeys* keys, TerminalScreen* screen, KeySource& source)
       : keys_(keys), screen_(screen), source_(source) {}
 
   KeyPoll nextKey() override {
+    takePendingSignals();
     serviceJobControl();
     return source_.nextKey();
   }
@@ -142,8 +155,22 @@ class JobControlledKeys : public KeySource {
     stopDefault.sa_handler = SIG_DFL;
     sigemptyset(&stopDefault.sa_mask);
     ::sigaction(SIGTSTP, &stopDefault, &previous);
+    // Let the stop through, and the continue that ends it, whose handler notes it.
+    constexpr std::array<int, 2> kStopAndContinue{SIGTSTP, SIGCONT};
+    const sigset_t stopAndContinue = signalSet(kStopAndContinue);
+    sigset_t blocked;
+    ::pthread_sigmask(SIG_UNBLOCK, &stopAndContinue, &blocked);
     ::raise(SIGTSTP);
+    ::pthread_sigmask(SIG_SETMASK, &blocked, nullptr);
     ::sigaction(SIGTSTP, &previous, nullptr);
+  }
+
+  // Runs the handlers of the job-control signals that came since the last look.
+  static void takePendingSignals() {
+    const sigset_t jobControl = signalSet(kJobControlSignals);
+    sigset_t blocked;
+    ::pthread_sigmask(SIG_UNBLOCK, &jobControl, &blocked);
+    ::pthread_sigmask(SIG_SETMASK, &blocked, nullptr);
   }
 
   TerminalKeys* keys_;
@@ -163,6 +190,7 @@ struct StandardConsole::Hosts {
   std::array<struct sigaction, kStopSignals.size()> previousStopActions{};
   std::array<struct sigaction, kFatalSignals.size()> previousFatalActions{};
   std::array<struct sigaction, kJobControlSignals.size()> previousJobControlActions{};
+  sigset_t maskBeforeJobControl{};
   bool stopHandlersInstalled = false;
   bool terminalHandlersInstalled = false;
 
@@ -210,12 +238,17 @@ struct StandardConsole::Hosts {
   void installTerminalHandlers() {
     installHandler(kFatalSignals, restoreTerminalAndResignal, previousFatalActions);
     installHandler(kJobControlSignals, noteJobControl, previousJobControlActions, true);
+    const sigset_t jobControl = signalSet(kJobControlSignals);
+    ::pthread_sigmask(SIG_BLOCK, &jobControl, &maskBeforeJobControl);
+    if (terminalKeys) terminalKeys->letThroughWhileWaiting(kJobControlSignals);
     terminalHandlersInstalled = true;
   }
 
   void removeHandlers() {
     signalRestore.armed = 0;
     if (terminalHandlersInstalled) {
+      // Signals still blocked come in first, to the handlers that only note them.
+      ::pthread_sigmask(SIG_SETMASK, &maskBeforeJobControl, nullptr);
       restoreActions(kFatalSignals, previousFatalActions);
       restoreActions(kJobControlSignals, previousJobControlActions);
       terminalHandlersInstalled = false;

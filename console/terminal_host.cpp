@@ -1,6 +1,8 @@
 #include "console/terminal_host.hpp"
 
 #include <poll.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -275,6 +277,14 @@ TerminalKeys::TerminalKeys(int fd) : fd_(fd), lastByte_(std::chrono::steady_cloc
   enterRawMode();
 }
 
+void TerminalKeys::letThroughWhileWaiting(std::span<const int> signals) {
+  sigset_t mask;
+  ::pthread_sigmask(SIG_BLOCK, nullptr, &mask);
+  for (const int signal : signals)
+    sigdelset(&mask, signal);
+  waitMask_ = mask;
+}
+
 void TerminalKeys::enterRawMode() {
   if (!original_) return;
   termios settings = *original_;
@@ -295,8 +305,11 @@ void TerminalKeys::restore() {
 
 TerminalKeys::ReadResult TerminalKeys::readBytes(std::chrono::milliseconds wait) {
   pollfd ready{fd_, POLLIN, 0};
-  const int timeout = wait.count() < 0 ? -1 : static_cast<int>(wait.count());
-  const int polled = ::poll(&ready, 1, timeout);
+  const auto seconds = std::chrono::floor<std::chrono::seconds>(wait);
+  const timespec limit{static_cast<time_t>(seconds.count()),
+                       static_cast<long>(std::chrono::nanoseconds(wait - seconds).count())};
+  const int polled =
+      ::ppoll(&ready, 1, wait.count() < 0 ? nullptr : &limit, waitMask_ ? &*waitMask_ : nullptr);
   if (polled < 0 && errno == EINTR) return ReadResult::Interrupted;
   if (polled == 0) return ReadResult::Read;
   unsigned char bytes[256];

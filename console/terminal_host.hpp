@@ -15,11 +15,13 @@
 // a control code: with a UTF-8 locale each byte shows as its code page 437 glyph, otherwise
 // bytes 32-126 and 128-255 show as themselves and control bytes as '?'.
 
+#include <signal.h>
 #include <termios.h>
 
 #include <chrono>
 #include <deque>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -118,6 +120,10 @@ class TerminalKeys : public KeySource {
   void restore();
   // Puts the terminal into raw mode (again, after restore()).
   void enterRawMode();
+  // Signals the caller keeps blocked and lets through only while a key wait is in progress,
+  // so that none of them can come between its look at what they asked for and the wait:
+  // the wait ends at once with NoKey.
+  void letThroughWhileWaiting(std::span<const int> signals);
 
   KeyPoll nextKey() override;
 
@@ -134,6 +140,8 @@ class TerminalKeys : public KeySource {
   std::deque<KeyEvent> ready_;
   std::chrono::steady_clock::time_point lastByte_;
   bool ended_ = false;
+  // The signal mask of a wait; unset: the mask in force.
+  std::optional<sigset_t> waitMask_;
 };
 
 }  // namespace durno
