@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -222,29 +221,7 @@ TEST(ConsoleLineCut, TheKeyAfterTenThousandBytesIsIgnoredAndNotShown) {
   EXPECT_EQ(host.scrollCount(), 0);
 }
 
-// A key source that lets the test look at the screen between two keys.
-class SteppedKeys : public KeySource {
- public:
-  SteppedKeys(std::vector<KeyEvent> keys, std::function<void(std::size_t)> beforeKey)
-      : keys_(std::move(keys)), beforeKey_(std::move(beforeKey)) {}
-  KeyPoll nextKey() override {
-    beforeKey_(next_);
-    if (next_ == keys_.size()) return {KeyPoll::Status::Ended, {}};
-    return {KeyPoll::Status::Key, keys_[next_++]};
-  }
-
- private:
-  std::vector<KeyEvent> keys_;
-  std::function<void(std::size_t)> beforeKey_;
-  std::size_t next_ = 0;
-};
-
-KeyEvent typed(char c) {
-  return {Kind::Press, 0, static_cast<std::uint8_t>(c), 0};
-}
-const KeyEvent kBackspace{Kind::Press, scan_code::kBackspace, 8, 0};
-const KeyEvent kEnter{Kind::Press, scan_code::kEnter, 13, 0};
-
+// What the screen showed before a key was read.
 struct Seen {
   int row;
   int column;
@@ -253,17 +230,39 @@ struct Seen {
   std::string row3;
 };
 
+// A key source that notes what the screen shows before each key it hands out.
+class SteppedKeys : public KeySource {
+ public:
+  SteppedKeys(const MemoryHost& screen, std::vector<KeyEvent> keys)
+      : screen_(screen), keys_(std::move(keys)) {}
+  KeyPoll nextKey() override {
+    seen_.push_back({screen_.cursorRow(), screen_.cursorColumn(), screen_.rowText(1),
+                     screen_.rowText(2), screen_.rowText(3)});
+    if (next_ == keys_.size()) return {KeyPoll::Status::Ended, {}};
+    return {KeyPoll::Status::Key, keys_[next_++]};
+  }
+  const std::vector<Seen>& seen() const { return seen_; }
+
+ private:
+  const MemoryHost& screen_;
+  std::vector<KeyEvent> keys_;
+  std::size_t next_ = 0;
+  std::vector<Seen> seen_;
+};
+
+KeyEvent typed(char c) {
+  return {Kind::Press, 0, static_cast<std::uint8_t>(c), 0};
+}
+const KeyEvent kBackspace{Kind::Press, scan_code::kBackspace, 8, 0};
+const KeyEvent kEnter{Kind::Press, scan_code::kEnter, 13, 0};
+
 TEST(ConsoleLineEditing, BackspaceAcrossTheRowBoundary) {
   MemoryHost screen(10, 3);
-  std::vector<Seen> seen;
-  SteppedKeys keys({typed('a'), typed('b'), typed('c'), kBackspace, kBackspace, kEnter},
-                   [&](std::size_t) {
-                     seen.push_back({screen.cursorRow(), screen.cursorColumn(), screen.rowText(1),
-                                     screen.rowText(2), screen.rowText(3)});
-                   });
+  SteppedKeys keys(screen, {typed('a'), typed('b'), typed('c'), kBackspace, kBackspace, kEnter});
   Console c(screen, keys);
   c.writeText("Prompt: ");
   EXPECT_EQ(c.readLine(), "a");
+  const std::vector<Seen>& seen = keys.seen();
 
   ASSERT_EQ(seen.size(), 6u);
   // After 'c': the line wrapped to row 2.
@@ -282,14 +281,11 @@ TEST(ConsoleLineEditing, BackspaceAcrossTheRowBoundary) {
 
 TEST(ConsoleLineEditing, BackspaceAtThePendingScrollBlanksTheLastCellWithoutScrolling) {
   MemoryHost screen(10, 3);
-  std::vector<Seen> seen;
-  SteppedKeys keys({typed('a'), typed('b'), kBackspace, typed('c'), kEnter}, [&](std::size_t) {
-    seen.push_back({screen.cursorRow(), screen.cursorColumn(), screen.rowText(1), screen.rowText(2),
-                    screen.rowText(3)});
-  });
+  SteppedKeys keys(screen, {typed('a'), typed('b'), kBackspace, typed('c'), kEnter});
   Console c(screen, keys);
   c.placeCursor(3, 9);
   EXPECT_EQ(c.readLine(), "ac");
+  const std::vector<Seen>& seen = keys.seen();
 
   ASSERT_EQ(seen.size(), 5u);
   // After 'b' in the last cell of the bottom row: a scroll is owed, cursor at column 1.

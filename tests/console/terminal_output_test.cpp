@@ -66,12 +66,13 @@ class TerminalScreenTest : public ::testing::Test {
     console.flush();
     drain();
   }
-  void drain() {
+  void drain() { drainInto(terminal_); }
+  void drainInto(testing::VirtualTerminal& terminal) {
     char buffer[4096];
     ssize_t n = 0;
     while ((n = ::read(pipe_[0], buffer, sizeof buffer)) > 0) {
       sent_.append(buffer, static_cast<std::size_t>(n));
-      terminal_.feed({buffer, static_cast<std::size_t>(n)});
+      terminal.feed({buffer, static_cast<std::size_t>(n)});
     }
   }
 
@@ -214,11 +215,7 @@ TEST_F(TerminalScreenTest, RestorePutsTheShellBelowTextUnderTheCursor) {
       console.writeText("last");
       console.placeCursor(c.cursorRow, c.cursorColumn);
     }
-    char buffer[8192];
-    ssize_t n = 0;
-    while ((n = ::read(pipe_[0], buffer, sizeof buffer)) > 0) {
-      terminal.feed({buffer, static_cast<std::size_t>(n)});
-    }
+    drainInto(terminal);
     EXPECT_EQ(terminal.cursorRow(), c.expectedRow);
     EXPECT_EQ(terminal.cursorColumn(), 1);
     EXPECT_EQ(terminal.rowText(c.textRowAfter).substr(0, 4), "last");
