@@ -47,6 +47,7 @@ struct ShiftPair {
 
 // The US layout's unshifted and shifted characters of the digit row and the punctuation
 // keys, the only keys whose characters the Caps Lock correction touches.
+// Kept for compatibility: with Caps Lock on, these keys give the texts they always have.
 constexpr std::array<ShiftPair, 21> kCapsCorrectedKeys{{
     {0x02, '1', '!'},  {0x03, '2', '@'}, {0x04, '3', '#'},  {0x05, '4', '$'}, {0x06, '5', '%'},
     {0x07, '6', '^'},  {0x08, '7', '&'}, {0x09, '8', '*'},  {0x0A, '9', '('}, {0x0B, '0', ')'},
@@ -92,6 +93,7 @@ std::string keyTextOf(const KeyEvent& event) {
   const bool capsLock = (event.modifiers & KeyEvent::kCapsLock) != 0;
   if (event.character == 0) {
     // Esc without a character is the one key without a character that gives one byte.
+    // Kept for compatibility: without Caps Lock that byte is 0, not the Esc code 27.
     if (event.scanCode == scan_code::kEscape) {
       return std::string(1, static_cast<char>(capsLock ? kCodeEscape : 0));
     }
