@@ -31,7 +31,6 @@ class MemoryHost : public GridHost, public TranscriptHost, public KeySource {
   void pressKey(std::string keyText);
   // Any input event, releases and lone modifier keys included.
   void pushEvent(const KeyEvent& event);
-  std::size_t pendingKeys() const { return keys_.size(); }
 
   // The W characters of a 1-based row.
   std::string rowText(int row) const;
