@@ -19,7 +19,7 @@ namespace durno {
 // Thrown by the key reads when the key source has ended for good (plain mode at the end
 // of standard input, an in-memory host whose script ran out). what() names what the
 // program was waiting for, for example: input ended while waiting for an answer to
-// "Filename for extracted data, NO EXTENSION".
+// "Name of the file".
 class InputEnded : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
