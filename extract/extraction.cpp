@@ -29,6 +29,34 @@ void reportFileProblem(Console& console, std::string_view name, std::string_view
   console.endLine();
 }
 
+// What the scan finds goes to the table, and each step to the console's progress line
+// ("at STEP = 12"); the rows are counted for the closing report.
+class TableAndProgress final : public ScanSink {
+ public:
+  TableAndProgress(TableWriter& table, Console& console) : table_(table), console_(console) {}
+
+  void stepReached(long double stepNumber) override {
+    console_.writeText("at STEP = ");
+    console_.writeNumber(stepNumber);
+    console_.endLine();
+  }
+  void rowFinished(const ScannerState& state) override {
+    table_.writeRow(state);
+    ++rows_;
+    lastRowFileIndex_ = state.fileIndex;
+  }
+
+  long long rows() const { return rows_; }
+  // The file index (ScannerState::fileIndex) of the last row; 0 before any row.
+  int lastRowFileIndex() const { return lastRowFileIndex_; }
+
+ private:
+  TableWriter& table_;
+  Console& console_;
+  long long rows_ = 0;
+  int lastRowFileIndex_ = 0;
+};
+
 bool stopRequested(const volatile std::sig_atomic_t* stopSignal) {
   return stopSignal != nullptr && *stopSignal != 0;
 }
@@ -103,7 +131,7 @@ void reportUnmatchedKeys(Console& console, const Scanner& scanner,
 
 ExtractionOutcome runExtraction(const ExtractionJob& job, ScannerState& state, TextFiles& files,
                                 Console& console) {
-  const Quantity quantity = quantityFromCode(job.quantityCode);
+  const Quantity quantity = Quantity::fromCode(job.quantityCode);
   const std::span<const std::string> keys = capped(job.compoundKeys, kMaxCompounds);
   const std::span<const std::string> resultFiles = capped(job.resultFiles, kMaxResultFiles);
 
@@ -115,7 +143,8 @@ ExtractionOutcome runExtraction(const ExtractionJob& job, ScannerState& state, T
   TableWriter table(files, quantity, keys);
   table.openOutputTable(job.tableName,
                         resultFiles.empty() ? std::string_view{} : resultFiles.front());
-  Scanner scanner(state, quantity, keys, table, console);
+  TableAndProgress sink(table, console);
+  Scanner scanner(state, quantity, keys, sink);
   int filesRead = 0;
   for (std::size_t i = 0; i < resultFiles.size() && !stopRequested(job.stopSignal); ++i) {
     const bool readToEnd = scanResultFile(static_cast<int>(i) + 1, resultFiles[i], job, state,
@@ -132,10 +161,10 @@ ExtractionOutcome runExtraction(const ExtractionJob& job, ScannerState& state, T
   }
   outcome.tableWritten = table.tableWritten();
   outcome.failureReason = table.failureReason();
-  outcome.rows = scanner.rowsWritten();
+  outcome.rows = sink.rows();
   if (outcome.rows > 0) {
     outcome.lastRowStep = state.stepNumber;
-    outcome.lastRowFile = resultFiles[static_cast<std::size_t>(scanner.lastRowFileIndex() - 1)];
+    outcome.lastRowFile = resultFiles[static_cast<std::size_t>(sink.lastRowFileIndex() - 1)];
   }
   return outcome;
 }
