@@ -42,7 +42,7 @@ std::string signalName(int signalNumber) {
 void showInterruption(Console& console, const std::string& tableName,
                       const ExtractionOutcome& outcome) {
   std::string line = "Extraction interrupted by " + signalName(outcome.stoppedBy);
-  if (outcome.tableWritten) {
+  if (outcome.table.ok()) {
     line += ": " + tableName;
     if (outcome.rows == 0) {
       line += " holds no rows";
@@ -72,9 +72,9 @@ int showClosingLines(Console& console, const std::string& tableName,
                      const ExtractionOutcome& outcome, int resultFileCount) {
   console.endLine();
   int status = kExitSuccess;
-  if (!outcome.tableWritten) {
+  if (!outcome.table.ok()) {
     writeLine(console, "Extracted data could not be written to " + quoted(tableName) + ": " +
-                           outcome.failureReason);
+                           outcome.table.reason);
     status = kExitTableNotWritten;
   } else if (outcome.stoppedBy == 0) {
     writeLine(console, "Extracted data are on " + tableName);

@@ -58,8 +58,8 @@ void notifyListLoad(Console& console, RunState& state, const ListWords& words,
                     std::string_view fileName, const ListFileOutcome& outcome) {
   const std::string list = std::string(words.list) + " " + quoted(fileName);
   const std::string capacity = std::to_string(words.capacity);
-  if (!outcome.ok) {
-    notify(console, state, list + " could not be read: " + outcome.reason);
+  if (!outcome.opened.ok()) {
+    notify(console, state, list + " could not be read: " + outcome.opened.reason);
   } else if (outcome.cutToCapacity) {
     notify(console, state,
            list + " names more than " + capacity + " " + std::string(words.entries) +

@@ -14,27 +14,25 @@
 
 namespace durno {
 
+// What loading a list file found.
 struct ListFileOutcome {
-  // False when the file could not be opened, or (saving) a write or the close failed.
-  bool ok = true;
-  // The system's reason when ok is false.
-  std::string reason;
-  // Loading only: the file names more entries than the table holds; the table holds the
-  // first ones that fit and nothing after them was used.
+  // Whether the file could be opened.
+  FileStatus opened;
+  // The file names more entries than the table holds; the table holds the first ones that
+  // fit and nothing after them was used.
   bool cutToCapacity = false;
-  // Loading only: whether a count line was read at all (the file held more than blanks,
-  // TABs and line ends), what the count line of the block used asks for (namesAskedFor),
-  // and how many of those names the file holds, up to the table's capacity; the entries
-  // it lacks are empty.
+  // Whether a count line was read at all (the file held more than blanks, TABs and line
+  // ends), what the count line of the block used asks for (namesAskedFor), and how many of
+  // those names the file holds, up to the table's capacity; the entries it lacks are empty.
   bool countRead = false;
   double namesAsked = 0;
   int namesFound = 0;
 };
 
-// Writes names as a list file under kListFileNumber, emptying an existing file. ok only
+// Writes names as a list file under kListFileNumber, emptying an existing file. Ok only
 // when the file was created and every byte reached it.
-ListFileOutcome saveListFile(TextFiles& files, std::string_view fileName,
-                             std::span<const std::string> names);
+FileStatus saveListFile(TextFiles& files, std::string_view fileName,
+                        std::span<const std::string> names);
 
 // Reads a compound list into table. A file may hold several count-and-names blocks; each
 // replaces the table from its first entry, and the last block read wins. A tail of blanks,

@@ -16,8 +16,8 @@ void offerToSaveFileList(Console& console, TextFiles& files, RunState& state) {
   if (lowerCase(console.readLine()) != "y") return;
   console.writeText("Give name for list (e.g. Jup.xtr) ");
   const std::string fileName = console.readLine();
-  const ListFileOutcome outcome = saveListFile(files, fileName, state.resultFiles.names());
-  if (!outcome.ok) {
+  const FileStatus outcome = saveListFile(files, fileName, state.resultFiles.names());
+  if (!outcome.ok()) {
     notify(console, state,
            "File list could not be saved to " + quoted(fileName) + ": " + outcome.reason);
   }

@@ -62,34 +62,31 @@ bool stopRequested(const volatile std::sig_atomic_t* stopSignal) {
 }
 
 // Reads one result file from its first line to its last, or until a stop is requested.
-// Returns false when the file could not be opened or not read to its end. A file that
-// cannot be opened is passed over as a file without lines: its number is not open, so the
-// end-of-file test would never answer true, and reading on would loop forever on empty
-// lines.
+// Returns false when the file could not be opened or not read to its end; a file that
+// cannot be opened is passed over as a file without lines.
 bool scanResultFile(int fileIndex, const std::string& name, const ExtractionJob& job,
                     ScannerState& state, Scanner& scanner, TextFiles& files, Console& console) {
   const int number = resultFileNumber(fileIndex);
   state.fileIndex = fileIndex;
-  files.openFile(number, name, FileMode::Input);
-  if (!files.isOpen(number)) {
-    reportFileProblem(console, name, "opened", files.lastOutcome(number).reason);
+  if (const FileStatus opened = files.openFile(number, name, FileMode::Input); !opened.ok()) {
+    reportFileProblem(console, name, "opened", opened.reason);
     return false;
   }
   bool readToEnd = true;
-  while (!files.atEnd(number)) {
-    // A failed read while bytes are still left is a system read error: the file cannot
-    // be read further, so it ends here rather than repeating the failure forever.
+  for (;;) {
     std::string_view line;
-    if (!files.readLine(number, line, state.currentLine)) {
-      // A stop request interrupts a read that waits on a pipe; that is no read error.
-      if (stopRequested(job.stopSignal)) break;
-      reportFileProblem(console, name, "read", files.lastOutcome(number).reason);
+    const FileStatus read = files.readLine(number, line, state.currentLine);
+    if (read.error == FileError::PastEnd) break;
+    // A stop request interrupts a read that waits on a pipe; that is no read error.
+    if (stopRequested(job.stopSignal)) break;
+    if (!read.ok()) {
+      // The file cannot be read further, so it ends here rather than repeating the failure.
+      reportFileProblem(console, name, "read", read.reason);
       readToEnd = false;
       break;
     }
     // Looked at after the read, which may have waited long on a pipe, and before the
     // line is used: the table then ends with the last whole row.
-    if (stopRequested(job.stopSignal)) break;
     scanner.scanLine(line);
   }
   files.closeFile(number);
@@ -137,7 +134,8 @@ ExtractionOutcome runExtraction(const ExtractionJob& job, ScannerState& state, T
 
   ExtractionOutcome outcome;
   if (const std::string* same = resultFileThatIsTheTable(job.tableName, resultFiles, files)) {
-    outcome.failureReason = "it is the result file \"" + *same + "\", which it would empty";
+    outcome.table = FileStatus::failure(
+        FileError::InUse, "it is the result file \"" + *same + "\", which it would empty");
     return outcome;
   }
   TableWriter table(files, quantity, keys);
@@ -159,8 +157,7 @@ ExtractionOutcome runExtraction(const ExtractionJob& job, ScannerState& state, T
   if (outcome.stoppedBy == 0 && filesRead > 0 && scanner.compoundsExamined()) {
     reportUnmatchedKeys(console, scanner, keys);
   }
-  outcome.tableWritten = table.tableWritten();
-  outcome.failureReason = table.failureReason();
+  outcome.table = table.status();
   outcome.rows = sink.rows();
   if (outcome.rows > 0) {
     outcome.lastRowStep = state.stepNumber;

@@ -14,8 +14,7 @@ TableWriter::TableWriter(TextFiles& files, Quantity quantity,
           std::min(compoundKeys.size(), static_cast<std::size_t>(kMaxCompounds)))) {}
 
 void TableWriter::openOutputTable(std::string_view tableName, std::string_view firstResultFile) {
-  files_.openFile(kTableFileNumber, tableName, FileMode::Output);
-  noteOutcome();
+  note(files_.openFile(kTableFileNumber, tableName, FileMode::Output));
 
   std::string header;
   header.append("Data from ").append(firstResultFile).append("\r\n");
@@ -45,21 +44,16 @@ void TableWriter::writeRow(const ScannerState& state) {
 }
 
 void TableWriter::close() {
-  files_.closeFile(kTableFileNumber);
-  noteOutcome();
+  note(files_.closeFile(kTableFileNumber));
 }
 
 void TableWriter::writeToFile(std::string_view text) {
-  files_.writeText(kTableFileNumber, text);
-  noteOutcome();
+  note(files_.writeText(kTableFileNumber, text));
 }
 
-void TableWriter::noteOutcome() {
-  if (failed_) return;  // the first failure is the one worth reporting
-  FileOutcome outcome = files_.lastOutcome(kTableFileNumber);
-  if (!outcome.failed) return;
-  failed_ = true;
-  failureReason_ = std::move(outcome.reason);
+void TableWriter::note(FileStatus status) {
+  // The first failure is the one worth reporting.
+  if (status_.ok()) status_ = std::move(status);
 }
 
 }  // namespace durno

@@ -44,16 +44,15 @@ class TableWriter {
   // of every compound key, ended by CR LF.
   void writeRow(const ScannerState& state);
 
-  // Closes the table. Afterwards tableWritten() tells whether it was created and every
-  // write and the closing succeeded, and failureReason() why not (the first failure).
+  // Closes the table. Afterwards status() tells whether it was created and every write and
+  // the closing succeeded, or else the first failure.
   void close();
-  bool tableWritten() const { return !failed_; }
-  const std::string& failureReason() const { return failureReason_; }
+  const FileStatus& status() const { return status_; }
 
  private:
   // Writes text to file 2 and keeps the first failure the file layer reports.
   void writeToFile(std::string_view text);
-  void noteOutcome();
+  void note(FileStatus status);
 
   TextFiles& files_;
   Quantity quantity_;
@@ -61,8 +60,7 @@ class TableWriter {
   MaskFormatter stepMask_{kStepMask};
   MaskFormatter valueMask_{kValueMask};
   std::string row_;  // the row being composed; its storage is reused for every row
-  bool failed_ = false;
-  std::string failureReason_;
+  FileStatus status_;
 };
 
 }  // namespace durno

@@ -177,7 +177,7 @@ TEST(Scan, RowsFollowTheLinesAsRead) {
     for (const auto& [name, bytes] : c.files)
       world.fileSystem.put(name, bytes);
     const ExtractionOutcome outcome = world.run(c.code, c.keys, c.resultFiles);
-    EXPECT_TRUE(outcome.tableWritten) << outcome.failureReason;
+    EXPECT_TRUE(outcome.table.ok()) << outcome.table.reason;
     EXPECT_EQ(world.rows(c.code == "Z" ? 2 : 3), c.expectedRows);
   }
 }
@@ -212,6 +212,18 @@ TEST_F(ExtractionRun, NamesEachFileThatCannotBeOpenedWithTheReason) {
             "Result file \"locked.out\" could not be opened: Resource temporarily unavailable");
   EXPECT_EQ(lines[2], "at STEP =  1 ");
   EXPECT_EQ(lines[3].rfind("Result file \"Zepres.dat\" could not be opened: ", 0), 0u) << lines[3];
+}
+
+// A read that fails right after a whole line, when the next read is due, is a read error
+// like any other: the file is named and not counted as read.
+TEST_F(ExtractionRun, AReadFailureBetweenLinesIsReported) {
+  const std::string firstLine = "STEP NUMBER 1\r\n";
+  fileSystem.put("run1.out", firstLine + "STEP NUMBER 2\r\n");
+  fileSystem.failReadsAt("run1.out", firstLine.size(), "Input/output error");
+  const ExtractionOutcome outcome = run("A", {}, {"run1.out"});
+  EXPECT_EQ(host.transcript(),
+            "at STEP =  1 \nResult file \"run1.out\" could not be read: Input/output error\n");
+  EXPECT_EQ(outcome.unreadableFiles, 1);
 }
 
 TEST_F(ExtractionRun, TheSameLineFormatsDifferentlyAsActivityAndAsCoefficient) {
