@@ -72,10 +72,11 @@ bool scanResultFile(int fileIndex, const std::string& name, const ExtractionJob&
     reportFileProblem(console, name, "opened", opened.reason);
     return false;
   }
+  OpenTextFile& input = *files.inputFile(number);
   bool readToEnd = true;
   for (;;) {
     std::string_view line;
-    const FileStatus read = files.readLine(number, line, state.currentLine);
+    const FileStatus read = input.readLine(line, state.currentLine);
     if (read.error == FileError::PastEnd) break;
     // A stop request interrupts a read that waits on a pipe; that is no read error.
     if (stopRequested(job.stopSignal)) break;

@@ -27,8 +27,9 @@ class OpenTextFile {
   // Input only. True at the end of the data, at a byte 26, and when the next byte cannot
   // be read (so that a read-until-the-end loop always stops).
   bool atEnd();
-  // Input only. line views the next line in the buffer, or storage for a line read byte by
-  // byte; empty with any failure, FileError::PastEnd when no line is left.
+  // Input only. The next line, without copying when it can: line views it in the buffer
+  // (valid until the next operation on the file) or, for a line read byte by byte, storage.
+  // Empty with any failure; FileError::PastEnd when no line is left.
   FileStatus readLine(std::string_view& line, std::string& storage) {
     if (input_->takeBufferedLine(line)) [[likely]]
       return {};

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "convert/plain_number.hpp"
-#include "textfile/open_text_file.hpp"
 
 namespace durno {
 
@@ -82,17 +81,13 @@ bool TextFiles::isOpen(int number) const {
 }
 
 bool TextFiles::atEnd(int number) {
-  OpenTextFile* entry = findOpen(number);
-  return entry != nullptr && entry->mode() == FileMode::Input && entry->atEnd();
+  OpenTextFile* entry = inputFile(number);
+  return entry != nullptr && entry->atEnd();
 }
 
-FileStatus TextFiles::readLine(int number, std::string_view& line, std::string& storage) {
-  FileStatus status;
-  OpenTextFile* entry = openIn(number, FileMode::Input, status);
-  if (entry != nullptr) [[likely]]
-    return entry->readLine(line, storage);
-  line = {};
-  return status;
+OpenTextFile* TextFiles::inputFile(int number) const {
+  OpenTextFile* entry = findOpen(number);
+  return entry != nullptr && entry->mode() == FileMode::Input ? entry : nullptr;
 }
 
 FileStatus TextFiles::readTextField(int number, std::string& field) {

@@ -18,10 +18,9 @@
 
 #include "textfile/file_status.hpp"
 #include "textfile/file_system.hpp"
+#include "textfile/open_text_file.hpp"
 
 namespace durno {
-
-class OpenTextFile;
 
 class TextFiles {
  public:
@@ -44,10 +43,10 @@ class TextFiles {
   // cannot be read (so that a read-until-the-end loop always stops). False for an Output
   // file and for a number that is not open.
   bool atEnd(int number);
-  // The next line, without copying when it can: line views the line in the file's buffer
-  // (valid until the next operation on number) or, for a line read byte by byte, storage.
-  // FileError::PastEnd when no line is left.
-  FileStatus readLine(int number, std::string_view& line, std::string& storage);
+  // The file open under number for input, for a loop that reads its lines (see
+  // OpenTextFile::readLine) without a look-up per line; null when number is not open for
+  // input. Valid until number is closed.
+  OpenTextFile* inputFile(int number) const;
   FileStatus readTextField(int number, std::string& field);
   FileStatus readNumberField(int number, double& value);
   // Passes blanks, TABs, CRs and LFs, up to the next other byte or the end of the data.

@@ -37,7 +37,8 @@ int main(int argc, char** argv) {
       return 1;
     }
     std::string_view line;
-    while (files.readLine(kResultFile, line, storage).ok()) {
+    durno::OpenTextFile& input = *files.inputFile(kResultFile);
+    while (input.readLine(line, storage).ok()) {
       ++lines;
       lineBytes += line.size();
       if (!line.empty()) byteSum += static_cast<unsigned char>(line.front());

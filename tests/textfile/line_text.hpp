@@ -9,10 +9,19 @@
 
 namespace durno::testing {
 
+// The next line of the Input file open under number; empty when there is none.
+inline FileStatus readLine(TextFiles& files, int number, std::string_view& line,
+                           std::string& storage) {
+  line = {};
+  OpenTextFile* input = files.inputFile(number);
+  if (input == nullptr) return FileStatus::failure(FileError::NotOpen, "no input file");
+  return input->readLine(line, storage);
+}
+
 inline std::string lineText(TextFiles& files, int number) {
   std::string storage;
   std::string_view line;
-  files.readLine(number, line, storage);
+  readLine(files, number, line, storage);
   return std::string(line);
 }
 

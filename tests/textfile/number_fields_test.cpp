@@ -102,7 +102,7 @@ TEST(ListFiles, LoneLineFeedsReadAsCarriageReturnLineFeed) {
       for (int f = 0; f < 2; ++f) {
         switch ((pattern >> (2 * step)) & 3) {
           case 0:
-            status[f] = files.readLine(f + 1, line[f], storage[f]);
+            status[f] = testing::readLine(files, f + 1, line[f], storage[f]);
             text[f] = line[f];
             break;
           case 1:

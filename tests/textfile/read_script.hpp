@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "line_text.hpp"
 #include "textfile/memory_file_system.hpp"
 #include "textfile/text_files.hpp"
 
@@ -56,7 +57,7 @@ inline void runScript(TextFiles& files, int number, const std::vector<ReadStep>&
       case ReadOp::Line: {
         std::string storage = "left over from an earlier line";
         std::string_view line;
-        status = files.readLine(number, line, storage);
+        status = readLine(files, number, line, storage);
         EXPECT_EQ(line, step.text);
         break;
       }

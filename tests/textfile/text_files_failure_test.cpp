@@ -43,12 +43,6 @@ struct MisuseCase {
 };
 
 TEST_F(FailureTest, MisusedNumbersGiveNeutralResults) {
-  auto readLine = [](TextFiles& f, int n, std::string& result) {
-    std::string_view line = "x";
-    const FileStatus status = f.readLine(n, line, result);
-    result = line;
-    return status;
-  };
   auto readField = [](TextFiles& f, int n, std::string& result) {
     result = "left over";
     return f.readTextField(n, result);
@@ -65,7 +59,6 @@ TEST_F(FailureTest, MisusedNumbersGiveNeutralResults) {
   const FileError notOpen = FileError::NotOpen;
   const FileError wrongMode = FileError::WrongMode;
   const MisuseCase cases[] = {
-      {"line from a number not open", 5, readLine, "", notOpen, "file not open"},
       {"field from a number not open", 5, readField, "", notOpen, "file not open"},
       {"number from a number not open", 5, readNumber, "0.000000", notOpen, "file not open"},
       {"number from an output file", 2, readNumber, "0.000000", wrongMode,
@@ -73,11 +66,10 @@ TEST_F(FailureTest, MisusedNumbersGiveNeutralResults) {
       {"number to an input file", 1, writeNumber, "", wrongMode, "file not open for output"},
       {"write to a number not open", 5, write, "", notOpen, "file not open"},
       {"line end to a number not open", 5, endLine, "", notOpen, "file not open"},
-      {"line from an output file", 2, readLine, "", wrongMode, "file not open for input"},
       {"field from an output file", 2, readField, "", wrongMode, "file not open for input"},
       {"text to an input file", 1, write, "", wrongMode, "file not open for output"},
       {"line end to an input file", 1, endLine, "", wrongMode, "file not open for output"},
-      {"a negative number", -1, readLine, "", FileError::BadNumber, "bad file number"},
+      {"a negative number", -1, readField, "", FileError::BadNumber, "bad file number"},
       {"a number above 16 bits", 32768, write, "", FileError::BadNumber, "bad file number"},
   };
   for (const MisuseCase& misuse : cases) {
@@ -89,6 +81,8 @@ TEST_F(FailureTest, MisusedNumbersGiveNeutralResults) {
     EXPECT_EQ(status.reason, misuse.reason);
   }
   EXPECT_FALSE(files_.atEnd(5)) << "a number not open is not at its end";
+  EXPECT_EQ(files_.inputFile(5), nullptr);
+  EXPECT_EQ(files_.inputFile(2), nullptr) << "an output file gives no lines";
   EXPECT_EQ(fileSystem_.log, std::vector<std::string>{}) << "no file was touched";
   // The open files are as they were.
   EXPECT_EQ(lineText(files_, 1), "first");
@@ -186,7 +180,7 @@ TEST_F(FailureTest, AReadFailureLosesTheLineAndEndsAReadLoop) {
   ASSERT_TRUE(files_.isOpen(3));
   std::string storage;
   std::string_view line;
-  const FileStatus read = files_.readLine(3, line, storage);
+  const FileStatus read = files_.inputFile(3)->readLine(line, storage);
   EXPECT_EQ(line, "") << "the bytes collected before the failure are lost";
   EXPECT_EQ(read.error, FileError::System);
   EXPECT_EQ(read.reason, "Input/output error");
