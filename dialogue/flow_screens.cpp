@@ -9,6 +9,7 @@
 namespace durno {
 namespace {
 
+// The trailing blanks are kept: transcripts users already have show them.
 constexpr std::array<std::string_view, 5> kMenuLines = {
     "Extract:  Activities                       = A ",
     "          Activity Coefficients            = G ",
