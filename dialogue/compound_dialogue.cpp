@@ -57,7 +57,7 @@ void loadCompounds(Console& console, TextFiles& files, RunState& state) {
   writeLine(console, " Enter filename with compound list for extraction ");
   console.writeText(" e.g., carbon.cpd; RETURN = DURNO.CPD ");
   const std::string fileName = orDefaultList(console.readLine());
-  const ListFileOutcome outcome = loadCompoundList(files, fileName, state.compounds);
+  const ListLoadOutcome outcome = loadCompoundList(files, fileName, state.compounds);
   notifyListLoad(console, state, {"Compound list", "compound", "compounds", kMaxCompounds},
                  fileName, outcome);
 }

@@ -56,7 +56,7 @@ std::string numberText(long double value) {
 }
 
 void notifyListLoad(Console& console, RunState& state, const ListWords& words,
-                    std::string_view fileName, const ListFileOutcome& outcome) {
+                    std::string_view fileName, const ListLoadOutcome& outcome) {
   const std::string list = std::string(words.list) + " " + quoted(fileName);
   const std::string capacity = std::to_string(words.capacity);
   if (!outcome.opened.ok()) {

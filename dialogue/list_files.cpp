@@ -7,8 +7,8 @@
 namespace durno {
 namespace {
 
-ListFileOutcome openForReading(TextFiles& files, std::string_view fileName) {
-  ListFileOutcome outcome;
+ListLoadOutcome openForReading(TextFiles& files, std::string_view fileName) {
+  ListLoadOutcome outcome;
   outcome.opened = files.openFile(kListFileNumber, fileName, FileMode::Input);
   return outcome;
 }
@@ -35,7 +35,7 @@ bool namesAnotherEntry(TextFiles& files) {
 // block with no names; false then.
 template <std::size_t Capacity, typename Clean>
 bool readBlock(TextFiles& files, NameTable<Capacity>& table, Clean clean,
-               ListFileOutcome& outcome) {
+               ListLoadOutcome& outcome) {
   double count = 0;
   if (!files.readNumberField(kListFileNumber, count).ok()) return false;
   const double asked = namesAskedFor(count);
@@ -80,10 +80,10 @@ FileStatus saveListFile(TextFiles& files, std::string_view fileName,
   return written.ok() ? closed : written;
 }
 
-ListFileOutcome loadCompoundList(TextFiles& files, std::string_view fileName,
+ListLoadOutcome loadCompoundList(TextFiles& files, std::string_view fileName,
                                  CompoundTable& table) {
   table.clear();
-  ListFileOutcome outcome = openForReading(files, fileName);
+  ListLoadOutcome outcome = openForReading(files, fileName);
   if (!outcome.opened.ok()) return outcome;
   auto clean = [](const std::string& field) { return removeLeadingBlanks(field); };
   // Each block replaces the one before. The loop also ends at a count that could not be
@@ -97,9 +97,9 @@ ListFileOutcome loadCompoundList(TextFiles& files, std::string_view fileName,
   return outcome;
 }
 
-ListFileOutcome loadFileList(TextFiles& files, std::string_view fileName, ResultFileTable& table) {
+ListLoadOutcome loadFileList(TextFiles& files, std::string_view fileName, ResultFileTable& table) {
   table.clear();
-  ListFileOutcome outcome = openForReading(files, fileName);
+  ListLoadOutcome outcome = openForReading(files, fileName);
   if (!outcome.opened.ok()) return outcome;
   auto asRead = [](std::string field) { return field; };
   if (contentLeft(files)) readBlock(files, table, asRead, outcome);

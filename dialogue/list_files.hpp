@@ -15,7 +15,7 @@
 namespace durno {
 
 // What loading a list file found.
-struct ListFileOutcome {
+struct ListLoadOutcome {
   // Whether the file could be opened.
   FileStatus opened;
   // The file names more entries than the table holds; the table holds the first ones that
@@ -39,11 +39,11 @@ FileStatus saveListFile(TextFiles& files, std::string_view fileName,
 // TABs and line ends after a block (what many editors leave) is no block. Names lose their
 // leading blanks and keep everything else (the quantity letter and the trailing blank of
 // a saved key). A file that cannot be opened leaves the table empty.
-ListFileOutcome loadCompoundList(TextFiles& files, std::string_view fileName, CompoundTable& table);
+ListLoadOutcome loadCompoundList(TextFiles& files, std::string_view fileName, CompoundTable& table);
 
 // Reads one count-and-names block of a file list into table; the names are kept exactly
 // as the field reader gives them. A file that cannot be opened leaves the table empty.
-ListFileOutcome loadFileList(TextFiles& files, std::string_view fileName, ResultFileTable& table);
+ListLoadOutcome loadFileList(TextFiles& files, std::string_view fileName, ResultFileTable& table);
 
 // How many names a count field asks for: its whole part, 0 for a count below 1 or not a
 // number. Kept as a double so that a huge count is never squeezed into an int.

@@ -49,7 +49,7 @@ void loadResultFiles(Console& console, TextFiles& files, RunState& state) {
   writeLine(console, "Name of file containing the filenames of the ZEPRO results to be extracted");
   console.writeText("File should have extension *.xtr, but others work too ");
   const std::string fileName = console.readLine();
-  const ListFileOutcome outcome = loadFileList(files, fileName, state.resultFiles);
+  const ListLoadOutcome outcome = loadFileList(files, fileName, state.resultFiles);
   notifyListLoad(console, state, {"File list", "file", "files", kMaxResultFiles}, fileName,
                  outcome);
 }

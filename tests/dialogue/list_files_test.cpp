@@ -89,7 +89,7 @@ TEST_F(ListFilesTest, CompoundListsLoadFieldByFieldAndBlockByBlock) {
   };
   for (const CompoundLoadCase& test : cases) {
     fileSystem.put("list.cpd", test.bytes);
-    const ListFileOutcome outcome = loadCompoundList(files, "list.cpd", compounds);
+    const ListLoadOutcome outcome = loadCompoundList(files, "list.cpd", compounds);
     EXPECT_TRUE(outcome.opened.ok()) << test.what;
     EXPECT_FALSE(outcome.cutToCapacity) << test.what;
     EXPECT_EQ(namesOf(compounds.names()), test.keys) << test.what;
@@ -125,7 +125,7 @@ TEST_F(ListFilesTest, LoadingTellsWhatTheCountAskedAndWhatTheFileNamed) {
     for (const bool compoundList : {true, false}) {
       if (!compoundList && test.compoundListOnly) continue;
       fileSystem.put("list", test.bytes);
-      const ListFileOutcome outcome = compoundList ? loadCompoundList(files, "list", compounds)
+      const ListLoadOutcome outcome = compoundList ? loadCompoundList(files, "list", compounds)
                                                    : loadFileList(files, "list", resultFiles);
       EXPECT_EQ(outcome.countRead, test.countRead) << test.what;
       EXPECT_EQ(outcome.namesAsked, test.asked) << test.what;
@@ -140,7 +140,7 @@ TEST_F(ListFilesTest, LoadingTellsWhatTheCountAskedAndWhatTheFileNamed) {
 TEST_F(ListFilesTest, ACompoundCountAboveTheTableReadsWhatFitsAndStops) {
   // A second block after the oversized one must not be read: reading stops at the cut.
   fileSystem.put("big.cpd", listFile(" 80 ", 80) + " 1 \r\nAFe \r\n");
-  const ListFileOutcome outcome = loadCompoundList(files, "big.cpd", compounds);
+  const ListLoadOutcome outcome = loadCompoundList(files, "big.cpd", compounds);
   EXPECT_TRUE(outcome.opened.ok());
   EXPECT_TRUE(outcome.cutToCapacity);
   ASSERT_EQ(compounds.count(), kMaxCompounds);
@@ -170,7 +170,7 @@ TEST_F(ListFilesTest, FileListsLoadOneBlockAsRead) {
   };
   for (const FileListLoadCase& test : cases) {
     fileSystem.put("list.xtr", test.bytes);
-    const ListFileOutcome outcome = loadFileList(files, "list.xtr", resultFiles);
+    const ListLoadOutcome outcome = loadFileList(files, "list.xtr", resultFiles);
     EXPECT_TRUE(outcome.opened.ok()) << test.what;
     EXPECT_EQ(namesOf(resultFiles.names()), test.names) << test.what;
     EXPECT_FALSE(files.isOpen(kListFileNumber)) << test.what;
@@ -179,7 +179,7 @@ TEST_F(ListFilesTest, FileListsLoadOneBlockAsRead) {
 
 TEST_F(ListFilesTest, AFileCountOf80ReadsSeventyNamesAndStops) {
   fileSystem.put("many.xtr", listFile(" 80 ", 80));
-  const ListFileOutcome outcome = loadFileList(files, "many.xtr", resultFiles);
+  const ListLoadOutcome outcome = loadFileList(files, "many.xtr", resultFiles);
   EXPECT_TRUE(outcome.opened.ok());
   EXPECT_TRUE(outcome.cutToCapacity);
   ASSERT_EQ(resultFiles.count(), kMaxResultFiles);
@@ -200,7 +200,7 @@ TEST_F(ListFilesTest, AListThatCannotBeOpenedEmptiesTheTableAndSaysWhy) {
             "Resource temporarily unavailable");
   EXPECT_EQ(compounds.count(), 0);
   for (const std::string name : {"missing.cpd", ""}) {
-    const ListFileOutcome outcome = loadFileList(files, name, resultFiles);
+    const ListLoadOutcome outcome = loadFileList(files, name, resultFiles);
     EXPECT_FALSE(outcome.opened.ok()) << name;
     EXPECT_FALSE(outcome.opened.reason.empty()) << name;
     EXPECT_EQ(resultFiles.count(), 0) << name;
