@@ -78,7 +78,9 @@ bool scanResultFile(int fileIndex, const std::string& name, const ExtractionJob&
     std::string_view line;
     const FileStatus read = input.readLine(line, state.currentLine);
     if (read.error == FileError::PastEnd) break;
-    // A stop request interrupts a read that waits on a pipe; that is no read error.
+    // Looked at after the read, which may have waited long on a pipe, and before the line
+    // is used: the table then ends with the last whole row. A stop request also interrupts
+    // a read that waits on a pipe; that is no read error.
     if (stopRequested(job.stopSignal)) break;
     if (!read.ok()) {
       // The file cannot be read further, so it ends here rather than repeating the failure.
@@ -86,8 +88,6 @@ bool scanResultFile(int fileIndex, const std::string& name, const ExtractionJob&
       readToEnd = false;
       break;
     }
-    // Looked at after the read, which may have waited long on a pipe, and before the
-    // line is used: the table then ends with the last whole row.
     scanner.scanLine(line);
   }
   files.closeFile(number);
