@@ -225,9 +225,11 @@ TEST(PseudoTerminal, KeysAreDecodedAsTheConsoleReportsThem) {
   session.type(
       "\x1bOP\x1b[A\x1b"
       "a\x7f\x03");
-  std::this_thread::sleep_for(100ms);
+  // Each step waits for the driver to show what it took, so a busy machine cannot join the
+  // lone Esc to the keys around it.
+  ASSERT_TRUE(session.waitForText(1, "[03]"));
   session.type("\x1b");  // Esc alone: nothing follows within the timeout.
-  std::this_thread::sleep_for(150ms);
+  ASSERT_TRUE(session.waitForText(1, "[1B]"));
   session.type("\r");
   const int status = session.finish();
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
