@@ -1,20 +1,6 @@
 #include "console/plain_host.hpp"
 
-#include <poll.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <climits>
-
 namespace durno {
-namespace {
-
-int pollTimeout(std::chrono::milliseconds timeout) {
-  if (timeout < std::chrono::milliseconds{0}) return -1;
-  return timeout.count() > INT_MAX ? INT_MAX : static_cast<int>(timeout.count());
-}
-
-}  // namespace
 
 PlainScreen::PlainScreen(int fd, Echo echo) : echo_(echo), output_(fd) {}
 
@@ -50,26 +36,6 @@ KeyPoll PlainKeys::nextKey(std::chrono::milliseconds timeout) {
       return {KeyPoll::Status::Key, {KeyEvent::Kind::Press, scan::kEnter, 13, 0}};
     }
     return {KeyPoll::Status::Key, {KeyEvent::Kind::Press, 0, byte, 0}};
-  }
-}
-
-bool PlainKeys::fill(std::chrono::milliseconds timeout) {
-  for (;;) {
-    pollfd ready{fd_, POLLIN, 0};
-    const int polled = ::poll(&ready, 1, pollTimeout(timeout));
-    if (polled < 0 && errno == EINTR) continue;
-    if (polled == 0) return false;
-    const ssize_t n = ::read(fd_, bytes_.data(), bytes_.size());
-    if (n > 0) {
-      next_ = 0;
-      end_ = static_cast<std::size_t>(n);
-      return true;
-    }
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return false;
-    // End of input, or an input that can no longer be read: no key can come again.
-    ended_ = true;
-    return false;
   }
 }
 

@@ -3,9 +3,13 @@
 # for byte with one derived by hand, the screen transcript checked for the step lines and
 # the closing line, and the exit status checked.
 #
-#   end_to_end.sh PATH_TO_DURNO
+#   end_to_end.sh PATH_TO_DURNO [REASON_FOR_A_MISSING_FILE]
+#
+# The reason is the system's text for a file that does not exist ("No such file or
+# directory" on POSIX, the default).
 set -uo pipefail
 durno="$1"
+missing_reason="${2:-No such file or directory}"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 2
@@ -78,7 +82,7 @@ printf 'xA\n\nSiO2\n\nn\n\nmissing.out\nrun3.out\n\nn\nm\n' | "$durno" >screen4.
 [ $? = 3 ] || fail "run with a missing result file did not end with status 3"
 expect_output screen4.txt 'Extracted data are on m.dat'
 expect_output screen4.txt '1 of 2 result files could not be read (each is named above)'
-expect_output screen4.txt 'Result file "missing.out" could not be opened: No such file or directory'
+expect_output screen4.txt "Result file \"missing.out\" could not be opened: $missing_reason"
 expect_table m.dat "Data from missing.out${crlf}Activities ${crlf}${titles}ASiO2 ${pad9}${crlf}\
  7    ${zero}${zero}${zero}${zero}${crlf}"
 
