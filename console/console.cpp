@@ -47,6 +47,7 @@ struct ShiftPair {
 
 // The US layout's unshifted and shifted characters of the digit row and the punctuation
 // keys, the only keys whose characters the Caps Lock correction touches.
+// Kept for compatibility: with Caps Lock on, these keys give the texts they always have.
 constexpr std::array<ShiftPair, 21> kCapsCorrectedKeys{{
     {0x02, '1', '!'},  {0x03, '2', '@'}, {0x04, '3', '#'},  {0x05, '4', '$'}, {0x06, '5', '%'},
     {0x07, '6', '^'},  {0x08, '7', '&'}, {0x09, '8', '*'},  {0x0A, '9', '('}, {0x0B, '0', ')'},
@@ -68,8 +69,8 @@ std::uint8_t capsCorrected(const KeyEvent& event) {
 
 // The host's cursor, kept inside the current grid: a terminal may have shrunk since the
 // cursor was placed.
-CellPosition cursorInside(const ScreenHost& screen, ScreenSize size) {
-  const CellPosition cursor = screen.cursor();
+CellPosition cursorInside(const GridHost& grid, ScreenSize size) {
+  const CellPosition cursor = grid.cursor();
   return {std::clamp(cursor.row, 1, std::max(size.height, 1)),
           std::clamp(cursor.column, 1, std::max(size.width, 1))};
 }
@@ -92,7 +93,8 @@ std::string keyTextOf(const KeyEvent& event) {
   const bool capsLock = (event.modifiers & KeyEvent::kCapsLock) != 0;
   if (event.character == 0) {
     // Esc without a character is the one key without a character that gives one byte.
-    if (event.scanCode == scan::kEscape) {
+    // Kept for compatibility: without Caps Lock that byte is 0, not the Esc code 27.
+    if (event.scanCode == scan_code::kEscape) {
       return std::string(1, static_cast<char>(capsLock ? kCodeEscape : 0));
     }
     return twoByteKey(event.scanCode);
@@ -103,70 +105,82 @@ std::string keyTextOf(const KeyEvent& event) {
   return std::string(1, static_cast<char>(character));
 }
 
-Console::Console(ScreenHost& screen, KeySource& keys) : screen_(screen), keys_(keys) {}
+Console::Console(GridHost& grid, KeySource& keys) : grid_(&grid), keys_(keys) {}
+
+Console::Console(TranscriptHost& transcript, KeySource& keys)
+    : transcript_(&transcript), keys_(keys) {}
+
+Console::Console(GridHost& grid, TranscriptHost& transcript, KeySource& keys)
+    : grid_(&grid), transcript_(&transcript), keys_(keys) {}
 
 CellAttribute Console::attribute() const {
   return static_cast<CellAttribute>(foreground_ + 16 * background_);
 }
 
 void Console::clearScreen() {
-  const bool wasVisible = screen_.cursorVisible();
-  if (wasVisible) screen_.setCursorVisible(false);
-  const auto [width, height] = screen_.size();
-  screen_.fillCells({1, 1}, static_cast<long>(width) * height, ' ', attribute());
-  screen_.moveCursor({1, 1});
+  if (grid_ != nullptr) clearGrid();
   pendingScroll_ = false;
-  if (wasVisible) screen_.setCursorVisible(true);
   promptTail_.clear();
-  screen_.noteClearScreen();
+  if (transcript_ != nullptr) transcript_->noteClearScreen();
+}
+
+void Console::clearGrid() {
+  const bool wasVisible = grid_->cursorVisible();
+  if (wasVisible) grid_->setCursorVisible(false);
+  const auto [width, height] = grid_->size();
+  grid_->fillCells({1, 1}, static_cast<long>(width) * height, ' ', attribute());
+  grid_->moveCursor({1, 1});
+  if (wasVisible) grid_->setCursorVisible(true);
 }
 
 void Console::setColours(unsigned foreground, unsigned background, unsigned recolourCount) {
   // A colour number outside the 16-colour palette keeps the colour it would replace.
   if (foreground < 16) foreground_ = foreground;
   if (background < 16) background_ = background;
-  screen_.setTextAttribute(attribute());
+  if (grid_ == nullptr) return;
+  grid_->setTextAttribute(attribute());
   if (recolourCount == 0) return;
-  const auto [width, height] = screen_.size();
-  const CellPosition from = cursorInside(screen_, {width, height});
+  const auto [width, height] = grid_->size();
+  const CellPosition from = cursorInside(*grid_, {width, height});
   const long cellsToEnd = static_cast<long>(height - from.row) * width + (width - from.column + 1);
   // Compared in long long: where long has 32 bits (Windows), a count above 2^31 would turn
   // negative and recolour nothing.
   const auto count = static_cast<long>(std::min<long long>(recolourCount, cellsToEnd));
-  if (count > 0) screen_.recolourCells(from, count, attribute());
+  if (count > 0) grid_->recolourCells(from, count, attribute());
 }
 
 void Console::placeCursor(int row, int column) {
-  const auto [width, height] = screen_.size();
-  CellPosition position = cursorInside(screen_, {width, height});
+  pendingScroll_ = false;
+  if (grid_ == nullptr) return;
+  const auto [width, height] = grid_->size();
+  CellPosition position = cursorInside(*grid_, {width, height});
   if (column >= 1 && column <= width) position.column = column;
   if (row >= 1 && row <= height) position.row = row;
-  screen_.moveCursor(position);
-  pendingScroll_ = false;
+  grid_->moveCursor(position);
 }
 
 void Console::writeText(std::string_view text) {
   if (text.empty()) return;
   placeText(text);
   notePromptText(text);
-  screen_.noteText(text);
+  if (transcript_ != nullptr) transcript_->noteText(text);
 }
 
 void Console::placeText(std::string_view text) {
-  if (text.empty()) return;
-  const auto [width, height] = screen_.size();
-  auto [row, column] = cursorInside(screen_, {width, height});
+  if (grid_ == nullptr) return;
+  const auto [width, height] = grid_->size();
+  auto [row, column] = cursorInside(*grid_, {width, height});
   const CellAttribute cellAttribute = attribute();
   std::size_t done = 0;
   while (done < text.size()) {
     if (pendingScroll_) {
       // The owed scroll; the cursor already stands at column 1 of the bottom row.
       pendingScroll_ = false;
-      screen_.scrollUp(cellAttribute);
+      grid_->scrollUp(cellAttribute);
     }
     const std::size_t room = static_cast<std::size_t>(width - column + 1);
     const std::size_t piece = std::min(text.size() - done, room);
-    screen_.putCells({row, column}, text.substr(done, piece), cellAttribute);
+    grid_->putCells({row, column}, text.substr(done, piece), cellAttribute);
     done += piece;
     column += static_cast<int>(piece);
     if (column > width) {
@@ -178,7 +192,7 @@ void Console::placeText(std::string_view text) {
       }
     }
   }
-  screen_.moveCursor({row, column});
+  grid_->moveCursor({row, column});
 }
 
 void Console::writeNumber(long double value) {
@@ -186,35 +200,27 @@ void Console::writeNumber(long double value) {
 }
 
 void Console::endLine() {
-  const ScreenSize size = screen_.size();
-  const int height = size.height;
-  const int row = cursorInside(screen_, size).row;
-  if (row < height) {
-    screen_.moveCursor({row + 1, 1});
-  } else {
-    if (pendingScroll_) screen_.scrollUp(attribute());
-    screen_.scrollUp(attribute());
-    screen_.moveCursor({height, 1});
+  if (grid_ != nullptr) {
+    const ScreenSize size = grid_->size();
+    const int height = size.height;
+    const int row = cursorInside(*grid_, size).row;
+    if (row < height) {
+      grid_->moveCursor({row + 1, 1});
+    } else {
+      if (pendingScroll_) grid_->scrollUp(attribute());
+      grid_->scrollUp(attribute());
+      grid_->moveCursor({height, 1});
+    }
   }
   pendingScroll_ = false;
   promptTail_.clear();
-  screen_.noteEndLine();
-}
-
-std::string Console::readKey() {
-  screen_.flush();
-  for (;;) {
-    const KeyPoll poll = keys_.nextKey(std::chrono::milliseconds{0});
-    if (poll.status != KeyPoll::Status::Key) return {};
-    std::string text = keyTextOf(poll.event);
-    if (!text.empty()) return text;
-  }
+  if (transcript_ != nullptr) transcript_->noteEndLine();
 }
 
 std::string Console::waitForKey() {
   for (;;) {
-    screen_.flush();
-    const KeyPoll poll = keys_.nextKey(KeySource::kWaitForever);
+    flush();
+    const KeyPoll poll = keys_.nextKey();
     if (poll.status == KeyPoll::Status::Ended) {
       throw InputEnded(inputEndedMessage("a key press at"));
     }
@@ -225,18 +231,18 @@ std::string Console::waitForKey() {
 }
 
 std::string Console::readLine() {
-  const bool wasHidden = !screen_.cursorVisible();
-  if (wasHidden) screen_.setCursorVisible(true);
+  const bool wasHidden = grid_ != nullptr && !grid_->cursorVisible();
+  if (wasHidden) grid_->setCursorVisible(true);
   std::string line;
   bool anyKeyTaken = false;
   for (;;) {
-    screen_.flush();
-    const KeyPoll poll = keys_.nextKey(KeySource::kWaitForever);
+    flush();
+    const KeyPoll poll = keys_.nextKey();
     if (poll.status == KeyPoll::Status::Ended) {
       // A line typed in part before the input ended is taken as entered; with nothing
       // typed there is no answer to give and the program cannot go on.
       if (anyKeyTaken) break;
-      if (wasHidden) screen_.setCursorVisible(false);
+      if (wasHidden) grid_->setCursorVisible(false);
       throw InputEnded(inputEndedMessage("an answer to"));
     }
     if (poll.status != KeyPoll::Status::Key) continue;
@@ -247,38 +253,46 @@ std::string Console::readLine() {
     if (code == kCodeEnter) break;
     if (code == kCodeBackspace) {
       if (line.empty()) continue;
-      stepBack();
-      placeText(" ");
-      stepBack();
       line.pop_back();
-      screen_.noteErasedKey();
+      eraseTypedKey();
     } else if (code >= kFirstPrintable && line.size() < kLineCapacity) {
       line.push_back(static_cast<char>(code));
       placeText(key);
-      screen_.noteTypedKey(key[0]);
+      if (transcript_ != nullptr) transcript_->noteTypedKey(key[0]);
     }
   }
-  screen_.noteTypedLine(line);
+  if (transcript_ != nullptr) transcript_->noteTypedLine(line);
   endLine();
-  if (wasHidden) screen_.setCursorVisible(false);
+  if (wasHidden) grid_->setCursorVisible(false);
   return line;
 }
 
+// Backspace in a line being typed: the last cell typed is blanked and the cursor stands on it.
+void Console::eraseTypedKey() {
+  if (grid_ != nullptr) {
+    stepBack();
+    placeText(" ");
+    stepBack();
+  }
+  if (transcript_ != nullptr) transcript_->noteErasedKey();
+}
+
 void Console::stepBack() {
-  const auto [width, height] = screen_.size();
-  const auto [row, column] = cursorInside(screen_, {width, height});
+  const auto [width, height] = grid_->size();
+  const auto [row, column] = cursorInside(*grid_, {width, height});
   if (pendingScroll_) {
     pendingScroll_ = false;
-    screen_.moveCursor({height, width});
+    grid_->moveCursor({height, width});
   } else if (column > 1) {
-    screen_.moveCursor({row, column - 1});
+    grid_->moveCursor({row, column - 1});
   } else {
-    screen_.moveCursor({std::max(row - 1, 1), width});
+    grid_->moveCursor({std::max(row - 1, 1), width});
   }
 }
 
 void Console::flush() {
-  screen_.flush();
+  if (grid_ != nullptr) grid_->flush();
+  if (transcript_ != nullptr) transcript_->flush();
 }
 
 void Console::notePromptText(std::string_view text) {

@@ -1,10 +1,12 @@
 #pragma once
 
-// The full-screen text console the dialogue talks to: a grid of one-byte cells with
-// 16-colour attributes (foreground + 16 * background), a cursor, and eight operations.
-// The wrap, pending-scroll and end-line rules live here once; hosts (a real terminal,
-// a plain transcript, an in-memory grid) only place cells and deliver keys.
+// A full-screen text console: a grid of one-byte cells with 16-colour attributes
+// (foreground + 16 * background), a cursor, and a few operations. The wrap, pending-scroll
+// and end-line rules live here once; grid hosts (a real terminal, an in-memory grid) only
+// place cells, transcript hosts (plain mode) only record what was said, and key sources
+// only deliver events.
 
+#include <concepts>
 #include <cstddef>
 #include <stdexcept>
 #include <string>
@@ -34,7 +36,14 @@ class Console {
   // The longest line readLine() keeps; further printable keys are ignored unechoed.
   static constexpr std::size_t kLineCapacity = 10'000;
 
-  Console(ScreenHost& screen, KeySource& keys);
+  Console(GridHost& grid, KeySource& keys);
+  Console(TranscriptHost& transcript, KeySource& keys);
+  Console(GridHost& grid, TranscriptHost& transcript, KeySource& keys);
+  // A host that keeps both views (the in-memory test host) is given once.
+  template <typename Host>
+  requires std::derived_from<Host, GridHost> && std::derived_from<Host, TranscriptHost> Console(
+      Host& host, KeySource& keys)
+      : Console(static_cast<GridHost&>(host), host, keys) {}
 
   void clearScreen();
   // Colour numbers of 16 or more keep the current colour; recolours count cells from the
@@ -46,10 +55,8 @@ class Console {
   // Writes the number's plain number text (' 7 ', '-3 ').
   void writeNumber(long double value);
   void endLine();
-  // The next key press as a key text (1 byte, or 0 and a key code), or empty at once
-  // when no key is waiting (also once the key source has ended).
-  std::string readKey();
-  // Waits without spinning until a key press arrives and returns its (non-empty) text.
+  // Waits without spinning until a key press arrives and returns its key text (1 byte, or
+  // 0 and a key code).
   // Throws InputEnded when the key source has ended.
   std::string waitForKey();
   // The line typed up to Enter, echoed, with Backspace; at most 10,000 bytes. When the
@@ -59,19 +66,19 @@ class Console {
   // Hands gathered output to the host's device (before a long pause, and at the end).
   void flush();
 
-  unsigned foreground() const { return foreground_; }
-  unsigned background() const { return background_; }
-  bool scrollPending() const { return pendingScroll_; }
-
  private:
   CellAttribute attribute() const;
-  // The write rules without the transcript note (used for echo as well).
+  void clearGrid();
+  // The write rules on the grid (used for echo as well).
   void placeText(std::string_view text);
   void stepBack();
+  void eraseTypedKey();
   void notePromptText(std::string_view text);
   std::string inputEndedMessage(std::string_view awaited) const;
 
-  ScreenHost& screen_;
+  // At least one of the two is set.
+  GridHost* grid_ = nullptr;
+  TranscriptHost* transcript_ = nullptr;
   KeySource& keys_;
   unsigned foreground_ = 7;
   unsigned background_ = 0;

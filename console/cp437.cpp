@@ -68,10 +68,6 @@ const std::array<std::string, 256>& utf8Table() {
 
 }  // namespace
 
-char32_t cp437CodePoint(std::uint8_t byte) {
-  return kCodePoints[byte];
-}
-
 std::string_view cp437Utf8(std::uint8_t byte) {
   return utf8Table()[byte];
 }

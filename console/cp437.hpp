@@ -9,10 +9,8 @@
 
 namespace durno {
 
-// The Unicode code point of the CP437 glyph for byte (0 shows as a blank).
-char32_t cp437CodePoint(std::uint8_t byte);
-
-// The UTF-8 bytes of that glyph (1 to 3 bytes), valid for the program's lifetime.
+// The UTF-8 bytes of the CP437 glyph for byte (1 to 3 bytes; 0 shows as a blank), valid
+// for the program's lifetime.
 std::string_view cp437Utf8(std::uint8_t byte);
 
 }  // namespace durno

@@ -1,10 +1,11 @@
 #pragma once
 
-// What a console host provides: a grid of one-byte cells with attributes, a cursor, and key
-// events. The Console class applies every wrap, scroll and key rule on top of this, so a
-// host only places cells and delivers events; it never decides where text goes.
+// What a console host provides. A screen is a grid of one-byte cells with attributes and a
+// cursor (GridHost), or a transcript of what the program said (TranscriptHost); keys come
+// as input events (KeySource). The Console class applies every wrap, scroll and key rule on
+// top of these, so a grid host only places cells and a transcript host only records text;
+// neither decides where text goes.
 
-#include <chrono>
 #include <cstdint>
 #include <string_view>
 
@@ -26,9 +27,12 @@ struct CellPosition {
   friend bool operator==(const CellPosition&, const CellPosition&) = default;
 };
 
-class ScreenHost {
+// A grid of cells. Each call is one screen-buffer operation of a text console (a write of
+// cells, a scroll, a fill of characters or of attributes, the cursor's place and shape),
+// so a console device implements each with one call and a terminal with a few sequences.
+class GridHost {
  public:
-  virtual ~ScreenHost() = default;
+  virtual ~GridHost() = default;
 
   // The current grid size; asked again at the start of every console operation, so a host
   // may change it between operations (a terminal window being resized), and may take the
@@ -54,20 +58,26 @@ class ScreenHost {
   virtual bool cursorVisible() const = 0;
   virtual void setCursorVisible(bool visible) = 0;
   // Hands gathered output to the device. Called before every wait for a key.
-  virtual void flush() {}
+  virtual void flush() = 0;
+};
 
-  // Notes for hosts that keep a transcript of what the program said rather than a grid
-  // (plain mode, and the transcript of the in-memory host). noteText gets each text the
-  // program wrote, noteEndLine each end line, noteClearScreen each clear screen. While a
-  // line is typed, noteTypedKey gets each character added to it and noteErasedKey each
-  // Backspace that takes one away; noteTypedLine gets the line when Enter ends it. Grid
-  // hosts ignore them.
-  virtual void noteText(std::string_view /*text*/) {}
-  virtual void noteEndLine() {}
-  virtual void noteClearScreen() {}
-  virtual void noteTypedKey(char /*character*/) {}
-  virtual void noteErasedKey() {}
-  virtual void noteTypedLine(std::string_view line) { noteText(line); }
+// A transcript of what the program said, for a device that cannot place text (plain mode).
+// noteText gets each text the program wrote, noteEndLine each end line, noteClearScreen
+// each clear screen. While a line is typed, noteTypedKey gets each character added to it
+// and noteErasedKey each Backspace that takes one away; noteTypedLine gets the line when
+// Enter ends it. Colours and cursor placement are no part of a transcript.
+class TranscriptHost {
+ public:
+  virtual ~TranscriptHost() = default;
+
+  virtual void noteText(std::string_view text) = 0;
+  virtual void noteEndLine() = 0;
+  virtual void noteClearScreen() = 0;
+  virtual void noteTypedKey(char character) = 0;
+  virtual void noteErasedKey() = 0;
+  virtual void noteTypedLine(std::string_view line) = 0;
+  // Hands gathered output to the device. Called before every wait for a key.
+  virtual void flush() = 0;
 };
 
 // One input event, shaped like a console keyboard record so that the key-text rules
@@ -90,8 +100,8 @@ struct KeyEvent {
   unsigned modifiers = 0;
 };
 
-// Scan codes of the keys the hosts decode.
-namespace scan {
+// PC keyboard scan codes (set 1) of the keys the hosts decode.
+namespace scan_code {
 inline constexpr std::uint8_t kEscape = 0x01;
 inline constexpr std::uint8_t kBackspace = 0x0E;
 inline constexpr std::uint8_t kTab = 0x0F;
@@ -109,7 +119,7 @@ inline constexpr std::uint8_t kDown = 0x50;
 inline constexpr std::uint8_t kPageDown = 0x51;
 inline constexpr std::uint8_t kInsert = 0x52;
 inline constexpr std::uint8_t kDelete = 0x53;
-}  // namespace scan
+}  // namespace scan_code
 
 // The result of asking a key source for its next event.
 struct KeyPoll {
@@ -120,15 +130,11 @@ struct KeyPoll {
 
 class KeySource {
  public:
-  // Passed as a timeout: wait as long as it takes.
-  static constexpr std::chrono::milliseconds kWaitForever{-1};
-
   virtual ~KeySource() = default;
-  // The oldest pending event, removed from the queue. Waits up to timeout (0: look once,
-  // kWaitForever: block) for one to arrive; NoKey when none came, Ended when no event can
-  // ever come again (end of input). Events come in the order they were typed. A signal
-  // may end the wait early with NoKey, so that the caller can see to it.
-  virtual KeyPoll nextKey(std::chrono::milliseconds timeout) = 0;
+  // The oldest pending event, removed from the queue; waits for one to arrive. Ended when
+  // no event can ever come again (end of input). Events come in the order they were
+  // typed. A signal may end the wait early with NoKey, so that the caller can see to it.
+  virtual KeyPoll nextKey() = 0;
 };
 
 }  // namespace durno

@@ -30,25 +30,25 @@ std::uint8_t letterScanCode(std::uint8_t letter) {
 std::uint8_t letterKey(std::uint8_t final) {
   switch (final) {
     case 'A':
-      return scan::kUp;
+      return scan_code::kUp;
     case 'B':
-      return scan::kDown;
+      return scan_code::kDown;
     case 'C':
-      return scan::kRight;
+      return scan_code::kRight;
     case 'D':
-      return scan::kLeft;
+      return scan_code::kLeft;
     case 'H':
-      return scan::kHome;
+      return scan_code::kHome;
     case 'F':
-      return scan::kEnd;
+      return scan_code::kEnd;
     case 'P':
-      return scan::kF1;
+      return scan_code::kF1;
     case 'Q':
-      return scan::kF1 + 1;
+      return scan_code::kF1 + 1;
     case 'R':
-      return scan::kF1 + 2;
+      return scan_code::kF1 + 2;
     case 'S':
-      return scan::kF1 + 3;
+      return scan_code::kF1 + 3;
     default:
       return 0;
   }
@@ -59,34 +59,34 @@ std::uint8_t tildeKey(int number) {
   switch (number) {
     case 1:
     case 7:
-      return scan::kHome;
+      return scan_code::kHome;
     case 2:
-      return scan::kInsert;
+      return scan_code::kInsert;
     case 3:
-      return scan::kDelete;
+      return scan_code::kDelete;
     case 4:
     case 8:
-      return scan::kEnd;
+      return scan_code::kEnd;
     case 5:
-      return scan::kPageUp;
+      return scan_code::kPageUp;
     case 6:
-      return scan::kPageDown;
+      return scan_code::kPageDown;
     case 11:
     case 12:
     case 13:
     case 14:
     case 15:
-      return static_cast<std::uint8_t>(scan::kF1 + (number - 11));  // F1..F5
+      return static_cast<std::uint8_t>(scan_code::kF1 + (number - 11));  // F1..F5
     case 17:
     case 18:
     case 19:
     case 20:
     case 21:
-      return static_cast<std::uint8_t>(scan::kF1 + 5 + (number - 17));  // F6..F10
+      return static_cast<std::uint8_t>(scan_code::kF1 + 5 + (number - 17));  // F6..F10
     case 23:
-      return scan::kF11;
+      return scan_code::kF11;
     case 24:
-      return scan::kF12;
+      return scan_code::kF12;
     default:
       return 0;
   }
@@ -122,7 +122,7 @@ void KeyDecoder::feed(std::uint8_t byte, std::vector<KeyEvent>& keys) {
       } else {
         // Esc followed by a key that is no Alt combination: both keys, in order.
         state_ = State::Ground;
-        keys.push_back(press(scan::kEscape, kEsc));
+        keys.push_back(press(scan_code::kEscape, kEsc));
         feedGround(byte, keys);
       }
       return;
@@ -135,7 +135,7 @@ void KeyDecoder::feed(std::uint8_t byte, std::vector<KeyEvent>& keys) {
     case State::LinuxFunction:
       // The Linux console's F1..F5: ESC [ [ A..E.
       state_ = State::Ground;
-      if (byte >= 'A' && byte <= 'E') keys.push_back(press(scan::kF1 + (byte - 'A')));
+      if (byte >= 'A' && byte <= 'E') keys.push_back(press(scan_code::kF1 + (byte - 'A')));
       return;
     case State::Csi:
       if (byte == '[' && parameters_.empty()) {
@@ -161,17 +161,17 @@ void KeyDecoder::feedGround(std::uint8_t byte, std::vector<KeyEvent>& keys) {
       return;
     case 127:
     case 8:
-      keys.push_back(press(scan::kBackspace, 8));
+      keys.push_back(press(scan_code::kBackspace, 8));
       return;
     case 10:
       // A line typed ahead before raw mode was set, or pasted, ends in LF: it is Enter too.
-      if (!afterCarriageReturn) keys.push_back(press(scan::kEnter, 13));
+      if (!afterCarriageReturn) keys.push_back(press(scan_code::kEnter, 13));
       return;
     case 13:
-      keys.push_back(press(scan::kEnter, 13));
+      keys.push_back(press(scan_code::kEnter, 13));
       return;
     case 9:
-      keys.push_back(press(scan::kTab, 9));
+      keys.push_back(press(scan_code::kTab, 9));
       return;
     default:
       keys.push_back(press(0, byte));
@@ -193,7 +193,7 @@ void KeyDecoder::finishCsi(std::uint8_t final, std::vector<KeyEvent>& keys) {
 void KeyDecoder::timeout(std::vector<KeyEvent>& keys) {
   switch (state_) {
     case State::Escape:
-      keys.push_back(press(scan::kEscape, kEsc));
+      keys.push_back(press(scan_code::kEscape, kEsc));
       break;
     case State::Ss3:
       // Alt+O: the terminal sent ESC O and nothing after it.
@@ -202,7 +202,7 @@ void KeyDecoder::timeout(std::vector<KeyEvent>& keys) {
     case State::Csi:
       if (parameters_.empty()) {
         // Alt+[ is no letter combination: Esc, then '['.
-        keys.push_back(press(scan::kEscape, kEsc));
+        keys.push_back(press(scan_code::kEscape, kEsc));
         keys.push_back(press(0, '['));
       }
       break;

@@ -14,7 +14,7 @@ MemoryHost::MemoryHost(int width, int height)
 void MemoryHost::typeText(std::string_view keys) {
   for (const char byte : keys) {
     if (byte == '\n' || byte == '\r') {
-      pushEvent({KeyEvent::Kind::Press, scan::kEnter, 13, 0});
+      pushEvent({KeyEvent::Kind::Press, scan_code::kEnter, 13, 0});
     } else {
       pushEvent({KeyEvent::Kind::Press, 0, static_cast<std::uint8_t>(byte), 0});
     }
@@ -23,7 +23,7 @@ void MemoryHost::typeText(std::string_view keys) {
 
 void MemoryHost::pressKey(std::string keyText) {
   if (keyText.size() == 1 && keyText[0] == '\0') {
-    pushEvent({KeyEvent::Kind::Press, scan::kEscape, 0, 0});
+    pushEvent({KeyEvent::Kind::Press, scan_code::kEscape, 0, 0});
   } else if (keyText.size() == 1) {
     pushEvent({KeyEvent::Kind::Press, 0, static_cast<std::uint8_t>(keyText[0]), 0});
   } else if (keyText.size() == 2 && keyText[0] == '\0') {
@@ -37,7 +37,7 @@ void MemoryHost::pushEvent(const KeyEvent& event) {
   keys_.push_back(event);
 }
 
-KeyPoll MemoryHost::nextKey(std::chrono::milliseconds /*timeout*/) {
+KeyPoll MemoryHost::nextKey() {
   if (keys_.empty()) return {KeyPoll::Status::Ended, {}};
   KeyPoll poll{KeyPoll::Status::Key, keys_.front()};
   keys_.pop_front();

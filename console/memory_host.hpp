@@ -1,8 +1,9 @@
 #pragma once
 
-// An in-memory console host for tests: a W x H grid of (byte, attribute) cells, a cursor
-// and a queue of key presses. When the queue is empty, readLine()/waitForKey() throw
-// InputEnded (readKey() returns empty text), so a scripted test never hangs.
+// An in-memory console host for tests: a W x H grid of (byte, attribute) cells, a cursor,
+// a transcript, and a queue of key presses. It keeps both views of the screen, so a test
+// can look at the cells or at what was said. When the queue is empty, readLine() and
+// waitForKey() throw InputEnded, so a scripted test never hangs.
 //
 // The grid starts as blanks in light grey on black (attribute 7) with the cursor at row 1,
 // column 1, visible. The transcript holds every text the program wrote and every line typed
@@ -18,7 +19,7 @@
 
 namespace durno {
 
-class MemoryHost : public ScreenHost, public KeySource {
+class MemoryHost : public GridHost, public TranscriptHost, public KeySource {
  public:
   explicit MemoryHost(int width = 80, int height = 25);
 
@@ -30,7 +31,6 @@ class MemoryHost : public ScreenHost, public KeySource {
   void pressKey(std::string keyText);
   // Any input event, releases and lone modifier keys included.
   void pushEvent(const KeyEvent& event);
-  std::size_t pendingKeys() const { return keys_.size(); }
 
   // The W characters of a 1-based row.
   std::string rowText(int row) const;
@@ -48,7 +48,7 @@ class MemoryHost : public ScreenHost, public KeySource {
   // Changes the grid size; cells that stay keep their content, new ones are blank.
   void resize(int width, int height);
 
-  // ScreenHost.
+  // GridHost.
   ScreenSize size() const override { return {width_, height_}; }
   CellPosition cursor() const override { return cursor_; }
   void moveCursor(CellPosition position) override;
@@ -60,11 +60,20 @@ class MemoryHost : public ScreenHost, public KeySource {
   void setTextAttribute(CellAttribute attribute) override { textAttribute_ = attribute; }
   bool cursorVisible() const override { return cursorVisible_; }
   void setCursorVisible(bool visible) override { cursorVisible_ = visible; }
+  // For both views: nothing is gathered.
+  void flush() override {}
+
+  // TranscriptHost: typed lines are noted whole, as the echo shows them once Enter is
+  // pressed.
   void noteText(std::string_view text) override { transcript_.append(text); }
   void noteEndLine() override { transcript_.push_back('\n'); }
+  void noteClearScreen() override {}
+  void noteTypedKey(char) override {}
+  void noteErasedKey() override {}
+  void noteTypedLine(std::string_view line) override { transcript_.append(line); }
 
   // KeySource: never waits; an empty queue has ended.
-  KeyPoll nextKey(std::chrono::milliseconds timeout) override;
+  KeyPoll nextKey() override;
 
  private:
   struct Cell {

@@ -1,10 +1,9 @@
 #pragma once
 
 // Gathers output bytes for one file descriptor and writes them in large pieces, so that a
-// run printing a hundred thousand progress lines costs a few hundred system calls rather
-// than one per line. Bytes reach the device when flush() is called (the console does so
-// before every wait for a key), when 50 ms have passed since the last write, when the
-// buffer holds 64 KiB, and when the buffer goes.
+// hundred thousand short lines cost a few hundred system calls rather than one per line. Bytes
+// reach the device when flush() is called (the console does so before every wait for a key), when
+// 50 ms have passed since the last write, when the buffer holds 64 KiB, and when the buffer goes.
 
 #include <chrono>
 #include <string>
@@ -31,7 +30,6 @@ class OutputBuffer {
   // terminal) loses them: the console reports no errors, and the program's files, not
   // its screen, hold its results.
   void flush();
-  bool empty() const { return pending_.empty(); }
   int fd() const { return fd_; }
 
  private:

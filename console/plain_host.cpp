@@ -18,11 +18,11 @@ void PlainScreen::noteTypedLine(std::string_view line) {
 
 PlainKeys::PlainKeys(int fd) : fd_(fd) {}
 
-KeyPoll PlainKeys::nextKey(std::chrono::milliseconds timeout) {
+KeyPoll PlainKeys::nextKey() {
   for (;;) {
     if (next_ == end_) {
       if (ended_) return {KeyPoll::Status::Ended, {}};
-      if (!fill(timeout)) {
+      if (!fill()) {
         return {ended_ ? KeyPoll::Status::Ended : KeyPoll::Status::NoKey, {}};
       }
     }
@@ -33,7 +33,7 @@ KeyPoll PlainKeys::nextKey(std::chrono::milliseconds timeout) {
     }
     afterCarriageReturn_ = byte == '\r';
     if (byte == '\r' || byte == '\n') {
-      return {KeyPoll::Status::Key, {KeyEvent::Kind::Press, scan::kEnter, 13, 0}};
+      return {KeyPoll::Status::Key, {KeyEvent::Kind::Press, scan_code::kEnter, 13, 0}};
     }
     return {KeyPoll::Status::Key, {KeyEvent::Kind::Press, 0, byte, 0}};
   }

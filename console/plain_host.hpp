@@ -15,7 +15,7 @@
 
 namespace durno {
 
-class PlainScreen : public ScreenHost {
+class PlainScreen : public TranscriptHost {
  public:
   // How typed lines are echoed. Answers piped in show up once each, whole, when entered;
   // on a terminal in raw mode, which echoes nothing itself, the typist sees each key as
@@ -25,29 +25,16 @@ class PlainScreen : public ScreenHost {
   // The transcript goes to fd (standard output in a real run, or the terminal).
   explicit PlainScreen(int fd, Echo echo = Echo::WholeLine);
 
-  // The console's rules still run on a nominal 80 x 25 grid; nothing of it is shown.
-  ScreenSize size() const override { return {80, 25}; }
-  CellPosition cursor() const override { return cursor_; }
-  void moveCursor(CellPosition position) override { cursor_ = position; }
-  void putCells(CellPosition, std::string_view, CellAttribute) override {}
-  void scrollUp(CellAttribute) override {}
-  void fillCells(CellPosition, long, unsigned char, CellAttribute) override {}
-  void recolourCells(CellPosition, long, CellAttribute) override {}
-  void setTextAttribute(CellAttribute) override {}
-  bool cursorVisible() const override { return true; }
-  void setCursorVisible(bool) override {}
-  void flush() override { output_.flush(); }
-
   void noteText(std::string_view text) override { output_.append(text); }
   void noteEndLine() override { output_.append('\n'); }
   void noteClearScreen() override { output_.append('\n'); }
   void noteTypedKey(char character) override;
   void noteErasedKey() override;
   void noteTypedLine(std::string_view line) override;
+  void flush() override { output_.flush(); }
 
  private:
   Echo echo_;
-  CellPosition cursor_;
   OutputBuffer output_;
 };
 
@@ -56,11 +43,11 @@ class PlainKeys : public KeySource {
   // Reads key presses from fd (standard input in a real run); fd is not closed.
   explicit PlainKeys(int fd);
 
-  KeyPoll nextKey(std::chrono::milliseconds timeout) override;
+  KeyPoll nextKey() override;
 
  private:
-  // Waits up to timeout for more bytes; false when none came or the input has ended.
-  bool fill(std::chrono::milliseconds timeout);
+  // Waits for more bytes; false when none could be read or the input has ended.
+  bool fill();
 
   int fd_;
   std::array<unsigned char, 4096> bytes_{};

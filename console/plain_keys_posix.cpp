@@ -4,26 +4,16 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 
 #include "console/plain_host.hpp"
 
 namespace durno {
-namespace {
 
-int pollTimeout(std::chrono::milliseconds timeout) {
-  if (timeout < std::chrono::milliseconds{0}) return -1;
-  return timeout.count() > INT_MAX ? INT_MAX : static_cast<int>(timeout.count());
-}
-
-}  // namespace
-
-bool PlainKeys::fill(std::chrono::milliseconds timeout) {
+bool PlainKeys::fill() {
   for (;;) {
     pollfd ready{fd_, POLLIN, 0};
-    const int polled = ::poll(&ready, 1, pollTimeout(timeout));
-    if (polled < 0 && errno == EINTR) continue;
-    if (polled == 0) return false;
+    // Waiting in poll rather than read also waits on an input set not to block.
+    if (::poll(&ready, 1, -1) < 0 && errno == EINTR) continue;
     const ssize_t n = ::read(fd_, bytes_.data(), bytes_.size());
     if (n > 0) {
       next_ = 0;

@@ -1,5 +1,6 @@
 #include "console/standard_console.hpp"
 
+#include <pthread.h>
 #include <signal.h>
 #include <termios.h>
 #include <unistd.h>
@@ -7,6 +8,7 @@
 #include <array>
 #include <csignal>
 #include <cstdlib>
+#include <span>
 
 #include "console/plain_host.hpp"
 #include "console/terminal_host.hpp"
@@ -38,7 +40,7 @@ SignalRestoreState signalRestore;
 // Reset attributes, autowrap on, cursor visible, then a fresh line for the shell prompt.
 constexpr char kRestoreSequence[] = "\x1b[0m\x1b[?7h\x1b[?25h\r\n";
 
-// The signals that ask the program to end: held during the extraction.
+// The signals that ask the program to end: held once hold() is called.
 constexpr std::array<int, 3> kStopSignals{SIGTERM, SIGHUP, SIGINT};
 // The fatal signals, after which only the terminal is restored.
 constexpr std::array<int, 6> kFatalSignals{SIGQUIT, SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL};
@@ -100,18 +102,29 @@ void restoreActions(const std::array<int, Count>& signals,
   }
 }
 
+sigset_t signalSet(std::span<const int> signals) {
+  sigset_t set;
+  sigemptyset(&set);
+  for (const int signal : signals)
+    sigaddset(&set, signal);
+  return set;
+}
+
 // Carries out, between key waits, what the job-control signals asked for. Their handlers
 // only set flags: a stop request restores the terminal and stops here, and after the
 // program continues (fg, bg, SIGCONT) or the window changes size, the terminal gets its raw
-// settings back and the screen is drawn again from the cells the screen host keeps.
+// settings back and the screen is drawn again from the cells the screen host keeps. The
+// signals are blocked but for the terminal's key waits and the look here, so that one that
+// comes just before a wait still ends it.
 class JobControlledKeys : public KeySource {
  public:
   JobControlledKeys(TerminalKeys* keys, TerminalScreen* screen, KeySource& source)
       : keys_(keys), screen_(screen), source_(source) {}
 
-  KeyPoll nextKey(std::chrono::milliseconds timeout) override {
+  KeyPoll nextKey() override {
+    takePendingSignals();
     serviceJobControl();
-    return source_.nextKey(timeout);
+    return source_.nextKey();
   }
 
  private:
@@ -142,8 +155,22 @@ class JobControlledKeys : public KeySource {
     stopDefault.sa_handler = SIG_DFL;
     sigemptyset(&stopDefault.sa_mask);
     ::sigaction(SIGTSTP, &stopDefault, &previous);
+    // Let the stop through, and the continue that ends it, whose handler notes it.
+    constexpr std::array<int, 2> kStopAndContinue{SIGTSTP, SIGCONT};
+    const sigset_t stopAndContinue = signalSet(kStopAndContinue);
+    sigset_t blocked;
+    ::pthread_sigmask(SIG_UNBLOCK, &stopAndContinue, &blocked);
     ::raise(SIGTSTP);
+    ::pthread_sigmask(SIG_SETMASK, &blocked, nullptr);
     ::sigaction(SIGTSTP, &previous, nullptr);
+  }
+
+  // Runs the handlers of the job-control signals that came since the last look.
+  static void takePendingSignals() {
+    const sigset_t jobControl = signalSet(kJobControlSignals);
+    sigset_t blocked;
+    ::pthread_sigmask(SIG_UNBLOCK, &jobControl, &blocked);
+    ::pthread_sigmask(SIG_SETMASK, &blocked, nullptr);
   }
 
   TerminalKeys* keys_;
@@ -163,6 +190,7 @@ struct StandardConsole::Hosts {
   std::array<struct sigaction, kStopSignals.size()> previousStopActions{};
   std::array<struct sigaction, kFatalSignals.size()> previousFatalActions{};
   std::array<struct sigaction, kJobControlSignals.size()> previousJobControlActions{};
+  sigset_t maskBeforeJobControl{};
   bool stopHandlersInstalled = false;
   bool terminalHandlersInstalled = false;
 
@@ -177,17 +205,22 @@ struct StandardConsole::Hosts {
 
   // terminalFd is the terminal the screen may use (-1: none). A terminal that cannot place
   // text gets the plain transcript; with keys typed on it, each key is echoed as typed.
-  ScreenHost& openScreen(int terminalFd) {
+  void openScreen(int terminalFd) {
     if (terminalFd >= 0 && terminalTypeDrawsCells(std::getenv("TERM"))) {
       terminalScreen = std::make_unique<TerminalScreen>(terminalFd, localeIsUtf8());
-      return *terminalScreen;
-    }
-    if (terminalFd >= 0 && terminalKeys) {
+    } else if (terminalFd >= 0 && terminalKeys) {
       plainScreen = std::make_unique<PlainScreen>(terminalFd, PlainScreen::Echo::EachKey);
     } else {
       plainScreen = std::make_unique<PlainScreen>(STDOUT_FILENO);
     }
-    return *plainScreen;
+  }
+
+  void openConsole(KeySource& keys) {
+    if (terminalScreen) {
+      console = std::make_unique<Console>(*terminalScreen, keys);
+    } else {
+      console = std::make_unique<Console>(*plainScreen, keys);
+    }
   }
 
   // A stop signal the program was started to ignore (nohup, a background job of a shell
@@ -205,18 +238,23 @@ struct StandardConsole::Hosts {
   void installTerminalHandlers() {
     installHandler(kFatalSignals, restoreTerminalAndResignal, previousFatalActions);
     installHandler(kJobControlSignals, noteJobControl, previousJobControlActions, true);
+    const sigset_t jobControl = signalSet(kJobControlSignals);
+    ::pthread_sigmask(SIG_BLOCK, &jobControl, &maskBeforeJobControl);
+    if (terminalKeys) terminalKeys->letThroughWhileWaiting(kJobControlSignals);
     terminalHandlersInstalled = true;
   }
 
   void removeHandlers() {
     signalRestore.armed = 0;
     if (terminalHandlersInstalled) {
+      // Signals still blocked come in first, to the handlers that only note them.
+      ::pthread_sigmask(SIG_SETMASK, &maskBeforeJobControl, nullptr);
       restoreActions(kFatalSignals, previousFatalActions);
       restoreActions(kJobControlSignals, previousJobControlActions);
       terminalHandlersInstalled = false;
     }
-    // The stop signals stay held to the end once they are: one that comes after the
-    // extraction has already been noted, and the program is about to end with its status.
+    // The stop signals stay held to the end once they are: one that came has been noted,
+    // and the holder is about to end the program with a status of its own.
     if (stopHandlersInstalled && signalRestore.holdingStops == 0) {
       restoreActions(kStopSignals, previousStopActions);
       stopHandlersInstalled = false;
@@ -233,7 +271,7 @@ StandardConsole::StandardConsole() : hosts_(std::make_unique<Hosts>()) {
   } else if (::isatty(STDERR_FILENO) != 0) {
     terminalFd = STDERR_FILENO;
   }
-  ScreenHost& screen = hosts.openScreen(terminalFd);
+  hosts.openScreen(terminalFd);
   const bool rawKeys = hosts.terminalKeys && hosts.terminalKeys->originalSettings();
   KeySource* keySource = &keys;
   if (rawKeys || hosts.terminalScreen) {
@@ -241,7 +279,7 @@ StandardConsole::StandardConsole() : hosts_(std::make_unique<Hosts>()) {
         rawKeys ? hosts.terminalKeys.get() : nullptr, hosts.terminalScreen.get(), keys);
     keySource = hosts.jobControlledKeys.get();
   }
-  hosts.console = std::make_unique<Console>(screen, *keySource);
+  hosts.openConsole(*keySource);
 
   if (rawKeys || hosts.terminalScreen) {
     signalRestore.termiosFd = rawKeys ? STDIN_FILENO : -1;
@@ -270,10 +308,6 @@ const volatile std::sig_atomic_t& StandardConsole::hold() {
   signalRestore.heldStop = 0;
   signalRestore.holdingStops = 1;
   return signalRestore.heldStop;
-}
-
-bool StandardConsole::isTerminal() const {
-  return hosts_->terminalScreen != nullptr;
 }
 
 }  // namespace durno

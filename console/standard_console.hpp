@@ -12,8 +12,8 @@
 // SIGWINCH the terminal is set up and drawn again. These happen at the next key wait.
 //
 // At most one StandardConsole exists at a time. When the key source ends, the key reads
-// throw InputEnded; main() should catch it, let this object go (restoring the terminal),
-// print what() on standard error and exit with status 2.
+// throw InputEnded; the caller should let this object go (restoring the terminal) before
+// it shows what() on standard error.
 
 #include <memory>
 
@@ -31,8 +31,6 @@ class StandardConsole : public StopSignals {
 
   Console& console();
   const volatile std::sig_atomic_t& hold() override;
-  // True when the screen is drawn on a terminal (false in plain mode).
-  bool isTerminal() const;
 
  private:
   struct Hosts;

@@ -108,24 +108,27 @@ struct StandardConsole::Hosts {
     return *plainKeys;
   }
 
-  ScreenHost& openScreen() {
+  void openScreen() {
     for (const DWORD stream : {STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
       const HANDLE output = ::GetStdHandle(stream);
       if (isConsole(output)) {
         consoleScreen = std::make_unique<WindowsConsoleScreen>(output);
-        return *consoleScreen;
+        return;
       }
     }
     plainScreen = std::make_unique<PlainScreen>(1);
-    return *plainScreen;
   }
 };
 
 StandardConsole::StandardConsole() : hosts_(std::make_unique<Hosts>()) {
   Hosts& hosts = *hosts_;
   KeySource& keys = hosts.openKeys();
-  ScreenHost& screen = hosts.openScreen();
-  hosts.console = std::make_unique<Console>(screen, keys);
+  hosts.openScreen();
+  if (hosts.consoleScreen) {
+    hosts.console = std::make_unique<Console>(*hosts.consoleScreen, keys);
+  } else {
+    hosts.console = std::make_unique<Console>(*hosts.plainScreen, keys);
+  }
   controlState.keyInput = hosts.consoleInput;
   controlState.screen = hosts.consoleScreen.get();
   controlState.keys = hosts.consoleKeys.get();
@@ -153,10 +156,6 @@ const volatile std::sig_atomic_t& StandardConsole::hold() {
   controlState.heldStop = 0;
   controlState.holdingStops = 1;
   return controlState.heldStop;
-}
-
-bool StandardConsole::isTerminal() const {
-  return hosts_->consoleScreen != nullptr;
 }
 
 }  // namespace durno

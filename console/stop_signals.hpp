@@ -2,7 +2,7 @@
 
 // SIGTERM, SIGINT and SIGHUP as a run sees them. Until hold() is called they end the program
 // at once (the terminal restored, nothing more written); from then on the first of them is
-// only noted, so that a batch step can finish what it is writing and stop where it chooses.
+// only noted, so that the holder can finish what it is writing and stop where it chooses.
 
 #include <csignal>
 

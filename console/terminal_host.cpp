@@ -1,13 +1,14 @@
 #include "console/terminal_host.hpp"
 
 #include <poll.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <string_view>
 
@@ -19,6 +20,13 @@ namespace {
 // A terminal that cannot tell its size (some serial lines report 0 x 0) gets the size the
 // program's screens are laid out for.
 constexpr ScreenSize kFallbackSize{80, 25};
+
+// The ANSI colour index (red = 1, green = 2, blue = 4) of a console colour (blue = 1,
+// green = 2, red = 4), without the bright bit.
+constexpr int ansiColourIndex(unsigned consoleColour) {
+  return static_cast<int>(((consoleColour & 1u) << 2) | (consoleColour & 2u) |
+                          ((consoleColour & 4u) >> 2));
+}
 
 void appendNumber(std::string& out, int value) {
   out.append(std::to_string(value));
@@ -269,6 +277,14 @@ TerminalKeys::TerminalKeys(int fd) : fd_(fd), lastByte_(std::chrono::steady_cloc
   enterRawMode();
 }
 
+void TerminalKeys::letThroughWhileWaiting(std::span<const int> signals) {
+  sigset_t mask;
+  ::pthread_sigmask(SIG_BLOCK, nullptr, &mask);
+  for (const int signal : signals)
+    sigdelset(&mask, signal);
+  waitMask_ = mask;
+}
+
 void TerminalKeys::enterRawMode() {
   if (!original_) return;
   termios settings = *original_;
@@ -289,10 +305,11 @@ void TerminalKeys::restore() {
 
 TerminalKeys::ReadResult TerminalKeys::readBytes(std::chrono::milliseconds wait) {
   pollfd ready{fd_, POLLIN, 0};
-  const int timeout = wait.count() < 0         ? -1
-                      : wait.count() > INT_MAX ? INT_MAX
-                                               : static_cast<int>(wait.count());
-  const int polled = ::poll(&ready, 1, timeout);
+  const auto seconds = std::chrono::floor<std::chrono::seconds>(wait);
+  const timespec limit{static_cast<time_t>(seconds.count()),
+                       static_cast<long>(std::chrono::nanoseconds(wait - seconds).count())};
+  const int polled =
+      ::ppoll(&ready, 1, wait.count() < 0 ? nullptr : &limit, waitMask_ ? &*waitMask_ : nullptr);
   if (polled < 0 && errno == EINTR) return ReadResult::Interrupted;
   if (polled == 0) return ReadResult::Read;
   unsigned char bytes[256];
@@ -306,12 +323,8 @@ TerminalKeys::ReadResult TerminalKeys::readBytes(std::chrono::milliseconds wait)
   return ReadResult::Read;
 }
 
-KeyPoll TerminalKeys::nextKey(std::chrono::milliseconds timeout) {
-  using Clock = std::chrono::steady_clock;
+KeyPoll TerminalKeys::nextKey() {
   using std::chrono::milliseconds;
-  const bool forever = timeout < milliseconds{0};
-  const Clock::time_point deadline = Clock::now() + (forever ? milliseconds{0} : timeout);
-  bool looked = false;
   for (;;) {
     ready_.insert(ready_.end(), decoded_.begin(), decoded_.end());
     decoded_.clear();
@@ -322,22 +335,16 @@ KeyPoll TerminalKeys::nextKey(std::chrono::milliseconds timeout) {
     }
     if (ended_) return {KeyPoll::Status::Ended, {}};
 
-    const Clock::time_point now = Clock::now();
-    if (decoder_.pending() && now - lastByte_ >= KeyDecoder::kEscapeTimeout) {
-      decoder_.timeout(decoded_);
-      continue;
-    }
-    // A lone Esc still inside its timeout is completed by a later call.
-    if (looked && !forever && now >= deadline) return {KeyPoll::Status::NoKey, {}};
+    // An open sequence waits only out the rest of its Esc timeout; then it ends as a key.
     milliseconds wait{-1};
-    if (!forever) wait = std::max(std::chrono::ceil<milliseconds>(deadline - now), milliseconds{0});
     if (decoder_.pending()) {
-      const auto escapeLeft =
-          std::max(std::chrono::ceil<milliseconds>(lastByte_ + KeyDecoder::kEscapeTimeout - now),
-                   milliseconds{0});
-      wait = wait < milliseconds{0} ? escapeLeft : std::min(wait, escapeLeft);
+      const auto now = std::chrono::steady_clock::now();
+      if (now - lastByte_ >= KeyDecoder::kEscapeTimeout) {
+        decoder_.timeout(decoded_);
+        continue;
+      }
+      wait = std::chrono::ceil<milliseconds>(lastByte_ + KeyDecoder::kEscapeTimeout - now);
     }
-    looked = true;
     const ReadResult read = readBytes(wait);
     if (read == ReadResult::Interrupted) return {KeyPoll::Status::NoKey, {}};
     if (read == ReadResult::Ended) {

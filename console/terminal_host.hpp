@@ -15,10 +15,13 @@
 // a control code: with a UTF-8 locale each byte shows as its code page 437 glyph, otherwise
 // bytes 32-126 and 128-255 show as themselves and control bytes as '?'.
 
+#include <signal.h>
 #include <termios.h>
 
+#include <chrono>
 #include <deque>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -27,13 +30,6 @@
 #include "console/output_buffer.hpp"
 
 namespace durno {
-
-// The ANSI colour index (red = 1, green = 2, blue = 4) of a console colour (blue = 1,
-// green = 2, red = 4), without the bright bit.
-constexpr int ansiColourIndex(unsigned consoleColour) {
-  return static_cast<int>(((consoleColour & 1u) << 2) | (consoleColour & 2u) |
-                          ((consoleColour & 4u) >> 2));
-}
 
 // The SGR sequence that selects a cell attribute, starting from a reset.
 std::string sgrSequence(CellAttribute attribute);
@@ -47,7 +43,7 @@ bool localeIsUtf8();
 // line) and when TERM is unset or empty.
 bool terminalTypeDrawsCells(const char* term);
 
-class TerminalScreen : public ScreenHost {
+class TerminalScreen : public GridHost {
  public:
   // fd is a terminal; utf8 selects code page 437 glyphs in UTF-8. Turns autowrap off. The
   // cursor is taken to stand at column 1 of the bottom row, so text written before any
@@ -124,8 +120,12 @@ class TerminalKeys : public KeySource {
   void restore();
   // Puts the terminal into raw mode (again, after restore()).
   void enterRawMode();
+  // Signals the caller keeps blocked and lets through only while a key wait is in progress,
+  // so that none of them can come between its look at what they asked for and the wait:
+  // the wait ends at once with NoKey.
+  void letThroughWhileWaiting(std::span<const int> signals);
 
-  KeyPoll nextKey(std::chrono::milliseconds timeout) override;
+  KeyPoll nextKey() override;
 
  private:
   enum class ReadResult { Read, Interrupted, Ended };
@@ -140,6 +140,8 @@ class TerminalKeys : public KeySource {
   std::deque<KeyEvent> ready_;
   std::chrono::steady_clock::time_point lastByte_;
   bool ended_ = false;
+  // The signal mask of a wait; unset: the mask in force.
+  std::optional<sigset_t> waitMask_;
 };
 
 }  // namespace durno

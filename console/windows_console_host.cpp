@@ -184,23 +184,12 @@ void WindowsConsoleKeys::restore() {
   if (modeRead_) ::SetConsoleMode(input_, originalMode_);
 }
 
-KeyPoll WindowsConsoleKeys::nextKey(std::chrono::milliseconds timeout) {
+KeyPoll WindowsConsoleKeys::nextKey() {
+  if (::WaitForSingleObject(input_, INFINITE) == WAIT_FAILED) return {KeyPoll::Status::Ended, {}};
   INPUT_RECORD record{};
   DWORD count = 0;
-  if (::PeekConsoleInputA(input_, &record, 1, &count) == 0) return {KeyPoll::Status::Ended, {}};
-  if (count == 0) {
-    if (timeout == std::chrono::milliseconds{0}) return {KeyPoll::Status::NoKey, {}};
-    const DWORD wait =
-        timeout < std::chrono::milliseconds{0} ? INFINITE : static_cast<DWORD>(timeout.count());
-    if (::WaitForSingleObject(input_, wait) == WAIT_FAILED) return {KeyPoll::Status::Ended, {}};
-    // Signalled (or timed out): the caller looks again; a wait that comes back without a
-    // record is a NoKey like any other.
-  }
-  if (::PeekConsoleInputA(input_, &record, 1, &count) == 0) return {KeyPoll::Status::Ended, {}};
+  if (::ReadConsoleInputA(input_, &record, 1, &count) == 0) return {KeyPoll::Status::Ended, {}};
   if (count == 0) return {KeyPoll::Status::NoKey, {}};
-  if (::ReadConsoleInputA(input_, &record, 1, &count) == 0 || count == 0) {
-    return {KeyPoll::Status::Ended, {}};
-  }
   return {KeyPoll::Status::Key, keyEventOf(record)};
 }
 

@@ -12,7 +12,7 @@
 
 namespace durno {
 
-class WindowsConsoleScreen : public ScreenHost {
+class WindowsConsoleScreen : public GridHost {
  public:
   // output is a console screen buffer: gets output mode 3 (processed output, wrap at the
   // end of a line; they only touch stream writes, which are not made). A cursor shape that
@@ -38,6 +38,8 @@ class WindowsConsoleScreen : public ScreenHost {
   void setTextAttribute(CellAttribute attribute) override;
   bool cursorVisible() const override;
   void setCursorVisible(bool visible) override;
+  // Every call reaches the console at once: nothing is gathered.
+  void flush() override {}
 
  private:
   // The count cells from start onward that lie inside the buffer.
@@ -70,7 +72,7 @@ class WindowsConsoleKeys : public KeySource {
   bool modeSet() const { return modeRead_; }
 
   // Waits on the input handle, which is signalled while events are pending: no polling.
-  KeyPoll nextKey(std::chrono::milliseconds timeout) override;
+  KeyPoll nextKey() override;
 
  private:
   HANDLE input_;

@@ -24,8 +24,7 @@ class NullDevice {
   int fd_;
 };
 
-void writeProgressLines(benchmark::State& state, ScreenHost& screen, KeySource& keys) {
-  Console console(screen, keys);
+void writeProgressLines(benchmark::State& state, Console& console) {
   long double step = 0;
   for (auto _ : state) {
     console.writeText("at STEP = ");
@@ -37,25 +36,22 @@ void writeProgressLines(benchmark::State& state, ScreenHost& screen, KeySource& 
   state.SetItemsProcessed(state.iterations());
 }
 
-void BM_ProgressLinePlainHost(benchmark::State& state) {
+// The plain host (a transcript) and the terminal host (a grid, in UTF-8) on /dev/null.
+template <typename Screen, auto... screenOptions>
+void BM_ProgressLineOnNullDevice(benchmark::State& state) {
   NullDevice device;
-  PlainScreen screen(device.fd());
+  Screen screen(device.fd(), screenOptions...);
   MemoryHost keys;
-  writeProgressLines(state, screen, keys);
+  Console console(screen, keys);
+  writeProgressLines(state, console);
 }
-BENCHMARK(BM_ProgressLinePlainHost);
-
-void BM_ProgressLineTerminalHost(benchmark::State& state) {
-  NullDevice device;
-  TerminalScreen screen(device.fd(), true);
-  MemoryHost keys;
-  writeProgressLines(state, screen, keys);
-}
-BENCHMARK(BM_ProgressLineTerminalHost);
+BENCHMARK_TEMPLATE(BM_ProgressLineOnNullDevice, PlainScreen);
+BENCHMARK_TEMPLATE(BM_ProgressLineOnNullDevice, TerminalScreen, true);
 
 void BM_ProgressLineMemoryHost(benchmark::State& state) {
   MemoryHost host;
-  writeProgressLines(state, host, host);
+  Console console(host, host);
+  writeProgressLines(state, console);
 }
 BENCHMARK(BM_ProgressLineMemoryHost);
 

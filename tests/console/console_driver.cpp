@@ -5,7 +5,6 @@
 //   line      read a line, then write "<" line ">" and end the line
 //   key       wait for a key, then write its bytes in hex ("[00 3B]")
 //   keys N    wait for N keys, writing each as for key, then end the line
-//   poll      read a key without waiting, written as for key ("[]" for none)
 //   sleep MS  pause
 //   flush     hand the output to the device
 //   abort     end abnormally (to test the restore on a fatal error)
@@ -88,8 +87,6 @@ void run(durno::Console& console, int argc, char** argv) {
       for (int k = 0; k < count; ++k)
         console.writeText(hexKey(console.waitForKey()));
       console.endLine();
-    } else if (op == "poll") {
-      console.writeText(hexKey(console.readKey()));
     } else if (op == "sleep") {
       std::this_thread::sleep_for(std::chrono::milliseconds(argument(argv, i, argc)));
     } else if (op == "flush") {

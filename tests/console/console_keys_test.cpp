@@ -1,10 +1,9 @@
-// Key texts, read a key and read a line on the in-memory host: which events are key
+// Key texts, wait for a key and read a line on the in-memory host: which events are key
 // presses, the two-byte texts, the Caps Lock correction, line editing with Backspace across
 // row boundaries and at the pending scroll, the 10,000-byte cut, and the end of input.
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -45,22 +44,22 @@ TEST(KeyText, EventsTranslateToKeyTexts) {
       {"caps lock", {Kind::Press, 0x3A, 0, kCaps}, ""},
       {"num lock", {Kind::Press, 0x45, 0, 0}, ""},
       {"scroll lock", {Kind::Press, 0x46, 0, 0}, ""},
-      {"esc with character", {Kind::Press, scan::kEscape, 27, 0}, key(27)},
-      {"esc without character", {Kind::Press, scan::kEscape, 0, 0}, key(0)},
-      {"esc without character, caps", {Kind::Press, scan::kEscape, 0, kCaps}, key(27)},
-      {"F1", {Kind::Press, scan::kF1, 0, 0}, twoBytes(0x3B)},
-      {"F12", {Kind::Press, scan::kF12, 0, 0}, twoBytes(0x58)},
-      {"up", {Kind::Press, scan::kUp, 0, 0}, twoBytes(0x48)},
-      {"delete", {Kind::Press, scan::kDelete, 0, 0}, twoBytes(0x53)},
+      {"esc with character", {Kind::Press, scan_code::kEscape, 27, 0}, key(27)},
+      {"esc without character", {Kind::Press, scan_code::kEscape, 0, 0}, key(0)},
+      {"esc without character, caps", {Kind::Press, scan_code::kEscape, 0, kCaps}, key(27)},
+      {"F1", {Kind::Press, scan_code::kF1, 0, 0}, twoBytes(0x3B)},
+      {"F12", {Kind::Press, scan_code::kF12, 0, 0}, twoBytes(0x58)},
+      {"up", {Kind::Press, scan_code::kUp, 0, 0}, twoBytes(0x48)},
+      {"delete", {Kind::Press, scan_code::kDelete, 0, 0}, twoBytes(0x53)},
       {"alt+A", {Kind::Press, 0x1E, 'a', kAlt}, twoBytes(0x1E)},
       {"altgr+Q", {Kind::Press, 0x10, '@', kAltGr}, twoBytes(0x10)},
       {"alt+M", {Kind::Press, 0x32, 'm', kAlt}, twoBytes(0x32)},
       {"alt+P", {Kind::Press, 0x19, 'p', kAlt}, twoBytes(0x19)},
       {"alt+1 is no letter", {Kind::Press, 0x02, '1', kAlt}, "1"},
       {"alt+comma is no letter", {Kind::Press, 0x33, ',', kAlt}, ","},
-      {"enter", {Kind::Press, scan::kEnter, 13, 0}, key(13)},
-      {"backspace", {Kind::Press, scan::kBackspace, 8, 0}, key(8)},
-      {"tab", {Kind::Press, scan::kTab, 9, 0}, key(9)},
+      {"enter", {Kind::Press, scan_code::kEnter, 13, 0}, key(13)},
+      {"backspace", {Kind::Press, scan_code::kBackspace, 8, 0}, key(8)},
+      {"tab", {Kind::Press, scan_code::kTab, 9, 0}, key(9)},
       {"ctrl+C", {Kind::Press, 0x2E, 3, 0}, key(3)},
       {"high byte", {Kind::Press, 0, 0x84, 0}, key(static_cast<char>(0x84))},
       {"caps shift 1", {Kind::Press, 0x02, '1', kCaps | kShift}, "!"},
@@ -87,33 +86,24 @@ class ConsoleKeys : public ::testing::Test {
   Console console_;
 };
 
-TEST_F(ConsoleKeys, ReadKeyWithNothingWaitingGivesEmptyText) {
-  EXPECT_EQ(console_.readKey(), "");
-}
-
-TEST_F(ConsoleKeys, ReadKeySkipsReleasesAndLoneModifiers) {
+TEST_F(ConsoleKeys, WaitForKeySkipsReleasesAndLoneModifiers) {
   host_.pushEvent({Kind::Press, 0x2A, 0, KeyEvent::kShift});
   host_.pushEvent({Kind::Release, 0x2A, 0, 0});
-  EXPECT_EQ(console_.readKey(), "");
-  EXPECT_EQ(host_.pendingKeys(), 0u);
-
-  host_.pushEvent({Kind::Press, 0x2A, 0, KeyEvent::kShift});
   host_.pushEvent({Kind::Press, 0x1E, 'A', KeyEvent::kShift});
   host_.pushEvent({Kind::Release, 0x1E, 'A', KeyEvent::kShift});
-  EXPECT_EQ(console_.readKey(), "A");
+  EXPECT_EQ(console_.waitForKey(), "A");
+  EXPECT_THROW(console_.waitForKey(), InputEnded);
 }
 
 TEST_F(ConsoleKeys, TypedAheadKeysComeInOrder) {
   host_.typeText("ab");
-  host_.pressKey(twoBytes(scan::kF1));
+  host_.pressKey(twoBytes(scan_code::kF1));
   host_.pressKey(key(27));
   host_.typeText("\n");
-  EXPECT_EQ(console_.readKey(), "a");
-  EXPECT_EQ(console_.waitForKey(), "b");
-  EXPECT_EQ(console_.readKey(), twoBytes(0x3B));
-  EXPECT_EQ(console_.readKey(), key(27));
-  EXPECT_EQ(console_.readKey(), key(13));
-  EXPECT_EQ(console_.readKey(), "");
+  for (const std::string& expected : {key('a'), key('b'), twoBytes(0x3B), key(27), key(13)}) {
+    EXPECT_EQ(console_.waitForKey(), expected);
+  }
+  EXPECT_THROW(console_.waitForKey(), InputEnded);
 }
 
 TEST_F(ConsoleKeys, WaitForKeyThrowsNamingThePromptWhenInputHasEnded) {
@@ -178,8 +168,8 @@ TEST_F(ConsoleKeys, EditingKeysOtherThanBackspaceAreIgnored) {
   host_.pressKey(key(27));
   host_.typeText("a");
   host_.pressKey(key(9));
-  host_.pressKey(twoBytes(scan::kLeft));
-  host_.pressKey(twoBytes(scan::kF1));
+  host_.pressKey(twoBytes(scan_code::kLeft));
+  host_.pressKey(twoBytes(scan_code::kF1));
   host_.pressKey(key(0));  // Esc without a character.
   host_.pressKey(key(3));
   host_.pressKey(key(10));
@@ -231,51 +221,48 @@ TEST(ConsoleLineCut, TheKeyAfterTenThousandBytesIsIgnoredAndNotShown) {
   EXPECT_EQ(host.scrollCount(), 0);
 }
 
-// A key source that lets the test look at the screen between two keys.
-class SteppedKeys : public KeySource {
- public:
-  SteppedKeys(std::vector<KeyEvent> keys, std::function<void(std::size_t)> beforeKey)
-      : keys_(std::move(keys)), beforeKey_(std::move(beforeKey)) {}
-  KeyPoll nextKey(std::chrono::milliseconds) override {
-    beforeKey_(next_);
-    if (next_ == keys_.size()) return {KeyPoll::Status::Ended, {}};
-    return {KeyPoll::Status::Key, keys_[next_++]};
-  }
-
- private:
-  std::vector<KeyEvent> keys_;
-  std::function<void(std::size_t)> beforeKey_;
-  std::size_t next_ = 0;
-};
-
-KeyEvent typed(char c) {
-  return {Kind::Press, 0, static_cast<std::uint8_t>(c), 0};
-}
-const KeyEvent kBackspace{Kind::Press, scan::kBackspace, 8, 0};
-const KeyEvent kEnter{Kind::Press, scan::kEnter, 13, 0};
-
+// What the screen showed before a key was read.
 struct Seen {
   int row;
   int column;
   std::string row1;
   std::string row2;
   std::string row3;
-  bool pending;
 };
+
+// A key source that notes what the screen shows before each key it hands out.
+class SteppedKeys : public KeySource {
+ public:
+  SteppedKeys(const MemoryHost& screen, std::vector<KeyEvent> keys)
+      : screen_(screen), keys_(std::move(keys)) {}
+  KeyPoll nextKey() override {
+    seen_.push_back({screen_.cursorRow(), screen_.cursorColumn(), screen_.rowText(1),
+                     screen_.rowText(2), screen_.rowText(3)});
+    if (next_ == keys_.size()) return {KeyPoll::Status::Ended, {}};
+    return {KeyPoll::Status::Key, keys_[next_++]};
+  }
+  const std::vector<Seen>& seen() const { return seen_; }
+
+ private:
+  const MemoryHost& screen_;
+  std::vector<KeyEvent> keys_;
+  std::size_t next_ = 0;
+  std::vector<Seen> seen_;
+};
+
+KeyEvent typed(char c) {
+  return {Kind::Press, 0, static_cast<std::uint8_t>(c), 0};
+}
+const KeyEvent kBackspace{Kind::Press, scan_code::kBackspace, 8, 0};
+const KeyEvent kEnter{Kind::Press, scan_code::kEnter, 13, 0};
 
 TEST(ConsoleLineEditing, BackspaceAcrossTheRowBoundary) {
   MemoryHost screen(10, 3);
-  std::vector<Seen> seen;
-  Console* console = nullptr;
-  SteppedKeys keys(
-      {typed('a'), typed('b'), typed('c'), kBackspace, kBackspace, kEnter}, [&](std::size_t) {
-        seen.push_back({screen.cursorRow(), screen.cursorColumn(), screen.rowText(1),
-                        screen.rowText(2), screen.rowText(3), console->scrollPending()});
-      });
+  SteppedKeys keys(screen, {typed('a'), typed('b'), typed('c'), kBackspace, kBackspace, kEnter});
   Console c(screen, keys);
-  console = &c;
   c.writeText("Prompt: ");
   EXPECT_EQ(c.readLine(), "a");
+  const std::vector<Seen>& seen = keys.seen();
 
   ASSERT_EQ(seen.size(), 6u);
   // After 'c': the line wrapped to row 2.
@@ -294,30 +281,22 @@ TEST(ConsoleLineEditing, BackspaceAcrossTheRowBoundary) {
 
 TEST(ConsoleLineEditing, BackspaceAtThePendingScrollBlanksTheLastCellWithoutScrolling) {
   MemoryHost screen(10, 3);
-  std::vector<Seen> seen;
-  Console* console = nullptr;
-  SteppedKeys keys({typed('a'), typed('b'), kBackspace, typed('c'), kEnter}, [&](std::size_t) {
-    seen.push_back({screen.cursorRow(), screen.cursorColumn(), screen.rowText(1), screen.rowText(2),
-                    screen.rowText(3), console->scrollPending()});
-  });
+  SteppedKeys keys(screen, {typed('a'), typed('b'), kBackspace, typed('c'), kEnter});
   Console c(screen, keys);
-  console = &c;
   c.placeCursor(3, 9);
   EXPECT_EQ(c.readLine(), "ac");
+  const std::vector<Seen>& seen = keys.seen();
 
   ASSERT_EQ(seen.size(), 5u);
   // After 'b' in the last cell of the bottom row: a scroll is owed, cursor at column 1.
-  EXPECT_TRUE(seen[2].pending);
   EXPECT_EQ(seen[2].row, 3);
   EXPECT_EQ(seen[2].column, 1);
   EXPECT_EQ(seen[2].row3, "        ab");
   // Backspace: the last cell blanked, no scroll, cursor on that cell.
-  EXPECT_FALSE(seen[3].pending);
   EXPECT_EQ(seen[3].row, 3);
   EXPECT_EQ(seen[3].column, 10);
   EXPECT_EQ(seen[3].row3, "        a ");
   // 'c' fills the last cell again and owes the scroll once more; Enter then scrolls twice.
-  EXPECT_TRUE(seen[4].pending);
   EXPECT_EQ(screen.scrollCount(), 2);
   EXPECT_EQ(screen.rowText(1), "        ac");
   EXPECT_EQ(screen.cursorRow(), 3);

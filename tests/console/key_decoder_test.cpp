@@ -139,7 +139,7 @@ TEST(KeyDecoder, IsPendingOnlyInsideASequence) {
   decoder.feed('~', events);
   EXPECT_FALSE(decoder.pending());
   ASSERT_EQ(events.size(), 1u);
-  EXPECT_EQ(events[0].scanCode, scan::kInsert);
+  EXPECT_EQ(events[0].scanCode, scan_code::kInsert);
 }
 
 }  // namespace

@@ -120,12 +120,6 @@ TEST(PlainMode, EndOfInputAtAKeyWaitExitsWithTwo) {
   EXPECT_EQ(run.exitStatus, 2);
 }
 
-TEST(PlainMode, ReadKeyDoesNotWaitAndGivesEmptyTextAtTheEnd) {
-  const RunResult run = runDriver({"poll", "poll"}, "q");
-  EXPECT_EQ(run.out, "[71][]");
-  EXPECT_EQ(run.exitStatus, 0);
-}
-
 TEST(PlainMode, LongOutputArrivesWhole) {
   std::vector<std::string> operations;
   for (int step = 0; step < 2000; ++step) {
