@@ -16,7 +16,26 @@
 
 namespace {
 
-constexpr int kExitUsage = 2;  // bad arguments, or the answers ran out
+constexpr int kExitSuccess = 0;          // a completed run, or ESC at the banner
+constexpr int kExitTableNotWritten = 1;  // the table file is missing or incomplete
+constexpr int kExitUsage = 2;            // bad arguments, or the answers ran out
+constexpr int kExitFilesUnread = 3;      // the table lacks the rows of some result file
+constexpr int kExitSignalBase = 128;     // plus the number of the signal that stopped it
+
+int exitStatus(const durno::RunOutcome& outcome) {
+  switch (outcome.end) {
+    case durno::RunEnd::Completed:
+    case durno::RunEnd::LeftAtStart:
+      return kExitSuccess;
+    case durno::RunEnd::FilesUnread:
+      return kExitFilesUnread;
+    case durno::RunEnd::TableNotWritten:
+      return kExitTableNotWritten;
+    case durno::RunEnd::Stopped:
+      return kExitSignalBase + outcome.stopSignal;
+  }
+  return kExitTableNotWritten;
+}
 
 // The first line of the usage text, also shown alone after a bad argument.
 constexpr std::string_view kUsageLine = "Usage: durno [-h | --help | --version]\n";
@@ -77,7 +96,7 @@ int runInteractive() {
     const std::unique_ptr<durno::FileSystem> fileSystem = durno::systemFileSystem();
     durno::TextFiles files(*fileSystem);
     try {
-      return durno::runDialogue(standardConsole.console(), files, &standardConsole);
+      return exitStatus(durno::runDialogue(standardConsole.console(), files, &standardConsole));
     } catch (const durno::InputEnded& ended) {
       standardConsole.console().flush();
       endedWhile = ended.what();
@@ -96,10 +115,10 @@ int main(int argc, char** argv) {
     case Request::Help:
       std::fwrite(kUsageLine.data(), 1, kUsageLine.size(), stdout);
       std::fwrite(kUsageBody.data(), 1, kUsageBody.size(), stdout);
-      return 0;
+      return kExitSuccess;
     case Request::Version:
       std::printf("durno %s\n", DURNO_VERSION);
-      return 0;
+      return kExitSuccess;
     case Request::Misuse:
       return kExitUsage;
     case Request::Dialogue:
@@ -108,13 +127,13 @@ int main(int argc, char** argv) {
   // Tables written at a lower precision would hold wrong digits without a sign of it.
   if (!durno::selectExtendedPrecision()) {
     std::fputs("durno: the x87 unit cannot be set to 64-bit precision\n", stderr);
-    return durno::kExitTableNotWritten;
+    return kExitTableNotWritten;
   }
   try {
     return runInteractive();
   } catch (const std::exception& error) {
     // Nothing below throws on purpose; this only keeps an unforeseen failure readable.
     std::fprintf(stderr, "durno: %s\n", error.what());
-    return durno::kExitTableNotWritten;
+    return kExitTableNotWritten;
   }
 }

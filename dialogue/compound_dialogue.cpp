@@ -18,8 +18,8 @@ void saveCompoundList(Console& console, TextFiles& files, RunState& state) {
   writeLine(console, "Enter filename+extension for compound list ");
   console.writeText("     e.g., carbon.cpd, RETURN = DURNO.CPD ");
   const std::string fileName = orDefaultList(console.readLine());
-  const ListFileOutcome outcome = saveListFile(files, fileName, state.compounds.names());
-  if (!outcome.ok) {
+  const FileStatus outcome = saveListFile(files, fileName, state.compounds.names());
+  if (!outcome.ok()) {
     notify(console, state,
            "Compound list could not be saved to " + quoted(fileName) + ": " + outcome.reason);
     return;
@@ -57,7 +57,7 @@ void loadCompounds(Console& console, TextFiles& files, RunState& state) {
   writeLine(console, " Enter filename with compound list for extraction ");
   console.writeText(" e.g., carbon.cpd; RETURN = DURNO.CPD ");
   const std::string fileName = orDefaultList(console.readLine());
-  const ListFileOutcome outcome = loadCompoundList(files, fileName, state.compounds);
+  const ListLoadOutcome outcome = loadCompoundList(files, fileName, state.compounds);
   notifyListLoad(console, state, {"Compound list", "compound", "compounds", kMaxCompounds},
                  fileName, outcome);
 }

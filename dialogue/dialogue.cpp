@@ -44,7 +44,7 @@ std::string signalName(int signalNumber) {
 void showInterruption(Console& console, const std::string& tableName,
                       const ExtractionOutcome& outcome) {
   std::string line = "Extraction interrupted by " + signalName(outcome.stoppedBy);
-  if (outcome.tableWritten) {
+  if (outcome.table.ok()) {
     line += ": " + tableName;
     if (outcome.rows == 0) {
       line += " holds no rows";
@@ -70,31 +70,31 @@ bool showFilesUnread(Console& console, const ExtractionOutcome& outcome, int res
   return true;
 }
 
-int showClosingLines(Console& console, const std::string& tableName,
-                     const ExtractionOutcome& outcome, int resultFileCount) {
+RunOutcome showClosingLines(Console& console, const std::string& tableName,
+                            const ExtractionOutcome& outcome, int resultFileCount) {
   console.endLine();
-  int status = kExitSuccess;
-  if (!outcome.tableWritten) {
+  RunOutcome run;
+  if (!outcome.table.ok()) {
     writeLine(console, "Extracted data could not be written to " + quoted(tableName) + ": " +
-                           outcome.failureReason);
-    status = kExitTableNotWritten;
+                           outcome.table.reason);
+    run.end = RunEnd::TableNotWritten;
   } else if (outcome.stoppedBy == 0) {
     writeLine(console, "Extracted data are on " + tableName);
   }
   if (outcome.stoppedBy != 0) {
     showInterruption(console, tableName, outcome);
-    status = kExitSignalBase + outcome.stoppedBy;
-  } else if (showFilesUnread(console, outcome, resultFileCount) && status == kExitSuccess) {
-    status = kExitFilesUnread;
+    run = {RunEnd::Stopped, outcome.stoppedBy};
+  } else if (showFilesUnread(console, outcome, resultFileCount) && run.end == RunEnd::Completed) {
+    run.end = RunEnd::FilesUnread;
   }
   console.flush();
-  return status;
+  return run;
 }
 
 }  // namespace
 
-int runDialogue(Console& console, TextFiles& files, StopSignals* stopSignals) {
-  if (!showBannerAndWait(console)) return kExitSuccess;
+RunOutcome runDialogue(Console& console, TextFiles& files, StopSignals* stopSignals) {
+  if (!showBannerAndWait(console)) return {RunEnd::LeftAtStart};
   // The run state holds the scanner's tables; on the heap it keeps the stack small.
   auto state = std::make_unique<RunState>();
   state->quantityCode = askQuantityCode(console);
@@ -107,7 +107,7 @@ int runDialogue(Console& console, TextFiles& files, StopSignals* stopSignals) {
   ExtractionJob job{state->quantityCode, state->compounds.names(), state->resultFiles.names(),
                     tableName};
   if (stopSignals != nullptr) job.stopSignal = &stopSignals->hold();
-  const ExtractionOutcome outcome = runExtraction(job, state->scanner, files, console);
+  const ExtractionOutcome outcome = runExtraction(job, state->scannerState, files, console);
   return showClosingLines(console, tableName, outcome, state->resultFiles.count());
 }
 

@@ -9,15 +9,25 @@
 
 namespace durno {
 
-inline constexpr int kExitSuccess = 0;          // a completed run, or ESC at the banner
-inline constexpr int kExitTableNotWritten = 1;  // the table file is missing or incomplete
-inline constexpr int kExitFilesUnread = 3;      // the table lacks the rows of some result file
-inline constexpr int kExitSignalBase = 128;     // plus the number of the signal that stopped it
+// How a run ended, the worst first: a stop outranks a table not written, which outranks
+// result files left unread.
+enum class RunEnd {
+  Completed,        // the table holds every result file's rows
+  LeftAtStart,      // ESC at the banner: nothing was written
+  FilesUnread,      // the table lacks the rows of some result file
+  TableNotWritten,  // the table file is missing or incomplete
+  Stopped,          // a stop signal ended the scan after a whole row
+};
 
-// Runs the whole dialogue and the extraction on console and files, and returns the exit
-// status. InputEnded from the console passes through: the caller decides what an input
+struct RunOutcome {
+  RunEnd end = RunEnd::Completed;
+  int stopSignal = 0;  // the signal's number when Stopped
+};
+
+// Runs the whole dialogue and the extraction on console and files, and returns how the run
+// ended. InputEnded from the console passes through: the caller decides what an input
 // that ended for good means. With stopSignals, the stop signals are held from the start of
 // the extraction on, and one that comes ends the scan after a whole row.
-int runDialogue(Console& console, TextFiles& files, StopSignals* stopSignals = nullptr);
+RunOutcome runDialogue(Console& console, TextFiles& files, StopSignals* stopSignals = nullptr);
 
 }  // namespace durno

@@ -9,6 +9,7 @@
 namespace durno {
 namespace {
 
+// The trailing blanks are kept: transcripts users already have show them.
 constexpr std::array<std::string_view, 5> kMenuLines = {
     "Extract:  Activities                       = A ",
     "          Activity Coefficients            = G ",
@@ -55,11 +56,11 @@ std::string numberText(long double value) {
 }
 
 void notifyListLoad(Console& console, RunState& state, const ListWords& words,
-                    std::string_view fileName, const ListFileOutcome& outcome) {
+                    std::string_view fileName, const ListLoadOutcome& outcome) {
   const std::string list = std::string(words.list) + " " + quoted(fileName);
   const std::string capacity = std::to_string(words.capacity);
-  if (!outcome.ok) {
-    notify(console, state, list + " could not be read: " + outcome.reason);
+  if (!outcome.opened.ok()) {
+    notify(console, state, list + " could not be read: " + outcome.opened.reason);
   } else if (outcome.cutToCapacity) {
     notify(console, state,
            list + " names more than " + capacity + " " + std::string(words.entries) +

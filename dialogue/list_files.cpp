@@ -7,36 +7,24 @@
 namespace durno {
 namespace {
 
-ListFileOutcome failure(std::string reason) {
-  return {false, std::move(reason), false};
-}
-
-// True when the latest operation on the list file failed; reason then holds why.
-bool lastFailed(const TextFiles& files, std::string& reason) {
-  const FileOutcome outcome = files.lastOutcome(kListFileNumber);
-  if (outcome.failed) reason = outcome.reason;
-  return outcome.failed;
-}
-
-ListFileOutcome openForReading(TextFiles& files, std::string_view fileName) {
-  files.openFile(kListFileNumber, fileName, FileMode::Input);
-  if (files.isOpen(kListFileNumber)) return {};
-  return failure(files.lastOutcome(kListFileNumber).reason);
+ListLoadOutcome openForReading(TextFiles& files, std::string_view fileName) {
+  ListLoadOutcome outcome;
+  outcome.opened = files.openFile(kListFileNumber, fileName, FileMode::Input);
+  return outcome;
 }
 
 // Passes a tail of blanks, TABs and line ends; true when something else is left to read.
 bool contentLeft(TextFiles& files) {
-  files.skipBlanksAndLineEnds(kListFileNumber);
-  return !files.atEnd(kListFileNumber);
+  return files.skipBlanksAndLineEnds(kListFileNumber).ok() && !files.atEnd(kListFileNumber);
 }
 
 // Whether the file names one more entry after those read: a field that is not empty before
 // the file ends. Only called once the names that fit have been read, so what it takes is
 // never used.
 bool namesAnotherEntry(TextFiles& files) {
+  std::string field;
   for (;;) {
-    const std::string field = files.readTextField(kListFileNumber);
-    if (files.lastOutcome(kListFileNumber).failed) return false;
+    if (!files.readTextField(kListFileNumber, field).ok()) return false;
     if (!removeLeadingBlanks(field).empty()) return true;
   }
 }
@@ -47,17 +35,19 @@ bool namesAnotherEntry(TextFiles& files) {
 // block with no names; false then.
 template <std::size_t Capacity, typename Clean>
 bool readBlock(TextFiles& files, NameTable<Capacity>& table, Clean clean,
-               ListFileOutcome& outcome) {
-  const double asked = namesAskedFor(files.readNumberField(kListFileNumber));
-  if (files.lastOutcome(kListFileNumber).failed) return false;
+               ListLoadOutcome& outcome) {
+  double count = 0;
+  if (!files.readNumberField(kListFileNumber, count).ok()) return false;
+  const double asked = namesAskedFor(count);
   outcome.countRead = true;
   outcome.namesAsked = asked;
   outcome.namesFound = 0;
   while (table.count() < asked && !table.full()) {
-    std::string field = files.readTextField(kListFileNumber);
+    std::string field;
+    const bool read = files.readTextField(kListFileNumber, field).ok();
     // A field read past the end, or an empty one with nothing after it, names nothing;
     // an empty one before a later name still counts as that line's entry.
-    if (!files.lastOutcome(kListFileNumber).failed && !removeLeadingBlanks(field).empty()) {
+    if (read && !removeLeadingBlanks(field).empty()) {
       outcome.namesFound = table.count() + 1;
     }
     table.add(clean(std::move(field)));
@@ -73,36 +63,28 @@ double namesAskedFor(double count) {
   return std::floor(count);
 }
 
-ListFileOutcome saveListFile(TextFiles& files, std::string_view fileName,
-                             std::span<const std::string> names) {
-  std::string reason;
-  files.openFile(kListFileNumber, fileName, FileMode::Output);
-  if (!files.isOpen(kListFileNumber)) return failure(files.lastOutcome(kListFileNumber).reason);
-
-  bool failed = false;
-  auto step = [&](auto&& operation) {
-    if (failed) return;
-    operation();
-    failed = lastFailed(files, reason);
-  };
-  step([&] { files.writeNumber(kListFileNumber, static_cast<double>(names.size())); });
-  step([&] { files.endLine(kListFileNumber); });
-  for (const std::string& name : names) {
-    step([&] { files.writeText(kListFileNumber, name); });
-    step([&] { files.endLine(kListFileNumber); });
+FileStatus saveListFile(TextFiles& files, std::string_view fileName,
+                        std::span<const std::string> names) {
+  if (FileStatus opened = files.openFile(kListFileNumber, fileName, FileMode::Output);
+      !opened.ok()) {
+    return opened;
+  }
+  FileStatus written = files.writeNumber(kListFileNumber, static_cast<double>(names.size()));
+  if (written.ok()) written = files.endLine(kListFileNumber);
+  for (std::size_t i = 0; i < names.size() && written.ok(); ++i) {
+    written = files.writeText(kListFileNumber, names[i]);
+    if (written.ok()) written = files.endLine(kListFileNumber);
   }
   // Closing can be where a full disk shows, so its outcome counts too.
-  files.closeFile(kListFileNumber);
-  if (!failed) failed = lastFailed(files, reason);
-  if (failed) return failure(reason);
-  return {};
+  FileStatus closed = files.closeFile(kListFileNumber);
+  return written.ok() ? closed : written;
 }
 
-ListFileOutcome loadCompoundList(TextFiles& files, std::string_view fileName,
+ListLoadOutcome loadCompoundList(TextFiles& files, std::string_view fileName,
                                  CompoundTable& table) {
   table.clear();
-  ListFileOutcome outcome = openForReading(files, fileName);
-  if (!outcome.ok) return outcome;
+  ListLoadOutcome outcome = openForReading(files, fileName);
+  if (!outcome.opened.ok()) return outcome;
   auto clean = [](const std::string& field) { return removeLeadingBlanks(field); };
   // Each block replaces the one before. The loop also ends at a count that could not be
   // read, so a file that fails in the middle cannot keep it going.
@@ -115,10 +97,10 @@ ListFileOutcome loadCompoundList(TextFiles& files, std::string_view fileName,
   return outcome;
 }
 
-ListFileOutcome loadFileList(TextFiles& files, std::string_view fileName, ResultFileTable& table) {
+ListLoadOutcome loadFileList(TextFiles& files, std::string_view fileName, ResultFileTable& table) {
   table.clear();
-  ListFileOutcome outcome = openForReading(files, fileName);
-  if (!outcome.ok) return outcome;
+  ListLoadOutcome outcome = openForReading(files, fileName);
+  if (!outcome.opened.ok()) return outcome;
   auto asRead = [](std::string field) { return field; };
   if (contentLeft(files)) readBlock(files, table, asRead, outcome);
   files.closeFile(kListFileNumber);

@@ -14,38 +14,36 @@
 
 namespace durno {
 
-struct ListFileOutcome {
-  // False when the file could not be opened, or (saving) a write or the close failed.
-  bool ok = true;
-  // The system's reason when ok is false.
-  std::string reason;
-  // Loading only: the file names more entries than the table holds; the table holds the
-  // first ones that fit and nothing after them was used.
+// What loading a list file found.
+struct ListLoadOutcome {
+  // Whether the file could be opened.
+  FileStatus opened;
+  // The file names more entries than the table holds; the table holds the first ones that
+  // fit and nothing after them was used.
   bool cutToCapacity = false;
-  // Loading only: whether a count line was read at all (the file held more than blanks,
-  // TABs and line ends), what the count line of the block used asks for (namesAskedFor),
-  // and how many of those names the file holds, up to the table's capacity; the entries
-  // it lacks are empty.
+  // Whether a count line was read at all (the file held more than blanks, TABs and line
+  // ends), what the count line of the block used asks for (namesAskedFor), and how many of
+  // those names the file holds, up to the table's capacity; the entries it lacks are empty.
   bool countRead = false;
   double namesAsked = 0;
   int namesFound = 0;
 };
 
-// Writes names as a list file under kListFileNumber, emptying an existing file. ok only
+// Writes names as a list file under kListFileNumber, emptying an existing file. Ok only
 // when the file was created and every byte reached it.
-ListFileOutcome saveListFile(TextFiles& files, std::string_view fileName,
-                             std::span<const std::string> names);
+FileStatus saveListFile(TextFiles& files, std::string_view fileName,
+                        std::span<const std::string> names);
 
 // Reads a compound list into table. A file may hold several count-and-names blocks; each
 // replaces the table from its first entry, and the last block read wins. A tail of blanks,
 // TABs and line ends after a block (what many editors leave) is no block. Names lose their
 // leading blanks and keep everything else (the quantity letter and the trailing blank of
 // a saved key). A file that cannot be opened leaves the table empty.
-ListFileOutcome loadCompoundList(TextFiles& files, std::string_view fileName, CompoundTable& table);
+ListLoadOutcome loadCompoundList(TextFiles& files, std::string_view fileName, CompoundTable& table);
 
 // Reads one count-and-names block of a file list into table; the names are kept exactly
 // as the field reader gives them. A file that cannot be opened leaves the table empty.
-ListFileOutcome loadFileList(TextFiles& files, std::string_view fileName, ResultFileTable& table);
+ListLoadOutcome loadFileList(TextFiles& files, std::string_view fileName, ResultFileTable& table);
 
 // How many names a count field asks for: its whole part, 0 for a count below 1 or not a
 // number. Kept as a double so that a huge count is never squeezed into an int.

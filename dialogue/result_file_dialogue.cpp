@@ -16,8 +16,8 @@ void offerToSaveFileList(Console& console, TextFiles& files, RunState& state) {
   if (lowerCase(console.readLine()) != "y") return;
   console.writeText("Give name for list (e.g. Jup.xtr) ");
   const std::string fileName = console.readLine();
-  const ListFileOutcome outcome = saveListFile(files, fileName, state.resultFiles.names());
-  if (!outcome.ok) {
+  const FileStatus outcome = saveListFile(files, fileName, state.resultFiles.names());
+  if (!outcome.ok()) {
     notify(console, state,
            "File list could not be saved to " + quoted(fileName) + ": " + outcome.reason);
   }
@@ -49,7 +49,7 @@ void loadResultFiles(Console& console, TextFiles& files, RunState& state) {
   writeLine(console, "Name of file containing the filenames of the ZEPRO results to be extracted");
   console.writeText("File should have extension *.xtr, but others work too ");
   const std::string fileName = console.readLine();
-  const ListFileOutcome outcome = loadFileList(files, fileName, state.resultFiles);
+  const ListLoadOutcome outcome = loadFileList(files, fileName, state.resultFiles);
   notifyListLoad(console, state, {"File list", "file", "files", kMaxResultFiles}, fileName,
                  outcome);
 }

@@ -53,7 +53,7 @@ struct RunState {
   CompoundTable compounds;
   ResultFileTable resultFiles;
   std::string outputName;  // base name, without ".dat"
-  ScannerState scanner;
+  ScannerState scannerState;
   // Problems the user must not miss (a list file that could not be read or saved). Each
   // is shown when it happens and again on the extraction screen, because every screen
   // clear in between would otherwise wipe it before anyone could read it.

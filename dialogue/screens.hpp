@@ -37,7 +37,7 @@ std::string quoted(std::string_view name);
 // A number's plain number text without its blanks ('5', '1E+300').
 std::string numberText(long double value);
 
-struct ListFileOutcome;
+struct ListLoadOutcome;
 
 // How the messages about a loaded list name it and its entries.
 struct ListWords {
@@ -51,6 +51,6 @@ struct ListWords {
 // not be read, it names more entries than fit, its count line asks for none although it
 // holds text, or it names fewer entries than its count line says.
 void notifyListLoad(Console& console, RunState& state, const ListWords& words,
-                    std::string_view fileName, const ListFileOutcome& outcome);
+                    std::string_view fileName, const ListLoadOutcome& outcome);
 
 }  // namespace durno

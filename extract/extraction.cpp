@@ -29,39 +29,65 @@ void reportFileProblem(Console& console, std::string_view name, std::string_view
   console.endLine();
 }
 
+// What the scan finds goes to the table, and each step to the console's progress line
+// ("at STEP = 12"); the rows are counted for the closing report.
+class TableAndProgress final : public ScanSink {
+ public:
+  TableAndProgress(TableWriter& table, Console& console) : table_(table), console_(console) {}
+
+  void stepReached(long double stepNumber) override {
+    console_.writeText("at STEP = ");
+    console_.writeNumber(stepNumber);
+    console_.endLine();
+  }
+  void rowFinished(const ScannerState& state) override {
+    table_.writeRow(state);
+    ++rows_;
+    lastRowFileIndex_ = state.fileIndex;
+  }
+
+  long long rows() const { return rows_; }
+  // The file index (ScannerState::fileIndex) of the last row; 0 before any row.
+  int lastRowFileIndex() const { return lastRowFileIndex_; }
+
+ private:
+  TableWriter& table_;
+  Console& console_;
+  long long rows_ = 0;
+  int lastRowFileIndex_ = 0;
+};
+
 bool stopRequested(const volatile std::sig_atomic_t* stopSignal) {
   return stopSignal != nullptr && *stopSignal != 0;
 }
 
 // Reads one result file from its first line to its last, or until a stop is requested.
-// Returns false when the file could not be opened or not read to its end. A file that
-// cannot be opened is passed over as a file without lines: its number is not open, so the
-// end-of-file test would never answer true, and reading on would loop forever on empty
-// lines.
+// Returns false when the file could not be opened or not read to its end; a file that
+// cannot be opened is passed over as a file without lines.
 bool scanResultFile(int fileIndex, const std::string& name, const ExtractionJob& job,
                     ScannerState& state, Scanner& scanner, TextFiles& files, Console& console) {
   const int number = resultFileNumber(fileIndex);
   state.fileIndex = fileIndex;
-  files.openFile(number, name, FileMode::Input);
-  if (!files.isOpen(number)) {
-    reportFileProblem(console, name, "opened", files.lastOutcome(number).reason);
+  if (const FileStatus opened = files.openFile(number, name, FileMode::Input); !opened.ok()) {
+    reportFileProblem(console, name, "opened", opened.reason);
     return false;
   }
+  OpenTextFile& input = *files.inputFile(number);
   bool readToEnd = true;
-  while (!files.atEnd(number)) {
-    // A failed read while bytes are still left is a system read error: the file cannot
-    // be read further, so it ends here rather than repeating the failure forever.
+  for (;;) {
     std::string_view line;
-    if (!files.readLine(number, line, state.currentLine)) {
-      // A stop request interrupts a read that waits on a pipe; that is no read error.
-      if (stopRequested(job.stopSignal)) break;
-      reportFileProblem(console, name, "read", files.lastOutcome(number).reason);
+    const FileStatus read = input.readLine(line, state.currentLine);
+    if (read.error == FileError::PastEnd) break;
+    // Looked at after the read, which may have waited long on a pipe, and before the line
+    // is used: the table then ends with the last whole row. A stop request also interrupts
+    // a read that waits on a pipe; that is no read error.
+    if (stopRequested(job.stopSignal)) break;
+    if (!read.ok()) {
+      // The file cannot be read further, so it ends here rather than repeating the failure.
+      reportFileProblem(console, name, "read", read.reason);
       readToEnd = false;
       break;
     }
-    // Looked at after the read, which may have waited long on a pipe, and before the
-    // line is used: the table then ends with the last whole row.
-    if (stopRequested(job.stopSignal)) break;
     scanner.scanLine(line);
   }
   files.closeFile(number);
@@ -103,19 +129,21 @@ void reportUnmatchedKeys(Console& console, const Scanner& scanner,
 
 ExtractionOutcome runExtraction(const ExtractionJob& job, ScannerState& state, TextFiles& files,
                                 Console& console) {
-  const Quantity quantity = quantityFromCode(job.quantityCode);
+  const Quantity quantity = Quantity::fromCode(job.quantityCode);
   const std::span<const std::string> keys = capped(job.compoundKeys, kMaxCompounds);
   const std::span<const std::string> resultFiles = capped(job.resultFiles, kMaxResultFiles);
 
   ExtractionOutcome outcome;
   if (const std::string* same = resultFileThatIsTheTable(job.tableName, resultFiles, files)) {
-    outcome.failureReason = "it is the result file \"" + *same + "\", which it would empty";
+    outcome.table = FileStatus::failure(
+        FileError::InUse, "it is the result file \"" + *same + "\", which it would empty");
     return outcome;
   }
   TableWriter table(files, quantity, keys);
   table.openOutputTable(job.tableName,
                         resultFiles.empty() ? std::string_view{} : resultFiles.front());
-  Scanner scanner(state, quantity, keys, table, console);
+  TableAndProgress sink(table, console);
+  Scanner scanner(state, quantity, keys, sink);
   int filesRead = 0;
   for (std::size_t i = 0; i < resultFiles.size() && !stopRequested(job.stopSignal); ++i) {
     const bool readToEnd = scanResultFile(static_cast<int>(i) + 1, resultFiles[i], job, state,
@@ -130,12 +158,11 @@ ExtractionOutcome runExtraction(const ExtractionJob& job, ScannerState& state, T
   if (outcome.stoppedBy == 0 && filesRead > 0 && scanner.compoundsExamined()) {
     reportUnmatchedKeys(console, scanner, keys);
   }
-  outcome.tableWritten = table.tableWritten();
-  outcome.failureReason = table.failureReason();
-  outcome.rows = scanner.rowsWritten();
+  outcome.table = table.status();
+  outcome.rows = sink.rows();
   if (outcome.rows > 0) {
     outcome.lastRowStep = state.stepNumber;
-    outcome.lastRowFile = resultFiles[static_cast<std::size_t>(scanner.lastRowFileIndex() - 1)];
+    outcome.lastRowFile = resultFiles[static_cast<std::size_t>(sink.lastRowFileIndex() - 1)];
   }
   return outcome;
 }

@@ -33,11 +33,9 @@ struct ExtractionJob {
 };
 
 struct ExtractionOutcome {
-  // True when the table was created and every write (and its closing) succeeded.
-  bool tableWritten = false;
-  // Why not, when tableWritten is false: the system's reason (e.g. "No such file or
-  // directory"), or that the table is one of the result files.
-  std::string failureReason;
+  // Ok when the table was created and every write (and its closing) succeeded; else the
+  // first failure, or FileError::InUse when the table is one of the result files.
+  FileStatus table = FileStatus::failure(FileError::NotOpen, "not written");
   // Result files that could not be opened, or not read to their end.
   int unreadableFiles = 0;
   // The signal that stopped the scan after a whole row; 0 when the scan ran to its end.

@@ -1,32 +1,34 @@
 #include "extract/quantity.hpp"
 
+#include <array>
+
 namespace durno {
 
-Quantity quantityFromCode(std::string_view code) {
-  if (code == "A") return Quantity::Activities;
-  if (code == "G") return Quantity::ActivityCoefficients;
-  if (code == "F") return Quantity::OxideFractions;
-  if (code == "P") return Quantity::PartialPressures;
-  if (code == "X") return Quantity::GasFractions;
-  return Quantity::None;
-}
+namespace {
 
-std::string_view quantityLabel(Quantity quantity) {
-  switch (quantity) {
-    case Quantity::Activities:
-      return "Activities ";
-    case Quantity::ActivityCoefficients:
-      return "Activity Coefficients";
-    case Quantity::OxideFractions:
-      return "oxide mole fractional in silicate";
-    case Quantity::PartialPressures:
-      return "partial pressures";
-    case Quantity::GasFractions:
-      return "gas mole fractions";
-    case Quantity::None:
-      break;
+struct QuantityKind {
+  std::string_view code;
+  std::string_view label;
+  bool heldAsDouble;
+};
+
+// The label texts are kept as users' tables have them, "Activities " with its blank and
+// "fractional" included.
+constexpr std::array<QuantityKind, 5> kKinds{{
+    {"A", "Activities ", false},
+    {"G", "Activity Coefficients", true},
+    {"F", "oxide mole fractional in silicate", false},
+    {"P", "partial pressures", false},
+    {"X", "gas mole fractions", false},
+}};
+
+}  // namespace
+
+Quantity Quantity::fromCode(std::string_view code) {
+  for (const QuantityKind& kind : kKinds) {
+    if (kind.code == code) return Quantity(kind.label, kind.heldAsDouble);
   }
-  return {};
+  return Quantity({}, false);
 }
 
 }  // namespace durno

@@ -1,9 +1,7 @@
 #include "extract/scanner.hpp"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
-#include <limits>
 
 #include "convert/number_parser.hpp"
 #include "extract/line_match.hpp"
@@ -108,15 +106,14 @@ CompoundKeyIndex::CompoundKeyIndex(std::span<const std::string> keys)
 // ---- Scanner ----
 
 Scanner::Scanner(ScannerState& state, Quantity quantity, std::span<const std::string> compoundKeys,
-                 TableWriter& table, Console& console)
+                 ScanSink& sink)
     : state_(state),
       quantity_(quantity),
       keys_(compoundKeys.first(
           std::min(compoundKeys.size(), static_cast<std::size_t>(kMaxCompounds)))),
       index_(keys_),
-      table_(table),
-      console_(console),
-      compoundsExamined_(quantity != Quantity::None && !keys_.empty()) {
+      sink_(sink),
+      compoundsExamined_(quantity.known() && !keys_.empty()) {
   firstByteKinds_[firstByteOf(kStepKey)] |= kMayBeStep;
   firstByteKinds_[firstByteOf(kVapKey)] |= kMayBeVap;
   firstByteKinds_[firstByteOf(kWtvapKey)] |= kMayBeWtvap;
@@ -147,10 +144,7 @@ void Scanner::scanLine(std::string_view rawLine) {
   const bool isStep = (kinds & kMayBeStep) && beginsWithFixedKey<kStepKey>(line);
   if (isStep) {
     state_.stepNumber = cutValue(line, kStepKey, cut_);
-    table_.writeStepField(state_.stepNumber);
-    console_.writeText("at STEP = ");
-    console_.writeNumber(state_.stepNumber);
-    console_.endLine();
+    sink_.stepReached(state_.stepNumber);
   }
   if ((kinds & kMayBeVap) && beginsWithFixedKey<kVapKey>(line)) {
     state_.vap = cutValue(line, kVapKey, cut_);
@@ -166,40 +160,14 @@ void Scanner::scanLine(std::string_view rawLine) {
     // own entries, so the order in which matches are visited cannot change the result.
     index_.forEachMatch(line, [&](int key) { takeCompoundValue(key, line); });
   }
-  if (isStep) {
-    table_.writeRowValues(state_);
-    table_.endRow();
-    ++rows_;
-    lastRowFileIndex_ = state_.fileIndex;
-  }
+  if (isStep) sink_.rowFinished(state_);
 }
 
 void Scanner::takeCompoundValue(int key, std::string_view line) {
   matched_[static_cast<std::size_t>(key)] = true;
   std::string& text = state_.compoundTexts[key];
   cutValueText(line, keys_[key], text);
-  const long double value = parseNumber(text);
-  switch (quantity_) {
-    case Quantity::Activities:
-      state_.activities[key] = value;
-      break;
-    case Quantity::ActivityCoefficients:
-      // Rounded to the nearest double when stored; beyond the double range it becomes an
-      // infinity, which the table shows rather than a wrong finite number.
-      state_.activityCoefficients[key] = roundToDouble(value);
-      break;
-    case Quantity::OxideFractions:
-      state_.oxideFractions[key] = value;
-      break;
-    case Quantity::PartialPressures:
-      state_.partialPressures[key] = value;
-      break;
-    case Quantity::GasFractions:
-      state_.gasFractions[key] = value;
-      break;
-    case Quantity::None:
-      break;
-  }
+  state_.values[key] = quantity_.held(parseNumber(text));
 }
 
 }  // namespace durno

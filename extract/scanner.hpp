@@ -1,8 +1,8 @@
 #pragma once
 
 // The per-line procedure of a scan: recognise the line by its beginning, take the numbers
-// it carries into the scanner state, and at a step marker write one table row and one
-// "at STEP = " line on the console.
+// it carries into the scanner state, and at a step marker hand a progress step and the
+// finished row to the sink.
 
 #include <array>
 #include <bit>
@@ -11,10 +11,9 @@
 #include <string>
 #include <string_view>
 
-#include "console/console.hpp"
 #include "extract/quantity.hpp"
+#include "extract/scan_sink.hpp"
 #include "extract/scanner_state.hpp"
-#include "extract/table_writer.hpp"
 
 namespace durno {
 
@@ -70,14 +69,11 @@ class Scanner {
   // Everything passed must outlive the scanner. Compound keys beyond kMaxCompounds are
   // ignored; with an unknown quantity no compound line is examined.
   Scanner(ScannerState& state, Quantity quantity, std::span<const std::string> compoundKeys,
-          TableWriter& table, Console& console);
+          ScanSink& sink);
 
   // Applies one line as read from a result file (leading blanks still on it).
   void scanLine(std::string_view line);
 
-  long long rowsWritten() const { return rows_; }
-  // The file index (ScannerState::fileIndex) the last row was written in; 0 before any row.
-  int lastRowFileIndex() const { return lastRowFileIndex_; }
   // Whether compound lines are looked at at all (a known quantity and some keys).
   bool compoundsExamined() const { return compoundsExamined_; }
   // Whether some line began with compound key k (counted from 0).
@@ -90,15 +86,12 @@ class Scanner {
   Quantity quantity_;
   std::span<const std::string> keys_;
   CompoundKeyIndex index_;
-  TableWriter& table_;
-  Console& console_;
+  ScanSink& sink_;
   // Which fixed keys a first byte may begin, with a flag for bytes some compound key begins.
   std::array<std::uint8_t, 256> firstByteKinds_{};
   bool compoundsExamined_ = false;
   bool hasEmptyKey_ = false;  // examined, and one key is empty: even an empty line matches
   std::string cut_;           // scratch for the fixed keys' value cut
-  long long rows_ = 0;
-  int lastRowFileIndex_ = 0;
   std::array<bool, kMaxCompounds> matched_{};
 };
 

@@ -22,14 +22,8 @@ struct ScannerState {
   // Entry k: what the latest value cut for compound key k left before it was parsed.
   std::array<std::string, kMaxCompounds> compoundTexts{};
 
-  // One value table per quantity code; only the run's own table is filled and written.
-  // Activity coefficients are held as doubles: a number beyond the double range becomes an
-  // infinity when stored, and the table shows it as such.
-  std::array<long double, kMaxCompounds> activities{};        // "A"
-  std::array<double, kMaxCompounds> activityCoefficients{};   // "G"
-  std::array<long double, kMaxCompounds> oxideFractions{};    // "F"
-  std::array<long double, kMaxCompounds> partialPressures{};  // "P"
-  std::array<long double, kMaxCompounds> gasFractions{};      // "X"
+  // Entry k: compound key k's latest value, as the run's quantity holds it.
+  std::array<long double, kMaxCompounds> values{};
 
   // Storage for a line read byte by byte (one that crosses a buffer load); reused.
   std::string currentLine;

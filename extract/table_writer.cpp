@@ -6,19 +6,6 @@
 
 namespace durno {
 
-namespace {
-
-// The entries of the run's value table, widened to long double; a double widens exactly,
-// so an activity coefficient is formatted as the double it is held as.
-template <typename Table>
-void appendValues(const MaskFormatter& mask, const Table& table, std::size_t count,
-                  std::string& out) {
-  for (std::size_t k = 0; k < count; ++k)
-    mask.appendTo(out, static_cast<long double>(table[k]));
-}
-
-}  // namespace
-
 TableWriter::TableWriter(TextFiles& files, Quantity quantity,
                          std::span<const std::string> compoundKeys)
     : files_(files),
@@ -27,13 +14,11 @@ TableWriter::TableWriter(TextFiles& files, Quantity quantity,
           std::min(compoundKeys.size(), static_cast<std::size_t>(kMaxCompounds)))) {}
 
 void TableWriter::openOutputTable(std::string_view tableName, std::string_view firstResultFile) {
-  files_.openFile(kTableFileNumber, tableName, FileMode::Output);
-  noteOutcome();
+  note(files_.openFile(kTableFileNumber, tableName, FileMode::Output));
 
   std::string header;
   header.append("Data from ").append(firstResultFile).append("\r\n");
-  const std::string_view label = quantityLabel(quantity_);
-  if (quantity_ != Quantity::None) header.append(label).append("\r\n");
+  if (quantity_.known()) header.append(quantity_.label()).append("\r\n");
   header.append(kFixedTitles);
   for (const std::string& key : compoundKeys_) {
     header.append(key);
@@ -41,62 +26,34 @@ void TableWriter::openOutputTable(std::string_view tableName, std::string_view f
     if (key.size() < kCompoundTitleWidth) header.append(kCompoundTitleWidth - key.size(), ' ');
   }
   header.append("\r\n");
-  hand(header);
+  writeToFile(header);
 }
 
-void TableWriter::writeStepField(long double stepNumber) {
+void TableWriter::writeRow(const ScannerState& state) {
   row_.clear();
-  stepMask_.appendTo(row_, stepNumber);
-}
-
-void TableWriter::writeRowValues(const ScannerState& state) {
+  stepMask_.appendTo(row_, state.stepNumber);
   valueMask_.appendTo(row_, state.vap);
   valueMask_.appendTo(row_, state.wtvap);
   valueMask_.appendTo(row_, state.ptot);
-  const std::size_t count = compoundKeys_.size();
-  switch (quantity_) {
-    case Quantity::Activities:
-      appendValues(valueMask_, state.activities, count, row_);
-      break;
-    case Quantity::ActivityCoefficients:
-      appendValues(valueMask_, state.activityCoefficients, count, row_);
-      break;
-    case Quantity::OxideFractions:
-      appendValues(valueMask_, state.oxideFractions, count, row_);
-      break;
-    case Quantity::PartialPressures:
-      appendValues(valueMask_, state.partialPressures, count, row_);
-      break;
-    case Quantity::GasFractions:
-      appendValues(valueMask_, state.gasFractions, count, row_);
-      break;
-    case Quantity::None:
-      break;
+  if (quantity_.known()) {
+    for (std::size_t k = 0; k < compoundKeys_.size(); ++k)
+      valueMask_.appendTo(row_, state.values[k]);
   }
-}
-
-void TableWriter::endRow() {
   row_.append("\r\n");
-  hand(row_);
-  row_.clear();
+  writeToFile(row_);
 }
 
 void TableWriter::close() {
-  files_.closeFile(kTableFileNumber);
-  noteOutcome();
+  note(files_.closeFile(kTableFileNumber));
 }
 
-void TableWriter::hand(std::string_view text) {
-  files_.writeText(kTableFileNumber, text);
-  noteOutcome();
+void TableWriter::writeToFile(std::string_view text) {
+  note(files_.writeText(kTableFileNumber, text));
 }
 
-void TableWriter::noteOutcome() {
-  if (failed_) return;  // the first failure is the one worth reporting
-  FileOutcome outcome = files_.lastOutcome(kTableFileNumber);
-  if (!outcome.failed) return;
-  failed_ = true;
-  failureReason_ = std::move(outcome.reason);
+void TableWriter::note(FileStatus status) {
+  // The first failure is the one worth reporting.
+  if (status_.ok()) status_ = std::move(status);
 }
 
 }  // namespace durno

@@ -3,9 +3,9 @@
 // The output table: a header (source line, quantity label, title line) and one row per
 // step marker, written as text file 2 with CR LF line ends.
 //
-// A row is composed in memory and handed to the file layer with one write when it ends,
-// so every completed row has reached the operating system before the scanner reads the
-// next line, at the cost of one system call per row rather than one per field.
+// A row is composed in memory and given to the file layer in one write, so every completed
+// row has reached the operating system before the next line is read, at the cost of one
+// system call per row rather than one per field.
 
 #include <span>
 #include <string>
@@ -40,23 +40,19 @@ class TableWriter {
   // line with every compound key padded to 15 columns.
   void openOutputTable(std::string_view tableName, std::string_view firstResultFile);
 
-  // Begins a row with the step field (no line end).
-  void writeStepField(long double stepNumber);
-  // Adds VAP, WTVAP, PTOT and, for a known quantity, its value table's entries (no line end).
-  void writeRowValues(const ScannerState& state);
-  // Ends the row with CR LF and hands the whole row to the file layer in one write.
-  void endRow();
+  // Writes one row: the step field, VAP, WTVAP, PTOT and, for a known quantity, the value
+  // of every compound key, ended by CR LF.
+  void writeRow(const ScannerState& state);
 
-  // Closes the table. Afterwards tableWritten() tells whether it was created and every
-  // write and the closing succeeded, and failureReason() why not (the first failure).
+  // Closes the table. Afterwards status() tells whether it was created and every write and
+  // the closing succeeded, or else the first failure.
   void close();
-  bool tableWritten() const { return !failed_; }
-  const std::string& failureReason() const { return failureReason_; }
+  const FileStatus& status() const { return status_; }
 
  private:
-  // Hands text to file 2 and keeps the first failure the file layer reports.
-  void hand(std::string_view text);
-  void noteOutcome();
+  // Writes text to file 2 and keeps the first failure the file layer reports.
+  void writeToFile(std::string_view text);
+  void note(FileStatus status);
 
   TextFiles& files_;
   Quantity quantity_;
@@ -64,8 +60,7 @@ class TableWriter {
   MaskFormatter stepMask_{kStepMask};
   MaskFormatter valueMask_{kValueMask};
   std::string row_;  // the row being composed; its storage is reused for every row
-  bool failed_ = false;
-  std::string failureReason_;
+  FileStatus status_;
 };
 
 }  // namespace durno

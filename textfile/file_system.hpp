@@ -10,22 +10,11 @@
 #include <string>
 #include <string_view>
 
+#include "textfile/file_status.hpp"
+
 namespace durno {
 
 enum class FileMode { Input, Output };
-
-// The reason every FileSystem gives when a file is already held by another opener (this
-// program's other file numbers included), so callers can tell it from the system's reasons.
-inline constexpr const char* kFileInUseReason = "file is in use";
-
-// Result of one system operation: ok, or the system's reason (an errno text such as
-// "No such file or directory").
-struct SystemResult {
-  bool ok = true;
-  std::string reason;
-  static SystemResult success() { return {}; }
-  static SystemResult failure(std::string why) { return {false, std::move(why)}; }
-};
 
 // One open file. Reads and writes go at the file's own position, front to back.
 class SystemFile {
@@ -37,13 +26,13 @@ class SystemFile {
   // taken beyond the line asked for. Pipes and other devices are read in blocks.
   virtual bool isInteractive() const = 0;
   // Reads up to size bytes; sets count to the bytes read (0 at the end of the data).
-  virtual SystemResult read(char* buffer, std::size_t size, std::size_t& count) = 0;
+  virtual FileStatus read(char* buffer, std::size_t size, std::size_t& count) = 0;
   // Writes all bytes or reports why not (a short write is a failure).
-  virtual SystemResult write(std::string_view bytes) = 0;
+  virtual FileStatus write(std::string_view bytes) = 0;
   // Sets the file's length (disk files only).
-  virtual SystemResult truncate(unsigned long long length) = 0;
+  virtual FileStatus truncate(unsigned long long length) = 0;
   // Releases the file; further calls are not made.
-  virtual SystemResult close() = 0;
+  virtual FileStatus close() = 0;
 };
 
 class FileSystem {
@@ -53,10 +42,10 @@ class FileSystem {
   // Output opens or creates a writable one without emptying it (the caller truncates once
   // it holds the file) and holds it alone. A file that a writer holds cannot be opened at
   // all, and one that any opener holds cannot be opened for Output, this program's other
-  // numbers included; the reason is then kFileInUseReason. On failure returns null and
-  // sets reason. The whole name goes to the system, however long.
+  // numbers included; the error is then FileError::InUse. On failure returns null and
+  // sets status. The whole name goes to the system, however long.
   virtual std::unique_ptr<SystemFile> open(const std::string& name, FileMode mode,
-                                           std::string& reason) = 0;
+                                           FileStatus& status) = 0;
   // True when both names exist and lead to one file, however they are spelt (a link, a
   // "..", a second name of the same file).
   virtual bool sameFile(const std::string& first, const std::string& second) = 0;

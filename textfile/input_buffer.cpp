@@ -4,13 +4,13 @@ namespace durno {
 
 int InputBuffer::refill() {
   std::size_t count = 0;
-  SystemResult result = file_.read(buffer_.get(), capacity_, count);
+  FileStatus result = file_.read(buffer_.get(), capacity_, count);
   // A failed read leaves nothing buffered: its bytes, if any, are not trusted.
-  valid_ = result.ok ? count : 0;
+  valid_ = result.ok() ? count : 0;
   position_ = 0;
   cursorPosition_ = kNoCursor;
   buildStopIndex(buffer_.get(), valid_, stops_.get());
-  if (!result.ok) {
+  if (!result.ok()) {
     failure_ = std::move(result.reason);
     return kReadFailed;
   }

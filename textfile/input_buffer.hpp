@@ -60,8 +60,9 @@ class InputBuffer {
   // other byte stays and begins the next read. False on a read failure.
   bool skipTerminator();
 
-  // The scanner's hot path: when a whole line and its line end lie in the buffer, puts the
-  // line into line (reusing its storage), takes it with its line end and returns true.
+  // The fast path of a line loop: when a whole line and its line end lie in the buffer,
+  // puts the line into line (reusing its storage), takes it with its line end and returns
+  // true.
   // Otherwise (no line end buffered, a CR that is the buffer's last byte, a 26 ahead)
   // takes nothing and returns false, and the caller reads the line byte by byte.
   bool takeBufferedLine(std::string& line) {

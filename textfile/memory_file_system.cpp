@@ -40,13 +40,13 @@ class MemoryFile : public SystemFile {
   bool isDiskFile() const override { return node_->disk; }
   bool isInteractive() const override { return node_->interactive; }
 
-  SystemResult read(char* buffer, std::size_t size, std::size_t& count) override {
+  FileStatus read(char* buffer, std::size_t size, std::size_t& count) override {
     count = 0;
     const std::string& bytes = node_->bytes;
     std::size_t available = position_ < bytes.size() ? bytes.size() - position_ : 0;
     if (limits_.readFailureOffset) {
       if (position_ >= *limits_.readFailureOffset) {
-        return SystemResult::failure(limits_.readFailure);
+        return FileStatus::systemFailure(limits_.readFailure);
       }
       available = std::min(available, *limits_.readFailureOffset - position_);
     }
@@ -54,10 +54,10 @@ class MemoryFile : public SystemFile {
     if (limits_.bytesPerRead != 0) count = std::min(count, limits_.bytesPerRead);
     if (count != 0) std::memcpy(buffer, bytes.data() + position_, count);
     position_ += count;
-    return SystemResult::success();
+    return FileStatus::success();
   }
 
-  SystemResult write(std::string_view data) override {
+  FileStatus write(std::string_view data) override {
     std::size_t room = data.size();
     if (limits_.writeLimit) {
       room = position_ < *limits_.writeLimit ? *limits_.writeLimit - position_ : 0;
@@ -67,18 +67,18 @@ class MemoryFile : public SystemFile {
     if (bytes.size() < position_ + stored) bytes.resize(position_ + stored);
     bytes.replace(position_, stored, data.substr(0, stored));
     position_ += stored;
-    if (stored < data.size()) return SystemResult::failure(limits_.writeFailure);
-    return SystemResult::success();
+    if (stored < data.size()) return FileStatus::systemFailure(limits_.writeFailure);
+    return FileStatus::success();
   }
 
-  SystemResult truncate(unsigned long long length) override {
+  FileStatus truncate(unsigned long long length) override {
     node_->bytes.resize(static_cast<std::size_t>(length));
-    return SystemResult::success();
+    return FileStatus::success();
   }
 
-  SystemResult close() override {
+  FileStatus close() override {
     letGo();
-    return SystemResult::success();
+    return FileStatus::success();
   }
 
  private:
@@ -158,22 +158,22 @@ void MemoryFileSystem::failReadsAt(const std::string& name, std::size_t byteOffs
 }
 
 std::unique_ptr<SystemFile> MemoryFileSystem::open(const std::string& name, FileMode mode,
-                                                   std::string& reason) {
+                                                   FileStatus& status) {
   if (const auto refused = refusals_.find(name); refused != refusals_.end()) {
-    reason = refused->second;
+    status = FileStatus::systemFailure(refused->second);
     return nullptr;
   }
   auto found = files_.find(name);
   if (found == files_.end()) {
     if (mode == FileMode::Input) {
-      reason = "No such file or directory";
+      status = FileStatus::systemFailure("No such file or directory");
       return nullptr;
     }
     found = files_.emplace(name, std::make_shared<Node>()).first;
   }
   const MemoryNode& node = *found->second;
   if (node.writer || (mode == FileMode::Output && node.held())) {
-    reason = kFileInUseReason;
+    status = FileStatus::inUse();
     return nullptr;
   }
   MemoryFile::Limits limits;

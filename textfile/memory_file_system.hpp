@@ -42,7 +42,7 @@ class MemoryFileSystem : public FileSystem {
   void limitReadSize(std::size_t bytesPerRead) { readLimit_ = bytesPerRead; }
 
   std::unique_ptr<SystemFile> open(const std::string& name, FileMode mode,
-                                   std::string& reason) override;
+                                   FileStatus& status) override;
   // Names are one file only when they are equal: this file system has no links.
   bool sameFile(const std::string& first, const std::string& second) override {
     return first == second && exists(first);

@@ -17,8 +17,8 @@ std::string systemReason(int error) {
   return std::generic_category().message(error);
 }
 
-SystemResult lastSystemFailure() {
-  return SystemResult::failure(systemReason(errno));
+FileStatus lastSystemFailure() {
+  return FileStatus::systemFailure(systemReason(errno));
 }
 
 // A write to a pipe whose reader has gone raises SIGPIPE, which would end the program; the
@@ -70,38 +70,38 @@ class PosixFile : public SystemFile {
   // A read that a signal interrupts is not tried again: the program's handlers that must
   // not disturb a read restart it themselves, so an interrupted read is a request to stop,
   // which a pipe that sends nothing more would otherwise keep waiting.
-  SystemResult read(char* buffer, std::size_t size, std::size_t& count) override {
+  FileStatus read(char* buffer, std::size_t size, std::size_t& count) override {
     count = 0;
     const ssize_t got = ::read(descriptor_, buffer, size);
     if (got < 0) return lastSystemFailure();
     count = static_cast<std::size_t>(got);
-    return SystemResult::success();
+    return FileStatus::success();
   }
 
   // The system may take part of a write (a pipe, a signal); the rest is offered again until
   // it refuses, so only a real refusal (a full disk, a device error) reports a failure.
-  SystemResult write(std::string_view bytes) override {
+  FileStatus write(std::string_view bytes) override {
     if (diskFile_) return writeAll(bytes, nullptr);
     SigpipeHeld held;
     return writeAll(bytes, &held);
   }
 
-  SystemResult truncate(unsigned long long length) override {
+  FileStatus truncate(unsigned long long length) override {
     if (::ftruncate(descriptor_, static_cast<off_t>(length)) != 0) return lastSystemFailure();
-    return SystemResult::success();
+    return FileStatus::success();
   }
 
   // Closing is not retried after EINTR: on Linux the descriptor is released either way, and
   // a retry could close a descriptor opened meanwhile.
-  SystemResult close() override {
+  FileStatus close() override {
     const int descriptor = descriptor_;
     descriptor_ = -1;
     if (::close(descriptor) != 0 && errno != EINTR) return lastSystemFailure();
-    return SystemResult::success();
+    return FileStatus::success();
   }
 
  private:
-  SystemResult writeAll(std::string_view bytes, SigpipeHeld* sigpipe) {
+  FileStatus writeAll(std::string_view bytes, SigpipeHeld* sigpipe) {
     while (!bytes.empty()) {
       const ssize_t put = ::write(descriptor_, bytes.data(), bytes.size());
       if (put < 0) {
@@ -109,10 +109,10 @@ class PosixFile : public SystemFile {
         if (errno == EPIPE && sigpipe != nullptr) sigpipe->noteBrokenPipe();
         return lastSystemFailure();
       }
-      if (put == 0) return SystemResult::failure(systemReason(EIO));
+      if (put == 0) return FileStatus::systemFailure(systemReason(EIO));
       bytes.remove_prefix(static_cast<std::size_t>(put));
     }
-    return SystemResult::success();
+    return FileStatus::success();
   }
 
   int descriptor_;
@@ -143,40 +143,40 @@ int lockFor(int descriptor, FileMode mode) {
 }  // namespace
 
 std::unique_ptr<SystemFile> PosixFileSystem::open(const std::string& name, FileMode mode,
-                                                  std::string& reason) {
+                                                  FileStatus& status) {
   const int descriptor = openDescriptor(name, mode);
   if (descriptor < 0) {
-    reason = systemReason(errno);
+    status = FileStatus::systemFailure(systemReason(errno));
     return nullptr;
   }
-  struct stat status {};
-  if (::fstat(descriptor, &status) != 0) {
-    reason = systemReason(errno);
+  struct stat fileStatus {};
+  if (::fstat(descriptor, &fileStatus) != 0) {
+    status = FileStatus::systemFailure(systemReason(errno));
     ::close(descriptor);
     return nullptr;
   }
-  const bool diskFile = S_ISREG(status.st_mode);
+  const bool diskFile = S_ISREG(fileStatus.st_mode);
   // From here the descriptor is owned by the file, which closes it on every early return.
   auto file = std::make_unique<PosixFile>(descriptor, diskFile);
-  if (S_ISDIR(status.st_mode)) {
-    reason = systemReason(EISDIR);
+  if (S_ISDIR(fileStatus.st_mode)) {
+    status = FileStatus::systemFailure(systemReason(EISDIR));
     return nullptr;
   }
   if (const int refusal = lockFor(descriptor, mode); refusal != 0) {
     if (refusal == EWOULDBLOCK) {
-      reason = kFileInUseReason;
+      status = FileStatus::inUse();
       return nullptr;
     }
     // A disk file that cannot be locked could be shared unseen; a device that does not
     // support locks is still usable.
     if (diskFile) {
-      reason = systemReason(refusal);
+      status = FileStatus::systemFailure(systemReason(refusal));
       return nullptr;
     }
   }
   const int flags = ::fcntl(descriptor, F_GETFL);
   if (flags < 0 || ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-    reason = systemReason(errno);
+    status = FileStatus::systemFailure(systemReason(errno));
     return nullptr;
   }
   return file;

@@ -14,7 +14,7 @@ namespace durno {
 class PosixFileSystem : public FileSystem {
  public:
   std::unique_ptr<SystemFile> open(const std::string& name, FileMode mode,
-                                   std::string& reason) override;
+                                   FileStatus& status) override;
   bool sameFile(const std::string& first, const std::string& second) override;
 };
 

@@ -9,8 +9,8 @@ namespace durno {
 
 namespace {
 
-SystemResult lastSystemFailure() {
-  return SystemResult::failure(windowsErrorReason(::GetLastError()));
+FileStatus lastSystemFailure() {
+  return FileStatus::systemFailure(windowsErrorReason(::GetLastError()));
 }
 
 class WindowsFile : public SystemFile {
@@ -31,35 +31,35 @@ class WindowsFile : public SystemFile {
   bool isInteractive() const override { return interactive_; }
 
   // A pipe whose writer has gone reports ERROR_BROKEN_PIPE: that is its end of data.
-  SystemResult read(char* buffer, std::size_t size, std::size_t& count) override {
+  FileStatus read(char* buffer, std::size_t size, std::size_t& count) override {
     count = 0;
     DWORD got = 0;
     const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(size, ULONG_MAX));
     if (::ReadFile(handle_, buffer, wanted, &got, nullptr) == 0) {
-      if (::GetLastError() == ERROR_BROKEN_PIPE) return SystemResult::success();
+      if (::GetLastError() == ERROR_BROKEN_PIPE) return FileStatus::success();
       return lastSystemFailure();
     }
     count = got;
-    return SystemResult::success();
+    return FileStatus::success();
   }
 
   // A device may take part of a write; the rest is offered again until it refuses.
-  SystemResult write(std::string_view bytes) override {
+  FileStatus write(std::string_view bytes) override {
     while (!bytes.empty()) {
       DWORD put = 0;
       const DWORD offered = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), ULONG_MAX));
       if (::WriteFile(handle_, bytes.data(), offered, &put, nullptr) == 0) {
         return lastSystemFailure();
       }
-      if (put == 0) return SystemResult::failure(windowsErrorReason(ERROR_WRITE_FAULT));
+      if (put == 0) return FileStatus::systemFailure(windowsErrorReason(ERROR_WRITE_FAULT));
       bytes.remove_prefix(put);
     }
-    return SystemResult::success();
+    return FileStatus::success();
   }
 
   // SetEndOfFile cuts at the file position, so the position is moved there and back: the
   // next write goes where it would have gone.
-  SystemResult truncate(unsigned long long length) override {
+  FileStatus truncate(unsigned long long length) override {
     LARGE_INTEGER here{};
     LARGE_INTEGER cut{};
     cut.QuadPart = static_cast<LONGLONG>(length);
@@ -69,14 +69,14 @@ class WindowsFile : public SystemFile {
         ::SetFilePointerEx(handle_, here, nullptr, FILE_BEGIN) == 0) {
       return lastSystemFailure();
     }
-    return SystemResult::success();
+    return FileStatus::success();
   }
 
-  SystemResult close() override {
+  FileStatus close() override {
     const HANDLE handle = handle_;
     handle_ = INVALID_HANDLE_VALUE;
     if (::CloseHandle(handle) == 0) return lastSystemFailure();
-    return SystemResult::success();
+    return FileStatus::success();
   }
 
  private:
@@ -128,16 +128,16 @@ std::string windowsErrorReason(unsigned long error) {
 }
 
 std::unique_ptr<SystemFile> WindowsFileSystem::open(const std::string& name, FileMode mode,
-                                                    std::string& reason) {
+                                                    FileStatus& status) {
   const bool input = mode == FileMode::Input;
   const HANDLE handle =
       ::CreateFileA(name.c_str(), input ? GENERIC_READ : GENERIC_WRITE, input ? FILE_SHARE_READ : 0,
                     nullptr, input ? OPEN_EXISTING : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     const DWORD error = ::GetLastError();
-    reason = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION
-                 ? std::string(kFileInUseReason)
-                 : windowsErrorReason(error);
+    status = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION
+                 ? FileStatus::inUse()
+                 : FileStatus::systemFailure(windowsErrorReason(error));
     return nullptr;
   }
   return std::make_unique<WindowsFile>(handle);

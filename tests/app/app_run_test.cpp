@@ -250,6 +250,40 @@ TEST_F(DurnoRun, ATableThatIsOneOfTheResultFilesIsRefusedAndEmptiesNothing) {
   }
 }
 
+// Nothing is reset between result files: a value read after the last marker of one file
+// shows in the first row of the next, whatever the files' line ends.
+TEST_F(DurnoRun, ValuesCarryOverFromOneResultFileToTheNext) {
+  put("run1.out", " STEP NUMBER 1\r\n ASiO2 = 0.25\r\n");
+  put("run2.out", "STEP NUMBER 1\nAMgO = 4.0E-01\nSTEP NUMBER 2\n");
+  const Finished finished = run(typedRunAnswers("A", "", "run1.out\nrun2.out"));
+  EXPECT_EQ(finished.status, 0) << finished.err;
+  const std::string zeros = kZero + kZero + kZero;
+  EXPECT_EQ(file("Zepres.dat"), "Data from run1.out\r\nActivities \r\n" + kFixedTitles +
+                                    "ASiO2          AMgO           \r\n"
+                                    " 1    " +
+                                    zeros + kZero + kZero +
+                                    "\r\n"
+                                    " 1    " +
+                                    zeros + " 25.000000000e-02   " + kZero +
+                                    "\r\n"
+                                    " 2    " +
+                                    zeros + " 25.000000000e-02    40.000000000e-02   \r\n");
+}
+
+// A table named again as a later result file that did not exist before the run: the table
+// is created, and the result file, being the table in the writing, is not read.
+TEST_F(DurnoRun, ATableNamedAsALaterResultFileIsNotReadWhileWritten) {
+  put("run1.out", kResults);
+  const Finished finished = run("\nA\n\n\nn\n\nself.dat\nrun1.out\n\nn\nself\n");
+  EXPECT_EQ(finished.status, 3) << finished.err;
+  EXPECT_NE(finished.out.find("Result file \"self.dat\" could not be opened: file is in use\n"),
+            std::string::npos)
+      << finished.out;
+  EXPECT_EQ(file("self.dat"), "Data from self.dat\r\nActivities \r\n" + kFixedTitles +
+                                  "\r\n 1    " + kZero + kZero + kZero + "\r\n 2    " +
+                                  kStepValues + "\r\n");
+}
+
 // Enough steps that the screen's buffer is handed on during the scan, into the table if
 // the table had taken the screen's descriptor.
 TEST_F(DurnoRun, ClosedStandardStreamsNeverBecomeTheTable) {

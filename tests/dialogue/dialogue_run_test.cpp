@@ -68,9 +68,9 @@ class DialogueRun : public ::testing::Test {
   MemoryFileSystem fileSystem;
   TextFiles files{fileSystem};
 
-  int run(std::string_view answers) {
+  RunEnd run(std::string_view answers) {
     host.typeText(answers);
-    return runDialogue(console, files);
+    return runDialogue(console, files).end;
   }
   // Runs a script that ends before the dialogue does.
   void runUntilAnswersEnd(std::string_view answers) { EXPECT_THROW(run(answers), InputEnded); }
@@ -95,7 +95,7 @@ TEST_F(DialogueRun, BannerIsYellowOnBlueAndEscapeLeavesWithoutTouchingAFile) {
   // ESC, then answers typed ahead that must never be read.
   EXPECT_EQ(run("\x1b"
                 "a\n\nSiO2\n\nn\n\nr.out\n\nn\n\n"),
-            kExitSuccess);
+            RunEnd::LeftAtStart);
   EXPECT_FALSE(fileSystem.exists("Zepres.dat"));
   const std::string empty = joined({"+", std::string(76, ' '), "+"});
   expectRows(1, {joined({std::string(36, '+'), " DURNO2 ", std::string(34, '+')}), empty, empty,
@@ -209,7 +209,7 @@ TEST_F(DialogueRun, ResultFileScreensReadAsTheyShould) {
 TEST_F(DialogueRun, TypicalRunEndsWithTheClosingLine) {
   fileSystem.put("run1.out", kRun1);
   EXPECT_EQ(run(upToCompounds("a") + "\nSiO2\nMgO\n\nn\n" + "\nrun1.out\n\nn\n" + "\n"),
-            kExitSuccess);
+            RunEnd::Completed);
   expectRows(1, {"Extracting data......", "at STEP =  1 ", "at STEP =  2 ",
                  "Not found in any result file: AMgO", "", "Extracted data are on Zepres.dat", ""});
   EXPECT_EQ(host.cursorRow(), 7);
@@ -234,7 +234,7 @@ TEST_F(DialogueRun, AListSavedUnderOneCodeKeepsItsKeysUnderAnother) {
   fileSystem.put("run1.out", kRun1);
   fileSystem.put("DURNO.CPD", " 1 \r\nASiO2 \r\n");
   fileSystem.put("runs.xtr", " 1 \r\nrun1.out\r\n");
-  EXPECT_EQ(run(upToCompounds("g") + "F\n\n" + "L\nruns.xtr\n" + "\n"), kExitSuccess);
+  EXPECT_EQ(run(upToCompounds("g") + "F\n\n" + "L\nruns.xtr\n" + "\n"), RunEnd::Completed);
   const std::string table = fileSystem.contents("Zepres.dat").value_or("");
   const std::string header =
       "Data from run1.out\r\nActivity Coefficients\r\n"
@@ -285,7 +285,7 @@ TEST_F(DialogueRun, ListProblemsAreShownOnOneLineAndAgainWhenExtracting) {
     EXPECT_EQ(said.find("List of compounds saved"), std::string::npos) << said;
   }
   // The run goes on to the end, and the extraction screen repeats the line.
-  EXPECT_EQ(run(upToCompounds("a") + "f\nnope.cpd\n" + "l\nbig.xtr\nt\n"), kExitFilesUnread);
+  EXPECT_EQ(run(upToCompounds("a") + "f\nnope.cpd\n" + "l\nbig.xtr\nt\n"), RunEnd::FilesUnread);
   EXPECT_TRUE(
       saidLine("Extracting data......\n"
                "Compound list \"nope.cpd\" could not be read: No such file or directory\n"
@@ -304,7 +304,7 @@ TEST_F(DialogueRun, ATableThatCannotBeWrittenEndsWithItsReasonAndStatus1) {
     MemoryHost freshHost{kWidth, kHeight};
     Console freshConsole{freshHost, freshHost};
     freshHost.typeText(upToCompounds("a") + kNoCompounds + "\nrun1.out\n\nn\n" + name + "\n");
-    EXPECT_EQ(runDialogue(freshConsole, files), kExitTableNotWritten);
+    EXPECT_EQ(runDialogue(freshConsole, files).end, RunEnd::TableNotWritten);
     const std::string closing =
         joined({"\nExtracted data could not be written to ", problem, "\n"});
     const std::string said = freshHost.transcript();

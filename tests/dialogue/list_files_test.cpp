@@ -47,13 +47,13 @@ TEST_F(ListFilesTest, SaveThenLoadGivesBackTheSameTables) {
       fullTable,
   };
   for (const Names& keys : lists) {
-    ASSERT_TRUE(saveListFile(files, "round.cpd", keys).ok);
-    ASSERT_TRUE(loadCompoundList(files, "round.cpd", compounds).ok);
+    ASSERT_TRUE(saveListFile(files, "round.cpd", keys).ok());
+    ASSERT_TRUE(loadCompoundList(files, "round.cpd", compounds).opened.ok());
     EXPECT_EQ(namesOf(compounds.names()), keys);
   }
   const Names resultNames = {"run1.out", "data\\run2.out", "../other dir/run 3.out"};
-  ASSERT_TRUE(saveListFile(files, "runs.xtr", resultNames).ok);
-  ASSERT_TRUE(loadFileList(files, "runs.xtr", resultFiles).ok);
+  ASSERT_TRUE(saveListFile(files, "runs.xtr", resultNames).ok());
+  ASSERT_TRUE(loadFileList(files, "runs.xtr", resultFiles).opened.ok());
   EXPECT_EQ(namesOf(resultFiles.names()), resultNames);
 }
 
@@ -89,8 +89,8 @@ TEST_F(ListFilesTest, CompoundListsLoadFieldByFieldAndBlockByBlock) {
   };
   for (const CompoundLoadCase& test : cases) {
     fileSystem.put("list.cpd", test.bytes);
-    const ListFileOutcome outcome = loadCompoundList(files, "list.cpd", compounds);
-    EXPECT_TRUE(outcome.ok) << test.what;
+    const ListLoadOutcome outcome = loadCompoundList(files, "list.cpd", compounds);
+    EXPECT_TRUE(outcome.opened.ok()) << test.what;
     EXPECT_FALSE(outcome.cutToCapacity) << test.what;
     EXPECT_EQ(namesOf(compounds.names()), test.keys) << test.what;
     EXPECT_FALSE(files.isOpen(kListFileNumber)) << test.what;
@@ -125,7 +125,7 @@ TEST_F(ListFilesTest, LoadingTellsWhatTheCountAskedAndWhatTheFileNamed) {
     for (const bool compoundList : {true, false}) {
       if (!compoundList && test.compoundListOnly) continue;
       fileSystem.put("list", test.bytes);
-      const ListFileOutcome outcome = compoundList ? loadCompoundList(files, "list", compounds)
+      const ListLoadOutcome outcome = compoundList ? loadCompoundList(files, "list", compounds)
                                                    : loadFileList(files, "list", resultFiles);
       EXPECT_EQ(outcome.countRead, test.countRead) << test.what;
       EXPECT_EQ(outcome.namesAsked, test.asked) << test.what;
@@ -140,8 +140,8 @@ TEST_F(ListFilesTest, LoadingTellsWhatTheCountAskedAndWhatTheFileNamed) {
 TEST_F(ListFilesTest, ACompoundCountAboveTheTableReadsWhatFitsAndStops) {
   // A second block after the oversized one must not be read: reading stops at the cut.
   fileSystem.put("big.cpd", listFile(" 80 ", 80) + " 1 \r\nAFe \r\n");
-  const ListFileOutcome outcome = loadCompoundList(files, "big.cpd", compounds);
-  EXPECT_TRUE(outcome.ok);
+  const ListLoadOutcome outcome = loadCompoundList(files, "big.cpd", compounds);
+  EXPECT_TRUE(outcome.opened.ok());
   EXPECT_TRUE(outcome.cutToCapacity);
   ASSERT_EQ(compounds.count(), kMaxCompounds);
   EXPECT_EQ(compounds.names().front(), "F1");
@@ -170,8 +170,8 @@ TEST_F(ListFilesTest, FileListsLoadOneBlockAsRead) {
   };
   for (const FileListLoadCase& test : cases) {
     fileSystem.put("list.xtr", test.bytes);
-    const ListFileOutcome outcome = loadFileList(files, "list.xtr", resultFiles);
-    EXPECT_TRUE(outcome.ok) << test.what;
+    const ListLoadOutcome outcome = loadFileList(files, "list.xtr", resultFiles);
+    EXPECT_TRUE(outcome.opened.ok()) << test.what;
     EXPECT_EQ(namesOf(resultFiles.names()), test.names) << test.what;
     EXPECT_FALSE(files.isOpen(kListFileNumber)) << test.what;
   }
@@ -179,8 +179,8 @@ TEST_F(ListFilesTest, FileListsLoadOneBlockAsRead) {
 
 TEST_F(ListFilesTest, AFileCountOf80ReadsSeventyNamesAndStops) {
   fileSystem.put("many.xtr", listFile(" 80 ", 80));
-  const ListFileOutcome outcome = loadFileList(files, "many.xtr", resultFiles);
-  EXPECT_TRUE(outcome.ok);
+  const ListLoadOutcome outcome = loadFileList(files, "many.xtr", resultFiles);
+  EXPECT_TRUE(outcome.opened.ok());
   EXPECT_TRUE(outcome.cutToCapacity);
   ASSERT_EQ(resultFiles.count(), kMaxResultFiles);
   EXPECT_EQ(resultFiles.names().back(), "F70");
@@ -196,13 +196,13 @@ TEST_F(ListFilesTest, AListThatCannotBeOpenedEmptiesTheTableAndSaysWhy) {
   compounds.add("AOld ");
   resultFiles.add("old.out");
   fileSystem.refuseOpen("locked.cpd", "Resource temporarily unavailable");
-  EXPECT_EQ(loadCompoundList(files, "locked.cpd", compounds).reason,
+  EXPECT_EQ(loadCompoundList(files, "locked.cpd", compounds).opened.reason,
             "Resource temporarily unavailable");
   EXPECT_EQ(compounds.count(), 0);
   for (const std::string name : {"missing.cpd", ""}) {
-    const ListFileOutcome outcome = loadFileList(files, name, resultFiles);
-    EXPECT_FALSE(outcome.ok) << name;
-    EXPECT_FALSE(outcome.reason.empty()) << name;
+    const ListLoadOutcome outcome = loadFileList(files, name, resultFiles);
+    EXPECT_FALSE(outcome.opened.ok()) << name;
+    EXPECT_FALSE(outcome.opened.reason.empty()) << name;
     EXPECT_EQ(resultFiles.count(), 0) << name;
   }
 }
@@ -210,23 +210,23 @@ TEST_F(ListFilesTest, AListThatCannotBeOpenedEmptiesTheTableAndSaysWhy) {
 TEST_F(ListFilesTest, ASaveThatFailsAnywhereIsReportedWithTheReason) {
   const Names keys = {"ASiO2 ", "AMgO "};
   fileSystem.refuseOpen("refused.cpd", "Permission denied");
-  const ListFileOutcome refused = saveListFile(files, "refused.cpd", keys);
-  EXPECT_FALSE(refused.ok);
+  const FileStatus refused = saveListFile(files, "refused.cpd", keys);
+  EXPECT_FALSE(refused.ok());
   EXPECT_EQ(refused.reason, "Permission denied");
 
-  EXPECT_FALSE(saveListFile(files, "", keys).ok);
+  EXPECT_FALSE(saveListFile(files, "", keys).ok());
 
   // The disk fills after the count line, after a key, and just before the last line end.
   const std::string whole = " 2 \r\nASiO2 \r\nAMgO \r\n";
   for (std::size_t limit : {std::size_t{0}, std::size_t{5}, std::size_t{11}, whole.size() - 1}) {
     fileSystem.failWritesAfter("full.cpd", limit, "No space left on device");
-    const ListFileOutcome full = saveListFile(files, "full.cpd", keys);
-    EXPECT_FALSE(full.ok) << limit;
+    const FileStatus full = saveListFile(files, "full.cpd", keys);
+    EXPECT_FALSE(full.ok()) << limit;
     EXPECT_EQ(full.reason, "No space left on device") << limit;
     EXPECT_FALSE(files.isOpen(kListFileNumber)) << limit;
   }
   fileSystem.failWritesAfter("roomy.cpd", whole.size(), "No space left on device");
-  EXPECT_TRUE(saveListFile(files, "roomy.cpd", keys).ok);
+  EXPECT_TRUE(saveListFile(files, "roomy.cpd", keys).ok());
 }
 
 }  // namespace

@@ -15,10 +15,13 @@
 #include <iterator>
 #include <string>
 
+#include "line_text.hpp"
 #include "textfile/text_files.hpp"
 
 namespace durno {
 namespace {
+
+using testing::lineText;
 
 // Real files in a fresh temporary folder, removed afterwards.
 class PosixFilesTest : public ::testing::Test {
@@ -48,15 +51,13 @@ TEST_F(PosixFilesTest, WritesAndReadsBack) {
   files_.writeText(2, "Data from ");
   files_.writeText(2, "run1.out");
   files_.endLine(2);
-  files_.writeBlanks(2, 2);
-  files_.writeText(2, "x");
+  files_.writeText(2, "  x");
   files_.closeFile(2);
   EXPECT_EQ(contents("table.dat"), "Data from run1.out\r\n  x");
   files_.openFile(1, path("table.dat"), FileMode::Input);
-  EXPECT_EQ(files_.readLine(1), "Data from run1.out");
-  EXPECT_EQ(files_.readLine(1), "  x");
+  EXPECT_EQ(lineText(files_, 1), "Data from run1.out");
+  EXPECT_EQ(lineText(files_, 1), "  x");
   EXPECT_TRUE(files_.atEnd(1));
-  EXPECT_EQ(files_.errorState(), kNoFileError);
 }
 
 TEST_F(PosixFilesTest, OutputEmptiesAnExistingFileAtOpening) {
@@ -80,7 +81,7 @@ TEST_F(PosixFilesTest, ReadersShareAFileAndAWriterHoldsItAlone) {
   files_.openFile(3, path("run1.out"), FileMode::Output);
   EXPECT_FALSE(files_.isOpen(3));
   EXPECT_EQ(contents("run1.out"), "a\r\n") << "a refused output open empties nothing";
-  EXPECT_EQ(files_.readLine(11), "a");
+  EXPECT_EQ(lineText(files_, 11), "a");
 }
 
 TEST_F(PosixFilesTest, AFileHeldByAnotherOpenerIsNeitherOpenedNorEmptied) {
@@ -88,10 +89,8 @@ TEST_F(PosixFilesTest, AFileHeldByAnotherOpenerIsNeitherOpenedNorEmptied) {
   const int other = ::open(path("table.dat").c_str(), O_RDONLY | O_CLOEXEC);
   ASSERT_GE(other, 0);
   ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
-  files_.openFile(2, path("table.dat"), FileMode::Output);
+  EXPECT_EQ(files_.openFile(2, path("table.dat"), FileMode::Output).error, FileError::InUse);
   EXPECT_FALSE(files_.isOpen(2));
-  EXPECT_EQ(files_.lastOutcome(2).reason, kFileInUseReason);
-  EXPECT_EQ(files_.errorState(), kPermissionDenied);
   EXPECT_EQ(contents("table.dat"), "someone else's\r\n");
   ::close(other);
   files_.openFile(2, path("table.dat"), FileMode::Output);
@@ -102,7 +101,7 @@ TEST_F(PosixFilesTest, ABackslashNameFindsTheFileInItsFolder) {
   std::filesystem::create_directory(path("data"));
   put("data/run1.out", "STEP NUMBER 1\r\n");
   files_.openFile(11, folder_ + "\\data\\run1.out", FileMode::Input);
-  EXPECT_EQ(files_.readLine(11), "STEP NUMBER 1");
+  EXPECT_EQ(lineText(files_, 11), "STEP NUMBER 1");
 }
 
 TEST_F(PosixFilesTest, SystemRefusalsGiveTheSystemsReason) {
@@ -119,10 +118,10 @@ TEST_F(PosixFilesTest, SystemRefusalsGiveTheSystemsReason) {
   };
   for (const auto& refusal : cases) {
     SCOPED_TRACE(refusal.name);
-    files_.openFile(3, refusal.file, refusal.mode);
+    const FileStatus opened = files_.openFile(3, refusal.file, refusal.mode);
     EXPECT_FALSE(files_.isOpen(3));
-    EXPECT_EQ(files_.lastOutcome(3).reason, refusal.reason);
-    EXPECT_EQ(files_.errorState(), kFileAccessError);
+    EXPECT_EQ(opened.error, FileError::System);
+    EXPECT_EQ(opened.reason, refusal.reason);
   }
 }
 
@@ -130,9 +129,7 @@ TEST_F(PosixFilesTest, AFullDeviceReportsItsReason) {
   if (::access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full here";
   files_.openFile(2, "/dev/full", FileMode::Output);
   ASSERT_TRUE(files_.isOpen(2));
-  files_.writeText(2, "row");
-  EXPECT_EQ(files_.lastOutcome(2).reason, "No space left on device");
-  EXPECT_EQ(files_.errorState(), kDiskFull);
+  EXPECT_EQ(files_.writeText(2, "row").reason, "No space left on device");
 }
 
 // A terminal is read one byte per system call, so the layer takes nothing typed ahead beyond
@@ -148,7 +145,7 @@ TEST_F(PosixFilesTest, ATerminalIsReadNoFurtherThanTheLineAskedForAndAPipeInBloc
   ASSERT_EQ(::write(master, "a\r\nbc\r\n", 7), 7);
   files_.openFile(1, ::ttyname(terminal), FileMode::Input);
   ASSERT_TRUE(files_.isOpen(1));
-  EXPECT_EQ(files_.readLine(1), "a");
+  EXPECT_EQ(lineText(files_, 1), "a");
   char rest[8] = {};
   EXPECT_EQ(::read(terminal, rest, sizeof rest), 4);
   EXPECT_EQ(std::string(rest, 4), "bc\r\n");
@@ -162,10 +159,10 @@ TEST_F(PosixFilesTest, ATerminalIsReadNoFurtherThanTheLineAskedForAndAPipeInBloc
   ASSERT_EQ(::write(writer, "a\r\nbc\r\n", 7), 7);
   files_.openFile(1, path("pipe"), FileMode::Input);
   ASSERT_TRUE(files_.isOpen(1));
-  EXPECT_EQ(files_.readLine(1), "a");
+  EXPECT_EQ(lineText(files_, 1), "a");
   ::fcntl(writer, F_SETFL, O_NONBLOCK);
   EXPECT_EQ(::read(writer, rest, sizeof rest), -1) << "the first read took the whole line after";
-  EXPECT_EQ(files_.readLine(1), "bc");
+  EXPECT_EQ(lineText(files_, 1), "bc");
   ::close(writer);
   files_.closeFile(1);
 }
@@ -183,12 +180,9 @@ TEST_F(PosixFilesTest, APipeWithoutReaderFailsTheWriteWithoutEndingTheProgram) {
   ASSERT_GE(reader, 0);
   files_.openFile(2, path("pipe"), FileMode::Output);
   ASSERT_TRUE(files_.isOpen(2));
-  files_.writeText(2, "row\r\n");
-  EXPECT_FALSE(files_.lastOutcome(2).failed);
+  EXPECT_TRUE(files_.writeText(2, "row\r\n").ok());
   ::close(reader);
-  files_.writeText(2, "row\r\n");
-  EXPECT_EQ(files_.lastOutcome(2).reason, "Broken pipe");
-  EXPECT_EQ(files_.errorState(), kDiskFull);
+  EXPECT_EQ(files_.writeText(2, "row\r\n").reason, "Broken pipe");
   sigset_t pending;
   sigemptyset(&pending);
   sigpending(&pending);

@@ -19,9 +19,9 @@ class SpyFileSystem : public FileSystem {
   std::string closeFailureReason;
 
   std::unique_ptr<SystemFile> open(const std::string& name, FileMode mode,
-                                   std::string& reason) override {
+                                   FileStatus& status) override {
     log.push_back("open " + name);
-    std::unique_ptr<SystemFile> file = memory.open(name, mode, reason);
+    std::unique_ptr<SystemFile> file = memory.open(name, mode, status);
     if (!file) return nullptr;
     return std::make_unique<SpyFile>(*this, name, std::move(file));
   }
@@ -36,22 +36,23 @@ class SpyFileSystem : public FileSystem {
         : owner_(owner), name_(std::move(name)), file_(std::move(file)) {}
     bool isDiskFile() const override { return file_->isDiskFile(); }
     bool isInteractive() const override { return file_->isInteractive(); }
-    SystemResult read(char* buffer, std::size_t size, std::size_t& count) override {
+    FileStatus read(char* buffer, std::size_t size, std::size_t& count) override {
       owner_.log.push_back("read " + name_);
       return file_->read(buffer, size, count);
     }
-    SystemResult write(std::string_view bytes) override {
+    FileStatus write(std::string_view bytes) override {
       owner_.log.push_back("write " + name_ + " " + std::to_string(bytes.size()));
       return file_->write(bytes);
     }
-    SystemResult truncate(unsigned long long length) override {
+    FileStatus truncate(unsigned long long length) override {
       owner_.log.push_back("truncate " + name_ + " " + std::to_string(length));
       return file_->truncate(length);
     }
-    SystemResult close() override {
+    FileStatus close() override {
       owner_.log.push_back("close " + name_);
-      SystemResult result = file_->close();
-      if (name_ == owner_.closeFailureName) return SystemResult::failure(owner_.closeFailureReason);
+      FileStatus result = file_->close();
+      if (name_ == owner_.closeFailureName)
+        return FileStatus::systemFailure(owner_.closeFailureReason);
       return result;
     }
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "line_text.hpp"
 #include "spy_file_system.hpp"
 #include "textfile/memory_file_system.hpp"
 #include "textfile/text_files.hpp"
@@ -11,6 +12,9 @@
 namespace durno {
 namespace {
 
+using durno::testing::fieldText;
+using durno::testing::lineText;
+using durno::testing::numberField;
 using durno::testing::SpyFileSystem;
 
 // A small world for failure cases: in.txt holds two lines and is open as number 1 for
@@ -27,85 +31,78 @@ class FailureTest : public ::testing::Test {
   TextFiles files_{fileSystem_};
 };
 
-// Each misuse gives its neutral result, records its error number and reason, and touches
-// no file.
+// Each misuse gives its neutral result and its error with the reason, and touches no file.
 struct MisuseCase {
   const char* name;
   int number;
-  std::function<std::string(TextFiles&, int)> act;  // returns the operation's result as text
+  // Sets result to the operation's result as text and returns its outcome.
+  std::function<FileStatus(TextFiles&, int, std::string&)> act;
   std::string neutral;
   FileError error;
   std::string reason;
 };
 
 TEST_F(FailureTest, MisusedNumbersGiveNeutralResults) {
-  auto readLine = [](TextFiles& f, int n) { return f.readLine(n); };
-  auto readField = [](TextFiles& f, int n) { return f.readTextField(n); };
-  auto readNumber = [](TextFiles& f, int n) { return std::to_string(f.readNumberField(n)); };
-  auto writeNumber = [](TextFiles& f, int n) {
-    f.writeNumber(n, 1);
-    return std::string();
+  auto readField = [](TextFiles& f, int n, std::string& result) {
+    result = "left over";
+    return f.readTextField(n, result);
   };
-  auto atEnd = [](TextFiles& f, int n) { return std::string(f.atEnd(n) ? "true" : "false"); };
-  auto write = [](TextFiles& f, int n) {
-    f.writeText(n, "x");
-    return std::string();
+  auto readNumber = [](TextFiles& f, int n, std::string& result) {
+    double value = 1;
+    const FileStatus status = f.readNumberField(n, value);
+    result = std::to_string(value);
+    return status;
   };
-  auto blanks = [](TextFiles& f, int n) {
-    f.writeBlanks(n, 3);
-    return std::string();
-  };
-  auto endLine = [](TextFiles& f, int n) {
-    f.endLine(n);
-    return std::string();
-  };
+  auto writeNumber = [](TextFiles& f, int n, std::string&) { return f.writeNumber(n, 1); };
+  auto write = [](TextFiles& f, int n, std::string&) { return f.writeText(n, "x"); };
+  auto endLine = [](TextFiles& f, int n, std::string&) { return f.endLine(n); };
+  const FileError notOpen = FileError::NotOpen;
+  const FileError wrongMode = FileError::WrongMode;
   const MisuseCase cases[] = {
-      {"line from a number not open", 5, readLine, "", kFileNotOpen, "file not open"},
-      {"field from a number not open", 5, readField, "", kFileNotOpen, "file not open"},
-      {"number from a number not open", 5, readNumber, "0.000000", kFileNotOpen, "file not open"},
-      {"number from an output file", 2, readNumber, "0.000000", kBadFileMode,
+      {"field from a number not open", 5, readField, "", notOpen, "file not open"},
+      {"number from a number not open", 5, readNumber, "0.000000", notOpen, "file not open"},
+      {"number from an output file", 2, readNumber, "0.000000", wrongMode,
        "file not open for input"},
-      {"number to an input file", 1, writeNumber, "", kBadFileMode, "file not open for output"},
-      {"end test on a number not open", 5, atEnd, "false", kFileNotOpen, "file not open"},
-      {"write to a number not open", 5, write, "", kFileNotOpen, "file not open"},
-      {"line end to a number not open", 5, endLine, "", kFileNotOpen, "file not open"},
-      {"line from an output file", 2, readLine, "", kBadFileMode, "file not open for input"},
-      {"field from an output file", 2, readField, "", kBadFileMode, "file not open for input"},
-      {"text to an input file", 1, write, "", kBadFileMode, "file not open for output"},
-      {"blanks to an input file", 1, blanks, "", kBadFileMode, "file not open for output"},
-      {"line end to an input file", 1, endLine, "", kBadFileMode, "file not open for output"},
-      {"a negative number", -1, readLine, "", kBadFileNumber, "bad file number"},
-      {"a number above 16 bits", 32768, write, "", kBadFileNumber, "bad file number"},
+      {"number to an input file", 1, writeNumber, "", wrongMode, "file not open for output"},
+      {"write to a number not open", 5, write, "", notOpen, "file not open"},
+      {"line end to a number not open", 5, endLine, "", notOpen, "file not open"},
+      {"field from an output file", 2, readField, "", wrongMode, "file not open for input"},
+      {"text to an input file", 1, write, "", wrongMode, "file not open for output"},
+      {"line end to an input file", 1, endLine, "", wrongMode, "file not open for output"},
+      {"a negative number", -1, readField, "", FileError::BadNumber, "bad file number"},
+      {"a number above 16 bits", 32768, write, "", FileError::BadNumber, "bad file number"},
   };
   for (const MisuseCase& misuse : cases) {
     SCOPED_TRACE(misuse.name);
-    EXPECT_EQ(misuse.act(files_, misuse.number), misuse.neutral);
-    EXPECT_EQ(files_.errorState(), misuse.error);
-    EXPECT_TRUE(files_.lastOutcome(misuse.number).failed);
-    EXPECT_EQ(files_.lastOutcome(misuse.number).reason, misuse.reason);
+    std::string result;
+    const FileStatus status = misuse.act(files_, misuse.number, result);
+    EXPECT_EQ(result, misuse.neutral);
+    EXPECT_EQ(status.error, misuse.error);
+    EXPECT_EQ(status.reason, misuse.reason);
   }
+  EXPECT_FALSE(files_.atEnd(5)) << "a number not open is not at its end";
+  EXPECT_EQ(files_.inputFile(5), nullptr);
+  EXPECT_EQ(files_.inputFile(2), nullptr) << "an output file gives no lines";
   EXPECT_EQ(fileSystem_.log, std::vector<std::string>{}) << "no file was touched";
   // The open files are as they were.
-  EXPECT_EQ(files_.readLine(1), "first");
-  EXPECT_FALSE(files_.lastOutcome(1).failed) << "a success replaces the latest failure";
+  EXPECT_EQ(lineText(files_, 1), "first");
   EXPECT_EQ(fileSystem_.memory.contents("in.txt"), "first\r\nsecond\r\n");
   EXPECT_EQ(fileSystem_.memory.contents("out.dat"), "");
 }
 
 TEST_F(FailureTest, AnEndTestOnAnOutputFileAnswersFalseWithoutFailing) {
   EXPECT_FALSE(files_.atEnd(2));
-  EXPECT_FALSE(files_.lastOutcome(2).failed);
-  EXPECT_EQ(files_.errorState(), kNoFileError);
+  EXPECT_TRUE(files_.writeText(2, "x").ok());
 }
 
 TEST_F(FailureTest, BadNamesNeverReachTheSystem) {
   const std::string badNames[] = {"", "*.cpd", "run?.out", std::string("a\0b", 3)};
   for (const std::string& name : badNames) {
     SCOPED_TRACE(name);
-    files_.openFile(3, name, FileMode::Output);
+    const FileStatus opened = files_.openFile(3, name, FileMode::Output);
     EXPECT_FALSE(files_.isOpen(3));
-    EXPECT_EQ(files_.errorState(), kBadFileName);
-    EXPECT_EQ(files_.lastOutcome(3).reason, "bad file name");
+    EXPECT_EQ(opened.error, FileError::BadName);
+    EXPECT_EQ(opened.reason, "bad file name");
   }
   EXPECT_EQ(fileSystem_.log, std::vector<std::string>{});
 }
@@ -122,26 +119,24 @@ TEST_F(FailureTest, NamesGoWholeToTheSystemAndBackslashesSeparateFolders) {
 }
 
 TEST_F(FailureTest, AMissingFileLeavesTheNumberNotOpen) {
-  files_.openFile(3, "missing.txt", FileMode::Input);
+  const FileStatus opened = files_.openFile(3, "missing.txt", FileMode::Input);
   EXPECT_FALSE(files_.isOpen(3));
-  EXPECT_EQ(files_.lastOutcome(3).reason, "No such file or directory");
-  EXPECT_EQ(files_.errorState(), kFileAccessError);
+  EXPECT_EQ(opened.error, FileError::System);
+  EXPECT_EQ(opened.reason, "No such file or directory");
   EXPECT_FALSE(files_.atEnd(3));
-  EXPECT_EQ(files_.readLine(3), "");
-  EXPECT_EQ(files_.readNumberField(3), 0);
-  const int errorBefore = files_.errorState();
-  files_.closeFile(3);  // does nothing and records nothing
-  EXPECT_EQ(files_.errorState(), errorBefore);
+  EXPECT_EQ(lineText(files_, 3), "");
+  EXPECT_EQ(numberField(files_, 3), 0);
+  EXPECT_TRUE(files_.closeFile(3).ok()) << "closing a number not open does nothing";
   EXPECT_FALSE(fileSystem_.memory.exists("missing.txt")) << "an input open creates nothing";
 }
 
 TEST_F(FailureTest, ReopeningAnOpenNumberFailsAndLeavesItsFileAlone) {
   fileSystem_.memory.put("other.txt", "other\r\n");
-  files_.openFile(1, "other.txt", FileMode::Input);
-  EXPECT_EQ(files_.errorState(), kFileAlreadyOpen);
-  EXPECT_EQ(files_.lastOutcome(1).reason, "file number already open");
+  const FileStatus opened = files_.openFile(1, "other.txt", FileMode::Input);
+  EXPECT_EQ(opened.error, FileError::AlreadyOpen);
+  EXPECT_EQ(opened.reason, "file number already open");
   EXPECT_EQ(fileSystem_.log, std::vector<std::string>{}) << "the system was not asked";
-  EXPECT_EQ(files_.readLine(1), "first");
+  EXPECT_EQ(lineText(files_, 1), "first");
   files_.openFile(2, "in.txt", FileMode::Output);
   EXPECT_EQ(fileSystem_.memory.contents("in.txt"), "first\r\nsecond\r\n");
 }
@@ -149,7 +144,7 @@ TEST_F(FailureTest, ReopeningAnOpenNumberFailsAndLeavesItsFileAlone) {
 TEST_F(FailureTest, AFileIsSharedByReadersOnlyAndHeldAloneByAWriter) {
   files_.openFile(4, "in.txt", FileMode::Input);
   EXPECT_TRUE(files_.isOpen(4)) << "two readers share a file";
-  EXPECT_EQ(files_.readLine(4), "first");
+  EXPECT_EQ(lineText(files_, 4), "first");
   files_.closeFile(4);
   const struct {
     const char* name;
@@ -164,13 +159,13 @@ TEST_F(FailureTest, AFileIsSharedByReadersOnlyAndHeldAloneByAWriter) {
   files_.writeText(2, "kept");
   for (const auto& twice : cases) {
     SCOPED_TRACE(twice.name);
-    files_.openFile(3, twice.file, twice.mode);
+    const FileStatus opened = files_.openFile(3, twice.file, twice.mode);
     EXPECT_FALSE(files_.isOpen(3));
-    EXPECT_EQ(files_.lastOutcome(3).reason, kFileInUseReason);
-    EXPECT_EQ(files_.errorState(), kPermissionDenied);
+    EXPECT_EQ(opened.error, FileError::InUse);
+    EXPECT_EQ(opened.reason, kFileInUseReason);
   }
   EXPECT_EQ(fileSystem_.memory.contents("in.txt"), "first\r\nsecond\r\n");
-  EXPECT_EQ(files_.readLine(1), "first");
+  EXPECT_EQ(lineText(files_, 1), "first");
   files_.closeFile(2);
   EXPECT_EQ(fileSystem_.memory.contents("out.dat"), "kept");
   files_.openFile(3, "out.dat", FileMode::Input);
@@ -183,12 +178,15 @@ TEST_F(FailureTest, AReadFailureLosesTheLineAndEndsAReadLoop) {
   fileSystem_.memory.limitReadSize(2);
   files_.openFile(3, "bad.out", FileMode::Input);
   ASSERT_TRUE(files_.isOpen(3));
-  EXPECT_EQ(files_.readLine(3), "") << "the bytes collected before the failure are lost";
-  EXPECT_EQ(files_.lastOutcome(3).reason, "Input/output error");
-  EXPECT_EQ(files_.errorState(), kDeviceIoError);
+  std::string storage;
+  std::string_view line;
+  const FileStatus read = files_.inputFile(3)->readLine(line, storage);
+  EXPECT_EQ(line, "") << "the bytes collected before the failure are lost";
+  EXPECT_EQ(read.error, FileError::System);
+  EXPECT_EQ(read.reason, "Input/output error");
   int reads = 0;
   while (!files_.atEnd(3) && reads < 10) {
-    files_.readLine(3);
+    lineText(files_, 3);
     ++reads;
   }
   EXPECT_EQ(reads, 0) << "a file that cannot be read further is at its end";
@@ -197,9 +195,8 @@ TEST_F(FailureTest, AReadFailureLosesTheLineAndEndsAReadLoop) {
 TEST_F(FailureTest, AFailedFirstReadFailsTheOpen) {
   fileSystem_.memory.put("bad.out", "abc");
   fileSystem_.memory.failReadsAt("bad.out", 0, "Is a directory");
-  files_.openFile(3, "bad.out", FileMode::Input);
+  EXPECT_EQ(files_.openFile(3, "bad.out", FileMode::Input).reason, "Is a directory");
   EXPECT_FALSE(files_.isOpen(3));
-  EXPECT_EQ(files_.lastOutcome(3).reason, "Is a directory");
   EXPECT_FALSE(fileSystem_.memory.isHeld("bad.out")) << "the failed open let go of the file";
 }
 
@@ -209,11 +206,10 @@ TEST_F(FailureTest, CloseAllClosesTheLatestFirstAndKeepsTheFirstFailure) {
   fileSystem_.closeFailureName = "out.dat";
   fileSystem_.closeFailureReason = "Input/output error";
   fileSystem_.log.clear();
-  files_.closeAll();
+  const FileStatus closed = files_.closeAll();
   EXPECT_EQ(fileSystem_.log, (std::vector<std::string>{"close a", "truncate out.dat 0",
                                                        "close out.dat", "close in.txt"}));
-  EXPECT_EQ(files_.errorState(), kDeviceIoError);
-  EXPECT_EQ(files_.lastOutcome(2).reason, "Input/output error");
+  EXPECT_EQ(closed.reason, "Input/output error");
   EXPECT_FALSE(files_.isOpen(1) || files_.isOpen(2) || files_.isOpen(11));
   EXPECT_FALSE(fileSystem_.memory.isHeld("out.dat"));
 }

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "line_text.hpp"
 #include "read_script.hpp"
 #include "textfile/memory_file_system.hpp"
 #include "textfile/text_files.hpp"
@@ -115,8 +116,10 @@ TEST(ReadTextField, KeepsEveryByteInsideQuotes) {
 namespace durno {
 namespace {
 
-// The line loop's fast path remembers the file read last; switching files, failing on it,
-// closing it and reusing its number must all behave as if nothing were remembered.
+using testing::lineText;
+
+// Switching files, failing on one, closing it and reusing its number: each number keeps
+// its own lines.
 TEST(ReadLine, AlternatingFilesFailuresAndReusedNumbersKeepTheirOwnLines) {
   MemoryFileSystem fileSystem;
   fileSystem.put("a", "a1\r\na2\r\na3\r\na4 still buffered at the close\r\n");
@@ -125,32 +128,25 @@ TEST(ReadLine, AlternatingFilesFailuresAndReusedNumbersKeepTheirOwnLines) {
   TextFiles files(fileSystem);
   files.openFile(11, "a", FileMode::Input);
   files.openFile(12, "b", FileMode::Input);
-  EXPECT_EQ(files.readLine(11), "a1");
-  EXPECT_EQ(files.readLine(12), "b1");
-  EXPECT_EQ(files.readLine(11), "a2");
-
-  files.writeText(11, "x");  // a failure on the file read last
-  ASSERT_TRUE(files.lastOutcome(11).failed);
+  EXPECT_EQ(lineText(files, 11), "a1");
+  EXPECT_EQ(lineText(files, 12), "b1");
+  EXPECT_EQ(lineText(files, 11), "a2");
+  EXPECT_EQ(files.writeText(11, "x").error, FileError::WrongMode);
   EXPECT_FALSE(files.atEnd(11));
-  EXPECT_FALSE(files.lastOutcome(11).failed) << "a successful end test replaces the failure";
-  files.writeText(11, "x");
-  std::string line;
-  EXPECT_TRUE(files.readLine(11, line));
-  EXPECT_EQ(line, "a3");
-  EXPECT_FALSE(files.lastOutcome(11).failed) << "a successful read replaces the failure";
+  EXPECT_EQ(lineText(files, 11), "a3");
 
   files.closeFile(11);
-  EXPECT_FALSE(files.readLine(11, line));
-  EXPECT_EQ(line, "");
-  EXPECT_EQ(files.lastOutcome(11).reason, "file not open");
+  EXPECT_EQ(files.inputFile(11), nullptr);
   EXPECT_FALSE(files.atEnd(11));
   files.openFile(11, "c", FileMode::Input);
-  EXPECT_EQ(files.readLine(11), "c1");
+  EXPECT_EQ(lineText(files, 11), "c1");
   EXPECT_TRUE(files.atEnd(11));
-  EXPECT_EQ(files.readLine(12), "b2");
+  std::string storage;
+  std::string_view line;
+  EXPECT_EQ(files.inputFile(11)->readLine(line, storage).error, FileError::PastEnd);
+  EXPECT_EQ(lineText(files, 12), "b2");
   EXPECT_TRUE(files.atEnd(12));
-  EXPECT_EQ(files.readLine(-1), "");
-  EXPECT_EQ(files.lastOutcome(-1).reason, "bad file number");
+  EXPECT_EQ(files.inputFile(-1), nullptr);
 }
 
 }  // namespace

@@ -15,33 +15,27 @@ using durno::testing::SpyFileSystem;
 
 struct WriteCase {
   const char* name;
-  std::function<void(TextFiles&)> write;
+  std::function<FileStatus(TextFiles&)> write;
   std::string expected;
 };
 
 TEST(Writing, WritesExactlyTheBytesAsked) {
   const WriteCase cases[] = {
-      {"text, blanks, line end",
+      {"text, line end",
        [](TextFiles& f) {
-         f.writeText(2, "abc");
-         f.writeBlanks(2, 3);
-         f.endLine(2);
+         f.writeText(2, "abc   ");
+         return f.endLine(2);
        },
        "abc   \r\n"},
       {"text goes out byte for byte",
-       [](TextFiles& f) { f.writeText(2, std::string("a\0\r\n\x1a\xff", 6)); },
+       [](TextFiles& f) { return f.writeText(2, std::string("a\0\r\n\x1a\xff", 6)); },
        std::string("a\0\r\n\x1a\xff", 6)},
-      {"empty text writes nothing", [](TextFiles& f) { f.writeText(2, ""); }, ""},
-      {"a negative blank count writes nothing", [](TextFiles& f) { f.writeBlanks(2, -5); }, ""},
-      {"a zero blank count writes nothing", [](TextFiles& f) { f.writeBlanks(2, 0); }, ""},
-      {"16 blanks", [](TextFiles& f) { f.writeBlanks(2, 16); }, std::string(16, ' ')},
-      {"17 blanks", [](TextFiles& f) { f.writeBlanks(2, 17); }, std::string(17, ' ')},
-      {"40 blanks", [](TextFiles& f) { f.writeBlanks(2, 40); }, std::string(40, ' ')},
+      {"empty text writes nothing", [](TextFiles& f) { return f.writeText(2, ""); }, ""},
       {"two lines",
        [](TextFiles& f) {
          f.writeText(2, "x");
          f.endLine(2);
-         f.endLine(2);
+         return f.endLine(2);
        },
        "x\r\n\r\n"},
   };
@@ -50,12 +44,10 @@ TEST(Writing, WritesExactlyTheBytesAsked) {
     MemoryFileSystem fileSystem;
     TextFiles files(fileSystem);
     files.openFile(2, "out.dat", FileMode::Output);
-    writeCase.write(files);
-    EXPECT_FALSE(files.lastOutcome(2).failed);
+    EXPECT_TRUE(writeCase.write(files).ok());
     EXPECT_EQ(fileSystem.contents("out.dat"), writeCase.expected) << "before closing";
-    files.closeFile(2);
+    EXPECT_TRUE(files.closeFile(2).ok());
     EXPECT_EQ(fileSystem.contents("out.dat"), writeCase.expected) << "after closing";
-    EXPECT_EQ(files.errorState(), kNoFileError);
   }
 }
 
@@ -67,11 +59,10 @@ TEST(Writing, HandsEachItemToTheSystemAtOnce) {
   files.openFile(2, "out.dat", FileMode::Output);
   fileSystem.log.clear();
   files.writeText(2, "abc");
-  files.writeBlanks(2, 40);
+  files.writeNumber(2, 40);
   files.endLine(2);
   EXPECT_EQ(fileSystem.log,
-            (std::vector<std::string>{"write out.dat 3", "write out.dat 16", "write out.dat 16",
-                                      "write out.dat 8", "write out.dat 2"}));
+            (std::vector<std::string>{"write out.dat 3", "write out.dat 4", "write out.dat 2"}));
 }
 
 TEST(Writing, OutputEmptiesAnExistingFileOnlyOnceItIsHeld) {
@@ -104,16 +95,12 @@ TEST(Writing, AFullDiskIsReportedAndKeepsWhatWasWritten) {
   fileSystem.failWritesAfter("out.dat", 5, "No space left on device");
   TextFiles files(fileSystem);
   files.openFile(2, "out.dat", FileMode::Output);
-  files.writeText(2, "abc");
-  EXPECT_FALSE(files.lastOutcome(2).failed);
-  files.writeText(2, "defg");
-  EXPECT_EQ(files.lastOutcome(2).reason, "No space left on device");
-  EXPECT_EQ(files.errorState(), kDiskFull);
+  EXPECT_TRUE(files.writeText(2, "abc").ok());
+  const FileStatus full = files.writeText(2, "defg");
+  EXPECT_EQ(full.error, FileError::System);
+  EXPECT_EQ(full.reason, "No space left on device");
   files.writeText(2, "h");
-  files.closeFile(2);
-  // The close succeeded, but the failure of the table's writes is still there to be seen.
-  EXPECT_FALSE(files.lastOutcome(2).failed);
-  EXPECT_EQ(files.firstFailure(2).reason, "No space left on device");
+  EXPECT_TRUE(files.closeFile(2).ok());
   EXPECT_EQ(fileSystem.contents("out.dat"), "abcde");
 }
 

@@ -10,10 +10,13 @@
 #include <iterator>
 #include <string>
 
+#include "line_text.hpp"
 #include "textfile/text_files.hpp"
 
 namespace durno {
 namespace {
+
+using testing::lineText;
 
 // Real files in a fresh temporary folder, removed afterwards; names use '\'.
 class WindowsFilesTest : public ::testing::Test {
@@ -56,13 +59,12 @@ TEST_F(WindowsFilesTest, BytesReachTheFileUnchangedAndOutputEmptiesOnlyOnceHeld)
   files_.writeText(2, "a\nb\x1a");
   files_.closeFile(2);
   EXPECT_EQ(contents("table.dat"), "Data from run1.out\r\na\nb\x1a");
-  EXPECT_EQ(files_.errorState(), kNoFileError);
 
   put("run1.out", "STEP NUMBER 1\rVAP = 1\nPTOT = 2\r\n\x1aignored");
   files_.openFile(1, path("run1.out"), FileMode::Input);
-  EXPECT_EQ(files_.readLine(1), "STEP NUMBER 1");
-  EXPECT_EQ(files_.readLine(1), "VAP = 1");
-  EXPECT_EQ(files_.readLine(1), "PTOT = 2");
+  EXPECT_EQ(lineText(files_, 1), "STEP NUMBER 1");
+  EXPECT_EQ(lineText(files_, 1), "VAP = 1");
+  EXPECT_EQ(lineText(files_, 1), "PTOT = 2");
   EXPECT_TRUE(files_.atEnd(1));
 }
 
@@ -74,14 +76,12 @@ TEST_F(WindowsFilesTest, ReadersShareAFileAndAWriterHoldsItAlone) {
   files_.closeFile(12);
   files_.openFile(2, path("table.dat"), FileMode::Output);
   files_.writeText(2, "row");
-  files_.openFile(13, path("table.dat"), FileMode::Input);
-  EXPECT_FALSE(files_.isOpen(13)) << "the output table cannot be read while it is written";
-  EXPECT_EQ(files_.lastOutcome(13).reason, kFileInUseReason);
-  files_.openFile(3, path("run1.out"), FileMode::Output);
+  EXPECT_EQ(files_.openFile(13, path("table.dat"), FileMode::Input).error, FileError::InUse)
+      << "the output table cannot be read while it is written";
+  EXPECT_EQ(files_.openFile(3, path("run1.out"), FileMode::Output).error, FileError::InUse);
   EXPECT_FALSE(files_.isOpen(3));
-  EXPECT_EQ(files_.lastOutcome(3).reason, kFileInUseReason);
   EXPECT_EQ(contents("run1.out"), "a\r\n") << "a refused output open empties nothing";
-  EXPECT_EQ(files_.readLine(11), "a");
+  EXPECT_EQ(lineText(files_, 11), "a");
 }
 
 TEST_F(WindowsFilesTest, AFileAnotherProgramHoldsIsNeitherOpenedNorEmptied) {
@@ -89,11 +89,8 @@ TEST_F(WindowsFilesTest, AFileAnotherProgramHoldsIsNeitherOpenedNorEmptied) {
   const HANDLE other = ::CreateFileA(path("table.dat").c_str(), GENERIC_READ, 0, nullptr,
                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(other, INVALID_HANDLE_VALUE);
-  files_.openFile(2, path("table.dat"), FileMode::Output);
-  EXPECT_FALSE(files_.isOpen(2));
-  EXPECT_EQ(files_.lastOutcome(2).reason, kFileInUseReason);
-  files_.openFile(1, path("table.dat"), FileMode::Input);
-  EXPECT_FALSE(files_.isOpen(1));
+  EXPECT_EQ(files_.openFile(2, path("table.dat"), FileMode::Output).error, FileError::InUse);
+  EXPECT_EQ(files_.openFile(1, path("table.dat"), FileMode::Input).error, FileError::InUse);
   ::CloseHandle(other);
   EXPECT_EQ(contents("table.dat"), "someone else's\r\n");
   files_.openFile(2, path("table.dat"), FileMode::Output);
@@ -105,9 +102,9 @@ TEST_F(WindowsFilesTest, EitherSeparatorFindsTheFileAndEverySpellingIsTheSameFil
   put("data\\run1.out", "STEP NUMBER 1\r\n");
   put("data\\run2.out", "STEP NUMBER 2\r\n");
   files_.openFile(11, folder_ + "/data/run1.out", FileMode::Input);
-  EXPECT_EQ(files_.readLine(11), "STEP NUMBER 1");
+  EXPECT_EQ(lineText(files_, 11), "STEP NUMBER 1");
   files_.openFile(12, path("data\\run2.out"), FileMode::Input);
-  EXPECT_EQ(files_.readLine(12), "STEP NUMBER 2");
+  EXPECT_EQ(lineText(files_, 12), "STEP NUMBER 2");
 
   EXPECT_TRUE(fileSystem_.sameFile(path("data\\run1.out"), folder_ + "/data/../data/run1.out"));
   EXPECT_TRUE(fileSystem_.sameFile(path("DATA\\RUN1.OUT"), path("data\\run1.out")))
@@ -129,9 +126,10 @@ TEST_F(WindowsFilesTest, SystemRefusalsGiveTheSystemsOwnMessage) {
   };
   for (const auto& refusal : cases) {
     SCOPED_TRACE(refusal.name);
-    files_.openFile(3, refusal.file, refusal.mode);
+    const FileStatus opened = files_.openFile(3, refusal.file, refusal.mode);
     EXPECT_FALSE(files_.isOpen(3));
-    const std::string reason = files_.lastOutcome(3).reason;
+    EXPECT_EQ(opened.error, FileError::System);
+    const std::string reason = opened.reason;
     EXPECT_EQ(reason, windowsErrorReason(refusal.error));
     EXPECT_EQ(reason.find_first_of("\r\n"), std::string::npos);
     EXPECT_NE(reason.rfind("error ", 0), 0u) << "the system has a message for it: " << reason;
@@ -140,15 +138,15 @@ TEST_F(WindowsFilesTest, SystemRefusalsGiveTheSystemsOwnMessage) {
 }
 
 TEST_F(WindowsFilesTest, ADeviceIsNotADiskFile) {
-  std::string reason;
-  const auto device = fileSystem_.open("NUL", FileMode::Output, reason);
-  ASSERT_NE(device, nullptr) << reason;
+  FileStatus status;
+  const auto device = fileSystem_.open("NUL", FileMode::Output, status);
+  ASSERT_NE(device, nullptr) << status.reason;
   EXPECT_FALSE(device->isDiskFile());
   EXPECT_FALSE(device->isInteractive());
-  EXPECT_TRUE(device->write("row\r\n").ok);
+  EXPECT_TRUE(device->write("row\r\n").ok());
   put("run1.out", "a");
-  const auto disk = fileSystem_.open(path("run1.out"), FileMode::Input, reason);
-  ASSERT_NE(disk, nullptr) << reason;
+  const auto disk = fileSystem_.open(path("run1.out"), FileMode::Input, status);
+  ASSERT_NE(disk, nullptr) << status.reason;
   EXPECT_TRUE(disk->isDiskFile());
 }
 

@@ -1,0 +1,70 @@
+#pragma once
+
+// One file open under a number of the text-file layer: its system file, the read buffer of
+// an Input file, and the write position of an Output file. The rules for lines and fields
+// are here; text_files.hpp holds the numbers.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "textfile/file_system.hpp"
+#include "textfile/input_buffer.hpp"
+
+namespace durno {
+
+class OpenTextFile {
+ public:
+  // Opens systemName as number: an Input file must give its first byte (or its end), an
+  // Output disk file is emptied once held. Sets opened only on success.
+  static FileStatus open(FileSystem& fileSystem, const std::string& systemName, int number,
+                         FileMode mode, std::unique_ptr<OpenTextFile>& opened);
+
+  int number() const { return number_; }
+  FileMode mode() const { return mode_; }
+
+  // Input only. True at the end of the data, at a byte 26, and when the next byte cannot
+  // be read (so that a read-until-the-end loop always stops).
+  bool atEnd();
+  // Input only. The next line, without copying when it can: line views it in the buffer
+  // (valid until the next operation on the file) or, for a line read byte by byte, storage.
+  // Empty with any failure; FileError::PastEnd when no line is left.
+  FileStatus readLine(std::string_view& line, std::string& storage) {
+    if (input_->takeBufferedLine(line)) [[likely]]
+      return {};
+    const FileStatus status = readLineByteByByte(storage);
+    line = storage;
+    return status;
+  }
+  FileStatus readTextField(std::string& field);
+  FileStatus readNumberField(double& value);
+  FileStatus skipBlanksAndLineEnds();
+
+  // Output only.
+  FileStatus write(std::string_view bytes);
+  // An Output disk file gets the length of what was written (nothing else can have grown
+  // it while it was held), then the file is let go. The first failure of the two counts.
+  FileStatus close();
+
+ private:
+  OpenTextFile(int number, FileMode mode, std::unique_ptr<SystemFile> file);
+
+  FileStatus readLineByteByByte(std::string& line);
+  // Passes the blanks before a field and sets next to its first byte.
+  FileStatus startField(int& next);
+  FileStatus readFailure() const { return FileStatus::systemFailure(input_->failure()); }
+
+  int number_;
+  FileMode mode_;
+  bool diskFile_;
+  std::unique_ptr<SystemFile> file_;
+  std::optional<InputBuffer> input_;  // Input only
+
+  // Output: bytes the system has taken, the length the file gets at closing. Unknown after
+  // a failed write, which may have stored part of its bytes; the file is then left as is.
+  unsigned long long writePosition_ = 0;
+  bool writePositionKnown_ = true;
+};
+
+}  // namespace durno
