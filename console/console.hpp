@@ -19,7 +19,7 @@ namespace durno {
 // Thrown by the key reads when the key source has ended for good (plain mode at the end
 // of standard input, an in-memory host whose script ran out). what() names what the
 // program was waiting for, for example: input ended while waiting for an answer to
-// "Filename for extracted data, NO EXTENSION".
+// "Name of the file".
 class InputEnded : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
@@ -31,6 +31,10 @@ class InputEnded : public std::runtime_error {
 // correction of the digit and punctuation keys.
 std::string keyTextOf(const KeyEvent& event);
 
+template <typename Host>
+concept GridAndTranscriptHost =
+    std::derived_from<Host, GridHost> && std::derived_from<Host, TranscriptHost>;
+
 class Console {
  public:
   // The longest line readLine() keeps; further printable keys are ignored unechoed.
@@ -40,10 +44,8 @@ class Console {
   Console(TranscriptHost& transcript, KeySource& keys);
   Console(GridHost& grid, TranscriptHost& transcript, KeySource& keys);
   // A host that keeps both views (the in-memory test host) is given once.
-  template <typename Host>
-  requires std::derived_from<Host, GridHost> && std::derived_from<Host, TranscriptHost> Console(
-      Host& host, KeySource& keys)
-      : Console(static_cast<GridHost&>(host), host, keys) {}
+  template <GridAndTranscriptHost Host>
+  Console(Host& host, KeySource& keys) : Console(static_cast<GridHost&>(host), host, keys) {}
 
   void clearScreen();
   // Colour numbers of 16 or more keep the current colour; recolours count cells from the
@@ -56,8 +58,7 @@ class Console {
   void writeNumber(long double value);
   void endLine();
   // Waits without spinning until a key press arrives and returns its key text (1 byte, or
-  // 0 and a key code).
-  // Throws InputEnded when the key source has ended.
+  // 0 and a key code). Throws InputEnded when the key source has ended.
   std::string waitForKey();
   // The line typed up to Enter, echoed, with Backspace; at most 10,000 bytes. When the
   // key source ends after some keys of the line, the line counts as entered; when it

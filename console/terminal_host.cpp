@@ -81,7 +81,7 @@ void TerminalScreen::restore() {
   if (restored_) return;
   restored_ = true;
   // The shell's prompt belongs on a fresh row below everything the program showed, also
-  // when the program ended with the cursor above its last text (a banner left by Esc).
+  // when the program ended with the cursor above its last text (a full screen left as it is).
   int lastTextRow = cursor_.column == 1 ? cursor_.row - 1 : cursor_.row;
   for (int row = shadowSize_.height; row > lastTextRow; --row) {
     const auto rowStart =
