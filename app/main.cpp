@@ -1,19 +1,17 @@
 // The program entry: reads nothing but its own arguments, prepares the console and the
 // file system, runs the dialogue, and turns what happened into the exit status.
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <exception>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "app/system.hpp"
 #include "console/console.hpp"
 #include "console/standard_console.hpp"
+#include "convert/extended_precision.hpp"
 #include "dialogue/dialogue.hpp"
-#include "textfile/posix_file_system.hpp"
 #include "textfile/text_files.hpp"
 
 namespace {
@@ -91,23 +89,12 @@ Request requestOf(int argc, char** argv) {
   return Request::Misuse;
 }
 
-// A program started with standard input, output or error closed (`durno >&-`, some service
-// managers) would hand out those numbers to the first files it opens, and the table would
-// then receive the progress lines. Each closed one is taken by /dev/null before anything
-// else is opened; open() gives the lowest free number, so they are filled in order.
-void keepStandardDescriptorsOpen() {
-  for (int descriptor = STDIN_FILENO; descriptor <= STDERR_FILENO; ++descriptor) {
-    if (::fcntl(descriptor, F_GETFD) != -1 || errno != EBADF) continue;
-    if (::open("/dev/null", O_RDWR) < 0) return;
-  }
-}
-
 int runInteractive() {
   std::string endedWhile;
   {
     durno::StandardConsole standardConsole;
-    durno::PosixFileSystem fileSystem;
-    durno::TextFiles files(fileSystem);
+    const std::unique_ptr<durno::FileSystem> fileSystem = durno::systemFileSystem();
+    durno::TextFiles files(*fileSystem);
     try {
       return exitStatus(durno::runDialogue(standardConsole.console(), files, &standardConsole));
     } catch (const durno::InputEnded& ended) {
@@ -123,7 +110,7 @@ int runInteractive() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  keepStandardDescriptorsOpen();
+  durno::prepareStandardStreams();
   switch (requestOf(argc, argv)) {
     case Request::Help:
       std::fwrite(kUsageLine.data(), 1, kUsageLine.size(), stdout);
@@ -136,6 +123,11 @@ int main(int argc, char** argv) {
       return kExitUsage;
     case Request::Dialogue:
       break;
+  }
+  // Tables written at a lower precision would hold wrong digits without a sign of it.
+  if (!durno::selectExtendedPrecision()) {
+    std::fputs("durno: the x87 unit cannot be set to 64-bit precision\n", stderr);
+    return kExitTableNotWritten;
   }
   try {
     return runInteractive();

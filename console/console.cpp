@@ -143,7 +143,9 @@ void Console::setColours(unsigned foreground, unsigned background, unsigned reco
   const auto [width, height] = grid_->size();
   const CellPosition from = cursorInside(*grid_, {width, height});
   const long cellsToEnd = static_cast<long>(height - from.row) * width + (width - from.column + 1);
-  const long count = std::min<long>(static_cast<long>(recolourCount), cellsToEnd);
+  // Compared in long long: where long has 32 bits (Windows), a count above 2^31 would turn
+  // negative and recolour nothing.
+  const auto count = static_cast<long>(std::min<long long>(recolourCount, cellsToEnd));
   if (count > 0) grid_->recolourCells(from, count, attribute());
 }
 

@@ -1,11 +1,7 @@
 #include "console/plain_host.hpp"
 
-#include <poll.h>
-#include <unistd.h>
-
-#include <cerrno>
-
 namespace durno {
+
 PlainScreen::PlainScreen(int fd, Echo echo) : echo_(echo), output_(fd) {}
 
 void PlainScreen::noteTypedKey(char character) {
@@ -40,25 +36,6 @@ KeyPoll PlainKeys::nextKey() {
       return {KeyPoll::Status::Key, {KeyEvent::Kind::Press, scan_code::kEnter, 13, 0}};
     }
     return {KeyPoll::Status::Key, {KeyEvent::Kind::Press, 0, byte, 0}};
-  }
-}
-
-bool PlainKeys::fill() {
-  for (;;) {
-    pollfd ready{fd_, POLLIN, 0};
-    // Waiting in poll rather than read also waits on an input set not to block.
-    if (::poll(&ready, 1, -1) < 0 && errno == EINTR) continue;
-    const ssize_t n = ::read(fd_, bytes_.data(), bytes_.size());
-    if (n > 0) {
-      next_ = 0;
-      end_ = static_cast<std::size_t>(n);
-      return true;
-    }
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return false;
-    // End of input, or an input that can no longer be read: no key can come again.
-    ended_ = true;
-    return false;
   }
 }
 

@@ -30,8 +30,10 @@ std::string signalName(int signalNumber) {
       return "SIGTERM";
     case SIGINT:
       return "SIGINT";
+#ifdef SIGHUP  // Windows has no hang-up signal
     case SIGHUP:
       return "SIGHUP";
+#endif
     default:
       return "signal " + std::to_string(signalNumber);
   }

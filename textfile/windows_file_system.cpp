@@ -1,0 +1,153 @@
+#include "textfile/windows_file_system.hpp"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <climits>
+
+namespace durno {
+
+namespace {
+
+FileStatus lastSystemFailure() {
+  return FileStatus::systemFailure(windowsErrorReason(::GetLastError()));
+}
+
+class WindowsFile : public SystemFile {
+ public:
+  explicit WindowsFile(HANDLE handle) : handle_(handle) {
+    const DWORD type = ::GetFileType(handle);
+    DWORD consoleMode = 0;
+    diskFile_ = type == FILE_TYPE_DISK;
+    interactive_ = type == FILE_TYPE_CHAR && ::GetConsoleMode(handle, &consoleMode) != 0;
+  }
+  ~WindowsFile() override {
+    if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
+  }
+  WindowsFile(const WindowsFile&) = delete;
+  WindowsFile& operator=(const WindowsFile&) = delete;
+
+  bool isDiskFile() const override { return diskFile_; }
+  bool isInteractive() const override { return interactive_; }
+
+  // A pipe whose writer has gone reports ERROR_BROKEN_PIPE: that is its end of data.
+  FileStatus read(char* buffer, std::size_t size, std::size_t& count) override {
+    count = 0;
+    DWORD got = 0;
+    const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(size, ULONG_MAX));
+    if (::ReadFile(handle_, buffer, wanted, &got, nullptr) == 0) {
+      if (::GetLastError() == ERROR_BROKEN_PIPE) return FileStatus::success();
+      return lastSystemFailure();
+    }
+    count = got;
+    return FileStatus::success();
+  }
+
+  // A device may take part of a write; the rest is offered again until it refuses.
+  FileStatus write(std::string_view bytes) override {
+    while (!bytes.empty()) {
+      DWORD put = 0;
+      const DWORD offered = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), ULONG_MAX));
+      if (::WriteFile(handle_, bytes.data(), offered, &put, nullptr) == 0) {
+        return lastSystemFailure();
+      }
+      if (put == 0) return FileStatus::systemFailure(windowsErrorReason(ERROR_WRITE_FAULT));
+      bytes.remove_prefix(put);
+    }
+    return FileStatus::success();
+  }
+
+  // SetEndOfFile cuts at the file position, so the position is moved there and back: the
+  // next write goes where it would have gone.
+  FileStatus truncate(unsigned long long length) override {
+    LARGE_INTEGER here{};
+    LARGE_INTEGER cut{};
+    cut.QuadPart = static_cast<LONGLONG>(length);
+    if (::SetFilePointerEx(handle_, LARGE_INTEGER{}, &here, FILE_CURRENT) == 0 ||
+        ::SetFilePointerEx(handle_, cut, nullptr, FILE_BEGIN) == 0 ||
+        ::SetEndOfFile(handle_) == 0 ||
+        ::SetFilePointerEx(handle_, here, nullptr, FILE_BEGIN) == 0) {
+      return lastSystemFailure();
+    }
+    return FileStatus::success();
+  }
+
+  FileStatus close() override {
+    const HANDLE handle = handle_;
+    handle_ = INVALID_HANDLE_VALUE;
+    if (::CloseHandle(handle) == 0) return lastSystemFailure();
+    return FileStatus::success();
+  }
+
+ private:
+  HANDLE handle_;
+  bool diskFile_ = false;
+  bool interactive_ = false;
+};
+
+// The file's identity: the volume's serial number and the file's index on it.
+struct FileIdentity {
+  DWORD volume = 0;
+  DWORD indexHigh = 0;
+  DWORD indexLow = 0;
+  friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
+// Opened for no access and sharing everything, so that a file any program holds can still
+// be identified; folders need FILE_FLAG_BACKUP_SEMANTICS to be opened at all.
+bool identify(const std::string& name, FileIdentity& identity) {
+  const HANDLE handle =
+      ::CreateFileA(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION information{};
+  const bool known = ::GetFileInformationByHandle(handle, &information) != 0;
+  ::CloseHandle(handle);
+  if (!known) return false;
+  identity = {information.dwVolumeSerialNumber, information.nFileIndexHigh,
+              information.nFileIndexLow};
+  return true;
+}
+
+}  // namespace
+
+std::string windowsErrorReason(unsigned long error) {
+  char* text = nullptr;
+  const DWORD length = ::FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&text), 0,
+      nullptr);
+  std::string reason = length > 0 && text != nullptr ? std::string(text, length) : std::string();
+  if (text != nullptr) ::LocalFree(text);
+  while (!reason.empty() && (reason.back() == '\r' || reason.back() == '\n' ||
+                             reason.back() == ' ' || reason.back() == '.')) {
+    reason.pop_back();
+  }
+  if (reason.empty()) reason = "error " + std::to_string(error);
+  return reason;
+}
+
+std::unique_ptr<SystemFile> WindowsFileSystem::open(const std::string& name, FileMode mode,
+                                                    FileStatus& status) {
+  const bool input = mode == FileMode::Input;
+  const HANDLE handle =
+      ::CreateFileA(name.c_str(), input ? GENERIC_READ : GENERIC_WRITE, input ? FILE_SHARE_READ : 0,
+                    nullptr, input ? OPEN_EXISTING : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = ::GetLastError();
+    status = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION
+                 ? FileStatus::inUse()
+                 : FileStatus::systemFailure(windowsErrorReason(error));
+    return nullptr;
+  }
+  return std::make_unique<WindowsFile>(handle);
+}
+
+bool WindowsFileSystem::sameFile(const std::string& first, const std::string& second) {
+  FileIdentity firstIdentity;
+  FileIdentity secondIdentity;
+  return identify(first, firstIdentity) && identify(second, secondIdentity) &&
+         firstIdentity == secondIdentity;
+}
+
+}  // namespace durno
