@@ -3,10 +3,12 @@
 
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "app/plot.hpp"
 #include "app/system.hpp"
 #include "console/console.hpp"
 #include "console/standard_console.hpp"
@@ -16,11 +18,13 @@
 
 namespace {
 
-constexpr int kExitSuccess = 0;          // a completed run, or ESC at the banner
-constexpr int kExitTableNotWritten = 1;  // the table file is missing or incomplete
-constexpr int kExitUsage = 2;            // bad arguments, or the answers ran out
-constexpr int kExitFilesUnread = 3;      // the table lacks the rows of some result file
-constexpr int kExitSignalBase = 128;     // plus the number of the signal that stopped it
+constexpr int kExitSuccess = 0;            // a completed run, or ESC at the banner
+constexpr int kExitTableNotWritten = 1;    // the table file is missing or incomplete
+constexpr int kExitUsage = 2;              // bad arguments, or the answers ran out
+constexpr int kExitPictureNotWritten = 1;  // --plot: the picture could not be written
+constexpr int kExitNotPlottable = 2;       // --plot: no table, or nothing in it to draw
+constexpr int kExitFilesUnread = 3;        // the table lacks the rows of some result file
+constexpr int kExitSignalBase = 128;       // plus the number of the signal that stopped it
 
 int exitStatus(const durno::RunOutcome& outcome) {
   switch (outcome.end) {
@@ -38,7 +42,8 @@ int exitStatus(const durno::RunOutcome& outcome) {
 }
 
 // The first line of the usage text, also shown alone after a bad argument.
-constexpr std::string_view kUsageLine = "Usage: durno [-h | --help | --version]\n";
+constexpr std::string_view kUsageLine =
+    "Usage: durno [-h | --help | --version | --plot NAME.dat [-o PICTURE.svg]]\n";
 
 constexpr std::string_view kUsageBody =
     "\n"
@@ -52,41 +57,102 @@ constexpr std::string_view kUsageBody =
     "per line after a first key line for the start screen, for example:\n"
     "    printf '\\na\\n\\nSiO2\\nMgO\\n\\nn\\n\\nrun1.out\\n\\nn\\n\\n' | durno\n"
     "\n"
+    "With --plot it draws a table it wrote as an SVG picture for any web browser: one curve\n"
+    "per compound against the row number, a thin line where each result file begins.\n"
+    "\n"
     "Files:\n"
     "  *.cpd  compound list: a count line, then one compound key per line\n"
     "  *.xtr  file list: a count line, then one result-file name per line\n"
     "  *.dat  the table: source line, quantity label, titles, one row per step\n"
+    "  *.svg  the picture of a table\n"
     "\n"
     "Options:\n"
-    "  -h, --help  show this text and exit\n"
-    "  --version   show the version and exit\n"
+    "  -h, --help       show this text and exit\n"
+    "  --version        show the version and exit\n"
+    "  --plot NAME.dat  draw the table as NAME.svg beside it, and exit\n"
+    "  -o PICTURE.svg   with --plot: the picture's name instead\n"
     "\n"
     "Exit status: 0 table written (or ESC at the start screen), 1 table not written,\n"
     "2 bad arguments or the answers ended before the dialogue did, 3 table written but\n"
-    "some result files could not be read, 128+N ended by signal N during extraction.\n";
+    "some result files could not be read, 128+N ended by signal N during extraction.\n"
+    "With --plot: 0 picture written, 1 picture not written, 2 bad arguments or a table\n"
+    "that is missing, is not a DURNO table or has nothing to plot.\n";
 
-enum class Request { Dialogue, Help, Version, Misuse };
+enum class Request { Dialogue, Help, Version, Plot, Misuse };
+
+struct CommandLine {
+  Request request = Request::Dialogue;
+  std::string table, picture;
+};
 
 bool isOption(std::string_view argument) {
-  return argument == "-h" || argument == "--help" || argument == "--version";
+  return argument == "-h" || argument == "--help" || argument == "--version" ||
+         argument == "--plot" || argument == "-o";
+}
+
+void reportMisuse(const char* problem, std::string_view argument) {
+  std::fprintf(stderr, "durno: %s '%.*s'\n", problem, static_cast<int>(argument.size()),
+               argument.data());
+  std::fwrite(kUsageLine.data(), 1, kUsageLine.size(), stderr);
+}
+
+// `--plot TABLE` and `-o PICTURE`, in either order; each option once, each with its name.
+CommandLine plotRequest(int argc, char** argv) {
+  CommandLine line{Request::Plot, {}, {}};
+  for (int at = 1; at < argc; at += 2) {
+    const std::string_view option = argv[at];
+    std::string* name = option == "--plot" ? &line.table : option == "-o" ? &line.picture : nullptr;
+    if (name == nullptr || !name->empty()) {
+      const bool unknownOption = option.size() > 1 && option[0] == '-' && !isOption(option);
+      reportMisuse(unknownOption ? "unknown option" : "unexpected argument", option);
+      return {Request::Misuse, {}, {}};
+    }
+    if (at + 1 == argc || std::string_view(argv[at + 1]).empty()) {
+      reportMisuse("missing file name after", option);
+      return {Request::Misuse, {}, {}};
+    }
+    *name = argv[at + 1];
+  }
+  if (line.table.empty()) {
+    reportMisuse("unexpected argument", "-o");
+    return {Request::Misuse, {}, {}};
+  }
+  if (line.picture.empty()) {
+    line.picture = std::filesystem::path(line.table).replace_extension(".svg").string();
+  }
+  return line;
 }
 
 // What the command line asks for. A misuse is reported here, on standard error: the
 // first argument that is not understood, then the usage line.
-Request requestOf(int argc, char** argv) {
-  if (argc == 1) return Request::Dialogue;
+CommandLine commandLineOf(int argc, char** argv) {
+  if (argc == 1) return {};
   const std::string_view first = argv[1];
-  if (argc == 2 && (first == "-h" || first == "--help")) return Request::Help;
-  if (argc == 2 && first == "--version") return Request::Version;
-  // An option takes no argument and comes alone, so the culprit is the first argument
-  // unless that is an option.
+  if (argc == 2 && (first == "-h" || first == "--help")) return {Request::Help, {}, {}};
+  if (argc == 2 && first == "--version") return {Request::Version, {}, {}};
+  if (first == "--plot" || first == "-o") return plotRequest(argc, argv);
+  // The other options take no argument and come alone, so the culprit is the first
+  // argument unless that is an option.
   const std::string_view bad = isOption(first) ? argv[2] : first;
   const bool unknownOption = bad.size() > 1 && bad[0] == '-' && !isOption(bad);
-  std::fprintf(stderr, "durno: %s '%.*s'\n",
-               unknownOption ? "unknown option" : "unexpected argument",
-               static_cast<int>(bad.size()), bad.data());
-  std::fwrite(kUsageLine.data(), 1, kUsageLine.size(), stderr);
-  return Request::Misuse;
+  reportMisuse(unknownOption ? "unknown option" : "unexpected argument", bad);
+  return {Request::Misuse, {}, {}};
+}
+
+int runPlot(const CommandLine& line) {
+  const durno::PlotOutcome outcome = durno::plotTable(line.table, line.picture);
+  switch (outcome.end) {
+    case durno::PlotEnd::Drawn:
+      std::printf("Picture written to %s\n", line.picture.c_str());
+      return kExitSuccess;
+    case durno::PlotEnd::NotPlottable:
+      std::fprintf(stderr, "durno: %s\n", outcome.reason.c_str());
+      return kExitNotPlottable;
+    case durno::PlotEnd::NotWritten:
+      break;
+  }
+  std::fprintf(stderr, "durno: %s\n", outcome.reason.c_str());
+  return kExitPictureNotWritten;
 }
 
 int runInteractive() {
@@ -111,7 +177,8 @@ int runInteractive() {
 
 int main(int argc, char** argv) {
   durno::prepareStandardStreams();
-  switch (requestOf(argc, argv)) {
+  const CommandLine line = commandLineOf(argc, argv);
+  switch (line.request) {
     case Request::Help:
       std::fwrite(kUsageLine.data(), 1, kUsageLine.size(), stdout);
       std::fwrite(kUsageBody.data(), 1, kUsageBody.size(), stdout);
@@ -121,6 +188,7 @@ int main(int argc, char** argv) {
       return kExitSuccess;
     case Request::Misuse:
       return kExitUsage;
+    case Request::Plot:
     case Request::Dialogue:
       break;
   }
@@ -129,6 +197,7 @@ int main(int argc, char** argv) {
     std::fputs("durno: the x87 unit cannot be set to 64-bit precision\n", stderr);
     return kExitTableNotWritten;
   }
+  if (line.request == Request::Plot) return runPlot(line);
   try {
     return runInteractive();
   } catch (const std::exception& error) {

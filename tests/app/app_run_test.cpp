@@ -20,6 +20,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -134,7 +135,8 @@ TEST_F(DurnoRun, HelpAndVersionGoToStandardOutput) {
 
 TEST_F(DurnoRun, AnyOtherArgumentIsNamedWithTheUsageLineAndTouchesNothing) {
   put("run1.out", kResults);
-  const std::string usageLine = "Usage: durno [-h | --help | --version]\n";
+  const std::string usageLine =
+      "Usage: durno [-h | --help | --version | --plot NAME.dat [-o PICTURE.svg]]\n";
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"--helpme", "durno: unknown option '--helpme'\n"},
       {"-x run1.out", "durno: unknown option '-x'\n"},
@@ -143,6 +145,11 @@ TEST_F(DurnoRun, AnyOtherArgumentIsNamedWithTheUsageLineAndTouchesNothing) {
       {"''", "durno: unexpected argument ''\n"},
       {"--help --version", "durno: unexpected argument '--version'\n"},
       {"-h --foo", "durno: unknown option '--foo'\n"},
+      {"--plot", "durno: missing file name after '--plot'\n"},
+      {"--plot run1.out -o", "durno: missing file name after '-o'\n"},
+      {"-o x.svg", "durno: unexpected argument '-o'\n"},
+      {"--plot a.dat --plot b.dat", "durno: unexpected argument '--plot'\n"},
+      {"--plot a.dat -x", "durno: unknown option '-x'\n"},
   };
   for (const auto& [arguments, firstLine] : cases) {
     const Finished finished = run(typedRunAnswers("A"), arguments);
@@ -150,6 +157,7 @@ TEST_F(DurnoRun, AnyOtherArgumentIsNamedWithTheUsageLineAndTouchesNothing) {
     EXPECT_EQ(finished.out, "") << arguments;
     EXPECT_EQ(finished.err, firstLine + usageLine) << arguments;
     EXPECT_FALSE(fs::exists(folder / "Zepres.dat")) << arguments;
+    EXPECT_FALSE(fs::exists(folder / "run1.svg")) << arguments;
   }
 }
 
@@ -487,6 +495,52 @@ TEST_F(DurnoRun, AStopSignalDuringTheScanEndsItAfterAWholeRowWithStatus128PlusIt
   }
 }
 
+TEST_F(DurnoRun, PlotDrawsTheTableBesideItOrUnderTheNameGiven) {
+  put("run1.out", kResults);
+  ASSERT_EQ(run(typedRunAnswers("a", "melts")).status, 0);
+  const Finished drawn = run("", "--plot melts.dat");
+  EXPECT_EQ(drawn.status, 0) << drawn.err;
+  EXPECT_EQ(drawn.out, "Picture written to melts.svg\n");
+  EXPECT_NE(file("melts.svg").find("<title>AMgO</title>"), std::string::npos);
+  const Finished named = run("", "-o other.svg --plot melts.dat");
+  EXPECT_EQ(named.status, 0) << named.err;
+  EXPECT_EQ(file("other.svg"), file("melts.svg"));
+}
+
+// Each case: the table's text (none: no file), the start of the one line on standard error.
+TEST_F(DurnoRun, PlotRefusesWhatItCannotDrawWithOneLineAndNoPicture) {
+  put("run1.out", kResults);
+  ASSERT_EQ(run(typedRunAnswers("a", "melts")).status, 0);
+  const std::string head = "Data from run1.out\r\nActivities \r\n" + kFixedTitles + "ASiO2\r\n";
+  const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+      {"", "durno: cannot read \"t.dat\": ", "2"},
+      {kResults, "durno: \"t.dat\" is not a DURNO table: ", "2"},
+      {head, "durno: nothing to plot: \"t.dat\" has no rows", "2"},
+      {"Data from run1.out\r\n" + kFixedTitles + "\r\n 1    " + kStepValues + "\r\n",
+       "durno: nothing to plot: \"t.dat\" has no compound columns", "2"},
+      {head + " 1    " + kStepValues + " 1x\r\n", "durno: \"t.dat\": line 4 of the table holds",
+       "2"},
+      {file("melts.dat"), "durno: picture could not be written to \"none/t.svg\": ", "1"},
+  };
+  for (const auto& [table, error, status] : cases) {
+    fs::remove(folder / "t.dat");
+    if (!table.empty()) put("t.dat", table);
+    const Finished finished =
+        run("", "--plot t.dat" + std::string(status == "1" ? " -o none/t.svg" : ""));
+    EXPECT_EQ(std::to_string(finished.status), status) << error;
+    EXPECT_EQ(finished.err.rfind(error, 0), 0u) << finished.err;
+    EXPECT_EQ(std::count(finished.err.begin(), finished.err.end(), '\n'), 1) << finished.err;
+    EXPECT_EQ(finished.out, "");
+    EXPECT_FALSE(fs::exists(folder / "t.svg")) << error;
+  }
+  // A picture named like the table would replace it.
+  const Finished same = run("", "--plot melts.dat -o ./melts.dat");
+  EXPECT_EQ(same.status, 1);
+  EXPECT_EQ(same.err,
+            "durno: picture could not be written to \"./melts.dat\": it is the table itself\n");
+  EXPECT_EQ(file("melts.dat").rfind("Data from run1.out\r\n", 0), 0u);
+}
+
 // A pipe that sends nothing more must not keep a stopped run waiting.
 TEST_F(DurnoRun, AStopSignalEndsAScanWaitingOnASilentPipe) {
   ASSERT_EQ(::mkfifo((folder / "live.out").c_str(), 0600), 0);
@@ -554,7 +608,7 @@ TEST_F(DurnoRun, ManPageNamesTheOptionsAndExitStatusesOfHelp) {
 
   const std::regex option(R"((?:^|[\s,\[|])(--?[a-z][-a-z]*))");
   const auto helpOptions = matches(section(help, "Options:", "\n\n"), option);
-  EXPECT_EQ(helpOptions, (std::set<std::string>{"-h", "--help", "--version"}));
+  EXPECT_EQ(helpOptions, (std::set<std::string>{"-h", "--help", "--version", "--plot", "-o"}));
   EXPECT_EQ(matches(section(manPage, ".SH OPTIONS", ".PP"), option), helpOptions);
 
   const std::regex status(R"((?:^|[\s,:])(\d+(?:\+N)?)(?=[\s.]))");
