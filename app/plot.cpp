@@ -76,20 +76,44 @@ bool isBlank(std::string_view text) {
   return text.find_first_not_of(" \t\r") == std::string_view::npos;
 }
 
+bool isBlankOrTab(char c) {
+  return c == ' ' || c == '\t';
+}
+
+// The blank-separated fields of a line, into fields (emptied first; reused across rows so
+// the second pass allocates nothing per row). Plain loops: this runs for every value of
+// the table.
+void splitFields(std::string_view line, std::vector<std::string_view>& fields) {
+  fields.clear();
+  const char* at = line.data();
+  const char* const end = at + line.size();
+  for (;;) {
+    while (at != end && isBlankOrTab(*at))
+      ++at;
+    if (at == end) return;
+    const char* const start = at;
+    while (at != end && !isBlankOrTab(*at))
+      ++at;
+    fields.emplace_back(start, at - start);
+  }
+}
+
 std::vector<std::string_view> fieldsOf(std::string_view line) {
   std::vector<std::string_view> fields;
-  std::size_t at = 0;
-  while ((at = line.find_first_not_of(" \t", at)) != std::string_view::npos) {
-    const std::size_t end = std::min(line.find_first_of(" \t", at), line.size());
-    fields.push_back(line.substr(at, end - at));
-    at = end;
-  }
+  splitFields(line, fields);
   return fields;
 }
 
 bool isNumber(std::string_view field) {
-  return field.find_first_of("0123456789") != std::string_view::npos &&
-         field.find_first_not_of("0123456789.eE+-") == std::string_view::npos;
+  bool digit = false;
+  for (const char c : field) {
+    if (c >= '0' && c <= '9') {
+      digit = true;
+    } else if (c != '.' && c != 'e' && c != 'E' && c != '+' && c != '-') {
+      return false;
+    }
+  }
+  return digit;
 }
 
 std::string quoted(const std::string& name) {
@@ -161,7 +185,8 @@ struct Gathered {
   std::size_t rows = 0;
   std::vector<CurveThinner> curves;
   ValueRange range;
-  std::vector<std::size_t> fileStarts;  // rows whose step number is below the one before
+  std::vector<std::size_t> fileStarts;   // rows whose step number is below the one before
+  std::vector<std::string_view> fields;  // the current row's
 };
 
 std::optional<std::string> countRows(const std::string& path, Gathered& gathered) {
@@ -181,15 +206,18 @@ std::optional<std::string> countRows(const std::string& path, Gathered& gathered
 
 std::optional<std::string> takeRow(std::string_view line, std::size_t lineNumber, std::size_t row,
                                    long double& lastStep, Gathered& gathered) {
-  const auto fields = fieldsOf(line);
-  const std::string where = "line " + std::to_string(lineNumber) + " of the table ";
+  splitFields(line, gathered.fields);
+  const auto& fields = gathered.fields;
+  const auto where = [lineNumber] {
+    return "line " + std::to_string(lineNumber) + " of the table ";
+  };
   if (fields.size() != gathered.curves.size() + 4) {
-    return where + "holds " + std::to_string(fields.size()) +
+    return where() + "holds " + std::to_string(fields.size()) +
            " fields where the title line names " + std::to_string(gathered.curves.size() + 4) +
            " columns";
   }
   for (const auto field : fields) {
-    if (!isNumber(field)) return where + "holds \"" + std::string(field) + "\", not a number";
+    if (!isNumber(field)) return where() + "holds \"" + std::string(field) + "\", not a number";
   }
   const long double step = parseNumber(fields[0]);
   if (row > 0 && step < lastStep) {
@@ -214,8 +242,9 @@ std::optional<std::string> gatherRows(const std::string& path, Gathered& gathere
   LineReader reader(file.get());
   TableHead again;
   if (auto failed = readHead(reader, path, again)) return failed;
-  gathered.curves.assign(gathered.head.compounds.size(),
-                         CurveThinner(gathered.rows, kPixelColumns));
+  for (std::size_t curve = 0; curve < gathered.head.compounds.size(); ++curve) {
+    gathered.curves.emplace_back(gathered.rows, kPixelColumns);
+  }
   std::string line;
   std::size_t lineNumber = again.lines, row = 0;
   long double lastStep = 0;

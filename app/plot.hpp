@@ -5,6 +5,7 @@
 // once to draw them); memory grows with the number of compound columns and the picture's
 // width, never with the number of rows.
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -40,7 +41,9 @@ struct ColumnExtremes {
 // still shows.
 class CurveThinner {
  public:
-  CurveThinner(std::size_t rows, std::size_t columns) : rows_(rows), columns_(columns) {}
+  CurveThinner(std::size_t rows, std::size_t columns) : rows_(rows), columns_(columns) {
+    done_.reserve(std::min(rows, columns));
+  }
 
   void add(std::size_t row, long double value);
   // The extremes of every pixel column that holds a row, left to right.
