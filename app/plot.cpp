@@ -292,7 +292,9 @@ long double roundStep(long double span, int parts) {
 
 std::string numberLabel(long double value) {
   char text[32];
-  std::snprintf(text, sizeof text, "%.6Lg", value);
+  // As a double: the Windows C runtime's printf knows no 80-bit long double, and a tick
+  // label needs no more digits than a double holds.
+  std::snprintf(text, sizeof text, "%.6g", static_cast<double>(value));
   return text;
 }
 
