@@ -16,6 +16,8 @@ namespace durno {
 
 namespace {
 
+using namespace std::string_literals;
+
 // The picture's layout in pixels: the plot area leaves room for the y labels on the left,
 // the title above, the x labels below and the legend on the right. Its width is also the
 // number of pixel columns a curve is thinned to.
@@ -298,7 +300,7 @@ std::string numberLabel(long double value) {
   return text;
 }
 
-Axis linearAxis(long double low, long double high, int parts, bool widen) {
+Axis linearAxis(long double low, long double high, int parts) {
   if (high <= low) {
     const long double margin = low == 0 ? 1 : std::fabs(low) / 2;
     low -= margin;
@@ -306,12 +308,24 @@ Axis linearAxis(long double low, long double high, int parts, bool widen) {
   }
   Axis axis;
   const long double step = roundStep(high - low, parts);
-  axis.low = widen ? std::floor(low / step) * step : low;
-  axis.high = widen ? std::ceil(high / step) * step : high;
+  axis.low = std::floor(low / step) * step;
+  axis.high = std::ceil(high / step) * step;
   for (long double tick = std::ceil(axis.low / step) * step; tick <= axis.high + step / 1e6L;
        tick += step) {
     const long double value = std::fabs(tick) < step / 1e6L ? 0 : tick;
     axis.ticks.push_back({value, numberLabel(value)});
+  }
+  return axis;
+}
+
+// Row numbers from 1 to rows, ticked at whole round numbers.
+Axis rowAxis(std::size_t rows) {
+  Axis axis;
+  axis.high = static_cast<long double>(rows);
+  axis.low = 1;
+  const long double step = rows < 2 ? 1 : std::max(1.0L, roundStep(axis.high - 1, 8));
+  for (long double tick = step; tick <= axis.high; tick += step) {
+    axis.ticks.push_back({tick, numberLabel(tick)});
   }
   return axis;
 }
@@ -330,7 +344,14 @@ Axis logAxis(long double minPositive, long double max) {
   const int stride = std::max(1, (decades + 9) / 10);
   for (int exponent = static_cast<int>(axis.low); exponent <= axis.high; ++exponent) {
     if ((exponent - static_cast<int>(axis.low)) % stride != 0) continue;
-    axis.ticks.push_back({std::pow(10.0L, exponent), powerLabel(exponent)});
+    const long double power = std::pow(10.0L, exponent);
+    axis.ticks.push_back({power, powerLabel(exponent)});
+    // One or two decades would have only two or three ticks: 2 and 5 times each power too.
+    for (const int multiple : {2, 5}) {
+      if (decades <= 2 && exponent < axis.high) {
+        axis.ticks.push_back({multiple * power, numberLabel(multiple * power)});
+      }
+    }
   }
   return axis;
 }
@@ -446,8 +467,12 @@ std::string drawCurve(const Frame& frame, std::size_t curve, const std::string& 
     if (lowRow > column.maxRow) addPoint(frame, lowRow, low, points);
   }
   if (!points.empty()) points.pop_back();
-  return "<polyline class=\"curve\" fill=\"none\" stroke-width=\"1.5\" " + curveStyle(curve) +
-         " points=\"" + points + "\"><title>" + xmlText(name) + "</title></polyline>\n";
+  // A lone point is drawn as a dot: a wide line from it to itself, with round ends.
+  const bool lone = !points.empty() && points.find(' ') == std::string::npos;
+  if (lone) points += " " + points;
+  return "<polyline class=\"curve\" fill=\"none\" stroke-width=\"" + (lone ? "6" : "1.5"s) + "\" " +
+         curveStyle(curve) + " points=\"" + points + "\"><title>" + xmlText(name) +
+         "</title></polyline>\n";
 }
 
 std::string drawLegend(const std::vector<std::string>& names) {
@@ -475,9 +500,9 @@ std::string drawTitle(const TableHead& head, const Axis& y) {
 
 std::string drawPicture(Gathered& gathered) {
   const ValueRange& range = gathered.range;
-  Frame frame{linearAxis(1, static_cast<long double>(gathered.rows), 8, false),
+  Frame frame{rowAxis(gathered.rows),
               range.logarithmic() ? logAxis(range.minPositive, range.max)
-                                  : linearAxis(range.min, range.max, 6, true),
+                                  : linearAxis(range.min, range.max, 6),
               gathered.rows};
   std::string svg =
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -488,7 +513,7 @@ std::string drawPicture(Gathered& gathered) {
   svg += drawTitle(gathered.head, frame.y);
   svg += drawAxes(frame);
   svg += drawFileStarts(frame, gathered.fileStarts);
-  svg += "<g class=\"curves\" stroke-linejoin=\"round\">\n";
+  svg += "<g class=\"curves\" stroke-linejoin=\"round\" stroke-linecap=\"round\">\n";
   for (std::size_t curve = 0; curve < gathered.curves.size(); ++curve) {
     svg += drawCurve(frame, curve, gathered.head.compounds[curve], gathered.curves[curve].finish());
   }
