@@ -57,8 +57,9 @@ constexpr std::string_view kUsageBody =
     "per line after a first key line for the start screen, for example:\n"
     "    printf '\\na\\n\\nSiO2\\nMgO\\n\\nn\\n\\nrun1.out\\n\\nn\\n\\n' | durno\n"
     "\n"
-    "With --plot it draws a table it wrote as an SVG picture for any web browser: one curve\n"
-    "per compound against the row number, a thin line where each result file begins.\n"
+    "With --plot it draws a table it wrote as an SVG picture for any web browser:\n"
+    "one curve per compound against the row number, a thin line where each result\n"
+    "file begins.\n"
     "\n"
     "Files:\n"
     "  *.cpd  compound list: a count line, then one compound key per line\n"
@@ -75,8 +76,8 @@ constexpr std::string_view kUsageBody =
     "Exit status: 0 table written (or ESC at the start screen), 1 table not written,\n"
     "2 bad arguments or the answers ended before the dialogue did, 3 table written but\n"
     "some result files could not be read, 128+N ended by signal N during extraction.\n"
-    "With --plot: 0 picture written, 1 picture not written, 2 bad arguments or a table\n"
-    "that is missing, is not a DURNO table or has nothing to plot.\n";
+    "With --plot: 0 picture written, 1 picture not written, 2 bad arguments or a\n"
+    "table that is missing, is not a DURNO table or has nothing to plot.\n";
 
 enum class Request { Dialogue, Help, Version, Plot, Misuse };
 
