@@ -11,10 +11,9 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
+#include "disk_files.hpp"
 #include "line_text.hpp"
 #include "textfile/text_files.hpp"
 
@@ -34,12 +33,9 @@ class PosixFilesTest : public ::testing::Test {
 
   std::string path(const std::string& name) const { return folder_ + "/" + name; }
   void put(const std::string& name, const std::string& bytes) const {
-    std::ofstream(path(name), std::ios::binary) << bytes;
+    testing::writeFileBytes(path(name), bytes);
   }
-  std::string contents(const std::string& name) const {
-    std::ifstream in(path(name), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
+  std::string contents(const std::string& name) const { return testing::fileBytes(path(name)); }
 
   std::string folder_;
   PosixFileSystem fileSystem_;

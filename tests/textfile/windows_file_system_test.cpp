@@ -6,10 +6,9 @@
 #include <windows.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
+#include "disk_files.hpp"
 #include "line_text.hpp"
 #include "textfile/text_files.hpp"
 
@@ -38,12 +37,9 @@ class WindowsFilesTest : public ::testing::Test {
 
   std::string path(const std::string& name) const { return folder_ + "\\" + name; }
   void put(const std::string& name, const std::string& bytes) const {
-    std::ofstream(path(name), std::ios::binary) << bytes;
+    testing::writeFileBytes(path(name), bytes);
   }
-  std::string contents(const std::string& name) const {
-    std::ifstream in(path(name), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
+  std::string contents(const std::string& name) const { return testing::fileBytes(path(name)); }
 
   std::string folder_;
   WindowsFileSystem fileSystem_;
