@@ -5,6 +5,7 @@
 #include <string>
 
 #include "dialogue/banner.hpp"
+#include "dialogue/extraction_screen.hpp"
 #include "dialogue/run_state.hpp"
 #include "dialogue/screens.hpp"
 #include "extract/extraction.hpp"
@@ -104,10 +105,14 @@ RunOutcome runDialogue(Console& console, TextFiles& files, StopSignals* stopSign
 
   showExtractionScreen(console, *state);
   const std::string tableName = state->outputName + std::string(kTableExtension);
-  ExtractionJob job{state->quantityCode, state->compounds.names(), state->resultFiles.names(),
-                    tableName};
+  ExtractionJob job;
+  job.quantityCode = state->quantityCode;
+  job.compoundKeys = state->compounds.names();
+  job.resultFiles = state->resultFiles.names();
+  job.tableName = tableName;
   if (stopSignals != nullptr) job.stopSignal = &stopSignals->hold();
-  const ExtractionOutcome outcome = runExtraction(job, state->scannerState, files, console);
+  ExtractionScreen screen(console);
+  const ExtractionOutcome outcome = runExtraction(job, state->scannerState, files, screen);
   return showClosingLines(console, tableName, outcome, state->resultFiles.count());
 }
 

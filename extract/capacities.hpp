@@ -11,9 +11,11 @@ inline constexpr int kListFileNumber = 1;
 inline constexpr int kTableFileNumber = 2;
 inline constexpr int kFirstResultFileNumber = 11;  // result file i is 10 + i
 
-// The file number under which result file i (counted from 1) is read.
+// The file number under which result file i (counted from 1) is read: 10 + i for the 70
+// files a dialogue can name. Only one result file is open at a time, so a command line's
+// longer list reuses the same numbers in turn.
 constexpr int resultFileNumber(int fileIndex) {
-  return kFirstResultFileNumber - 1 + fileIndex;
+  return kFirstResultFileNumber + (fileIndex - 1) % kMaxResultFiles;
 }
 
 }  // namespace durno

@@ -1,6 +1,7 @@
 #include "extract/extraction.hpp"
 
 #include <algorithm>
+#include <vector>
 
 #include "extract/quantity.hpp"
 #include "extract/scanner.hpp"
@@ -15,44 +16,30 @@ std::span<const std::string> capped(std::span<const std::string> table, int capa
   return table.first(std::min(table.size(), static_cast<std::size_t>(capacity)));
 }
 
-// One console line such as 'Result file "run9.out" could not be opened: No such file or
-// directory'. The name is quoted, as in the dialogue's messages, so that an empty name or
-// blanks around one are seen.
-void reportFileProblem(Console& console, std::string_view name, std::string_view problem,
-                       std::string_view reason) {
-  console.writeText("Result file \"");
-  console.writeText(name);
-  console.writeText("\" could not be ");
-  console.writeText(problem);
-  console.writeText(": ");
-  console.writeText(reason);
-  console.endLine();
-}
-
-// What the scan finds goes to the table, and each step to the console's progress line
-// ("at STEP = 12"); the rows are counted for the closing report.
-class TableAndProgress final : public ScanSink {
+// What the scan finds goes to the table, and each step to the events once its row is
+// written; the rows are counted for the closing report.
+class TableAndEvents final : public ScanSink {
  public:
-  TableAndProgress(TableWriter& table, Console& console) : table_(table), console_(console) {}
+  TableAndEvents(TableWriter& table, ExtractionEvents& events) : table_(table), events_(events) {}
 
-  void stepReached(long double stepNumber) override {
-    console_.writeText("at STEP = ");
-    console_.writeNumber(stepNumber);
-    console_.endLine();
-  }
+  void stepReached(long double) override {}
   void rowFinished(const ScannerState& state) override {
     table_.writeRow(state);
     ++rows_;
     lastRowFileIndex_ = state.fileIndex;
+    events_.stepReached(state.stepNumber, input_ != nullptr ? input_->bytesTaken() : 0);
   }
 
+  // The file whose lines are being scanned, for the bytes-read count of each step.
+  void readingFrom(const OpenTextFile* input) { input_ = input; }
   long long rows() const { return rows_; }
   // The file index (ScannerState::fileIndex) of the last row; 0 before any row.
   int lastRowFileIndex() const { return lastRowFileIndex_; }
 
  private:
   TableWriter& table_;
-  Console& console_;
+  ExtractionEvents& events_;
+  const OpenTextFile* input_ = nullptr;
   long long rows_ = 0;
   int lastRowFileIndex_ = 0;
 };
@@ -61,104 +48,130 @@ bool stopRequested(const volatile std::sig_atomic_t* stopSignal) {
   return stopSignal != nullptr && *stopSignal != 0;
 }
 
-// Reads one result file from its first line to its last, or until a stop is requested.
-// Returns false when the file could not be opened or not read to its end; a file that
-// cannot be opened is passed over as a file without lines.
-bool scanResultFile(int fileIndex, const std::string& name, const ExtractionJob& job,
-                    ScannerState& state, Scanner& scanner, TextFiles& files, Console& console) {
-  const int number = resultFileNumber(fileIndex);
-  state.fileIndex = fileIndex;
-  if (const FileStatus opened = files.openFile(number, name, FileMode::Input); !opened.ok()) {
-    reportFileProblem(console, name, "opened", opened.reason);
-    return false;
-  }
-  OpenTextFile& input = *files.inputFile(number);
-  bool readToEnd = true;
+// Whether the scan should go no further: a stop was asked for, or the table cannot take
+// more rows.
+bool scanMustEnd(const ExtractionJob& job, const TableWriter& table) {
+  return stopRequested(job.stopSignal) || !table.status().ok();
+}
+
+struct ScanContext {
+  const ExtractionJob& job;
+  ScannerState& state;
+  Scanner& scanner;
+  TableWriter& table;
+  TableAndEvents& sink;
+  TextFiles& files;
+  ExtractionEvents& events;
+};
+
+// Scans the lines of input until its end, a stop or a table failure; false on a read
+// failure, which is told to the events.
+bool scanLines(OpenTextFile& input, const std::string& name, ScanContext& scan) {
   for (;;) {
     std::string_view line;
-    const FileStatus read = input.readLine(line, state.currentLine);
-    if (read.error == FileError::PastEnd) break;
+    const FileStatus read = input.readLine(line, scan.state.currentLine);
+    if (read.error == FileError::PastEnd) return true;
     // Looked at after the read, which may have waited long on a pipe, and before the line
     // is used: the table then ends with the last whole row. A stop request also interrupts
     // a read that waits on a pipe; that is no read error.
-    if (stopRequested(job.stopSignal)) break;
+    if (scanMustEnd(scan.job, scan.table)) return false;
     if (!read.ok()) {
       // The file cannot be read further, so it ends here rather than repeating the failure.
-      reportFileProblem(console, name, "read", read.reason);
-      readToEnd = false;
-      break;
+      scan.events.fileUnreadable(name, FileProblem::NotRead, read.reason);
+      return false;
     }
-    scanner.scanLine(line);
+    scan.scanner.scanLine(line);
   }
-  files.closeFile(number);
+}
+
+// Reads one result file from its first line to its last, or until the scan must end.
+// Returns false when the file could not be opened or not read to its end; a file that
+// cannot be opened is passed over as a file without lines.
+bool scanResultFile(int fileIndex, const std::string& name, ScanContext& scan) {
+  const int number = resultFileNumber(fileIndex);
+  scan.state.fileIndex = fileIndex;
+  scan.events.fileBegun(fileIndex, name);
+  if (const FileStatus opened = scan.files.openFile(number, name, FileMode::Input);
+      !opened.ok()) {
+    scan.events.fileUnreadable(name, FileProblem::NotOpened, opened.reason);
+    scan.events.fileFinished(fileIndex, name, 0);
+    return false;
+  }
+  OpenTextFile& input = *scan.files.inputFile(number);
+  scan.sink.readingFrom(&input);
+  const bool readToEnd = scanLines(input, name, scan);
+  scan.sink.readingFrom(nullptr);
+  const unsigned long long bytesRead = input.bytesTaken();
+  scan.files.closeFile(number);
+  scan.events.fileFinished(fileIndex, name, bytesRead);
   return readToEnd;
 }
 
-// The table must not be one of the files it is made from: creating it would empty that
-// file before it is read.
-const std::string* resultFileThatIsTheTable(std::string_view tableName,
-                                            std::span<const std::string> resultFiles,
-                                            TextFiles& files) {
-  for (const std::string& name : resultFiles) {
-    if (files.sameFile(tableName, name)) return &name;
+// The table must not be one of the files the run reads: creating it would empty that file
+// before it is read. Returns why, or an empty text when it is none of them.
+std::string whyTheTableIsAnInput(const ExtractionJob& job, TextFiles& files) {
+  if (job.tableToStandardOutput) return {};
+  for (const std::string& name : job.resultFiles) {
+    if (files.sameFile(job.tableName, name)) {
+      return "it is the result file \"" + name + "\", which it would empty";
+    }
   }
-  return nullptr;
+  for (const std::string& name : job.otherInputs) {
+    if (files.sameFile(job.tableName, name)) {
+      return "it is the list file \"" + name + "\", which it would empty";
+    }
+  }
+  return {};
 }
 
-// A key as the screen shows it: without the blank that ends a typed key.
-std::string shownKey(const std::string& key) {
-  const auto end = key.find_last_not_of(' ');
-  return end == std::string::npos ? std::string() : key.substr(0, end + 1);
-}
-
-void reportUnmatchedKeys(Console& console, const Scanner& scanner,
+void reportUnmatchedKeys(ExtractionEvents& events, const Scanner& scanner,
                          std::span<const std::string> keys) {
-  std::string unmatched;
+  std::vector<std::string> unmatched;
   for (std::size_t k = 0; k < keys.size(); ++k) {
-    if (scanner.keyMatched(static_cast<int>(k))) continue;
-    if (!unmatched.empty()) unmatched.append(", ");
-    unmatched.append(shownKey(keys[k]));
+    if (!scanner.keyMatched(static_cast<int>(k))) unmatched.push_back(keys[k]);
   }
-  if (unmatched.empty()) return;
-  console.writeText("Not found in any result file: ");
-  console.writeText(unmatched);
-  console.endLine();
+  if (!unmatched.empty()) events.keysUnmatched(unmatched);
 }
 
 }  // namespace
 
 ExtractionOutcome runExtraction(const ExtractionJob& job, ScannerState& state, TextFiles& files,
-                                Console& console) {
+                                ExtractionEvents& events) {
   const Quantity quantity = Quantity::fromCode(job.quantityCode);
   const std::span<const std::string> keys = capped(job.compoundKeys, kMaxCompounds);
-  const std::span<const std::string> resultFiles = capped(job.resultFiles, kMaxResultFiles);
+  const std::span<const std::string> resultFiles = job.resultFiles;
 
   ExtractionOutcome outcome;
-  if (const std::string* same = resultFileThatIsTheTable(job.tableName, resultFiles, files)) {
-    outcome.table = FileStatus::failure(
-        FileError::InUse, "it is the result file \"" + *same + "\", which it would empty");
+  if (std::string why = whyTheTableIsAnInput(job, files); !why.empty()) {
+    outcome.table = FileStatus::failure(FileError::InUse, std::move(why));
     return outcome;
   }
   TableWriter table(files, quantity, keys);
-  table.openOutputTable(job.tableName,
-                        resultFiles.empty() ? std::string_view{} : resultFiles.front());
-  TableAndProgress sink(table, console);
+  const std::string_view firstFile =
+      resultFiles.empty() ? std::string_view{} : std::string_view(resultFiles.front());
+  if (job.tableToStandardOutput) {
+    table.openStandardOutput(firstFile);
+  } else {
+    table.openOutputTable(job.tableName, firstFile);
+  }
+  TableAndEvents sink(table, events);
   Scanner scanner(state, quantity, keys, sink);
+  ScanContext scan{job, state, scanner, table, sink, files, events};
   int filesRead = 0;
-  for (std::size_t i = 0; i < resultFiles.size() && !stopRequested(job.stopSignal); ++i) {
-    const bool readToEnd = scanResultFile(static_cast<int>(i) + 1, resultFiles[i], job, state,
-                                          scanner, files, console);
+  for (std::size_t i = 0; i < resultFiles.size() && !scanMustEnd(job, table); ++i) {
+    const bool readToEnd = scanResultFile(static_cast<int>(i) + 1, resultFiles[i], scan);
     if (readToEnd) ++filesRead;
-    if (!readToEnd && !stopRequested(job.stopSignal)) ++outcome.unreadableFiles;
+    if (!readToEnd && !scanMustEnd(job, table)) ++outcome.unreadableFiles;
   }
   table.close();
   files.closeAll();
 
   outcome.stoppedBy = stopRequested(job.stopSignal) ? *job.stopSignal : 0;
-  if (outcome.stoppedBy == 0 && filesRead > 0 && scanner.compoundsExamined()) {
-    reportUnmatchedKeys(console, scanner, keys);
-  }
   outcome.table = table.status();
+  if (outcome.stoppedBy == 0 && outcome.table.ok() && filesRead > 0 &&
+      scanner.compoundsExamined()) {
+    reportUnmatchedKeys(events, scanner, keys);
+  }
   outcome.rows = sink.rows();
   if (outcome.rows > 0) {
     outcome.lastRowStep = state.stepNumber;

@@ -3,30 +3,34 @@
 // The batch half of a run: create the output table, scan every result file line by line,
 // write one row per step marker, and report whether the table was written completely.
 
-#include <array>
 #include <csignal>
 #include <span>
 #include <string>
 #include <string_view>
 
-#include "console/console.hpp"
 #include "convert/extended.hpp"
 #include "extract/capacities.hpp"
+#include "extract/extraction_events.hpp"
 #include "extract/scanner_state.hpp"
 #include "textfile/text_files.hpp"
 
 namespace durno {
 
-// The capacities kMaxCompounds (50) and kMaxResultFiles (70) and the file numbers come
-// from capacities.hpp; ScannerState (scanner_state.hpp) holds the values kept across lines,
-// steps and files, never reset during a run.
+// The capacity kMaxCompounds (50) and the file numbers come from capacities.hpp;
+// ScannerState (scanner_state.hpp) holds the values kept across lines, steps and files,
+// never reset during a run.
 
-// What the dialogue hands over. Spans longer than the capacities are cut to them.
+// What the dialogue or the command line hands over.
 struct ExtractionJob {
   std::string_view quantityCode;
-  std::span<const std::string> compoundKeys;  // at most kMaxCompounds
-  std::span<const std::string> resultFiles;   // at most kMaxResultFiles
-  std::string_view tableName;                 // the output name with ".dat"
+  std::span<const std::string> compoundKeys;  // at most kMaxCompounds are used
+  // Read in this order, one at a time, however many there are.
+  std::span<const std::string> resultFiles;
+  // The output name with ".dat"; with tableToStandardOutput, only the name messages use.
+  std::string_view tableName;
+  bool tableToStandardOutput = false;
+  // Other files the run has read (the lists it loaded): the table may not be one of them.
+  std::span<const std::string> otherInputs;
   // A request to stop, looked at before each line is scanned: a signal number, 0 while none
   // came. Null when nothing can ask the run to stop.
   const volatile std::sig_atomic_t* stopSignal = nullptr;
@@ -34,7 +38,7 @@ struct ExtractionJob {
 
 struct ExtractionOutcome {
   // Ok when the table was created and every write (and its closing) succeeded; else the
-  // first failure, or FileError::InUse when the table is one of the result files.
+  // first failure, or FileError::InUse when the table is one of the files the run reads.
   FileStatus table = FileStatus::failure(FileError::NotOpen, "not written");
   // Result files that could not be opened, or not read to their end.
   int unreadableFiles = 0;
@@ -46,19 +50,18 @@ struct ExtractionOutcome {
   std::string lastRowFile;
 };
 
-// Runs the whole extraction: header, every result file in order as file 10 + i, one
-// "at STEP = " console line per row, and closing every file at the end.
+// Runs the whole extraction: header, every result file in order, one row per step marker,
+// and closing every file at the end; events hears of each step and file as it happens.
 //
-// A result file that cannot be opened is passed over as a file without lines, and the
-// console shows one line naming it and the system's reason ('Result file "NAME" could not
-// be opened: REASON'); a read failure inside a file ends that file the same way ('... could
-// not be read: REASON').
-// The outcome tells whether the table was created and completely written; the scan runs
-// to the end either way, unless the table would be one of the result files (then nothing
-// is created or read) or a stop is requested (then the scan ends after a whole row).
-// After a scan that ran to its end, one console line lists the compound keys that began
-// no line of any result file ('Not found in any result file: ASiO2, AMgO').
+// A result file that cannot be opened is passed over as a file without lines; a read
+// failure inside a file ends that file. Both are told to events with the system's reason.
+// The outcome tells whether the table was created and completely written. The scan runs to
+// the end unless the table would be one of the files the run reads (then nothing is
+// created or read), a write to the table fails (a table that cannot hold more rows is not
+// worth the rest of the scan) or a stop is requested (then the scan ends after a whole
+// row). After a scan that ran to its end, events hears of the compound keys that began no
+// line of any result file.
 ExtractionOutcome runExtraction(const ExtractionJob& job, ScannerState& state, TextFiles& files,
-                                Console& console);
+                                ExtractionEvents& events);
 
 }  // namespace durno

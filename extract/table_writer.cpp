@@ -14,8 +14,17 @@ TableWriter::TableWriter(TextFiles& files, Quantity quantity,
           std::min(compoundKeys.size(), static_cast<std::size_t>(kMaxCompounds)))) {}
 
 void TableWriter::openOutputTable(std::string_view tableName, std::string_view firstResultFile) {
+  tableName_ = tableName;
   note(files_.openFile(kTableFileNumber, tableName, FileMode::Output));
+  writeHeader(firstResultFile);
+}
 
+void TableWriter::openStandardOutput(std::string_view firstResultFile) {
+  note(files_.openStandardOutput(kTableFileNumber));
+  writeHeader(firstResultFile);
+}
+
+void TableWriter::writeHeader(std::string_view firstResultFile) {
   std::string header;
   header.append("Data from ").append(firstResultFile).append("\r\n");
   if (quantity_.known()) header.append(quantity_.label()).append("\r\n");
@@ -44,6 +53,10 @@ void TableWriter::writeRow(const ScannerState& state) {
 }
 
 void TableWriter::close() {
+  if (!tableName_.empty() && !files_.isStillNamed(kTableFileNumber, tableName_)) {
+    note(FileStatus::systemFailure("its name no longer leads to it: the file or its folder "
+                                   "was removed or renamed during the run"));
+  }
   note(files_.closeFile(kTableFileNumber));
 }
 

@@ -39,17 +39,21 @@ class TableWriter {
   // first result file's name, the quantity label if the quantity is known, and the title
   // line with every compound key padded to 15 columns.
   void openOutputTable(std::string_view tableName, std::string_view firstResultFile);
+  // The same header and rows on the program's standard output.
+  void openStandardOutput(std::string_view firstResultFile);
 
   // Writes one row: the step field, VAP, WTVAP, PTOT and, for a known quantity, the value
   // of every compound key, ended by CR LF.
   void writeRow(const ScannerState& state);
 
   // Closes the table. Afterwards status() tells whether it was created and every write and
-  // the closing succeeded, or else the first failure.
+  // the closing succeeded, and whether its name still leads to it (a table whose folder
+  // was removed during the run is lost), or else the first failure.
   void close();
   const FileStatus& status() const { return status_; }
 
  private:
+  void writeHeader(std::string_view firstResultFile);
   // Writes text to file 2 and keeps the first failure the file layer reports.
   void writeToFile(std::string_view text);
   void note(FileStatus status);
@@ -59,6 +63,7 @@ class TableWriter {
   std::span<const std::string> compoundKeys_;
   MaskFormatter stepMask_{kStepMask};
   MaskFormatter valueMask_{kValueMask};
+  std::string tableName_;  // empty for standard output
   std::string row_;  // the row being composed; its storage is reused for every row
   FileStatus status_;
 };

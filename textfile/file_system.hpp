@@ -49,6 +49,15 @@ class FileSystem {
   // True when both names exist and lead to one file, however they are spelt (a link, a
   // "..", a second name of the same file).
   virtual bool sameFile(const std::string& first, const std::string& second) = 0;
+  // True when name still leads to file, one this file system opened: false once the file
+  // or a folder on its way was removed or renamed, so that what was written there can no
+  // longer be found under that name.
+  virtual bool leadsTo(const std::string& name, const SystemFile& file) = 0;
+  // The program's standard output as an Output file (a pipe, a terminal or a file the shell
+  // opened), shared with whatever else writes there. Closing it leaves standard output open.
+  virtual std::unique_ptr<SystemFile> standardOutput(FileStatus& status) = 0;
+  // The length of the disk file name, or -1 when it is no disk file or cannot be asked.
+  virtual long long diskFileSize(const std::string& name) = 0;
 };
 
 }  // namespace durno

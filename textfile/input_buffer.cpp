@@ -4,6 +4,7 @@ namespace durno {
 
 int InputBuffer::refill() {
   std::size_t count = 0;
+  bytesBeforeBuffer_ += valid_;
   FileStatus result = file_.read(buffer_.get(), capacity_, count);
   // A failed read leaves nothing buffered: its bytes, if any, are not trusted.
   valid_ = result.ok() ? count : 0;

@@ -99,6 +99,8 @@ class InputBuffer {
   }
 
   const std::string& failure() const { return failure_; }
+  // The bytes taken since the file was opened.
+  unsigned long long bytesTaken() const { return bytesBeforeBuffer_ + position_; }
 
  private:
   int refill();
@@ -127,6 +129,7 @@ class InputBuffer {
   std::size_t capacity_;
   std::size_t valid_ = 0;     // bytes of the latest read
   std::size_t position_ = 0;  // buffer_[position_] is the next byte to take
+  unsigned long long bytesBeforeBuffer_ = 0;  // the bytes of the earlier buffer loads
   static constexpr std::size_t kNoCursor = ~std::size_t{0};
   std::size_t cursorPosition_ = kNoCursor;
   std::size_t cursorWord_ = 0;

@@ -37,6 +37,8 @@ class MemoryFile : public SystemFile {
   }
   ~MemoryFile() override { letGo(); }
 
+  const MemoryNode* node() const { return node_.get(); }
+
   bool isDiskFile() const override { return node_->disk; }
   bool isInteractive() const override { return node_->interactive; }
 
@@ -187,6 +189,27 @@ std::unique_ptr<SystemFile> MemoryFileSystem::open(const std::string& name, File
     limits.readFailure = failure->second.reason;
   }
   return std::make_unique<MemoryFile>(found->second, mode, std::move(limits));
+}
+
+bool MemoryFileSystem::leadsTo(const std::string& name, const SystemFile& file) {
+  const auto* memoryFile = dynamic_cast<const MemoryFile*>(&file);
+  return memoryFile != nullptr && memoryFile->node() == find(name);
+}
+
+std::unique_ptr<SystemFile> MemoryFileSystem::standardOutput(FileStatus&) {
+  if (!standardOutput_) standardOutput_ = std::make_shared<Node>();
+  return std::make_unique<MemoryFile>(standardOutput_, FileMode::Output, MemoryFile::Limits{});
+}
+
+const std::string& MemoryFileSystem::standardOutputContents() const {
+  static const std::string nothing;
+  return standardOutput_ ? standardOutput_->bytes : nothing;
+}
+
+long long MemoryFileSystem::diskFileSize(const std::string& name) {
+  const Node* node = find(name);
+  if (node == nullptr || !node->disk) return -1;
+  return static_cast<long long>(node->bytes.size());
 }
 
 }  // namespace durno

@@ -24,6 +24,10 @@ class MemoryFileSystem : public FileSystem {
   void putDevice(const std::string& name, std::string bytes);
   // Creates or replaces a pipe: not a disk file, so never truncated, but read in blocks.
   void putPipe(const std::string& name, std::string bytes);
+  // Takes name away, as a removed file or folder would; files open on it stay usable.
+  void remove(const std::string& name) { files_.erase(name); }
+  // What was written to standardOutput() so far.
+  const std::string& standardOutputContents() const;
   // The file's bytes, or nothing if it does not exist.
   std::optional<std::string> contents(const std::string& name) const;
   bool exists(const std::string& name) const;
@@ -47,6 +51,9 @@ class MemoryFileSystem : public FileSystem {
   bool sameFile(const std::string& first, const std::string& second) override {
     return first == second && exists(first);
   }
+  bool leadsTo(const std::string& name, const SystemFile& file) override;
+  std::unique_ptr<SystemFile> standardOutput(FileStatus& status) override;
+  long long diskFileSize(const std::string& name) override;
 
  private:
   struct Node;
@@ -63,6 +70,7 @@ class MemoryFileSystem : public FileSystem {
   std::map<std::string, InjectedFailure> writeFailures_;
   std::map<std::string, InjectedFailure> readFailures_;
   std::size_t readLimit_ = 0;
+  std::shared_ptr<Node> standardOutput_;
 };
 
 }  // namespace durno

@@ -70,6 +70,12 @@ FileStatus OpenTextFile::open(FileSystem& fileSystem, const std::string& systemN
   return {};
 }
 
+std::unique_ptr<OpenTextFile> OpenTextFile::adopt(int number, std::unique_ptr<SystemFile> file) {
+  std::unique_ptr<OpenTextFile> entry(new OpenTextFile(number, FileMode::Output, std::move(file)));
+  entry->diskFile_ = false;
+  return entry;
+}
+
 bool OpenTextFile::atEnd() {
   int next = 0;
   if (input_->peekBuffered(next)) return next == kEndOfText;

@@ -20,8 +20,12 @@ class OpenTextFile {
   // Output disk file is emptied once held. Sets opened only on success.
   static FileStatus open(FileSystem& fileSystem, const std::string& systemName, int number,
                          FileMode mode, std::unique_ptr<OpenTextFile>& opened);
+  // Takes an Output file the system opened elsewhere (standard output); it is never
+  // emptied or cut to length, so that a table appended to a file (`>>`) keeps what was there.
+  static std::unique_ptr<OpenTextFile> adopt(int number, std::unique_ptr<SystemFile> file);
 
   int number() const { return number_; }
+  const SystemFile& systemFile() const { return *file_; }
   FileMode mode() const { return mode_; }
 
   // Input only. True at the end of the data, at a byte 26, and when the next byte cannot
@@ -37,6 +41,8 @@ class OpenTextFile {
     line = storage;
     return status;
   }
+  // Input only. The bytes taken so far, line ends included.
+  unsigned long long bytesTaken() const { return input_->bytesTaken(); }
   FileStatus readTextField(std::string& field);
   FileStatus readNumberField(double& value);
   FileStatus skipBlanksAndLineEnds();

@@ -64,6 +64,7 @@ class PosixFile : public SystemFile {
   PosixFile(const PosixFile&) = delete;
   PosixFile& operator=(const PosixFile&) = delete;
 
+  int descriptor() const { return descriptor_; }
   bool isDiskFile() const override { return diskFile_; }
   bool isInteractive() const override { return interactive_; }
 
@@ -187,6 +188,33 @@ bool PosixFileSystem::sameFile(const std::string& first, const std::string& seco
   struct stat secondStatus {};
   return ::stat(first.c_str(), &firstStatus) == 0 && ::stat(second.c_str(), &secondStatus) == 0 &&
          firstStatus.st_dev == secondStatus.st_dev && firstStatus.st_ino == secondStatus.st_ino;
+}
+
+bool PosixFileSystem::leadsTo(const std::string& name, const SystemFile& file) {
+  const auto* posixFile = dynamic_cast<const PosixFile*>(&file);
+  struct stat named {};
+  struct stat held {};
+  return posixFile != nullptr && ::stat(name.c_str(), &named) == 0 &&
+         ::fstat(posixFile->descriptor(), &held) == 0 && named.st_dev == held.st_dev &&
+         named.st_ino == held.st_ino;
+}
+
+// A second descriptor of standard output, so that closing the table leaves standard output
+// itself open for the messages that follow. It is never a disk file to the layer: a table
+// appended to a file (`>>`) must not be cut to its own length.
+std::unique_ptr<SystemFile> PosixFileSystem::standardOutput(FileStatus& status) {
+  const int descriptor = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
+  if (descriptor < 0) {
+    status = lastSystemFailure();
+    return nullptr;
+  }
+  return std::make_unique<PosixFile>(descriptor, false);
+}
+
+long long PosixFileSystem::diskFileSize(const std::string& name) {
+  struct stat named {};
+  if (::stat(name.c_str(), &named) != 0 || !S_ISREG(named.st_mode)) return -1;
+  return static_cast<long long>(named.st_size);
 }
 
 }  // namespace durno

@@ -71,6 +71,29 @@ FileStatus TextFiles::openFile(int number, std::string_view name, FileMode mode)
   return status;
 }
 
+FileStatus TextFiles::openStandardOutput(int number) {
+  if (!isUsableNumber(number)) return badNumber();
+  if (findOpen(number) != nullptr) {
+    return FileStatus::failure(FileError::AlreadyOpen, "file number already open");
+  }
+  FileStatus status;
+  std::unique_ptr<SystemFile> file = fileSystem_.standardOutput(status);
+  if (!file) return status;
+  open_.push_back(OpenTextFile::adopt(number, std::move(file)));
+  return {};
+}
+
+bool TextFiles::isStillNamed(int number, std::string_view name) {
+  const OpenTextFile* entry = findOpen(number);
+  if (entry == nullptr || !isAcceptableName(name)) return true;
+  return fileSystem_.leadsTo(systemName(name), entry->systemFile());
+}
+
+long long TextFiles::diskFileSize(std::string_view name) {
+  if (!isAcceptableName(name)) return -1;
+  return fileSystem_.diskFileSize(systemName(name));
+}
+
 bool TextFiles::sameFile(std::string_view first, std::string_view second) {
   if (!isAcceptableName(first) || !isAcceptableName(second)) return false;
   return fileSystem_.sameFile(systemName(first), systemName(second));

@@ -36,6 +36,13 @@ class TextFiles {
   // or one with '*', '?' or a NUL byte fails before the system is asked. Output empties an
   // existing file, but only once this program holds it exclusively.
   FileStatus openFile(int number, std::string_view name, FileMode mode);
+  // Opens the program's standard output under number for writing; nothing is emptied.
+  FileStatus openStandardOutput(int number);
+  // True when the file open under number can still be found under name (see
+  // FileSystem::leadsTo); true too for a number that is not open.
+  bool isStillNamed(int number, std::string_view name);
+  // The length of the disk file name, or -1 (see FileSystem::diskFileSize).
+  long long diskFileSize(std::string_view name);
   // True when both names, as openFile would take them, exist and lead to one file.
   bool sameFile(std::string_view first, std::string_view second);
   bool isOpen(int number) const;

@@ -15,6 +15,11 @@ FileStatus lastSystemFailure() {
 
 class WindowsFile : public SystemFile {
  public:
+  // diskFile false: treated as a device whatever it is (standard output, which the layer
+  // must never cut to length).
+  WindowsFile(HANDLE handle, bool mayBeDiskFile) : WindowsFile(handle) {
+    diskFile_ = diskFile_ && mayBeDiskFile;
+  }
   explicit WindowsFile(HANDLE handle) : handle_(handle) {
     const DWORD type = ::GetFileType(handle);
     DWORD consoleMode = 0;
@@ -27,6 +32,7 @@ class WindowsFile : public SystemFile {
   WindowsFile(const WindowsFile&) = delete;
   WindowsFile& operator=(const WindowsFile&) = delete;
 
+  HANDLE handle() const { return handle_; }
   bool isDiskFile() const override { return diskFile_; }
   bool isInteractive() const override { return interactive_; }
 
@@ -93,6 +99,14 @@ struct FileIdentity {
   friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
 };
 
+bool identifyHandle(HANDLE handle, FileIdentity& identity) {
+  BY_HANDLE_FILE_INFORMATION information{};
+  if (::GetFileInformationByHandle(handle, &information) == 0) return false;
+  identity = {information.dwVolumeSerialNumber, information.nFileIndexHigh,
+              information.nFileIndexLow};
+  return true;
+}
+
 // Opened for no access and sharing everything, so that a file any program holds can still
 // be identified; folders need FILE_FLAG_BACKUP_SEMANTICS to be opened at all.
 bool identify(const std::string& name, FileIdentity& identity) {
@@ -100,13 +114,9 @@ bool identify(const std::string& name, FileIdentity& identity) {
       ::CreateFileA(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
-  BY_HANDLE_FILE_INFORMATION information{};
-  const bool known = ::GetFileInformationByHandle(handle, &information) != 0;
+  const bool known = identifyHandle(handle, identity);
   ::CloseHandle(handle);
-  if (!known) return false;
-  identity = {information.dwVolumeSerialNumber, information.nFileIndexHigh,
-              information.nFileIndexLow};
-  return true;
+  return known;
 }
 
 }  // namespace
@@ -148,6 +158,37 @@ bool WindowsFileSystem::sameFile(const std::string& first, const std::string& se
   FileIdentity secondIdentity;
   return identify(first, firstIdentity) && identify(second, secondIdentity) &&
          firstIdentity == secondIdentity;
+}
+
+bool WindowsFileSystem::leadsTo(const std::string& name, const SystemFile& file) {
+  const auto* windowsFile = dynamic_cast<const WindowsFile*>(&file);
+  FileIdentity named;
+  FileIdentity held;
+  return windowsFile != nullptr && identify(name, named) &&
+         identifyHandle(windowsFile->handle(), held) && named == held;
+}
+
+// A duplicate of the standard output handle, so that closing the table leaves standard
+// output open for the messages that follow.
+std::unique_ptr<SystemFile> WindowsFileSystem::standardOutput(FileStatus& status) {
+  const HANDLE process = ::GetCurrentProcess();
+  HANDLE duplicate = INVALID_HANDLE_VALUE;
+  if (::DuplicateHandle(process, ::GetStdHandle(STD_OUTPUT_HANDLE), process, &duplicate, 0, FALSE,
+                        DUPLICATE_SAME_ACCESS) == 0) {
+    status = lastSystemFailure();
+    return nullptr;
+  }
+  return std::make_unique<WindowsFile>(duplicate, false);
+}
+
+long long WindowsFileSystem::diskFileSize(const std::string& name) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (::GetFileAttributesExA(name.c_str(), GetFileExInfoStandard, &data) == 0 ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return -1;
+  }
+  return static_cast<long long>((static_cast<unsigned long long>(data.nFileSizeHigh) << 32) |
+                                data.nFileSizeLow);
 }
 
 }  // namespace durno

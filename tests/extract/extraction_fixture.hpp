@@ -11,6 +11,7 @@
 
 #include "console/console.hpp"
 #include "console/memory_host.hpp"
+#include "dialogue/extraction_screen.hpp"
 #include "extract/extraction.hpp"
 #include "textfile/memory_file_system.hpp"
 #include "textfile/text_files.hpp"
@@ -53,7 +54,8 @@ class ExtractionWorld {
     job.compoundKeys = keys_;
     job.resultFiles = resultFiles_;
     job.tableName = tableName_;
-    return runExtraction(job, state, files, console);
+    ExtractionScreen screen(console);
+    return runExtraction(job, state, files, screen);
   }
 
   std::string table() const { return fileSystem.contents(tableName_).value_or("<no table>"); }

@@ -245,7 +245,9 @@ TEST_F(ExtractionRun, ACoefficientBeyondTheDoubleRangeShowsAsInfinite) {
                                   " -10.000000000e+998   "}));
 }
 
-TEST_F(ExtractionRun, TablesLargerThanTheCapacitiesAreCut) {
+// Keys beyond the table's 50 columns are cut; result files are read however many there are,
+// one at a time, under the same file numbers in turn.
+TEST_F(ExtractionRun, KeysBeyondTheCapacityAreCutButEveryResultFileIsRead) {
   std::vector<std::string> keys(kMaxCompounds + 5, "ASiO2 ");
   std::vector<std::string> names;
   for (int i = 1; i <= kMaxResultFiles + 3; ++i) {
@@ -254,7 +256,7 @@ TEST_F(ExtractionRun, TablesLargerThanTheCapacitiesAreCut) {
   }
   run("A", keys, names);
   std::string expected;
-  for (int i = 1; i <= kMaxResultFiles; ++i) {
+  for (int i = 1; i <= kMaxResultFiles + 3; ++i) {
     expected.append(" ").append(std::to_string(i)).append("    ");
     expected.append(kZeroField).append(kZeroField).append(kZeroField);
     for (int k = 0; k < kMaxCompounds; ++k)

@@ -70,28 +70,35 @@ TEST_F(TableHeader, AnExistingTableIsReplacedEvenWithoutMarkers) {
 
 using TableFailure = ExtractionRun;
 
-TEST_F(TableFailure, ATableThatCannotBeCreatedIsReportedButTheScanRuns) {
-  fileSystem.put("run1.out", crlfLines({"STEP NUMBER 1", "STEP NUMBER 2"}));
-  fileSystem.refuseOpen("Zepres.dat", "Permission denied");
-  const ExtractionOutcome outcome = run("A", {"ASiO2 "}, {"run1.out"});
-  EXPECT_FALSE(outcome.table.ok());
-  EXPECT_EQ(outcome.table.reason, "Permission denied");
-  EXPECT_EQ(host.transcript(),
-            "at STEP =  1 \nat STEP =  2 \nNot found in any result file: ASiO2\n");
-}
-
-TEST_F(TableFailure, AWriteThatFailsMidwayIsReportedWithItsReason) {
+// A table that cannot take rows is not worth the rest of the scan: nothing more is read
+// once the table has failed, and the outcome gives the first failure's reason.
+TEST_F(TableFailure, TheScanEndsWhenTheTableCannotBeCreatedOrWritten) {
   std::string lines;
   for (int step = 1; step <= 100; ++step)
     lines += "STEP NUMBER " + std::to_string(step) + "\r\n";
   fileSystem.put("run1.out", lines);
+  fileSystem.refuseOpen("refused.dat", "Permission denied");
+  ExtractionOutcome outcome = run("A", {"ASiO2 "}, {"run1.out"}, "refused.dat");
+  EXPECT_EQ(outcome.table.reason, "Permission denied");
+  EXPECT_EQ(host.transcript(), "") << "no step of a table never created";
+
   fileSystem.failWritesAfter("Zepres.dat", 1000, "No space left on device");
-  const ExtractionOutcome outcome = run("A", {"ASiO2 "}, {"run1.out"});
-  EXPECT_FALSE(outcome.table.ok());
+  outcome = run("A", {"ASiO2 "}, {"run1.out"});
   EXPECT_EQ(outcome.table.reason, "No space left on device");
   EXPECT_LE(table().size(), 1000u);
-  // The scan still went through every marker.
-  EXPECT_NE(host.transcript().find("at STEP =  100 \n"), std::string::npos);
+  EXPECT_EQ(host.transcript().find("at STEP =  100 \n"), std::string::npos);
+  EXPECT_EQ(host.transcript().find("Not found"), std::string::npos);
+}
+
+// A table whose name no longer leads to it when it is closed (its folder was removed during
+// the run) cannot be found by anyone: that is a table not written.
+TEST_F(TableFailure, ATableThatLostItsNameIsNotWritten) {
+  TableWriter writer(files, Quantity::fromCode("A"), {});
+  writer.openOutputTable("gone/t.dat", "run1.out");
+  fileSystem.remove("gone/t.dat");
+  writer.close();
+  EXPECT_FALSE(writer.status().ok());
+  EXPECT_NE(writer.status().reason.find("removed or renamed"), std::string::npos);
 }
 
 }  // namespace

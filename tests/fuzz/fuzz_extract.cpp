@@ -14,6 +14,7 @@
 
 #include "console/console.hpp"
 #include "console/memory_host.hpp"
+#include "dialogue/extraction_screen.hpp"
 #include "extract/extraction.hpp"
 #include "textfile/memory_file_system.hpp"
 #include "textfile/text_files.hpp"
@@ -65,7 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   job.compoundKeys = keys;
   job.resultFiles = resultFiles;
   job.tableName = "out.dat";
-  const ExtractionOutcome outcome = runExtraction(job, state, files, console);
+  ExtractionScreen screen(console);
+  const ExtractionOutcome outcome = runExtraction(job, state, files, screen);
   if (!outcome.tableWritten) __builtin_trap();
 
   const std::string table = fileSystem.contents("out.dat").value_or("");

@@ -1,0 +1,53 @@
+#include "dialogue/extraction_screen.hpp"
+
+#include <string>
+
+namespace durno {
+
+namespace {
+
+// A key as the screen shows it: without the blank that ends a typed key.
+std::string_view shownKey(std::string_view key) {
+  const auto end = key.find_last_not_of(' ');
+  return end == std::string_view::npos ? std::string_view() : key.substr(0, end + 1);
+}
+
+}  // namespace
+
+std::string fileProblemText(std::string_view name, FileProblem problem, std::string_view reason) {
+  // The name is quoted, as in the dialogue's messages, so that an empty name or blanks
+  // around one are seen.
+  std::string text = "Result file \"";
+  text.append(name).append("\" could not be ");
+  text.append(problem == FileProblem::NotOpened ? "opened" : "read");
+  text.append(": ").append(reason);
+  return text;
+}
+
+std::string unmatchedKeysText(std::span<const std::string> keys) {
+  std::string text = "Not found in any result file: ";
+  for (std::size_t k = 0; k < keys.size(); ++k) {
+    if (k > 0) text.append(", ");
+    text.append(shownKey(keys[k]));
+  }
+  return text;
+}
+
+void ExtractionScreen::stepReached(long double stepNumber, unsigned long long) {
+  console_.writeText("at STEP = ");
+  console_.writeNumber(stepNumber);
+  console_.endLine();
+}
+
+void ExtractionScreen::fileUnreadable(std::string_view name, FileProblem problem,
+                                      std::string_view reason) {
+  console_.writeText(fileProblemText(name, problem, reason));
+  console_.endLine();
+}
+
+void ExtractionScreen::keysUnmatched(std::span<const std::string> keys) {
+  console_.writeText(unmatchedKeysText(keys));
+  console_.endLine();
+}
+
+}  // namespace durno
