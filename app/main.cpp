@@ -7,9 +7,12 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "app/command_line.hpp"
 #include "app/plot.hpp"
 #include "app/system.hpp"
+#include "console/message_stream.hpp"
 #include "console/console.hpp"
 #include "console/standard_console.hpp"
 #include "convert/extended_precision.hpp"
@@ -79,12 +82,21 @@ constexpr std::string_view kUsageBody =
     "With --plot: 0 picture written, 1 picture not written, 2 bad arguments or a\n"
     "table that is missing, is not a DURNO table or has nothing to plot.\n";
 
-enum class Request { Dialogue, Help, Version, Plot, Misuse };
+enum class Request { Dialogue, Help, Version, Plot, Extract, Misuse };
 
 struct CommandLine {
   Request request = Request::Dialogue;
   std::string table, picture;
+  durno::CommandLineJob job;  // for Extract
 };
+
+constexpr std::string_view kHelpHint = "Try 'durno --help' for more information.\n";
+
+// A command line that cannot be run: one line naming the problem, then the hint.
+void reportUsageProblem(std::string_view problem) {
+  std::fprintf(stderr, "durno: %.*s\n", static_cast<int>(problem.size()), problem.data());
+  std::fwrite(kHelpHint.data(), 1, kHelpHint.size(), stderr);
+}
 
 bool isOption(std::string_view argument) {
   return argument == "-h" || argument == "--help" || argument == "--version" ||
@@ -99,24 +111,24 @@ void reportMisuse(const char* problem, std::string_view argument) {
 
 // `--plot TABLE` and `-o PICTURE`, in either order; each option once, each with its name.
 CommandLine plotRequest(int argc, char** argv) {
-  CommandLine line{Request::Plot, {}, {}};
+  CommandLine line{Request::Plot, {}, {}, {}};
   for (int at = 1; at < argc; at += 2) {
     const std::string_view option = argv[at];
     std::string* name = option == "--plot" ? &line.table : option == "-o" ? &line.picture : nullptr;
     if (name == nullptr || !name->empty()) {
       const bool unknownOption = option.size() > 1 && option[0] == '-' && !isOption(option);
       reportMisuse(unknownOption ? "unknown option" : "unexpected argument", option);
-      return {Request::Misuse, {}, {}};
+      return {Request::Misuse, {}, {}, {}};
     }
     if (at + 1 == argc || std::string_view(argv[at + 1]).empty()) {
       reportMisuse("missing file name after", option);
-      return {Request::Misuse, {}, {}};
+      return {Request::Misuse, {}, {}, {}};
     }
     *name = argv[at + 1];
   }
   if (line.table.empty()) {
     reportMisuse("unexpected argument", "-o");
-    return {Request::Misuse, {}, {}};
+    return {Request::Misuse, {}, {}, {}};
   }
   if (line.picture.empty()) {
     line.picture = std::filesystem::path(line.table).replace_extension(".svg").string();
@@ -129,15 +141,26 @@ CommandLine plotRequest(int argc, char** argv) {
 CommandLine commandLineOf(int argc, char** argv) {
   if (argc == 1) return {};
   const std::string_view first = argv[1];
-  if (argc == 2 && (first == "-h" || first == "--help")) return {Request::Help, {}, {}};
-  if (argc == 2 && first == "--version") return {Request::Version, {}, {}};
-  if (first == "--plot" || first == "-o") return plotRequest(argc, argv);
-  // The other options take no argument and come alone, so the culprit is the first
-  // argument unless that is an option.
-  const std::string_view bad = isOption(first) ? argv[2] : first;
-  const bool unknownOption = bad.size() > 1 && bad[0] == '-' && !isOption(bad);
-  reportMisuse(unknownOption ? "unknown option" : "unexpected argument", bad);
-  return {Request::Misuse, {}, {}};
+  if (argc == 2 && (first == "-h" || first == "--help")) return {Request::Help, {}, {}, {}};
+  if (argc == 2 && first == "--version") return {Request::Version, {}, {}, {}};
+  const std::vector<std::string_view> arguments(argv + 1, argv + argc);
+  for (const std::string_view argument : arguments) {
+    if (argument == "--plot") return plotRequest(argc, argv);
+  }
+  for (const std::string_view argument : arguments) {
+    if (argument == "-h" || argument == "--help" || argument == "--version") {
+      reportUsageProblem("the option '" + std::string(argument) + "' comes alone");
+      return {Request::Misuse, {}, {}, {}};
+    }
+  }
+  // Anything else is an extraction driven by the command line.
+  CommandLine line{Request::Extract, {}, {}, {}};
+  if (const std::string problem = durno::parseExtractionArguments(arguments, line.job);
+      !problem.empty()) {
+    reportUsageProblem(problem);
+    return {Request::Misuse, {}, {}, {}};
+  }
+  return line;
 }
 
 int runPlot(const CommandLine& line) {
@@ -154,6 +177,25 @@ int runPlot(const CommandLine& line) {
   }
   std::fprintf(stderr, "durno: %s\n", outcome.reason.c_str());
   return kExitPictureNotWritten;
+}
+
+// An extraction the command line describes: no banner, no prompt, standard input never
+// read; messages and the progress line on standard error.
+int runExtractionCommand(const durno::CommandLineJob& job) {
+  const std::unique_ptr<durno::StopSignals> stopSignals = durno::consoleFreeStopSignals();
+  const volatile std::sig_atomic_t& stop = stopSignals->hold();
+  const std::unique_ptr<durno::FileSystem> fileSystem = durno::systemFileSystem();
+  durno::TextFiles files(*fileSystem);
+  const std::unique_ptr<durno::MessageStream> messages = durno::standardErrorStream();
+  const durno::CommandLineOutcome outcome = durno::runCommandLine(job, files, *messages, &stop);
+  if (!outcome.usageProblem.empty()) {
+    reportUsageProblem(outcome.usageProblem);
+    return kExitUsage;
+  }
+  const int status = exitStatus(outcome.run);
+  // A list asked for and not saved is a file not written, unless worse happened.
+  if (outcome.listNotSaved && status == kExitSuccess) return kExitTableNotWritten;
+  return status;
 }
 
 int runInteractive() {
@@ -190,6 +232,7 @@ int main(int argc, char** argv) {
     case Request::Misuse:
       return kExitUsage;
     case Request::Plot:
+    case Request::Extract:
     case Request::Dialogue:
       break;
   }
@@ -199,6 +242,7 @@ int main(int argc, char** argv) {
     return kExitTableNotWritten;
   }
   if (line.request == Request::Plot) return runPlot(line);
+  if (line.request == Request::Extract) return runExtractionCommand(line.job);
   try {
     return runInteractive();
   } catch (const std::exception& error) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "dialogue/banner.hpp"
+#include "dialogue/closing_report.hpp"
 #include "dialogue/extraction_screen.hpp"
 #include "dialogue/run_state.hpp"
 #include "dialogue/screens.hpp"
@@ -23,73 +24,6 @@ void showExtractionScreen(Console& console, const RunState& state) {
     writeLine(console, notice);
   // The scan may take a while: let the user see this screen before it starts.
   console.flush();
-}
-
-std::string signalName(int signalNumber) {
-  switch (signalNumber) {
-    case SIGTERM:
-      return "SIGTERM";
-    case SIGINT:
-      return "SIGINT";
-#ifdef SIGHUP  // Windows has no hang-up signal
-    case SIGHUP:
-      return "SIGHUP";
-#endif
-    default:
-      return "signal " + std::to_string(signalNumber);
-  }
-}
-
-// Says where a stopped scan left the table, for example 'Extraction interrupted by SIGTERM:
-// melts.dat holds the rows up to step 5 of melt02.out'.
-void showInterruption(Console& console, const std::string& tableName,
-                      const ExtractionOutcome& outcome) {
-  std::string line = "Extraction interrupted by " + signalName(outcome.stoppedBy);
-  if (outcome.table.ok()) {
-    line += ": " + tableName;
-    if (outcome.rows == 0) {
-      line += " holds no rows";
-    } else {
-      line += " holds the rows up to step " + numberText(outcome.lastRowStep) + " of " +
-              outcome.lastRowFile;
-    }
-  }
-  writeLine(console, line);
-}
-
-// A table without the rows of some result file is not a full success, also when the
-// scan itself went well: the line after the closing line says so.
-bool showFilesUnread(Console& console, const ExtractionOutcome& outcome, int resultFileCount) {
-  if (resultFileCount == 0) {
-    writeLine(console, "No result file was named: the table holds no rows");
-    return true;
-  }
-  if (outcome.unreadableFiles == 0) return false;
-  writeLine(console, std::to_string(outcome.unreadableFiles) + " of " +
-                         std::to_string(resultFileCount) +
-                         " result files could not be read (each is named above)");
-  return true;
-}
-
-RunOutcome showClosingLines(Console& console, const std::string& tableName,
-                            const ExtractionOutcome& outcome, int resultFileCount) {
-  console.endLine();
-  RunOutcome run;
-  if (!outcome.table.ok()) {
-    writeLine(console, "Extracted data could not be written to " + quoted(tableName) + ": " +
-                           outcome.table.reason);
-    run.end = RunEnd::TableNotWritten;
-  } else if (outcome.stoppedBy == 0) {
-    writeLine(console, "Extracted data are on " + tableName);
-  }
-  if (outcome.stoppedBy != 0) {
-    showInterruption(console, tableName, outcome);
-    run = {RunEnd::Stopped, outcome.stoppedBy};
-  } else if (showFilesUnread(console, outcome, resultFileCount) && run.end == RunEnd::Completed) {
-    run.end = RunEnd::FilesUnread;
-  }
-  console.flush();
-  return run;
 }
 
 }  // namespace
@@ -113,7 +47,12 @@ RunOutcome runDialogue(Console& console, TextFiles& files, StopSignals* stopSign
   if (stopSignals != nullptr) job.stopSignal = &stopSignals->hold();
   ExtractionScreen screen(console);
   const ExtractionOutcome outcome = runExtraction(job, state->scannerState, files, screen);
-  return showClosingLines(console, tableName, outcome, state->resultFiles.count());
+  const ClosingReport report = closingReport(tableName, outcome, state->resultFiles.count());
+  console.endLine();
+  for (const ClosingLine& line : report.lines)
+    writeLine(console, line.text);
+  console.flush();
+  return report.run;
 }
 
 }  // namespace durno

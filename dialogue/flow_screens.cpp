@@ -55,25 +55,31 @@ std::string numberText(long double value) {
   return first == std::string::npos ? text : text.substr(first, last - first + 1);
 }
 
-void notifyListLoad(Console& console, RunState& state, const ListWords& words,
-                    std::string_view fileName, const ListLoadOutcome& outcome) {
+std::string listLoadNotice(const ListWords& words, std::string_view fileName,
+                           const ListLoadOutcome& outcome) {
   const std::string list = std::string(words.list) + " " + quoted(fileName);
   const std::string capacity = std::to_string(words.capacity);
-  if (!outcome.opened.ok()) {
-    notify(console, state, list + " could not be read: " + outcome.opened.reason);
-  } else if (outcome.cutToCapacity) {
-    notify(console, state,
-           list + " names more than " + capacity + " " + std::string(words.entries) +
-               ": only the first " + capacity + " are used");
-  } else if (outcome.countRead && outcome.namesAsked == 0) {
-    notify(console, state,
-           list + " holds text, but its count line reads as 0: no " + std::string(words.entries) +
-               " are used");
-  } else if (outcome.namesFound < outcome.namesAsked) {
-    notify(console, state,
-           list + ": the count line says " + numberText(outcome.namesAsked) + ", but it names " +
-               std::to_string(outcome.namesFound) + " " +
-               std::string(outcome.namesFound == 1 ? words.entry : words.entries));
+  if (!outcome.opened.ok()) return list + " could not be read: " + outcome.opened.reason;
+  if (outcome.cutToCapacity) {
+    return list + " names more than " + capacity + " " + std::string(words.entries) +
+           ": only the first " + capacity + " are used";
+  }
+  if (outcome.countRead && outcome.namesAsked == 0) {
+    return list + " holds text, but its count line reads as 0: no " + std::string(words.entries) +
+           " are used";
+  }
+  if (outcome.namesFound < outcome.namesAsked) {
+    return list + ": the count line says " + numberText(outcome.namesAsked) + ", but it names " +
+           std::to_string(outcome.namesFound) + " " +
+           std::string(outcome.namesFound == 1 ? words.entry : words.entries);
+  }
+  return {};
+}
+
+void notifyListLoad(Console& console, RunState& state, const ListWords& words,
+                    std::string_view fileName, const ListLoadOutcome& outcome) {
+  if (std::string notice = listLoadNotice(words, fileName, outcome); !notice.empty()) {
+    notify(console, state, std::move(notice));
   }
 }
 

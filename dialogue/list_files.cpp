@@ -1,6 +1,9 @@
 #include "dialogue/list_files.hpp"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
+#include <type_traits>
 
 #include "convert/text_ops.hpp"
 
@@ -33,9 +36,8 @@ bool namesAnotherEntry(TextFiles& files) {
 // notes in outcome what the count asked for and what the file held. Reading stops after
 // the last name that fits. A count that could not be read (a file that fails) ends the
 // block with no names; false then.
-template <std::size_t Capacity, typename Clean>
-bool readBlock(TextFiles& files, NameTable<Capacity>& table, Clean clean,
-               ListLoadOutcome& outcome) {
+template <typename Table, typename Clean>
+bool readBlock(TextFiles& files, Table& table, Clean clean, ListLoadOutcome& outcome) {
   double count = 0;
   if (!files.readNumberField(kListFileNumber, count).ok()) return false;
   const double asked = namesAskedFor(count);
@@ -45,10 +47,15 @@ bool readBlock(TextFiles& files, NameTable<Capacity>& table, Clean clean,
   while (table.count() < asked && !table.full()) {
     std::string field;
     const bool read = files.readTextField(kListFileNumber, field).ok();
+    // A list without a capacity takes what the file holds, not what a count line (which
+    // may say 1E+300) asks for.
+    if constexpr (std::is_same_v<Table, NameList>) {
+      if (!read) break;
+    }
     // A field read past the end, or an empty one with nothing after it, names nothing;
     // an empty one before a later name still counts as that line's entry.
     if (read && !removeLeadingBlanks(field).empty()) {
-      outcome.namesFound = table.count() + 1;
+      outcome.namesFound = static_cast<int>(std::min<long long>(table.count() + 1, INT_MAX));
     }
     table.add(clean(std::move(field)));
   }
@@ -97,7 +104,10 @@ ListLoadOutcome loadCompoundList(TextFiles& files, std::string_view fileName,
   return outcome;
 }
 
-ListLoadOutcome loadFileList(TextFiles& files, std::string_view fileName, ResultFileTable& table) {
+namespace {
+
+template <typename Table>
+ListLoadOutcome loadFileListInto(TextFiles& files, std::string_view fileName, Table& table) {
   table.clear();
   ListLoadOutcome outcome = openForReading(files, fileName);
   if (!outcome.opened.ok()) return outcome;
@@ -105,6 +115,16 @@ ListLoadOutcome loadFileList(TextFiles& files, std::string_view fileName, Result
   if (contentLeft(files)) readBlock(files, table, asRead, outcome);
   files.closeFile(kListFileNumber);
   return outcome;
+}
+
+}  // namespace
+
+ListLoadOutcome loadFileList(TextFiles& files, std::string_view fileName, ResultFileTable& table) {
+  return loadFileListInto(files, fileName, table);
+}
+
+ListLoadOutcome loadFileList(TextFiles& files, std::string_view fileName, NameList& list) {
+  return loadFileListInto(files, fileName, list);
 }
 
 }  // namespace durno

@@ -44,6 +44,8 @@ ListLoadOutcome loadCompoundList(TextFiles& files, std::string_view fileName, Co
 // Reads one count-and-names block of a file list into table; the names are kept exactly
 // as the field reader gives them. A file that cannot be opened leaves the table empty.
 ListLoadOutcome loadFileList(TextFiles& files, std::string_view fileName, ResultFileTable& table);
+// The same without a capacity: every name the count line asks for and the file holds.
+ListLoadOutcome loadFileList(TextFiles& files, std::string_view fileName, NameList& list);
 
 // How many names a count field asks for: its whole part, 0 for a count below 1 or not a
 // number. Kept as a double so that a huge count is never squeezed into an int.

@@ -43,6 +43,23 @@ class NameTable {
   std::size_t count_ = 0;
 };
 
+// A table of names without a capacity, for the command line's result files, which are
+// read one after another however many there are.
+class NameList {
+ public:
+  bool add(std::string name) {
+    entries_.push_back(std::move(name));
+    return true;
+  }
+  void clear() { entries_.clear(); }
+  long long count() const { return static_cast<long long>(entries_.size()); }
+  bool full() const { return false; }
+  std::span<const std::string> names() const { return entries_; }
+
+ private:
+  std::vector<std::string> entries_;
+};
+
 // Compound keys: the exact texts a result-file line must begin with.
 using CompoundTable = NameTable<kMaxCompounds>;
 // Result-file names in processing order.

@@ -52,5 +52,8 @@ struct ListWords {
 // holds text, or it names fewer entries than its count line says.
 void notifyListLoad(Console& console, RunState& state, const ListWords& words,
                     std::string_view fileName, const ListLoadOutcome& outcome);
+// The text notifyListLoad shows; empty when all went well.
+std::string listLoadNotice(const ListWords& words, std::string_view fileName,
+                           const ListLoadOutcome& outcome);
 
 }  // namespace durno

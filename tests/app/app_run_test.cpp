@@ -620,3 +620,98 @@ TEST_F(DurnoRun, ManPageNamesTheOptionsAndExitStatusesOfHelp) {
 }
 
 }  // namespace
+
+// The command line is a second door to the same extraction: for every quantity, typed
+// compounds, lists and both together give the piped dialogue's table byte for byte, and
+// `-o -` gives the same bytes on standard output. Standard input is closed: it is never read.
+TEST_F(DurnoRun, TheCommandLineWritesThePipedDialoguesTable) {
+  put("run1.out", kResults);
+  put("run2.out", kResults);
+  put("keys.cpd", " 1 \r\nAMgO \r\n");
+  put("runs.xtr", " 1 \r\nrun2.out\r\n");
+  struct Case {
+    std::string answers, arguments;
+  };
+  std::vector<Case> cases;
+  for (const std::string code : {"a", "G", "f", "X", "p"}) {
+    cases.push_back({"\n" + code + "\n\nSiO2\nMgO\n\nn\n\nrun1.out\nrun2.out\n\nn\ndialogue\n",
+                     "-q " + code + " -c SiO2 --compound MgO run1.out run2.out -o cli"});
+  }
+  cases.push_back({"\nA\nf\nkeys.cpd\nl\nruns.xtr\ndialogue\n", "-C keys.cpd -q A -L runs.xtr -o cli"});
+  cases.push_back({"\nA\n\nSiO2\nMgO\n\nn\n\nrun2.out\nrun1.out\n\nn\ndialogue\n",
+                   "-q a -c SiO2 -C keys.cpd -L runs.xtr run1.out --output=cli.DAT"});
+  for (const Case& test : cases) {
+    const Finished dialogue = run(test.answers);
+    ASSERT_EQ(dialogue.status, 0) << test.answers << dialogue.out;
+    const Finished command = run("", test.arguments, "<&- > .stdout 2> .stderr");
+    EXPECT_EQ(command.status, 0) << test.arguments << command.err;
+    EXPECT_EQ(command.out, "") << test.arguments;
+    const std::string table = test.arguments.find(".DAT") != std::string::npos ? "cli.DAT" : "cli.dat";
+    EXPECT_EQ(command.err, "Extracted data are on " + table + "\n") << test.arguments;
+    EXPECT_EQ(file(table), file("dialogue.dat")) << test.arguments;
+    const Finished toOutput = run("", test.arguments + " -o -", "<&- > .stdout 2> .stderr");
+    EXPECT_EQ(toOutput.status, 2) << "-o given twice";
+    const std::string onlyOutput = std::regex_replace(test.arguments, std::regex(" -o cli$"), "");
+    if (onlyOutput == test.arguments) continue;
+    const Finished piped = run("", onlyOutput + " -o -", "<&- > .stdout 2> .stderr");
+    EXPECT_EQ(piped.out, file("dialogue.dat")) << onlyOutput;
+    EXPECT_EQ(piped.err, "Extracted data are on standard output\n");
+  }
+}
+
+// Each usage error: status 2, one line naming the problem and the hint, and no file made.
+TEST_F(DurnoRun, CommandLineUsageErrorsNameTheProblemAndCreateNothing) {
+  put("run1.out", kResults);
+  put("many.cpd", " 51 \r\n" + [] {
+    std::string keys;
+    for (int k = 0; k < 51; ++k)
+      keys += "AK" + std::to_string(k) + " \r\n";
+    return keys;
+  }());
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"-q A -x run1.out", "unknown option '-x'"},
+      {"-q A run1.out -o", "missing argument after '-o'"},
+      {"-q A -c SiO2", "no result file was named"},
+      {"-q B -c SiO2 run1.out", "unknown quantity 'B': use A, G, F, X or P"},
+      {"-c SiO2 run1.out", "no quantity: -q A, G, F, X or P is required"},
+      {"-q A -C many.cpd run1.out", "Compound list \"many.cpd\" names more than 50 compounds"},
+      {"-q A -C gone.cpd run1.out", "Compound list \"gone.cpd\" could not be read: "},
+      {"-q A -L gone.xtr", "File list \"gone.xtr\" could not be read: "},
+      {"-q A -c SiO2 --save-file-list run1.out run1.out", "\"run1.out\" is the result file"},
+  };
+  const auto before = std::distance(fs::directory_iterator(folder), fs::directory_iterator());
+  for (const auto& [arguments, problem] : cases) {
+    const Finished finished = run("", arguments);
+    EXPECT_EQ(finished.status, 2) << arguments;
+    EXPECT_EQ(finished.err.rfind("durno: " + problem, 0), 0u) << finished.err;
+    EXPECT_NE(finished.err.find("\nTry 'durno --help' for more information.\n"),
+              std::string::npos)
+        << finished.err;
+    EXPECT_EQ(finished.out, "") << arguments;
+    // Only the answers and the captured streams are new.
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), before + 3)
+        << arguments;
+    EXPECT_EQ(file("run1.out"), kResults);
+  }
+}
+
+// A command line takes any number of result files, one after another; one that is missing
+// is named, the others' rows are written, and the status says some were not read.
+TEST_F(DurnoRun, TheCommandLineReadsAHundredResultFilesAndNamesAMissingOne) {
+  std::string names;
+  for (int i = 1; i <= 100; ++i) {
+    std::string name = "r";
+    name.append(std::to_string(i)).append(".out");
+    put(name, "STEP NUMBER " + std::to_string(i) + "\r\n");
+    names += " " + name;
+    if (i == 50) names += " missing.out";
+  }
+  const Finished finished = run("", "-q A --quiet" + names, "<&- > .stdout 2> .stderr");
+  EXPECT_EQ(finished.status, 3);
+  EXPECT_EQ(finished.err,
+            "Result file \"missing.out\" could not be opened: No such file or directory\n"
+            "1 of 101 result files could not be read (each is named above)\n");
+  const std::string table = file("Zepres.dat");
+  EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 3 + 100);
+  EXPECT_NE(table.find("\r\n 100    "), std::string::npos);
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+// The options of a run driven by the command line, as durno's arguments give them.
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "dialogue/command_line_run.hpp"
+
+namespace durno {
+
+// The name messages use for a table written to standard output (`-o -`).
+inline constexpr std::string_view kStandardOutputTableName = "standard output";
+
+// Reads the extraction options and result-file names of arguments (the program name left
+// out) into job. Returns an empty text, or one line naming the first problem (an unknown
+// option, a missing argument, a bad quantity code, an empty formula, an option given twice,
+// no quantity).
+std::string parseExtractionArguments(std::span<const std::string_view> arguments,
+                                     CommandLineJob& job);
+
+}  // namespace durno

@@ -1,0 +1,57 @@
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "console/message_stream.hpp"
+
+namespace durno {
+
+namespace {
+
+class StandardError final : public MessageStream {
+ public:
+  StandardError() : terminal_(::isatty(STDERR_FILENO) == 1) {}
+
+  bool isTerminal() const override { return terminal_; }
+
+  int columns() const override {
+    winsize size{};
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+    return 80;
+  }
+
+  void writeLine(std::string_view text) override {
+    std::string line(text);
+    line.push_back('\n');
+    writeAll(line);
+  }
+
+  // A carriage return, the text, and an erase to the end of the line (ESC [ K), so that
+  // a shorter text leaves nothing of a longer one.
+  void drawOver(std::string_view text) override {
+    std::string line = "\r";
+    line.append(text).append("\x1b[K");
+    writeAll(line);
+  }
+
+ private:
+  static void writeAll(std::string_view bytes) {
+    while (!bytes.empty()) {
+      const ssize_t put = ::write(STDERR_FILENO, bytes.data(), bytes.size());
+      if (put < 0 && errno == EINTR) continue;
+      if (put <= 0) return;
+      bytes.remove_prefix(static_cast<std::size_t>(put));
+    }
+  }
+
+  bool terminal_;
+};
+
+}  // namespace
+
+std::unique_ptr<MessageStream> standardErrorStream() {
+  return std::make_unique<StandardError>();
+}
+
+}  // namespace durno

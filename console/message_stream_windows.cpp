@@ -1,0 +1,65 @@
+#include <windows.h>
+
+#include <algorithm>
+#include <climits>
+
+#include "console/message_stream.hpp"
+
+namespace durno {
+
+namespace {
+
+class StandardError final : public MessageStream {
+ public:
+  StandardError() : handle_(::GetStdHandle(STD_ERROR_HANDLE)) {
+    DWORD mode = 0;
+    terminal_ = handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE &&
+                ::GetConsoleMode(handle_, &mode) != 0;
+  }
+
+  bool isTerminal() const override { return terminal_; }
+
+  int columns() const override {
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (terminal_ && ::GetConsoleScreenBufferInfo(handle_, &info) != 0 && info.dwSize.X > 0) {
+      return info.dwSize.X;
+    }
+    return 80;
+  }
+
+  void writeLine(std::string_view text) override {
+    std::string line(text);
+    line.append("\r\n");
+    writeAll(line);
+  }
+
+  // The console knows no erase sequence everywhere: the old line is blanked out to the
+  // width the text may take, then the text is written from the line's start.
+  void drawOver(std::string_view text) override {
+    const std::size_t width = static_cast<std::size_t>(std::max(columns() - 1, 1));
+    std::string line = "\r";
+    line.append(width, ' ').append("\r").append(text.substr(0, width));
+    writeAll(line);
+  }
+
+ private:
+  void writeAll(std::string_view bytes) const {
+    while (!bytes.empty()) {
+      DWORD put = 0;
+      const DWORD offered = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), ULONG_MAX));
+      if (::WriteFile(handle_, bytes.data(), offered, &put, nullptr) == 0 || put == 0) return;
+      bytes.remove_prefix(put);
+    }
+  }
+
+  HANDLE handle_;
+  bool terminal_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<MessageStream> standardErrorStream() {
+  return std::make_unique<StandardError>();
+}
+
+}  // namespace durno

@@ -1,0 +1,269 @@
+#include "dialogue/command_line_run.hpp"
+
+#include <cstdio>
+#include <memory>
+
+#include "dialogue/closing_report.hpp"
+#include "dialogue/extraction_screen.hpp"
+#include "dialogue/list_files.hpp"
+#include "dialogue/run_state.hpp"
+#include "dialogue/screens.hpp"
+#include "extract/extraction.hpp"
+
+namespace durno {
+
+namespace {
+
+constexpr ListWords kCompoundListWords{"Compound list", "compound", "compounds", kMaxCompounds};
+constexpr ListWords kFileListWords{"File list", "file", "files", kMaxResultFiles};
+// Often enough to see it move, seldom enough to cost nothing against the scan.
+constexpr std::chrono::milliseconds kProgressInterval{100};
+constexpr double kBytesPerMegabyte = 1024.0 * 1024.0;
+
+std::string megabytes(unsigned long long bytes) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", static_cast<double>(bytes) / kBytesPerMegabyte);
+  return text;
+}
+
+std::string elapsedText(std::chrono::steady_clock::duration elapsed) {
+  const long long seconds = std::chrono::duration_cast<std::chrono::seconds>(elapsed).count();
+  char text[32];
+  std::snprintf(text, sizeof text, "%lld:%02lld", seconds / 60, seconds % 60);
+  return text;
+}
+
+// The messages of a command-line run: problems as whole lines, and on a terminal one
+// progress line ('file 3 of 70: run03.out, 4200 steps, 12.3 of 425.0 MB, 0:02') that is
+// taken away before any other line and at the end.
+class ProgressMessages final : public ExtractionEvents {
+ public:
+  ProgressMessages(MessageStream& messages, bool showProgress, const ProgressClock& clock,
+                   long long fileCount, unsigned long long totalBytes)
+      : messages_(messages),
+        showProgress_(showProgress),
+        clock_(clock),
+        started_(clock()),
+        fileCount_(fileCount),
+        totalBytes_(totalBytes) {}
+
+  void fileBegun(int fileIndex, std::string_view name) override {
+    fileIndex_ = fileIndex;
+    fileName_ = name;
+    fileBytes_ = 0;
+    drawIfDue();
+  }
+  void stepReached(long double, unsigned long long bytesRead) override {
+    ++steps_;
+    fileBytes_ = bytesRead;
+    drawIfDue();
+  }
+  void fileUnreadable(std::string_view name, FileProblem problem,
+                      std::string_view reason) override {
+    say(fileProblemText(name, problem, reason));
+  }
+  void fileFinished(int, std::string_view, unsigned long long bytesRead) override {
+    bytesBefore_ += bytesRead;
+    fileBytes_ = 0;
+  }
+  void keysUnmatched(std::span<const std::string> keys) override { say(unmatchedKeysText(keys)); }
+
+  void say(std::string_view line) {
+    takeAway();
+    messages_.writeLine(line);
+  }
+  void takeAway() {
+    if (!drawn_) return;
+    messages_.drawOver("");
+    drawn_ = false;
+  }
+
+ private:
+  // Draws the line when it was never drawn or was last drawn long enough ago; a line taken
+  // away for a message comes back at its next turn.
+  void drawIfDue() {
+    if (!showProgress_) return;
+    const auto now = clock_();
+    if (everDrawn_ && now - lastDraw_ < kProgressInterval) return;
+    everDrawn_ = true;
+    lastDraw_ = now;
+    drawn_ = true;
+    std::string text = progressText(now);
+    const std::size_t width = static_cast<std::size_t>(std::max(messages_.columns() - 1, 1));
+    if (text.size() > width) text.resize(width);
+    messages_.drawOver(text);
+  }
+
+  std::string progressText(std::chrono::steady_clock::time_point now) const {
+    std::string text = "file " + std::to_string(fileIndex_) + " of " +
+                       std::to_string(fileCount_) + ": " + visibleName() + ", " +
+                       std::to_string(steps_) + " steps, " +
+                       megabytes(bytesBefore_ + fileBytes_);
+    if (totalBytes_ > 0) text += " of " + megabytes(totalBytes_);
+    return text + " MB, " + elapsedText(now - started_);
+  }
+
+  // A name as the progress line shows it: control bytes would move the cursor or worse.
+  std::string visibleName() const {
+    std::string shown = fileName_;
+    for (char& c : shown) {
+      const auto byte = static_cast<unsigned char>(c);
+      if (byte < 0x20 || byte == 0x7F) c = '?';
+    }
+    return shown;
+  }
+
+  MessageStream& messages_;
+  bool showProgress_;
+  const ProgressClock& clock_;
+  std::chrono::steady_clock::time_point started_;
+  std::chrono::steady_clock::time_point lastDraw_{};
+  bool everDrawn_ = false;
+  bool drawn_ = false;  // the line is on the screen now
+  long long fileCount_;
+  unsigned long long totalBytes_;
+  int fileIndex_ = 0;
+  std::string fileName_;
+  long long steps_ = 0;
+  unsigned long long bytesBefore_ = 0;
+  unsigned long long fileBytes_ = 0;
+};
+
+// Everything the command line names, gathered before anything is written.
+struct GatheredInputs {
+  std::vector<std::string> keys;
+  NameList resultFiles;
+  std::vector<std::string> listsRead;
+  std::string problem;  // the usage problem, when there is one
+};
+
+void gatherCompounds(const CommandLineJob& job, TextFiles& files, MessageStream& messages,
+                     GatheredInputs& inputs) {
+  for (const CompoundSource& source : job.compounds) {
+    if (source.kind == CompoundSource::Kind::Formulas) {
+      // As a typed formula becomes a key: the code, the formula, one blank.
+      for (const std::string& formula : source.formulas)
+        inputs.keys.push_back(job.quantityCode + formula + " ");
+      continue;
+    }
+    CompoundTable table;
+    const ListLoadOutcome outcome = loadCompoundList(files, source.listName, table);
+    inputs.listsRead.push_back(source.listName);
+    if (!outcome.opened.ok() || outcome.cutToCapacity) {
+      inputs.problem = listLoadNotice(kCompoundListWords, source.listName, outcome);
+      return;
+    }
+    if (std::string notice = listLoadNotice(kCompoundListWords, source.listName, outcome);
+        !notice.empty()) {
+      messages.writeLine(notice);
+    }
+    for (const std::string& key : table.names())
+      inputs.keys.push_back(key);
+  }
+  if (inputs.keys.size() > static_cast<std::size_t>(kMaxCompounds)) {
+    inputs.problem = "too many compounds: " + std::to_string(inputs.keys.size()) +
+                     " given, the table holds at most " + std::to_string(kMaxCompounds);
+  }
+}
+
+void gatherResultFiles(const CommandLineJob& job, TextFiles& files, MessageStream& messages,
+                       GatheredInputs& inputs) {
+  for (const std::string& listName : job.fileLists) {
+    NameList listed;
+    const ListLoadOutcome outcome = loadFileList(files, listName, listed);
+    inputs.listsRead.push_back(listName);
+    if (!outcome.opened.ok()) {
+      inputs.problem = listLoadNotice(kFileListWords, listName, outcome);
+      return;
+    }
+    if (std::string notice = listLoadNotice(kFileListWords, listName, outcome); !notice.empty()) {
+      messages.writeLine(notice);
+    }
+    for (const std::string& name : listed.names())
+      inputs.resultFiles.add(name);
+  }
+  for (const std::string& name : job.resultFiles)
+    inputs.resultFiles.add(name);
+  if (inputs.resultFiles.count() == 0) inputs.problem = "no result file was named";
+}
+
+// A list to save may not be a file the run reads: saving it would replace that input.
+std::string saveProblem(const std::string& listName, const GatheredInputs& inputs,
+                        TextFiles& files) {
+  if (listName.empty()) return {};
+  auto isInput = [&](const std::string& name) { return files.sameFile(listName, name); };
+  for (const std::string& name : inputs.resultFiles.names()) {
+    if (isInput(name)) return quoted(listName) + " is the result file " + quoted(name) + " of this run";
+  }
+  for (const std::string& name : inputs.listsRead) {
+    if (isInput(name)) return quoted(listName) + " is the list " + quoted(name) + " this run reads";
+  }
+  return {};
+}
+
+// Saves a list as the dialogue does; false, with the dialogue's message, when it fails.
+bool saveList(std::string_view words, const std::string& listName,
+              std::span<const std::string> names, TextFiles& files, MessageStream& messages) {
+  if (listName.empty()) return true;
+  const FileStatus saved = saveListFile(files, listName, names);
+  if (saved.ok()) return true;
+  messages.writeLine(std::string(words) + " could not be saved to " + quoted(listName) + ": " +
+                     saved.reason);
+  return false;
+}
+
+unsigned long long totalSize(std::span<const std::string> names, TextFiles& files) {
+  unsigned long long total = 0;
+  for (const std::string& name : names) {
+    const long long size = files.diskFileSize(name);
+    if (size > 0) total += static_cast<unsigned long long>(size);
+  }
+  return total;
+}
+
+}  // namespace
+
+CommandLineOutcome runCommandLine(const CommandLineJob& job, TextFiles& files,
+                                  MessageStream& messages,
+                                  const volatile std::sig_atomic_t* stopSignal,
+                                  const ProgressClock& clock) {
+  CommandLineOutcome outcome;
+  GatheredInputs inputs;
+  gatherCompounds(job, files, messages, inputs);
+  if (inputs.problem.empty()) gatherResultFiles(job, files, messages, inputs);
+  if (inputs.problem.empty()) inputs.problem = saveProblem(job.compoundListToSave, inputs, files);
+  if (inputs.problem.empty()) inputs.problem = saveProblem(job.fileListToSave, inputs, files);
+  if (!inputs.problem.empty()) {
+    outcome.usageProblem = std::move(inputs.problem);
+    return outcome;
+  }
+  outcome.listNotSaved =
+      !saveList("Compound list", job.compoundListToSave, inputs.keys, files, messages);
+  outcome.listNotSaved = !saveList("File list", job.fileListToSave, inputs.resultFiles.names(),
+                                   files, messages) ||
+                         outcome.listNotSaved;
+
+  ExtractionJob extraction;
+  extraction.quantityCode = job.quantityCode;
+  extraction.compoundKeys = inputs.keys;
+  extraction.resultFiles = inputs.resultFiles.names();
+  extraction.tableName = job.tableName;
+  extraction.tableToStandardOutput = job.tableToStandardOutput;
+  extraction.otherInputs = inputs.listsRead;
+  extraction.stopSignal = stopSignal;
+  const bool showProgress = messages.isTerminal() && !job.quiet;
+  ProgressMessages progress(messages, showProgress, clock, inputs.resultFiles.count(),
+                            showProgress ? totalSize(extraction.resultFiles, files) : 0);
+  // The scanner's tables are large; on the heap they keep the stack small.
+  auto state = std::make_unique<ScannerState>();
+  const ExtractionOutcome extracted = runExtraction(extraction, *state, files, progress);
+  progress.takeAway();
+  const ClosingReport report = closingReport(job.tableName, extracted, inputs.resultFiles.count());
+  for (const ClosingLine& line : report.lines) {
+    if (!(line.success && job.quiet)) messages.writeLine(line.text);
+  }
+  outcome.run = report.run;
+  return outcome;
+}
+
+}  // namespace durno

@@ -1,0 +1,68 @@
+// The command line's run against an in-memory file system and message stream: what a
+// person watching standard error sees, with a clock the test moves.
+
+#include "dialogue/command_line_run.hpp"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+
+#include "console/message_stream.hpp"
+#include "textfile/memory_file_system.hpp"
+#include "textfile/text_files.hpp"
+
+namespace durno {
+namespace {
+
+using namespace std::chrono_literals;
+
+// On a terminal the progress line is drawn at most every 100 ms of the clock, taken away
+// ("[]") before any message line and before the closing line, and never left behind.
+TEST(CommandLineProgress, IsDrawnSeldomAndTakenAwayBeforeEveryLine) {
+  MemoryFileSystem fileSystem;
+  TextFiles files(fileSystem);
+  std::string steps;
+  for (int step = 1; step <= 1000; ++step)
+    steps += "STEP NUMBER " + std::to_string(step) + "\r\n";
+  fileSystem.put("run1.out", steps);
+  fileSystem.put("run2.out", steps);
+  CommandLineJob job;
+  job.quantityCode = "A";
+  job.resultFiles = {"run1.out", "gone.out", "run2.out"};
+  job.tableName = "t.dat";
+  // Each look at the clock is 1 ms later: 2000 steps take about 2 s.
+  auto now = std::chrono::steady_clock::time_point{};
+  const ProgressClock clock = [&now] { return now += 1ms; };
+  MemoryMessageStream messages(true);
+  const CommandLineOutcome outcome = runCommandLine(job, files, messages, nullptr, clock);
+  EXPECT_EQ(outcome.run.end, RunEnd::FilesUnread);
+
+  const std::string& seen = messages.written;
+  const std::ptrdiff_t draws = std::count(seen.begin(), seen.end(), '[');
+  EXPECT_GE(draws, 15) << seen;
+  EXPECT_LE(draws, 30) << seen;
+  EXPECT_NE(seen.find("[file 1 of 3: run1.out, 0 steps, 0.0 of 0.0 MB, 0:00]"), std::string::npos)
+      << seen;
+  EXPECT_NE(seen.find("[]Result file \"gone.out\" could not be opened: No such file or directory\n"),
+            std::string::npos);
+  EXPECT_NE(seen.find("[file 3 of 3: run2.out, 1"), std::string::npos) << seen;
+  const std::string ending = "[]Extracted data are on t.dat\n"
+                             "1 of 3 result files could not be read (each is named above)\n";
+  ASSERT_GE(seen.size(), ending.size());
+  EXPECT_EQ(seen.substr(seen.size() - ending.size()), ending);
+
+  // Not a terminal, or quiet: no progress line at all.
+  MemoryMessageStream plain(false);
+  runCommandLine(job, files, plain, nullptr, clock);
+  EXPECT_EQ(plain.written.find('['), std::string::npos);
+  job.quiet = true;
+  MemoryMessageStream quiet(true);
+  runCommandLine(job, files, quiet, nullptr, clock);
+  EXPECT_EQ(quiet.written,
+            "Result file \"gone.out\" could not be opened: No such file or directory\n"
+            "1 of 3 result files could not be read (each is named above)\n");
+}
+
+}  // namespace
+}  // namespace durno
