@@ -105,7 +105,7 @@ RunOutcome runDialogue(Console& console, TextFiles& files, StopSignals* stopSign
   showExtractionScreen(console, *state);
   const std::string tableName = state->outputName + std::string(kTableExtension);
   ExtractionJob job{state->quantityCode, state->compounds.names(), state->resultFiles.names(),
-                    tableName};
+                    tableName, state->listsRead};
   if (stopSignals != nullptr) job.stopSignal = &stopSignals->hold();
   const ExtractionOutcome outcome = runExtraction(job, state->scannerState, files, console);
   return showClosingLines(console, tableName, outcome, state->resultFiles.count());

@@ -55,16 +55,42 @@ std::string numberText(long double value) {
   return first == std::string::npos ? text : text.substr(first, last - first + 1);
 }
 
+bool mayWriteList(Console& console, TextFiles& files, const RunState& state,
+                  std::string_view fileName) {
+  std::string input;
+  for (const std::string& name : state.resultFiles.names()) {
+    if (files.sameFile(fileName, name)) input = "the result file " + quoted(name) + ", which this run reads";
+  }
+  for (const std::string& name : state.listsRead) {
+    if (files.sameFile(fileName, name)) input = "the list file " + quoted(name) + ", which this run has read";
+  }
+  if (input.empty()) return true;
+  writeLine(console, quoted(fileName) + " is " + input + ": choose another name");
+  return false;
+}
+
 void notifyListLoad(Console& console, RunState& state, const ListWords& words,
                     std::string_view fileName, const ListLoadOutcome& outcome) {
   const std::string list = std::string(words.list) + " " + quoted(fileName);
   const std::string capacity = std::to_string(words.capacity);
   if (!outcome.opened.ok()) {
     notify(console, state, list + " could not be read: " + outcome.opened.reason);
+  } else if (outcome.countImpossible) {
+    notify(console, state,
+           list + ": its count line reads " + quoted(outcome.countText) +
+               ", which is no possible count: no " + std::string(words.entries) + " are used");
   } else if (outcome.cutToCapacity) {
     notify(console, state,
            list + " names more than " + capacity + " " + std::string(words.entries) +
                ": only the first " + capacity + " are used");
+  } else if (outcome.namesFollowing > 0) {
+    std::string rest = quoted(outcome.firstNameBeyond);
+    if (outcome.moreNamesBeyond) rest += ", ...";
+    std::string message = list + ": its count line says " + numberText(outcome.namesCounted) +
+                          ", but " + std::to_string(outcome.namesFollowing) +
+                          " names follow; the rest (" + rest + ") " + std::string(words.restFate);
+    if (outcome.namesAsked == 0) message += ": no " + std::string(words.entries) + " are used";
+    notify(console, state, std::move(message));
   } else if (outcome.countRead && outcome.namesAsked == 0) {
     notify(console, state,
            list + " holds text, but its count line reads as 0: no " + std::string(words.entries) +

@@ -69,7 +69,8 @@ bool scanResultFile(int fileIndex, const std::string& name, const ExtractionJob&
   const int number = resultFileNumber(fileIndex);
   state.fileIndex = fileIndex;
   if (const FileStatus opened = files.openFile(number, name, FileMode::Input); !opened.ok()) {
-    reportFileProblem(console, name, "opened", opened.reason);
+    // A stop request also ends an open that waits for a pipe's writer; that is no failure.
+    if (!stopRequested(job.stopSignal)) reportFileProblem(console, name, "opened", opened.reason);
     return false;
   }
   OpenTextFile& input = *files.inputFile(number);
@@ -94,15 +95,17 @@ bool scanResultFile(int fileIndex, const std::string& name, const ExtractionJob&
   return readToEnd;
 }
 
-// The table must not be one of the files it is made from: creating it would empty that
-// file before it is read.
-const std::string* resultFileThatIsTheTable(std::string_view tableName,
-                                            std::span<const std::string> resultFiles,
-                                            TextFiles& files) {
+// The table must not be one of the files the run reads: creating it would empty that file
+// before it is read, or destroy a list the user keeps. The reason names the file.
+std::string tableReplacesInput(std::string_view tableName, const ExtractionJob& job,
+                               std::span<const std::string> resultFiles, TextFiles& files) {
   for (const std::string& name : resultFiles) {
-    if (files.sameFile(tableName, name)) return &name;
+    if (files.sameFile(tableName, name)) return "the result file \"" + name + "\"";
   }
-  return nullptr;
+  for (const std::string& name : job.listFiles) {
+    if (files.sameFile(tableName, name)) return "the list file \"" + name + "\"";
+  }
+  return {};
 }
 
 // A key as the screen shows it: without the blank that ends a typed key.
@@ -134,9 +137,9 @@ ExtractionOutcome runExtraction(const ExtractionJob& job, ScannerState& state, T
   const std::span<const std::string> resultFiles = capped(job.resultFiles, kMaxResultFiles);
 
   ExtractionOutcome outcome;
-  if (const std::string* same = resultFileThatIsTheTable(job.tableName, resultFiles, files)) {
-    outcome.table = FileStatus::failure(
-        FileError::InUse, "it is the result file \"" + *same + "\", which it would empty");
+  if (const std::string input = tableReplacesInput(job.tableName, job, resultFiles, files);
+      !input.empty()) {
+    outcome.table = FileStatus::failure(FileError::InUse, "it is " + input + ", which it would empty");
     return outcome;
   }
   TableWriter table(files, quantity, keys);

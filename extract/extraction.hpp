@@ -27,6 +27,8 @@ struct ExtractionJob {
   std::span<const std::string> compoundKeys;  // at most kMaxCompounds
   std::span<const std::string> resultFiles;   // at most kMaxResultFiles
   std::string_view tableName;                 // the output name with ".dat"
+  // The list files the dialogue read; the table must not replace one of them either.
+  std::span<const std::string> listFiles;
   // A request to stop, looked at before each line is scanned: a signal number, 0 while none
   // came. Null when nothing can ask the run to stop.
   const volatile std::sig_atomic_t* stopSignal = nullptr;
@@ -34,7 +36,7 @@ struct ExtractionJob {
 
 struct ExtractionOutcome {
   // Ok when the table was created and every write (and its closing) succeeded; else the
-  // first failure, or FileError::InUse when the table is one of the result files.
+  // first failure, or FileError::InUse when the table is one of the result or list files.
   FileStatus table = FileStatus::failure(FileError::NotOpen, "not written");
   // Result files that could not be opened, or not read to their end.
   int unreadableFiles = 0;
@@ -54,8 +56,8 @@ struct ExtractionOutcome {
 // be opened: REASON'); a read failure inside a file ends that file the same way ('... could
 // not be read: REASON').
 // The outcome tells whether the table was created and completely written; the scan runs
-// to the end either way, unless the table would be one of the result files (then nothing
-// is created or read) or a stop is requested (then the scan ends after a whole row).
+// to the end either way, unless the table would be one of the result files or list files
+// (then nothing is created or read) or a stop is requested (then the scan ends after a whole row).
 // After a scan that ran to its end, one console line lists the compound keys that began
 // no line of any result file ('Not found in any result file: ASiO2, AMgO').
 ExtractionOutcome runExtraction(const ExtractionJob& job, ScannerState& state, TextFiles& files,

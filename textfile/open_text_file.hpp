@@ -38,7 +38,8 @@ class OpenTextFile {
     return status;
   }
   FileStatus readTextField(std::string& field);
-  FileStatus readNumberField(double& value);
+  // With text, also gives the field's bytes as read (without TABs), for messages.
+  FileStatus readNumberField(double& value, std::string* text = nullptr);
   FileStatus skipBlanksAndLineEnds();
 
   // Output only.
