@@ -10,7 +10,8 @@
 namespace durno {
 
 // Makes sure no file the program opens can take the place of standard input, output or
-// error (where the system would let it).
+// error (where the system would let it), and that a reader of standard output or error
+// that goes away cannot end the program.
 void prepareStandardStreams();
 
 // The stop signals of a run without a console (--plot): SIGTERM, SIGINT and SIGHUP (on

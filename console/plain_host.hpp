@@ -22,19 +22,36 @@ class PlainScreen : public TranscriptHost {
   // it is typed, and a Backspace as a step back over a blank.
   enum class Echo : std::uint8_t { WholeLine, EachKey };
 
-  // The transcript goes to fd (standard output in a real run, or the terminal).
-  explicit PlainScreen(int fd, Echo echo = Echo::WholeLine);
+  // What becomes of the control bytes in the texts shown (a name read from a list may hold
+  // any byte). A pipe or a file gets every byte as it is: scripts compare transcripts byte
+  // for byte. A terminal would take them as commands (retitle, clear, recolour it), so
+  // there each is shown in caret form, as `cat -v` shows it: bytes 0-31 as ^@ to ^_, 127 as
+  // ^?, and the C1 controls 128-159 as M-^@ to M-^_. In a UTF-8 locale the C1 controls are
+  // the two-byte forms C2 80 to C2 9F, and the bytes 128-159 are parts of other characters
+  // that stay as they are. The transcript's own line ends and Backspace echo are not shown
+  // texts and reach the terminal as they are.
+  enum class Controls : std::uint8_t { Passed, ShownFor8Bit, ShownForUtf8 };
 
-  void noteText(std::string_view text) override { output_.append(text); }
-  void noteEndLine() override { output_.append('\n'); }
-  void noteClearScreen() override { output_.append('\n'); }
+  // The transcript goes to fd (standard output in a real run, or the terminal).
+  explicit PlainScreen(int fd, Echo echo = Echo::WholeLine, Controls controls = Controls::Passed);
+
+  void noteText(std::string_view text) override { appendShown(text); }
+  void noteEndLine() override;
+  void noteClearScreen() override { noteEndLine(); }
   void noteTypedKey(char character) override;
   void noteErasedKey() override;
   void noteTypedLine(std::string_view line) override;
-  void flush() override { output_.flush(); }
+  void flush() override;
 
  private:
+  // Appends text with its control bytes as controls_ says.
+  void appendShown(std::string_view text);
+  // Hands on a UTF-8 lead byte held back to see whether a C1 control follows it.
+  void releaseHeldLead();
+
   Echo echo_;
+  Controls controls_;
+  bool leadHeld_ = false;
   OutputBuffer output_;
 };
 

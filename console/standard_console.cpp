@@ -203,15 +203,24 @@ struct StandardConsole::Hosts {
     return *plainKeys;
   }
 
+  // A plain transcript that goes to a terminal must not command it.
+  static PlainScreen::Controls controlsFor(int fd) {
+    if (::isatty(fd) == 0) return PlainScreen::Controls::Passed;
+    return localeIsUtf8() ? PlainScreen::Controls::ShownForUtf8
+                          : PlainScreen::Controls::ShownFor8Bit;
+  }
+
   // terminalFd is the terminal the screen may use (-1: none). A terminal that cannot place
   // text gets the plain transcript; with keys typed on it, each key is echoed as typed.
   void openScreen(int terminalFd) {
     if (terminalFd >= 0 && terminalTypeDrawsCells(std::getenv("TERM"))) {
       terminalScreen = std::make_unique<TerminalScreen>(terminalFd, localeIsUtf8());
     } else if (terminalFd >= 0 && terminalKeys) {
-      plainScreen = std::make_unique<PlainScreen>(terminalFd, PlainScreen::Echo::EachKey);
+      plainScreen = std::make_unique<PlainScreen>(terminalFd, PlainScreen::Echo::EachKey,
+                                                  controlsFor(terminalFd));
     } else {
-      plainScreen = std::make_unique<PlainScreen>(STDOUT_FILENO);
+      plainScreen = std::make_unique<PlainScreen>(STDOUT_FILENO, PlainScreen::Echo::WholeLine,
+                                                  controlsFor(STDOUT_FILENO));
     }
   }
 

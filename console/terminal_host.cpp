@@ -80,24 +80,25 @@ TerminalScreen::~TerminalScreen() {
 void TerminalScreen::restore() {
   if (restored_) return;
   restored_ = true;
+  const ScreenSize grid = shadowSize_;
+  const CellPosition cursor = cursorOnGrid();
   // The shell's prompt belongs on a fresh row below everything the program showed, also
   // when the program ended with the cursor above its last text (a full screen left as it is).
-  int lastTextRow = cursor_.column == 1 ? cursor_.row - 1 : cursor_.row;
-  for (int row = shadowSize_.height; row > lastTextRow; --row) {
-    const auto rowStart =
-        shadow_.begin() + static_cast<std::ptrdiff_t>(row - 1) * shadowSize_.width;
-    if (std::any_of(rowStart, rowStart + shadowSize_.width,
+  int lastTextRow = cursor.column == 1 ? cursor.row - 1 : cursor.row;
+  for (int row = grid.height; row > lastTextRow; --row) {
+    const auto rowStart = shadow_.begin() + static_cast<std::ptrdiff_t>(row - 1) * keptWidth_;
+    if (std::any_of(rowStart, rowStart + grid.width,
                     [](const Cell& cell) { return cell.character != ' '; })) {
       lastTextRow = row;
       break;
     }
   }
   // Reset the colours before any line feed, so a scrolled-in row is not painted in them.
-  if (lastTextRow < shadowSize_.height) {
+  if (lastTextRow < grid.height) {
     placeTerminalCursor({lastTextRow + 1, 1});
     out_.append("\x1b[0m");
   } else {
-    placeTerminalCursor({shadowSize_.height, 1});
+    placeTerminalCursor({grid.height, 1});
     out_.append("\x1b[0m\r\n");
   }
   out_.append("\x1b[?7h\x1b[?25h");
@@ -116,22 +117,41 @@ ScreenSize TerminalScreen::size() const {
 
 void TerminalScreen::fitShadow(ScreenSize size) const {
   if (size.width == shadowSize_.width && size.height == shadowSize_.height) return;
-  std::vector<Cell> fitted(static_cast<std::size_t>(size.width) *
-                           static_cast<std::size_t>(size.height));
-  const int rows = std::min(size.height, shadowSize_.height);
-  const int columns = std::min(size.width, shadowSize_.width);
-  for (int row = 0; row < rows; ++row) {
-    const auto from = shadow_.begin() + static_cast<std::ptrdiff_t>(row) * shadowSize_.width;
-    std::copy(from, from + columns, fitted.begin() + static_cast<std::ptrdiff_t>(row) * size.width);
-  }
-  shadowSize_ = size;
-  shadow_ = std::move(fitted);
   terminalCursor_.reset();
+  shadowSize_ = size;
+  if (size.width <= keptWidth_ && size.height <= keptHeight_) return;
+  const int width = std::max(size.width, keptWidth_);
+  const int height = std::max(size.height, keptHeight_);
+  std::vector<Cell> kept(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  for (int row = 0; row < keptHeight_; ++row) {
+    const auto from = shadow_.begin() + static_cast<std::ptrdiff_t>(row) * keptWidth_;
+    std::copy(from, from + keptWidth_, kept.begin() + static_cast<std::ptrdiff_t>(row) * width);
+  }
+  keptWidth_ = width;
+  keptHeight_ = height;
+  shadow_ = std::move(kept);
+}
+
+CellPosition TerminalScreen::cursorOnGrid() const {
+  return {std::clamp(cursor_.row, 1, shadowSize_.height),
+          std::clamp(cursor_.column, 1, shadowSize_.width)};
+}
+
+// A terminal made lower than the cursor's row shows the rows above the cursor, as terminals
+// do themselves: the kept rows move up until the cursor's row is the bottom one.
+void TerminalScreen::keepCursorRowShown(int height) {
+  const int rowsOff = cursor_.row - height;
+  if (rowsOff <= 0) return;
+  const auto shift = static_cast<std::ptrdiff_t>(rowsOff) * keptWidth_;
+  std::move(shadow_.begin() + shift, shadow_.end(), shadow_.begin());
+  std::fill(shadow_.end() - shift, shadow_.end(), Cell{});
+  cursor_.row = height;
 }
 
 void TerminalScreen::redraw() {
   restored_ = false;
   const ScreenSize grid = size();
+  keepCursorRowShown(grid.height);
   out_.append("\x1b[?7l");
   out_.append(cursorVisible_ ? "\x1b[?25h" : "\x1b[?25l");
   terminalCursor_.reset();
@@ -140,7 +160,7 @@ void TerminalScreen::redraw() {
   const std::vector<Cell> cells = shadow_;
   std::string run;
   for (int row = 1; row <= grid.height; ++row) {
-    const auto rowStart = cells.begin() + static_cast<std::ptrdiff_t>(row - 1) * grid.width;
+    const auto rowStart = cells.begin() + static_cast<std::ptrdiff_t>(row - 1) * keptWidth_;
     int start = 1;
     while (start <= grid.width) {
       const CellAttribute attribute = rowStart[start - 1].attribute;
@@ -154,13 +174,11 @@ void TerminalScreen::redraw() {
       start = end;
     }
   }
-  cursor_ = {std::clamp(cursor_.row, 1, grid.height), std::clamp(cursor_.column, 1, grid.width)};
   flush();
 }
 
 TerminalScreen::Cell& TerminalScreen::shadowCell(CellPosition position) {
-  return shadow_[static_cast<std::size_t>(position.row - 1) *
-                     static_cast<std::size_t>(shadowSize_.width) +
+  return shadow_[static_cast<std::size_t>(position.row - 1) * static_cast<std::size_t>(keptWidth_) +
                  static_cast<std::size_t>(position.column - 1)];
 }
 
@@ -219,8 +237,12 @@ void TerminalScreen::scrollUp(CellAttribute attribute) {
   const ScreenSize grid = shadowSize_;
   placeTerminalCursor({grid.height, 1});
   out_.append('\n');
-  const auto rowLength = static_cast<std::ptrdiff_t>(grid.width);
-  std::move(shadow_.begin() + rowLength, shadow_.end(), shadow_.begin());
+  // Whole kept rows move, so that the cells beyond a narrowed terminal's edge stay with
+  // their row; the rows kept below a lowered terminal stay where they are.
+  const auto rowLength = static_cast<std::ptrdiff_t>(keptWidth_);
+  const auto bottomRow = shadow_.begin() + (grid.height - 1) * rowLength;
+  std::move(shadow_.begin() + rowLength, bottomRow + rowLength, shadow_.begin());
+  std::fill(bottomRow, bottomRow + rowLength, Cell{});
   // The fresh row is drawn in full: terminals differ in the colour they give it.
   terminalCursor_ = CellPosition{grid.height, 1};
   drawRun({grid.height, 1}, std::string(static_cast<std::size_t>(grid.width), ' '), attribute);
@@ -235,8 +257,18 @@ void TerminalScreen::fillCells(CellPosition start, long count, unsigned char cha
     const long piece = std::min(count, room);
     drawRun(position, std::string(static_cast<std::size_t>(piece), static_cast<char>(character)),
             attribute);
+    // A fill to the row's edge (a clear screen) also fills what is kept beyond it, so that a
+    // widened terminal shows no older text there.
+    if (piece == room) {
+      const auto rowStart = shadow_.begin() + static_cast<std::ptrdiff_t>(position.row - 1) * keptWidth_;
+      std::fill(rowStart + grid.width, rowStart + keptWidth_, Cell{character, attribute});
+    }
     count -= piece;
     position = {position.row + 1, 1};
+  }
+  if (position.row > grid.height) {
+    std::fill(shadow_.begin() + static_cast<std::ptrdiff_t>(grid.height) * keptWidth_,
+              shadow_.end(), Cell{character, attribute});
   }
 }
 
@@ -264,7 +296,7 @@ void TerminalScreen::setCursorVisible(bool visible) {
 }
 
 void TerminalScreen::flush() {
-  placeTerminalCursor(cursor_);
+  placeTerminalCursor(cursorOnGrid());
   out_.flush();
 }
 

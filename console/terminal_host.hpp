@@ -80,9 +80,14 @@ class TerminalScreen : public GridHost {
     CellAttribute attribute = 7;
   };
   // The cells drawn so far, kept so that a recolour can redraw characters it cannot read
-  // back from the terminal, and the whole screen can be drawn again. When the terminal's
-  // size changes, the cells that stay on it keep their content and new ones are blank.
+  // back from the terminal, and the whole screen can be drawn again. They are kept for the
+  // largest size the terminal has had: when it is made smaller, the cells beyond its edges
+  // stay, and show again when it grows back.
   void fitShadow(ScreenSize size) const;
+  // The cursor inside the current grid; the cursor itself keeps its place beyond the edge
+  // of a terminal made narrower, where the text it follows is kept.
+  CellPosition cursorOnGrid() const;
+  void keepCursorRowShown(int height);
   Cell& shadowCell(CellPosition position);
   void drawRun(CellPosition start, std::string_view bytes, CellAttribute attribute);
   void placeTerminalCursor(CellPosition position);
@@ -98,8 +103,11 @@ class TerminalScreen : public GridHost {
   bool cursorVisible_ = true;
   bool restored_ = false;
   // The size last reported by size(), which the rest of an operation works in; the shadow
-  // follows it, so both change inside the const size().
+  // follows it, so both change inside the const size(). The shadow holds keptHeight_ rows
+  // of keptWidth_ cells, at least the size's.
   mutable ScreenSize shadowSize_{0, 0};
+  mutable int keptWidth_ = 0;
+  mutable int keptHeight_ = 0;
   mutable std::vector<Cell> shadow_;
   // Glyph bytes of one run, gathered before they go to the buffer in one piece.
   std::string glyphs_;

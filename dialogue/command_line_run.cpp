@@ -14,8 +14,9 @@ namespace durno {
 
 namespace {
 
-constexpr ListWords kCompoundListWords{"Compound list", "compound", "compounds", kMaxCompounds};
-constexpr ListWords kFileListWords{"File list", "file", "files", kMaxResultFiles};
+constexpr ListWords kCompoundListWords{"Compound list", "compound", "compounds", kMaxCompounds,
+                                      "is read as a new count line"};
+constexpr ListWords kFileListWords{"File list", "file", "files", kMaxResultFiles, "is not read"};
 // Often enough to see it move, seldom enough to cost nothing against the scan.
 constexpr std::chrono::milliseconds kProgressInterval{100};
 constexpr double kBytesPerMegabyte = 1024.0 * 1024.0;

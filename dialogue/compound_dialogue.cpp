@@ -14,10 +14,14 @@ std::string orDefaultList(std::string answer) {
   return answer;
 }
 
+// Asks until the answer names no file the run reads.
 void saveCompoundList(Console& console, TextFiles& files, RunState& state) {
-  writeLine(console, "Enter filename+extension for compound list ");
-  console.writeText("     e.g., carbon.cpd, RETURN = DURNO.CPD ");
-  const std::string fileName = orDefaultList(console.readLine());
+  std::string fileName;
+  do {
+    writeLine(console, "Enter filename+extension for compound list ");
+    console.writeText("     e.g., carbon.cpd, RETURN = DURNO.CPD ");
+    fileName = orDefaultList(console.readLine());
+  } while (!mayWriteList(console, files, state, fileName));
   const FileStatus outcome = saveListFile(files, fileName, state.compounds.names());
   if (!outcome.ok()) {
     notify(console, state,
@@ -57,8 +61,10 @@ void loadCompounds(Console& console, TextFiles& files, RunState& state) {
   writeLine(console, " Enter filename with compound list for extraction ");
   console.writeText(" e.g., carbon.cpd; RETURN = DURNO.CPD ");
   const std::string fileName = orDefaultList(console.readLine());
+  state.listsRead.push_back(fileName);
   const ListLoadOutcome outcome = loadCompoundList(files, fileName, state.compounds);
-  notifyListLoad(console, state, {"Compound list", "compound", "compounds", kMaxCompounds},
+  notifyListLoad(console, state, {"Compound list", "compound", "compounds", kMaxCompounds,
+                                         "is read as a new count line"},
                  fileName, outcome);
 }
 

@@ -44,6 +44,7 @@ RunOutcome runDialogue(Console& console, TextFiles& files, StopSignals* stopSign
   job.compoundKeys = state->compounds.names();
   job.resultFiles = state->resultFiles.names();
   job.tableName = tableName;
+  job.otherInputs = state->listsRead;
   if (stopSignals != nullptr) job.stopSignal = &stopSignals->hold();
   ExtractionScreen screen(console);
   const ExtractionOutcome outcome = runExtraction(job, state->scannerState, files, screen);

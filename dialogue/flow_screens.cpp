@@ -55,14 +55,41 @@ std::string numberText(long double value) {
   return first == std::string::npos ? text : text.substr(first, last - first + 1);
 }
 
+bool mayWriteList(Console& console, TextFiles& files, const RunState& state,
+                  std::string_view fileName) {
+  std::string input;
+  for (const std::string& name : state.resultFiles.names()) {
+    if (files.sameFile(fileName, name)) input = "the result file " + quoted(name) + ", which this run reads";
+  }
+  for (const std::string& name : state.listsRead) {
+    if (files.sameFile(fileName, name)) input = "the list file " + quoted(name) + ", which this run has read";
+  }
+  if (input.empty()) return true;
+  writeLine(console, quoted(fileName) + " is " + input + ": choose another name");
+  return false;
+}
+
 std::string listLoadNotice(const ListWords& words, std::string_view fileName,
                            const ListLoadOutcome& outcome) {
   const std::string list = std::string(words.list) + " " + quoted(fileName);
   const std::string capacity = std::to_string(words.capacity);
   if (!outcome.opened.ok()) return list + " could not be read: " + outcome.opened.reason;
+  if (outcome.countImpossible) {
+    return list + ": its count line reads " + quoted(outcome.countText) +
+           ", which is no possible count: no " + std::string(words.entries) + " are used";
+  }
   if (outcome.cutToCapacity) {
     return list + " names more than " + capacity + " " + std::string(words.entries) +
            ": only the first " + capacity + " are used";
+  }
+  if (outcome.namesFollowing > 0) {
+    std::string rest = quoted(outcome.firstNameBeyond);
+    if (outcome.moreNamesBeyond) rest += ", ...";
+    std::string message = list + ": its count line says " + numberText(outcome.namesCounted) +
+                          ", but " + std::to_string(outcome.namesFollowing) +
+                          " names follow; the rest (" + rest + ") " + std::string(words.restFate);
+    if (outcome.namesAsked == 0) message += ": no " + std::string(words.entries) + " are used";
+    return message;
   }
   if (outcome.countRead && outcome.namesAsked == 0) {
     return list + " holds text, but its count line reads as 0: no " + std::string(words.entries) +

@@ -32,16 +32,54 @@ bool namesAnotherEntry(TextFiles& files) {
   }
 }
 
+// Whether a count line's text reads as a count rather than a name: a count begins as a
+// number does; a compound key or a file name hardly ever does.
+bool looksLikeCount(std::string_view text) {
+  return !text.empty() && std::string_view("0123456789+-.").find(text.front()) != std::string_view::npos;
+}
+
+// Notes a name that follows the names the count line before it asked for.
+void noteNameBeyond(ListLoadOutcome& outcome, std::string name) {
+  if (outcome.namesFollowing == 0) {
+    outcome.namesCounted = outcome.namesAsked;
+    outcome.namesFollowing = outcome.namesFound;
+  }
+  ++outcome.namesFollowing;
+  if (outcome.firstNameBeyond.empty()) {
+    outcome.firstNameBeyond = std::move(name);
+  } else {
+    outcome.moreNamesBeyond = true;
+  }
+}
+
 // Reads one count and the names it asks for into table, which has been emptied, and
 // notes in outcome what the count asked for and what the file held. Reading stops after
-// the last name that fits. A count that could not be read (a file that fails) ends the
-// block with no names; false then.
+// the last name that fits. A count that could not be read (a file that fails) or that is
+// no possible count ends the block with no names; false then.
 template <typename Table, typename Clean>
 bool readBlock(TextFiles& files, Table& table, Clean clean, ListLoadOutcome& outcome) {
   double count = 0;
-  if (!files.readNumberField(kListFileNumber, count).ok()) return false;
-  const double asked = namesAskedFor(count);
+  std::string countText;
+  if (!files.readNumberField(kListFileNumber, count, &countText).ok()) return false;
   outcome.countRead = true;
+  if (!std::isfinite(count)) {
+    outcome.countImpossible = true;
+    outcome.countText = std::move(countText);
+    outcome.namesAsked = 0;
+    outcome.namesFound = 0;
+    return false;
+  }
+  const double asked = namesAskedFor(count);
+  // A name where a count line was expected, right after a block read in full: the count
+  // line before it was smaller than its list. Later ones join it until a count line comes.
+  const bool blockReadInFull = outcome.namesFound == outcome.namesAsked && outcome.namesFound > 0;
+  if (!looksLikeCount(countText) && (blockReadInFull || outcome.namesFollowing > 0)) {
+    noteNameBeyond(outcome, countText);
+  } else if (outcome.namesFollowing > 0) {
+    outcome.namesFollowing = 0;  // a block of its own: what came before it is replaced
+    outcome.firstNameBeyond.clear();
+    outcome.moreNamesBeyond = false;
+  }
   outcome.namesAsked = asked;
   outcome.namesFound = 0;
   while (table.count() < asked && !table.full()) {
@@ -61,6 +99,16 @@ bool readBlock(TextFiles& files, Table& table, Clean clean, ListLoadOutcome& out
   }
   outcome.cutToCapacity = asked > table.count() && namesAnotherEntry(files);
   return !outcome.cutToCapacity;
+}
+
+// Counts the names after the one block of a file list, which are not read.
+void noteNamesAfterBlock(TextFiles& files, ListLoadOutcome& outcome) {
+  std::string field;
+  while (files.readTextField(kListFileNumber, field).ok()) {
+    std::string name = removeLeadingBlanks(field);
+    if (name.empty()) continue;
+    noteNameBeyond(outcome, std::move(name));
+  }
 }
 
 }  // namespace
@@ -112,7 +160,10 @@ ListLoadOutcome loadFileListInto(TextFiles& files, std::string_view fileName, Ta
   ListLoadOutcome outcome = openForReading(files, fileName);
   if (!outcome.opened.ok()) return outcome;
   auto asRead = [](std::string field) { return field; };
-  if (contentLeft(files)) readBlock(files, table, asRead, outcome);
+  if (contentLeft(files) && readBlock(files, table, asRead, outcome) &&
+      outcome.namesFound == outcome.namesAsked && outcome.namesFound > 0) {
+    noteNamesAfterBlock(files, outcome);
+  }
   files.closeFile(kListFileNumber);
   return outcome;
 }

@@ -27,6 +27,19 @@ struct ListLoadOutcome {
   bool countRead = false;
   double namesAsked = 0;
   int namesFound = 0;
+  // A count line that reads as no number a count can be (1e400 is past every double): no
+  // names are read then, and countText holds the count line's text as read.
+  bool countImpossible = false;
+  std::string countText;
+  // Names follow the names a count line asked for (a count line smaller than its list):
+  // namesFollowing counts that block's names (namesCounted) and the ones after them, and
+  // firstNameBeyond is
+  // the first of those after them, and moreNamesBeyond tells whether others come after
+  // it. A compound list reads them as new count lines, a file list does not read them.
+  int namesFollowing = 0;
+  double namesCounted = 0;  // what the count line before them asked for
+  std::string firstNameBeyond;
+  bool moreNamesBeyond = false;
 };
 
 // Writes names as a list file under kListFileNumber, emptying an existing file. Ok only

@@ -9,13 +9,17 @@ namespace {
 
 constexpr int kFileListPromptRow = 4;
 
-// A saved list is confirmed by nothing; only a list that could not be saved is reported.
+// A saved list is confirmed by nothing; only a list that could not be saved is reported. The
+// name is asked for until it names no file the run reads.
 void offerToSaveFileList(Console& console, TextFiles& files, RunState& state) {
   console.endLine();
   console.writeText("Save the filelist for other extractions <Y>/<N = RETURN> ");
   if (lowerCase(console.readLine()) != "y") return;
-  console.writeText("Give name for list (e.g. Jup.xtr) ");
-  const std::string fileName = console.readLine();
+  std::string fileName;
+  do {
+    console.writeText("Give name for list (e.g. Jup.xtr) ");
+    fileName = console.readLine();
+  } while (!mayWriteList(console, files, state, fileName));
   const FileStatus outcome = saveListFile(files, fileName, state.resultFiles.names());
   if (!outcome.ok()) {
     notify(console, state,
@@ -49,8 +53,9 @@ void loadResultFiles(Console& console, TextFiles& files, RunState& state) {
   writeLine(console, "Name of file containing the filenames of the ZEPRO results to be extracted");
   console.writeText("File should have extension *.xtr, but others work too ");
   const std::string fileName = console.readLine();
+  state.listsRead.push_back(fileName);
   const ListLoadOutcome outcome = loadFileList(files, fileName, state.resultFiles);
-  notifyListLoad(console, state, {"File list", "file", "files", kMaxResultFiles}, fileName,
+  notifyListLoad(console, state, {"File list", "file", "files", kMaxResultFiles, "is not read"}, fileName,
                  outcome);
 }
 

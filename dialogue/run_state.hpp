@@ -69,6 +69,9 @@ struct RunState {
   std::string quantityCode;  // the menu answer, upper-cased
   CompoundTable compounds;
   ResultFileTable resultFiles;
+  // The list files loaded so far, as named: like the result files, files this run reads,
+  // which nothing it writes may replace.
+  std::vector<std::string> listsRead;
   std::string outputName;  // base name, without ".dat"
   ScannerState scannerState;
   // Problems the user must not miss (a list file that could not be read or saved). Each

@@ -31,6 +31,12 @@ void writeLine(Console& console, std::string_view text);
 // Shows a problem on one line at once and keeps it for the extraction screen.
 void notify(Console& console, RunState& state, std::string message);
 
+// Whether a list may be saved as fileName: not when that is a file the run reads or will
+// read (a list loaded, a result file named), however it is spelt. Else says why, on one
+// line, so that the caller can ask for another name.
+bool mayWriteList(Console& console, TextFiles& files, const RunState& state,
+                  std::string_view fileName);
+
 // A file name as messages show it: in double quotes, so that blanks around it are seen.
 std::string quoted(std::string_view name);
 
@@ -45,6 +51,8 @@ struct ListWords {
   std::string_view entry;    // "compound"
   std::string_view entries;  // "compounds"
   int capacity;
+  // What becomes of names after those the count line asked for.
+  std::string_view restFate;  // "is read as a new count line"
 };
 
 // Shows, as notify() does, what went wrong loading the list fileName, if anything: it could

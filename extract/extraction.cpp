@@ -93,7 +93,10 @@ bool scanResultFile(int fileIndex, const std::string& name, ScanContext& scan) {
   scan.events.fileBegun(fileIndex, name);
   if (const FileStatus opened = scan.files.openFile(number, name, FileMode::Input);
       !opened.ok()) {
-    scan.events.fileUnreadable(name, FileProblem::NotOpened, opened.reason);
+    // A stop request also ends an open that waits for a pipe's writer; that is no failure.
+    if (!stopRequested(scan.job.stopSignal)) {
+      scan.events.fileUnreadable(name, FileProblem::NotOpened, opened.reason);
+    }
     scan.events.fileFinished(fileIndex, name, 0);
     return false;
   }

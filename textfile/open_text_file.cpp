@@ -1,5 +1,7 @@
 #include "textfile/open_text_file.hpp"
 
+#include <utility>
+
 #include "convert/extended.hpp"
 #include "convert/number_parser.hpp"
 #include "textfile/line_scan.hpp"
@@ -158,8 +160,9 @@ FileStatus OpenTextFile::readTextField(std::string& field) {
   return {};
 }
 
-FileStatus OpenTextFile::readNumberField(double& value) {
+FileStatus OpenTextFile::readNumberField(double& value, std::string* text) {
   value = 0;
+  if (text != nullptr) text->clear();
   int next = 0;
   if (FileStatus started = startField(next); !started.ok()) return started;
   InputBuffer& reader = *input_;
@@ -173,6 +176,7 @@ FileStatus OpenTextFile::readNumberField(double& value) {
   const bool ended = next >= 0 && next != kEndOfText;
   if (next == kReadFailed || (ended && !reader.skipTerminator())) return readFailure();
   value = roundToDouble(parseNumber(token));
+  if (text != nullptr) *text = std::move(token);
   return {};
 }
 

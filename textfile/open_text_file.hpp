@@ -44,7 +44,8 @@ class OpenTextFile {
   // Input only. The bytes taken so far, line ends included.
   unsigned long long bytesTaken() const { return input_->bytesTaken(); }
   FileStatus readTextField(std::string& field);
-  FileStatus readNumberField(double& value);
+  // With text, also gives the field's bytes as read (without TABs), for messages.
+  FileStatus readNumberField(double& value, std::string* text = nullptr);
   FileStatus skipBlanksAndLineEnds();
 
   // Output only.

@@ -124,10 +124,20 @@ class PosixFile : public SystemFile {
 int openDescriptor(const std::string& name, FileMode mode) {
   // O_NONBLOCK keeps a pipe without a partner from stalling the open; it is cleared below.
   const int access = mode == FileMode::Input ? O_RDONLY : O_WRONLY | O_CREAT;
-  for (;;) {
-    const int descriptor = ::open(name.c_str(), access | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
-    if (descriptor >= 0 || errno != EINTR) return descriptor;
-  }
+  int descriptor = -1;
+  do {
+    descriptor = ::open(name.c_str(), access | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
+  } while (descriptor < 0 && errno == EINTR);
+  if (descriptor < 0 || mode != FileMode::Input) return descriptor;
+  // A named pipe opened that way before its writer came would read as empty at once, and
+  // its results would be lost without a word. It is opened again and waits for a writer, as
+  // `cat` does. A signal that ends the wait is not waited through: the program's handlers
+  // that must not disturb a call restart it themselves, so an interrupted open is a request
+  // to stop, which a writer that never comes would otherwise keep waiting.
+  struct stat fileStatus {};
+  if (::fstat(descriptor, &fileStatus) != 0 || !S_ISFIFO(fileStatus.st_mode)) return descriptor;
+  ::close(descriptor);
+  return ::open(name.c_str(), access | O_CLOEXEC | O_NOCTTY);
 }
 
 // Takes the lock without waiting: shared for a reader, so that runs reading the same result

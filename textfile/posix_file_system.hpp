@@ -9,7 +9,9 @@ namespace durno {
 // Output), so an Output file is emptied only once this program holds it alone. Names are
 // used whole, as given ('/' separators, relative names against the current directory).
 // Files that are not regular (pipes, terminals, character devices) are opened without
-// waiting for a partner and then read and written blocking. Two names are the same file
+// waiting for a partner and then read and written blocking; only a named pipe opened for
+// Input waits for its writer, as its data would otherwise be missed (a signal whose handler
+// does not restart calls ends that wait). Two names are the same file
 // when they lead to the same device and inode.
 class PosixFileSystem : public FileSystem {
  public:

@@ -122,12 +122,13 @@ FileStatus TextFiles::readTextField(int number, std::string& field) {
   return status;
 }
 
-FileStatus TextFiles::readNumberField(int number, double& value) {
+FileStatus TextFiles::readNumberField(int number, double& value, std::string* text) {
   FileStatus status;
   if (OpenTextFile* entry = openIn(number, FileMode::Input, status)) {
-    return entry->readNumberField(value);
+    return entry->readNumberField(value, text);
   }
   value = 0;
+  if (text != nullptr) text->clear();
   return status;
 }
 

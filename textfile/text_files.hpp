@@ -55,7 +55,8 @@ class TextFiles {
   // input. Valid until number is closed.
   OpenTextFile* inputFile(int number) const;
   FileStatus readTextField(int number, std::string& field);
-  FileStatus readNumberField(int number, double& value);
+  // With text, also gives the field's bytes as read, so that a message can quote them.
+  FileStatus readNumberField(int number, double& value, std::string* text = nullptr);
   // Passes blanks, TABs, CRs and LFs, up to the next other byte or the end of the data.
   FileStatus skipBlanksAndLineEnds(int number);
   FileStatus writeText(int number, std::string_view text);

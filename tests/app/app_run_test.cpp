@@ -575,6 +575,85 @@ TEST_F(DurnoRun, AStopSignalAtAPromptEndsTheRunAtOnce) {
   EXPECT_FALSE(fs::exists(folder / "Zepres.dat"));
 }
 
+// No file the run writes may be one it reads: a list saved under the name of a result file
+// or of a list loaded (however spelt) is refused and asked for again, and a table named like
+// a loaded list is refused as one named like a result file is. Every input stays as it was.
+TEST_F(DurnoRun, NothingTheRunWritesReplacesAFileItReads) {
+  put("run1.out", kResults);
+  put("keys.cpd", " 1 \r\nASiO2 \r\n");
+  put("runs.dat", " 1 \r\nrun1.out\r\n");
+  const Finished saved = run("\na\nf\nkeys.cpd\n\nrun1.out\n\ny\n./run1.out\nkeys.cpd\nnew.xtr\nt\n");
+  EXPECT_EQ(saved.status, 0) << saved.out;
+  EXPECT_NE(saved.out.find("Give name for list (e.g. Jup.xtr) ./run1.out\n\"./run1.out\" is the "
+                           "result file \"run1.out\", which this run reads: choose another name\n"
+                           "Give name for list (e.g. Jup.xtr) keys.cpd\n\"keys.cpd\" is the list "
+                           "file \"keys.cpd\", which this run has read: choose another name\n"
+                           "Give name for list (e.g. Jup.xtr) new.xtr\n"),
+            std::string::npos)
+      << saved.out;
+  EXPECT_EQ(file("new.xtr"), " 1 \r\nrun1.out\r\n");
+  EXPECT_EQ(file("run1.out"), kResults);
+  EXPECT_EQ(file("keys.cpd"), " 1 \r\nASiO2 \r\n");
+  EXPECT_NE(file("t.dat").find("\r\n 2    "), std::string::npos) << file("t.dat");
+
+  const Finished refused = run("\na\nf\nkeys.cpd\nl\nruns.dat\nruns\n");
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.out.find("\nExtracted data could not be written to \"runs.dat\": it is the "
+                             "list file \"runs.dat\", which it would empty\n"),
+            std::string::npos)
+      << refused.out;
+  EXPECT_EQ(file("runs.dat"), " 1 \r\nrun1.out\r\n");
+}
+
+// A named pipe as a result file is read as `cat` reads it: the open waits for a writer, so
+// rows written once the run is at it all reach the table; a stop signal ends the wait.
+TEST_F(DurnoRun, ANamedPipeIsWaitedForUntilItsWriterComesOrAStop) {
+  ASSERT_EQ(::mkfifo((folder / "live.out").c_str(), 0600), 0);
+  put(".answers", "\na\n\n\nn\n\nlive.out\n\nn\nlive\n");
+  int answers = ::open((folder / ".answers").c_str(), O_RDONLY);
+  pid_t child = startDurno(folder, answers);
+  ::close(answers);
+  ASSERT_TRUE(waitUntil([&] { return file(".stdout").find("Extracting data") != std::string::npos; }));
+  const int writer = ::open((folder / "live.out").c_str(), O_WRONLY);
+  ASSERT_GE(writer, 0);
+  ASSERT_EQ(::write(writer, "STEP NUMBER 1\r\nSTEP NUMBER 2\r\n", 30), 30);
+  ::close(writer);
+  int status = waitForEnd(child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << file(".stdout");
+  EXPECT_NE(file("live.dat").find("\r\n 2    "), std::string::npos) << file("live.dat");
+
+  // No writer ever comes. The stop is sent until the run ends: one that came just before
+  // the wait began is noted, and the next one ends the wait.
+  fs::remove(folder / "live.dat");
+  answers = ::open((folder / ".answers").c_str(), O_RDONLY);
+  child = startDurno(folder, answers);
+  ::close(answers);
+  // The table is created once the stop signals are held, before the result file is opened.
+  ASSERT_TRUE(waitUntil([&] { return fs::exists(folder / "live.dat"); }));
+  EXPECT_TRUE(waitUntil([&] {
+    ::kill(child, SIGTERM);
+    return ::waitpid(child, &status, WNOHANG) == child;
+  }));
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGTERM) << status;
+  EXPECT_EQ(file(".stdout").find("could not be opened"), std::string::npos) << file(".stdout");
+}
+
+// The table is the product and standard output only the screen: a screen reader that goes
+// away (`| head`) neither ends the run nor cuts the table short.
+TEST_F(DurnoRun, AScreenReaderThatGoesAwayLeavesTheTableWhole) {
+  std::string results;
+  for (int step = 1; step <= 3000; ++step)
+    results += " STEP NUMBER " + std::to_string(step) + "\r\n";
+  put("long.out", results);
+  put(".answers", typedRunAnswers("a", "long", "long.out"));
+  const std::string command = "cd '" + folder.string() + "' && { '" DURNO_BINARY
+                              "' < .answers; echo $? > .status; } | head -n 1 > .stdout";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(file(".status"), "0\n");
+  const std::string table = file("long.dat");
+  EXPECT_NE(table.find("\r\n 3000    "), std::string::npos) << table.substr(table.size() - 200);
+}
+
 // The manual page and --help name the same options and the same exit statuses. Both texts
 // are free prose, so only the names are compared: option words ("-h", "--version") in the
 // options part of each, and status numbers ("0", "128+N") in the exit-status part.

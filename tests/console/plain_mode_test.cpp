@@ -73,9 +73,10 @@ RunResult runDriver(const std::vector<std::string>& operations, const std::strin
 TEST(PlainMode, TranscriptShowsTextsLinesAndEchoes) {
   const RunResult run =
       runDriver({"clear", "colours", "14", "1", "0", "cursor", "4", "1", "text", "Name: ", "line",
-                 "text", "entry", "number", "7", "number", "-3", "end"},
+                 "text", "entry\\x1b[31m\\xc2\\x9b", "number", "7", "number", "-3", "end"},
                 "SiO2\n");
-  EXPECT_EQ(run.out, "\nName: SiO2\n<SiO2>\nentry 7 -3 \n");
+  // A pipe gets every byte as written, control bytes included: scripts compare them.
+  EXPECT_EQ(run.out, "\nName: SiO2\n<SiO2>\nentry\x1b[31m\xc2\x9b 7 -3 \n");
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(run.exitStatus, 0);
 }

@@ -8,6 +8,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -113,6 +114,14 @@ class PtySession {
     termios settings{};
     ::tcgetattr(slave_, &settings);
     return settings;
+  }
+
+  // Gives the terminal a new size, as a window resize does: the driver gets SIGWINCH.
+  void resize(int rows, int columns) {
+    winsize size{};
+    size.ws_row = static_cast<unsigned short>(rows);
+    size.ws_col = static_cast<unsigned short>(columns);
+    EXPECT_EQ(::ioctl(master_, TIOCSWINSZ, &size), 0);
   }
 
   void type(const std::string& bytes) {
@@ -276,6 +285,44 @@ TEST(PseudoTerminal, DumbOrUnknownTerminalGetsPlainLinesAndRawKeys) {
     EXPECT_EQ(session.received(), "\r\nName: SiO3\b \b2\r\n<SiO2>\r\n[71]");
     EXPECT_TRUE(sameSettings(session.currentSettings(), session.initialSettings()));
   }
+}
+
+// A name read from a list may hold any byte. Shown in plain mode on a terminal, its control
+// bytes would retitle, clear and recolour the terminal; they are shown in caret form, the C1
+// ones too (in this UTF-8 locale as the two-byte forms), while characters whose UTF-8 bytes
+// fall in the C1 range stay as they are.
+TEST(PseudoTerminal, PlainModeShowsControlBytesHarmlessly) {
+  for (const char* term : {"dumb", static_cast<const char*>(nullptr)}) {
+    SCOPED_TRACE(term == nullptr ? "TERM unset" : term);
+    PtySession session({"text", "\\x1b]2;PWNED\\x07\\x1b[2J\\x1b[31m\\x7f|\\xc2\\x9b31m|\\xc4\\x80\\xc2",
+                        "text", "\\x9d|", "end", "key"},
+                       term);
+    ASSERT_TRUE(session.started());
+    ASSERT_TRUE(session.waitFor([&] { return session.received().find('|') != std::string::npos; }));
+    session.type("q");
+    const int status = session.finish();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(session.received(), "^[]2;PWNED^G^[[2J^[[31m^?|M-^[31m|\xc4\x80M-^]|\r\n[71]");
+  }
+}
+
+// After the terminal was made narrower and wide again, the screen is drawn at the new width
+// from every cell the program wrote, and the cursor stands after the prompt again.
+TEST(PseudoTerminal, AResizedTerminalIsDrawnAgainAtItsNewSize) {
+  const std::string prompt = "read files from list <L> or input of individual filename(s) = ";
+  PtySession session({"clear", "colours", "14", "1", "0", "text", prompt, "line"});
+  ASSERT_TRUE(session.started());
+  ASSERT_TRUE(session.waitForText(1, prompt));
+  for (const int columns : {40, kColumns}) {
+    session.terminal().feed("\x1b[2J");
+    session.resize(kRows, columns);
+    ASSERT_TRUE(session.waitForText(1, prompt.substr(0, 40))) << columns;
+  }
+  EXPECT_TRUE(session.waitForText(1, prompt));
+  session.type("ok\r");
+  EXPECT_TRUE(session.waitForText(2, "<ok>"));
+  EXPECT_EQ(session.terminal().rowText(1).substr(0, prompt.size() + 2), prompt + "ok");
+  session.finish();
 }
 
 struct EndingCase {

@@ -254,8 +254,11 @@ TEST_F(DialogueRun, ListProblemsAreShownOnOneLineAndAgainWhenExtracting) {
     bigList += joined({"r", std::to_string(index), "\r\n"});
   fileSystem.put("big.xtr", bigList);
   fileSystem.put("short.cpd", " 60 \r\nASiO2 \r\nAMgO \r\n\r\n");
-  fileSystem.put("zero.cpd", " 1 \r\nASiO2 \r\nMgO\r\n");
+  fileSystem.put("zero.cpd", " 0 \r\nASiO2 \r\n");
   fileSystem.put("short.xtr", " 3 \r\nrun1.out\r\n");
+  fileSystem.put("more.xtr", " 2 \r\nrun1.out\r\nrun2.out\r\nrun3.out\r\n");
+  fileSystem.put("more.cpd", " 2 \r\nASiO2 \r\nAMgO \r\nAFeO \r\nACaO \r\n");
+  fileSystem.put("huge.xtr", "1e400\r\nrun1.out\r\n");
   fileSystem.refuseOpen("DURNO.CPD", "Permission denied");
   fileSystem.failWritesAfter("Jup.xtr", 8, "No space left on device");
   const std::vector<Case> cases = {
@@ -271,6 +274,15 @@ TEST_F(DialogueRun, ListProblemsAreShownOnOneLineAndAgainWhenExtracting) {
        "are used"},
       {kNoCompounds + "l\nshort.xtr\n",
        "File list \"short.xtr\": the count line says 3, but it names 1 file"},
+      {kNoCompounds + "l\nmore.xtr\n",
+       "File list \"more.xtr\": its count line says 2, but 3 names follow; the rest "
+       "(\"run3.out\") is not read"},
+      {"f\nmore.cpd\n",
+       "Compound list \"more.cpd\": its count line says 2, but 4 names follow; the rest "
+       "(\"AFeO\", ...) is read as a new count line: no compounds are used"},
+      {kNoCompounds + "l\nhuge.xtr\n",
+       "File list \"huge.xtr\": its count line reads \"1e400\", which is no possible count: no "
+       "files are used"},
       {"\nSiO2\n\ny\n\n", "Compound list could not be saved to \"DURNO.CPD\": Permission denied"},
       {kNoCompounds + "\nrun1.out\n\ny\nJup.xtr\n",
        "File list could not be saved to \"Jup.xtr\": No space left on device"},
