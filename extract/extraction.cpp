@@ -25,13 +25,19 @@ class TableAndEvents final : public ScanSink {
   void stepReached(long double) override {}
   void rowFinished(const ScannerState& state) override {
     table_.writeRow(state);
+    if (flushEachRow_) table_.flush();
     ++rows_;
     lastRowFileIndex_ = state.fileIndex;
     events_.stepReached(state.stepNumber, input_ != nullptr ? input_->bytesTaken() : 0);
   }
 
-  // The file whose lines are being scanned, for the bytes-read count of each step.
-  void readingFrom(const OpenTextFile* input) { input_ = input; }
+  // The file whose lines are being scanned, for the bytes-read count of each step. The
+  // rows of a pipe go to the table one by one: its next line may be long in coming, and
+  // whoever watches the table should not wait for a block to fill.
+  void readingFrom(const OpenTextFile* input) {
+    input_ = input;
+    flushEachRow_ = input != nullptr && !input->systemFile().isDiskFile();
+  }
   long long rows() const { return rows_; }
   // The file index (ScannerState::fileIndex) of the last row; 0 before any row.
   int lastRowFileIndex() const { return lastRowFileIndex_; }
@@ -40,6 +46,7 @@ class TableAndEvents final : public ScanSink {
   TableWriter& table_;
   ExtractionEvents& events_;
   const OpenTextFile* input_ = nullptr;
+  bool flushEachRow_ = false;
   long long rows_ = 0;
   int lastRowFileIndex_ = 0;
 };

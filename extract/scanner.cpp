@@ -148,12 +148,15 @@ void Scanner::scanLine(std::string_view rawLine) {
   }
   if ((kinds & kMayBeVap) && beginsWithFixedKey<kVapKey>(line)) {
     state_.vap = cutValue(line, kVapKey, cut_);
+    state_.seen |= slotBit(kVapSlot);
   }
   if ((kinds & kMayBeWtvap) && beginsWithFixedKey<kWtvapKey>(line)) {
     state_.wtvap = cutValue(line, kWtvapKey, cut_);
+    state_.seen |= slotBit(kWtvapSlot);
   }
   if ((kinds & kMayBePtot) && beginsWithFixedKey<kPtotKey>(line)) {
     state_.ptot = cutValue(line, kPtotKey, cut_);
+    state_.seen |= slotBit(kPtotSlot);
   }
   if (kinds & kMayBeCompound) {
     // Every matching key takes the value, equal keys included. Each key writes only its
@@ -168,6 +171,7 @@ void Scanner::takeCompoundValue(int key, std::string_view line) {
   std::string& text = state_.compoundTexts[key];
   cutValueText(line, keys_[key], text);
   state_.values[key] = quantity_.held(parseNumber(text));
+  state_.seen |= slotBit(kFirstCompoundSlot + key);
 }
 
 }  // namespace durno

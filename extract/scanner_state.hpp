@@ -5,12 +5,26 @@
 // value seen after the last marker of one file shows in the first row of the next.
 
 #include <array>
+#include <cstdint>
 #include <string>
 
 #include "convert/extended.hpp"
 #include "extract/capacities.hpp"
 
 namespace durno {
+
+// The values of a row other than its step, numbered as the table's columns after STEP:
+// VAP, WTVAP, PTOT, then compound key k as kFirstCompoundSlot + k.
+inline constexpr int kVapSlot = 0;
+inline constexpr int kWtvapSlot = 1;
+inline constexpr int kPtotSlot = 2;
+inline constexpr int kFirstCompoundSlot = 3;
+inline constexpr int kValueSlots = kFirstCompoundSlot + kMaxCompounds;
+static_assert(kValueSlots <= 64, "the seen mask has one bit per slot");
+
+constexpr std::uint64_t slotBit(int slot) {
+  return std::uint64_t{1} << slot;
+}
 
 struct ScannerState {
   // Cut from the latest line that began with "STEP NUMBER", "VAP =", "WTVAP =", "PTOT =".
@@ -24,6 +38,26 @@ struct ScannerState {
 
   // Entry k: compound key k's latest value, as the run's quantity holds it.
   std::array<long double, kMaxCompounds> values{};
+
+  // Bit slotBit(s) set once a line has given slot s a value; the scanner only sets bits,
+  // so a scan ahead of the table can clear them at a file's start and tell which values
+  // the file itself gave.
+  std::uint64_t seen = 0;
+
+  // The value in slot s (see kVapSlot); s below kValueSlots.
+  long double& slotValue(int slot) {
+    switch (slot) {
+      case kVapSlot:
+        return vap;
+      case kWtvapSlot:
+        return wtvap;
+      case kPtotSlot:
+        return ptot;
+      default:
+        return values[static_cast<std::size_t>(slot - kFirstCompoundSlot)];
+    }
+  }
+  long double slotValue(int slot) const { return const_cast<ScannerState&>(*this).slotValue(slot); }
 
   // Storage for a line read byte by byte (one that crosses a buffer load); reused.
   std::string currentLine;

@@ -3,10 +3,11 @@
 // The output table: a header (source line, quantity label, title line) and one row per
 // step marker, written as text file 2 with CR LF line ends.
 //
-// A row is composed in memory and given to the file layer in one write, so every completed
-// row has reached the operating system before the next line is read, at the cost of one
-// system call per row rather than one per field.
+// Rows are composed in memory and given to the file layer in blocks of whole rows (about
+// 64 KiB), so a table cut short by a killed program or a full disk still ends at a row's
+// end, at the cost of one system call per block rather than one per row.
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -30,6 +31,33 @@ inline constexpr std::string_view kFixedTitles =
     "  STEP          VAP            WT%VAP         P(tot)       ";
 inline constexpr std::size_t kCompoundTitleWidth = 15;
 
+// Composes rows as the table holds them.
+class RowFormatter {
+ public:
+  // In a row made ahead of its turn, a value the row's own file has not given yet: the byte
+  // kCarriedMarker, then the slot's number as one byte. Formatted fields never hold a byte
+  // below 32, so the marker cannot be mistaken.
+  static constexpr char kCarriedMarker = '\x01';
+
+  RowFormatter(Quantity quantity, std::size_t keyCount)
+      : valueSlots_(kFirstCompoundSlot + (quantity.known() ? static_cast<int>(keyCount) : 0)) {}
+
+  // Appends the row of state, ended by CR LF. A slot whose bit is not in known gets the
+  // marker instead of its field.
+  void appendRow(std::string& out, const ScannerState& state,
+                 std::uint64_t known = ~std::uint64_t{0}) const;
+  // Appends the field of one slot's value.
+  void appendField(std::string& out, const ScannerState& state, int slot) const {
+    valueMask_.appendTo(out, state.slotValue(slot));
+  }
+  int valueSlots() const { return valueSlots_; }
+
+ private:
+  int valueSlots_;
+  MaskFormatter stepMask_{kStepMask};
+  MaskFormatter valueMask_{kValueMask};
+};
+
 class TableWriter {
  public:
   // compoundKeys must outlive the writer; at most kMaxCompounds of them are used.
@@ -45,6 +73,11 @@ class TableWriter {
   // Writes one row: the step field, VAP, WTVAP, PTOT and, for a known quantity, the value
   // of every compound key, ended by CR LF.
   void writeRow(const ScannerState& state);
+  // Writes one row composed elsewhere, CR LF included.
+  void writeRowText(std::string_view row);
+
+  // Hands the rows gathered so far to the file layer.
+  void flush();
 
   // Closes the table. Afterwards status() tells whether it was created and every write and
   // the closing succeeded, and whether its name still leads to it (a table whose folder
@@ -61,10 +94,9 @@ class TableWriter {
   TextFiles& files_;
   Quantity quantity_;
   std::span<const std::string> compoundKeys_;
-  MaskFormatter stepMask_{kStepMask};
-  MaskFormatter valueMask_{kValueMask};
+  RowFormatter formatter_;
   std::string tableName_;  // empty for standard output
-  std::string row_;  // the row being composed; its storage is reused for every row
+  std::string block_;      // whole rows not yet handed to the file layer
   FileStatus status_;
 };
 

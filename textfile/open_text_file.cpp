@@ -181,10 +181,14 @@ FileStatus OpenTextFile::readNumberField(double& value, std::string* text) {
 }
 
 FileStatus OpenTextFile::write(std::string_view bytes) {
+  if (!writeFailure_.ok()) return writeFailure_;
   if (bytes.empty()) return {};
   FileStatus written = file_->write(bytes);
   if (!written.ok()) {
-    writePositionKnown_ = false;
+    writeFailure_ = written;
+    // A disk file that took part of the bytes (a full disk) is cut back to what was whole
+    // before them, so that it never ends in a piece of what the caller handed over.
+    writePositionKnown_ = diskFile_ && file_->truncate(writePosition_).ok();
     return written;
   }
   writePosition_ += bytes.size();

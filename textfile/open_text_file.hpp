@@ -48,7 +48,9 @@ class OpenTextFile {
   FileStatus readNumberField(double& value, std::string* text = nullptr);
   FileStatus skipBlanksAndLineEnds();
 
-  // Output only.
+  // Output only. A failed write to a disk file leaves the file as it was before it, when
+  // the system lets it be cut back; every later write fails the same way, so the file
+  // never holds a gap or a piece after the failure.
   FileStatus write(std::string_view bytes);
   // An Output disk file gets the length of what was written (nothing else can have grown
   // it while it was held), then the file is let go. The first failure of the two counts.
@@ -68,10 +70,12 @@ class OpenTextFile {
   std::unique_ptr<SystemFile> file_;
   std::optional<InputBuffer> input_;  // Input only
 
-  // Output: bytes the system has taken, the length the file gets at closing. Unknown after
-  // a failed write, which may have stored part of its bytes; the file is then left as is.
+  // Output: bytes the system has taken, the length the file gets at closing. A failed write
+  // to a disk file cuts the file back to it; when even that fails, or the file is a device,
+  // it is unknown and the file is left as is.
   unsigned long long writePosition_ = 0;
   bool writePositionKnown_ = true;
+  FileStatus writeFailure_;  // the first failed write's, once there was one
 };
 
 }  // namespace durno
