@@ -1,6 +1,9 @@
 #include "app/command_line.hpp"
 
+#include <algorithm>
+#include <charconv>
 #include <optional>
+#include <thread>
 
 #include "convert/text_ops.hpp"
 
@@ -143,6 +146,44 @@ std::string takeOption(const OptionName& name, std::string_view value, std::stri
 }
 
 }  // namespace
+
+int defaultJobs() {
+  const unsigned cores = std::thread::hardware_concurrency();
+  return static_cast<int>(std::clamp(cores, 1u, static_cast<unsigned>(kMostJobs)));
+}
+
+std::string takeJobsOption(std::vector<std::string_view>& arguments, int& jobs) {
+  std::vector<std::string_view> rest;
+  for (std::size_t at = 0; at < arguments.size(); ++at) {
+    const std::string_view argument = arguments[at];
+    if (argument == "--") {
+      rest.insert(rest.end(), arguments.begin() + static_cast<std::ptrdiff_t>(at), arguments.end());
+      break;
+    }
+    std::string_view value;
+    if (argument == "-j" || argument == "--jobs") {
+      if (at + 1 == arguments.size()) return "missing argument after " + quotedArgument(argument);
+      value = arguments[++at];
+    } else if (argument.starts_with("--jobs=")) {
+      value = argument.substr(7);
+    } else if (argument.starts_with("-j")) {
+      value = argument.substr(2);
+    } else {
+      rest.push_back(argument);
+      continue;
+    }
+    int count = 0;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), count);
+    if (error != std::errc() || end != value.data() + value.size() || count < 1 ||
+        count > kMostJobs) {
+      return "the number of jobs must be 1 to " + std::to_string(kMostJobs) + ", not " +
+             quotedArgument(value);
+    }
+    jobs = count;
+  }
+  arguments = std::move(rest);
+  return {};
+}
 
 std::string parseExtractionArguments(std::span<const std::string_view> arguments,
                                      CommandLineJob& job) {

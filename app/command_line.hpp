@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "dialogue/command_line_run.hpp"
 
@@ -19,5 +20,13 @@ inline constexpr std::string_view kStandardOutputTableName = "standard output";
 // no quantity).
 std::string parseExtractionArguments(std::span<const std::string_view> arguments,
                                      CommandLineJob& job);
+
+// The most threads -j takes, and the default: the machine's cores, at most that.
+inline constexpr int kMostJobs = 16;
+int defaultJobs();
+
+// Takes every '-j N' ('--jobs N', '-jN', '--jobs=N') out of arguments into jobs (1 to
+// kMostJobs). Returns an empty text, or one line naming the problem.
+std::string takeJobsOption(std::vector<std::string_view>& arguments, int& jobs);
 
 }  // namespace durno

@@ -88,6 +88,7 @@ struct CommandLine {
   Request request = Request::Dialogue;
   std::string table, picture;
   durno::CommandLineJob job;  // for Extract
+  int jobs = durno::defaultJobs();  // for Extract and Dialogue
 };
 
 constexpr std::string_view kHelpHint = "Try 'durno --help' for more information.\n";
@@ -143,9 +144,19 @@ CommandLine commandLineOf(int argc, char** argv) {
   const std::string_view first = argv[1];
   if (argc == 2 && (first == "-h" || first == "--help")) return {Request::Help, {}, {}, {}};
   if (argc == 2 && first == "--version") return {Request::Version, {}, {}, {}};
-  const std::vector<std::string_view> arguments(argv + 1, argv + argc);
+  std::vector<std::string_view> arguments(argv + 1, argv + argc);
   for (const std::string_view argument : arguments) {
     if (argument == "--plot") return plotRequest(argc, argv);
+  }
+  int jobs = durno::defaultJobs();
+  if (const std::string problem = durno::takeJobsOption(arguments, jobs); !problem.empty()) {
+    reportUsageProblem(problem);
+    return {Request::Misuse, {}, {}, {}};
+  }
+  if (arguments.empty()) {
+    CommandLine line;
+    line.jobs = jobs;
+    return line;
   }
   for (const std::string_view argument : arguments) {
     if (argument == "-h" || argument == "--help" || argument == "--version") {
@@ -160,6 +171,7 @@ CommandLine commandLineOf(int argc, char** argv) {
     reportUsageProblem(problem);
     return {Request::Misuse, {}, {}, {}};
   }
+  line.job.jobs = jobs;
   return line;
 }
 
@@ -198,14 +210,15 @@ int runExtractionCommand(const durno::CommandLineJob& job) {
   return status;
 }
 
-int runInteractive() {
+int runInteractive(int jobs) {
   std::string endedWhile;
   {
     durno::StandardConsole standardConsole;
     const std::unique_ptr<durno::FileSystem> fileSystem = durno::systemFileSystem();
     durno::TextFiles files(*fileSystem);
     try {
-      return exitStatus(durno::runDialogue(standardConsole.console(), files, &standardConsole));
+      return exitStatus(
+          durno::runDialogue(standardConsole.console(), files, &standardConsole, jobs));
     } catch (const durno::InputEnded& ended) {
       standardConsole.console().flush();
       endedWhile = ended.what();
@@ -244,7 +257,7 @@ int main(int argc, char** argv) {
   if (line.request == Request::Plot) return runPlot(line);
   if (line.request == Request::Extract) return runExtractionCommand(line.job);
   try {
-    return runInteractive();
+    return runInteractive(line.jobs);
   } catch (const std::exception& error) {
     // Nothing below throws on purpose; this only keeps an unforeseen failure readable.
     std::fprintf(stderr, "durno: %s\n", error.what());

@@ -319,4 +319,11 @@ const volatile std::sig_atomic_t& StandardConsole::hold() {
   return signalRestore.heldStop;
 }
 
+void keepSignalsFromThisThread() {
+  constexpr std::array<int, 8> kHandled{SIGTERM, SIGHUP,  SIGINT,  SIGQUIT,
+                                        SIGTSTP, SIGCONT, SIGWINCH, SIGPIPE};
+  const sigset_t handled = signalSet(kHandled);
+  ::pthread_sigmask(SIG_BLOCK, &handled, nullptr);
+}
+
 }  // namespace durno

@@ -158,4 +158,6 @@ const volatile std::sig_atomic_t& StandardConsole::hold() {
   return controlState.heldStop;
 }
 
+void keepSignalsFromThisThread() {}
+
 }  // namespace durno

@@ -16,4 +16,9 @@ class StopSignals {
   virtual const volatile std::sig_atomic_t& hold() = 0;
 };
 
+// Called first on a helper thread (one that scans files ahead): the signals the program
+// handles are blocked there, so that they reach the main thread, whose waits and reads they
+// must interrupt. Nothing to do where a separate thread takes them anyway (Windows).
+void keepSignalsFromThisThread();
+
 }  // namespace durno

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "console/stop_signals.hpp"
 #include "dialogue/closing_report.hpp"
 #include "dialogue/extraction_screen.hpp"
 #include "dialogue/list_files.hpp"
@@ -252,6 +253,8 @@ CommandLineOutcome runCommandLine(const CommandLineJob& job, TextFiles& files,
   extraction.tableToStandardOutput = job.tableToStandardOutput;
   extraction.otherInputs = inputs.listsRead;
   extraction.stopSignal = stopSignal;
+  extraction.jobs = job.jobs;
+  extraction.workerThreadSetup = keepSignalsFromThisThread;
   const bool showProgress = messages.isTerminal() && !job.quiet;
   ProgressMessages progress(messages, showProgress, clock, inputs.resultFiles.count(),
                             showProgress ? totalSize(extraction.resultFiles, files) : 0);

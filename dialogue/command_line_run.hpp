@@ -34,6 +34,7 @@ struct CommandLineJob {
   std::string compoundListToSave;  // empty when none is asked for
   std::string fileListToSave;
   bool quiet = false;
+  int jobs = 1;  // threads that scan result files (see ExtractionJob::jobs)
 };
 
 struct CommandLineOutcome {

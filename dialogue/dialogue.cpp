@@ -28,7 +28,7 @@ void showExtractionScreen(Console& console, const RunState& state) {
 
 }  // namespace
 
-RunOutcome runDialogue(Console& console, TextFiles& files, StopSignals* stopSignals) {
+RunOutcome runDialogue(Console& console, TextFiles& files, StopSignals* stopSignals, int jobs) {
   if (!showBannerAndWait(console)) return {RunEnd::LeftAtStart};
   // The run state holds the scanner's tables; on the heap it keeps the stack small.
   auto state = std::make_unique<RunState>();
@@ -45,6 +45,8 @@ RunOutcome runDialogue(Console& console, TextFiles& files, StopSignals* stopSign
   job.resultFiles = state->resultFiles.names();
   job.tableName = tableName;
   job.otherInputs = state->listsRead;
+  job.jobs = jobs;
+  job.workerThreadSetup = keepSignalsFromThisThread;
   if (stopSignals != nullptr) job.stopSignal = &stopSignals->hold();
   ExtractionScreen screen(console);
   const ExtractionOutcome outcome = runExtraction(job, state->scannerState, files, screen);

@@ -27,7 +27,9 @@ struct RunOutcome {
 // Runs the whole dialogue and the extraction on console and files, and returns how the run
 // ended. InputEnded from the console passes through: the caller decides what an input
 // that ended for good means. With stopSignals, the stop signals are held from the start of
-// the extraction on, and one that comes ends the scan after a whole row.
-RunOutcome runDialogue(Console& console, TextFiles& files, StopSignals* stopSignals = nullptr);
+// the extraction on, and one that comes ends the scan after a whole row. jobs threads scan
+// the result files (see ExtractionJob::jobs).
+RunOutcome runDialogue(Console& console, TextFiles& files, StopSignals* stopSignals = nullptr,
+                       int jobs = 1);
 
 }  // namespace durno

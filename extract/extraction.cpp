@@ -1,9 +1,12 @@
 #include "extract/extraction.hpp"
 
 #include <algorithm>
+#include <array>
+#include <memory>
 #include <vector>
 
 #include "extract/quantity.hpp"
+#include "extract/scan_ahead.hpp"
 #include "extract/scanner.hpp"
 #include "extract/table_writer.hpp"
 
@@ -29,6 +32,11 @@ class TableAndEvents final : public ScanSink {
     ++rows_;
     lastRowFileIndex_ = state.fileIndex;
     events_.stepReached(state.stepNumber, input_ != nullptr ? input_->bytesTaken() : 0);
+  }
+  // A row made ahead was written for file fileIndex.
+  void rowWritten(int fileIndex) {
+    ++rows_;
+    lastRowFileIndex_ = fileIndex;
   }
 
   // The file whose lines are being scanned, for the bytes-read count of each step. The
@@ -69,6 +77,8 @@ struct ScanContext {
   TableAndEvents& sink;
   TextFiles& files;
   ExtractionEvents& events;
+  ScanAhead* ahead = nullptr;  // null when every file is read in turn
+  std::array<bool, kMaxCompounds> keyMatched{};  // by files scanned ahead
 };
 
 // Scans the lines of input until its end, a stop or a table failure; false on a read
@@ -117,6 +127,90 @@ bool scanResultFile(int fileIndex, const std::string& name, ScanContext& scan) {
   return readToEnd;
 }
 
+// The values carried into a file scanned ahead, formatted once per file when a row needs
+// them.
+class CarriedFields {
+ public:
+  CarriedFields(const RowFormatter& formatter, const ScannerState& carried)
+      : formatter_(formatter), carried_(carried) {}
+
+  // Appends row with every marker replaced by the carried value's field.
+  void appendFilled(std::string& out, std::string_view row) {
+    for (;;) {
+      const std::size_t marker = row.find(RowFormatter::kCarriedMarker);
+      if (marker == std::string_view::npos) break;
+      out.append(row.substr(0, marker));
+      out.append(field(static_cast<unsigned char>(row[marker + 1])));
+      row.remove_prefix(marker + 2);
+    }
+    out.append(row);
+  }
+
+ private:
+  const std::string& field(int slot) {
+    std::string& text = fields_[static_cast<std::size_t>(slot)];
+    if ((formatted_ & slotBit(slot)) == 0) {
+      formatter_.appendField(text, carried_, slot);
+      formatted_ |= slotBit(slot);
+    }
+    return text;
+  }
+
+  const RowFormatter& formatter_;
+  const ScannerState& carried_;
+  std::array<std::string, kValueSlots> fields_;
+  std::uint64_t formatted_ = 0;
+};
+
+// Writes the rows a worker made of one file, in order, each with the values carried into
+// the file filled in; false when the scan must end part-way.
+bool writeScannedRows(std::size_t file, ScanContext& scan) {
+  const RowFormatter formatter(Quantity::fromCode(scan.job.quantityCode),
+                               std::min(scan.job.compoundKeys.size(),
+                                        static_cast<std::size_t>(kMaxCompounds)));
+  CarriedFields carried(formatter, scan.state);
+  ScannedPart part;
+  std::string row;
+  while (scan.ahead->nextPart(file, part)) {
+    std::size_t start = 0;
+    for (const RowMark& mark : part.marks) {
+      if (scanMustEnd(scan.job, scan.table)) return false;
+      row.clear();
+      carried.appendFilled(row, std::string_view(part.rows).substr(start, mark.end - start));
+      start = mark.end;
+      scan.table.writeRowText(row);
+      scan.state.stepNumber = mark.step;
+      scan.sink.rowWritten(static_cast<int>(file) + 1);
+      scan.events.stepReached(mark.step, mark.bytesRead);
+    }
+  }
+  return !scanMustEnd(scan.job, scan.table);
+}
+
+// The turn of a file a worker scanned: its rows, then what it leaves to the files after it.
+bool writeScannedFile(std::size_t file, ScanContext& scan) {
+  const int fileIndex = static_cast<int>(file) + 1;
+  const std::string& name = scan.job.resultFiles[file];
+  scan.state.fileIndex = fileIndex;
+  scan.events.fileBegun(fileIndex, name);
+  if (!writeScannedRows(file, scan)) return false;
+  const ScannedEnd end = scan.ahead->takeEnd(file);
+  if (!end.opened.ok()) {
+    scan.events.fileUnreadable(name, FileProblem::NotOpened, end.opened.reason);
+    scan.events.fileFinished(fileIndex, name, 0);
+    return false;
+  }
+  for (int slot = 0; slot < kValueSlots; ++slot) {
+    if ((end.state.seen & slotBit(slot)) != 0) scan.state.slotValue(slot) = end.state.slotValue(slot);
+  }
+  scan.state.seen |= end.state.seen;
+  for (std::size_t k = 0; k < end.keyMatched.size(); ++k)
+    scan.keyMatched[k] = scan.keyMatched[k] || end.keyMatched[k];
+  if (!end.read.ok()) scan.events.fileUnreadable(name, FileProblem::NotRead, end.read.reason);
+  scan.events.fileFinished(fileIndex, name, end.bytesRead);
+  return end.read.ok();
+}
+
 // The table must not be one of the files the run reads: creating it would empty that file
 // before it is read. Returns why, or an empty text when it is none of them.
 std::string whyTheTableIsAnInput(const ExtractionJob& job, TextFiles& files) {
@@ -134,13 +228,31 @@ std::string whyTheTableIsAnInput(const ExtractionJob& job, TextFiles& files) {
   return {};
 }
 
-void reportUnmatchedKeys(ExtractionEvents& events, const Scanner& scanner,
+void reportUnmatchedKeys(ExtractionEvents& events, const std::array<bool, kMaxCompounds>& matched,
                          std::span<const std::string> keys) {
   std::vector<std::string> unmatched;
   for (std::size_t k = 0; k < keys.size(); ++k) {
-    if (!scanner.keyMatched(static_cast<int>(k))) unmatched.push_back(keys[k]);
+    if (!matched[k]) unmatched.push_back(keys[k]);
   }
   if (!unmatched.empty()) events.keysUnmatched(unmatched);
+}
+
+// The workers for the disk files, when more than one thread is asked for; pipes and devices
+// are read in turn, since their data may come late or only once.
+std::unique_ptr<ScanAhead> startScanAhead(const ExtractionJob& job, Quantity quantity,
+                                          std::span<const std::string> keys, TextFiles& files) {
+  if (job.jobs <= 1) return nullptr;
+  std::vector<bool> ahead(job.resultFiles.size());
+  std::size_t diskFiles = 0;
+  for (std::size_t i = 0; i < ahead.size(); ++i) {
+    ahead[i] = files.diskFileSize(job.resultFiles[i]) >= 0;
+    diskFiles += ahead[i] ? 1 : 0;
+  }
+  if (diskFiles < 2) return nullptr;
+  const int workers = static_cast<int>(std::min<std::size_t>(diskFiles, job.jobs));
+  return std::make_unique<ScanAhead>(ScanAheadSetup{files, quantity, keys, job.resultFiles,
+                                                    std::move(ahead), workers, job.stopSignal,
+                                                    job.workerThreadSetup});
 }
 
 }  // namespace
@@ -167,20 +279,27 @@ ExtractionOutcome runExtraction(const ExtractionJob& job, ScannerState& state, T
   TableAndEvents sink(table, events);
   Scanner scanner(state, quantity, keys, sink);
   ScanContext scan{job, state, scanner, table, sink, files, events};
+  std::unique_ptr<ScanAhead> ahead = startScanAhead(job, quantity, keys, files);
+  scan.ahead = ahead.get();
   int filesRead = 0;
   for (std::size_t i = 0; i < resultFiles.size() && !scanMustEnd(job, table); ++i) {
-    const bool readToEnd = scanResultFile(static_cast<int>(i) + 1, resultFiles[i], scan);
+    const bool readToEnd = ahead && ahead->scansAhead(i)
+                               ? writeScannedFile(i, scan)
+                               : scanResultFile(static_cast<int>(i) + 1, resultFiles[i], scan);
     if (readToEnd) ++filesRead;
     if (!readToEnd && !scanMustEnd(job, table)) ++outcome.unreadableFiles;
   }
+  ahead.reset();  // the workers stop before the table is closed
   table.close();
   files.closeAll();
+  for (std::size_t k = 0; k < keys.size(); ++k)
+    scan.keyMatched[k] = scan.keyMatched[k] || scanner.keyMatched(static_cast<int>(k));
 
   outcome.stoppedBy = stopRequested(job.stopSignal) ? *job.stopSignal : 0;
   outcome.table = table.status();
   if (outcome.stoppedBy == 0 && outcome.table.ok() && filesRead > 0 &&
       scanner.compoundsExamined()) {
-    reportUnmatchedKeys(events, scanner, keys);
+    reportUnmatchedKeys(events, scan.keyMatched, keys);
   }
   outcome.rows = sink.rows();
   if (outcome.rows > 0) {

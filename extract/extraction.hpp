@@ -34,6 +34,11 @@ struct ExtractionJob {
   // A request to stop, looked at before each line is scanned: a signal number, 0 while none
   // came. Null when nothing can ask the run to stop.
   const volatile std::sig_atomic_t* stopSignal = nullptr;
+  // How many threads scan disk files ahead of the table; 1 reads every file in turn on the
+  // calling thread. Pipes and devices are always read in turn.
+  int jobs = 1;
+  // Called first on each scanning thread (to keep stop signals for the calling thread).
+  void (*workerThreadSetup)() = nullptr;
 };
 
 struct ExtractionOutcome {

@@ -1,6 +1,7 @@
 #include "textfile/memory_file_system.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 namespace durno {
@@ -12,8 +13,9 @@ struct MemoryNode {
   std::string bytes;
   bool disk = true;
   bool interactive = false;
-  int readers = 0;      // openers holding the file shared
-  bool writer = false;  // an opener holds it alone
+  // Atomic, as files are opened and let go by the threads that scan ahead.
+  std::atomic<int> readers = 0;      // openers holding the file shared
+  std::atomic<bool> writer = false;  // an opener holds it alone
   bool held() const { return readers > 0 || writer; }
 };
 
@@ -161,6 +163,7 @@ void MemoryFileSystem::failReadsAt(const std::string& name, std::size_t byteOffs
 
 std::unique_ptr<SystemFile> MemoryFileSystem::open(const std::string& name, FileMode mode,
                                                    FileStatus& status) {
+  const std::lock_guard lock(openMutex_);
   if (const auto refused = refusals_.find(name); refused != refusals_.end()) {
     status = FileStatus::systemFailure(refused->second);
     return nullptr;

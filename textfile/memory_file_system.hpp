@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -70,6 +71,8 @@ class MemoryFileSystem : public FileSystem {
   std::map<std::string, InjectedFailure> writeFailures_;
   std::map<std::string, InjectedFailure> readFailures_;
   std::size_t readLimit_ = 0;
+  // Opens may come from several threads at once; the rest is used from one.
+  std::mutex openMutex_;
   std::shared_ptr<Node> standardOutput_;
 };
 

@@ -71,6 +71,12 @@ FileStatus TextFiles::openFile(int number, std::string_view name, FileMode mode)
   return status;
 }
 
+FileStatus TextFiles::openDetached(std::string_view name, std::unique_ptr<OpenTextFile>& opened) {
+  if (!isAcceptableName(name)) return FileStatus::failure(FileError::BadName, "bad file name");
+  // The number is only a label here: the file is in no table of this object.
+  return OpenTextFile::open(fileSystem_, systemName(name), 0, FileMode::Input, opened);
+}
+
 FileStatus TextFiles::openStandardOutput(int number) {
   if (!isUsableNumber(number)) return badNumber();
   if (findOpen(number) != nullptr) {

@@ -36,6 +36,10 @@ class TextFiles {
   // or one with '*', '?' or a NUL byte fails before the system is asked. Output empties an
   // existing file, but only once this program holds it exclusively.
   FileStatus openFile(int number, std::string_view name, FileMode mode);
+  // Opens name for input outside the numbers: the caller owns the file and closes it. The
+  // same checks and name rules as openFile; unlike the rest of this class, it may be called
+  // from several threads at once when the file system allows.
+  FileStatus openDetached(std::string_view name, std::unique_ptr<OpenTextFile>& opened);
   // Opens the program's standard output under number for writing; nothing is emptied.
   FileStatus openStandardOutput(int number);
   // True when the file open under number can still be found under name (see

@@ -54,8 +54,10 @@ class ExtractionWorld {
     job.compoundKeys = keys_;
     job.resultFiles = resultFiles_;
     job.tableName = tableName_;
+    job.jobs = jobs;
+    job.stopSignal = stopSignal;
     ExtractionScreen screen(console);
-    return runExtraction(job, state, files, screen);
+    return runExtraction(job, state, files, events != nullptr ? *events : screen);
   }
 
   std::string table() const { return fileSystem.contents(tableName_).value_or("<no table>"); }
@@ -76,6 +78,9 @@ class ExtractionWorld {
   MemoryHost host;
   Console console{host, host};
   ScannerState state;
+  int jobs = 1;
+  const volatile std::sig_atomic_t* stopSignal = nullptr;
+  ExtractionEvents* events = nullptr;  // null: the dialogue's screen lines on console
 
  private:
   std::string code_;

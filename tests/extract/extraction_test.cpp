@@ -279,3 +279,88 @@ TEST_F(ExtractionRun, LongLinesAndArbitraryBytesAreHandledWhole) {
 
 }  // namespace
 }  // namespace durno
+
+namespace durno {
+namespace {
+
+using testing::crlfLines;
+using testing::ExtractionWorld;
+
+// Result files that exercise what a scan ahead must carry from file to file: values first
+// given mid-file, a file with no step, one that cannot be opened, one whose read fails
+// part-way, a pipe read in turn between files scanned ahead, and a key no file has.
+void putCarryingFiles(MemoryFileSystem& fileSystem) {
+  std::string big;
+  for (int step = 1; step <= 3000; ++step) {
+    big += "STEP NUMBER " + std::to_string(step) + "\r\n";
+    if (step == 2000) big += "AMgO = 0.5\r\nVAP = 7\r\n";
+  }
+  fileSystem.put("a.out", crlfLines({"STEP NUMBER 1", "ASiO2 = 0.25", "PTOT = 3", "STEP NUMBER 2"}));
+  fileSystem.put("big.out", big);
+  fileSystem.put("nosteps.out", crlfLines({"ASiO2 = 0.75", "WTVAP = 12"}));
+  fileSystem.putPipe("pipe.out", crlfLines({"STEP NUMBER 9", "AMgO = 2E-3", "STEP NUMBER 10"}));
+  fileSystem.put("cut.out", crlfLines({"STEP NUMBER 4", "ASiO2 = 1", "STEP NUMBER 5", "x"}));
+  fileSystem.failReadsAt("cut.out", 40, "Input/output error");
+  fileSystem.put("last.out", crlfLines({"STEP NUMBER 1", "AMgO = 4", "STEP NUMBER 2"}));
+}
+
+const std::vector<std::string> kCarryingRun = {"a.out",   "big.out", "missing.out", "nosteps.out",
+                                               "pipe.out", "cut.out", "last.out",    "big.out"};
+
+// Files scanned ahead by workers give the table, the screen and the outcome of the files
+// read one by one, byte for byte, whatever the number of workers.
+TEST(ScanAhead, GivesWhatTheScanInTurnGives) {
+  ExtractionWorld inTurn;
+  putCarryingFiles(inTurn.fileSystem);
+  const ExtractionOutcome expected = inTurn.run("A", {"ASiO2 ", "AMgO ", "ANone "}, kCarryingRun);
+  ASSERT_EQ(expected.unreadableFiles, 2);
+  for (const int jobs : {2, 3, 16}) {
+    ExtractionWorld ahead;
+    ahead.jobs = jobs;
+    putCarryingFiles(ahead.fileSystem);
+    const ExtractionOutcome outcome = ahead.run("A", {"ASiO2 ", "AMgO ", "ANone "}, kCarryingRun);
+    EXPECT_EQ(ahead.table(), inTurn.table()) << jobs;
+    EXPECT_EQ(ahead.host.transcript(), inTurn.host.transcript()) << jobs;
+    EXPECT_EQ(outcome.rows, expected.rows);
+    EXPECT_EQ(outcome.unreadableFiles, expected.unreadableFiles);
+    EXPECT_EQ(outcome.lastRowFile, expected.lastRowFile);
+    EXPECT_EQ(outcome.lastRowStep, expected.lastRowStep);
+  }
+}
+
+// A stop that comes while workers are ahead still ends the table at the row the outcome
+// names, with nothing after it.
+TEST(ScanAhead, AStopEndsTheTableAtTheRowItNames) {
+  class StopAfter final : public ExtractionEvents {
+   public:
+    explicit StopAfter(volatile std::sig_atomic_t& flag) : flag_(flag) {}
+    void fileBegun(int, std::string_view) override {}
+    void stepReached(long double, unsigned long long) override {
+      if (++steps_ == 2500) flag_ = 15;
+    }
+    void fileUnreadable(std::string_view, FileProblem, std::string_view) override {}
+    void fileFinished(int, std::string_view, unsigned long long) override {}
+    void keysUnmatched(std::span<const std::string>) override {}
+
+   private:
+    volatile std::sig_atomic_t& flag_;
+    int steps_ = 0;
+  };
+  volatile std::sig_atomic_t stop = 0;
+  StopAfter events(stop);
+  ExtractionWorld world;
+  world.jobs = 2;
+  world.stopSignal = &stop;
+  world.events = &events;
+  putCarryingFiles(world.fileSystem);
+  const ExtractionOutcome outcome = world.run("A", {"ASiO2 "}, kCarryingRun);
+  EXPECT_EQ(outcome.stoppedBy, 15);
+  EXPECT_EQ(outcome.rows, 2500);
+  EXPECT_EQ(outcome.lastRowFile, "big.out");
+  EXPECT_EQ(outcome.lastRowStep, 2498);
+  const std::string table = world.table();
+  EXPECT_EQ(table.substr(table.rfind("\r\n", table.size() - 3) + 2, 6), " 2498 ");
+}
+
+}  // namespace
+}  // namespace durno

@@ -1,0 +1,159 @@
+#include "extract/scan_ahead.hpp"
+
+#include <chrono>
+
+#include "extract/scan_sink.hpp"
+#include "extract/scanner.hpp"
+#include "extract/table_writer.hpp"
+
+namespace durno {
+
+namespace {
+
+// How long a waiting writer sleeps before it looks at the stop request again: signals may
+// be taken on any thread, so the writer cannot count on being woken by one.
+constexpr std::chrono::milliseconds kStopLook{20};
+
+// Rows of one file as a worker makes them: formatted, with the values the file has not
+// given yet left as markers.
+class PartSink final : public ScanSink {
+ public:
+  PartSink(const RowFormatter& formatter, const OpenTextFile& input)
+      : formatter_(formatter), input_(input) {}
+
+  void stepReached(long double) override {}
+  void rowFinished(const ScannerState& state) override {
+    formatter_.appendRow(part.rows, state, state.seen);
+    part.marks.push_back({state.stepNumber, input_.bytesTaken(), part.rows.size()});
+  }
+
+  ScannedPart part;
+
+ private:
+  const RowFormatter& formatter_;
+  const OpenTextFile& input_;
+};
+
+}  // namespace
+
+ScanAhead::ScanAhead(ScanAheadSetup setup)
+    : setup_(std::move(setup)), filesAhead_(static_cast<std::size_t>(setup_.workers) + 1) {
+  for (int w = 0; w < setup_.workers; ++w)
+    workers_.emplace_back([this] { work(); });
+}
+
+ScanAhead::~ScanAhead() {
+  abandon();
+  for (std::thread& worker : workers_)
+    worker.join();
+}
+
+void ScanAhead::abandon() {
+  {
+    const std::lock_guard lock(mutex_);
+    abandoned_ = true;
+  }
+  workersWake_.notify_all();
+  writerWakes_.notify_all();
+}
+
+bool ScanAhead::mustStop() const {
+  return abandoned_.load(std::memory_order_relaxed) ||
+         (setup_.stopSignal != nullptr && *setup_.stopSignal != 0);
+}
+
+void ScanAhead::work() {
+  if (setup_.workerThreadSetup != nullptr) setup_.workerThreadSetup();
+  std::size_t file = 0;
+  FileScan* scan = nullptr;
+  while (takeNextFile(file, scan))
+    scanFile(file, *scan);
+}
+
+bool ScanAhead::takeNextFile(std::size_t& file, FileScan*& scan) {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    while (nextFile_ < setup_.ahead.size() && !setup_.ahead[nextFile_])
+      ++nextFile_;
+    if (abandoned_ || nextFile_ >= setup_.ahead.size()) return false;
+    if (nextFile_ < writerAt_ + filesAhead_) break;
+    workersWake_.wait(lock);
+  }
+  file = nextFile_++;
+  auto& slot = scans_[file];
+  slot = std::make_unique<FileScan>();
+  scan = slot.get();
+  return true;
+}
+
+void ScanAhead::handOver(FileScan& scan, ScannedPart& part) {
+  std::unique_lock lock(mutex_);
+  workersWake_.wait(lock, [&] { return abandoned_ || scan.queuedBytes < kQueuedBytesPerFile; });
+  if (abandoned_) return;
+  scan.queuedBytes += part.rows.size();
+  scan.parts.push_back(std::move(part));
+  part = ScannedPart{};
+  writerWakes_.notify_all();
+}
+
+void ScanAhead::scanFile(std::size_t file, FileScan& scan) {
+  ScannedEnd end;
+  std::unique_ptr<OpenTextFile> input;
+  end.opened = setup_.files.openDetached(setup_.resultFiles[file], input);
+  if (input) {
+    const RowFormatter formatter(setup_.quantity, setup_.keys.size());
+    PartSink sink(formatter, *input);
+    Scanner scanner(end.state, setup_.quantity, setup_.keys, sink);
+    for (;;) {
+      std::string_view line;
+      const FileStatus read = input->readLine(line, end.state.currentLine);
+      if (read.error == FileError::PastEnd || mustStop()) break;
+      if (!read.ok()) {
+        end.read = read;
+        break;
+      }
+      scanner.scanLine(line);
+      if (sink.part.rows.size() >= kPartBytes) handOver(scan, sink.part);
+    }
+    if (!sink.part.marks.empty()) handOver(scan, sink.part);
+    end.bytesRead = input->bytesTaken();
+    input->close();
+    for (std::size_t k = 0; k < setup_.keys.size(); ++k)
+      end.keyMatched[k] = scanner.keyMatched(static_cast<int>(k));
+  }
+  const std::lock_guard lock(mutex_);
+  scan.end = std::move(end);
+  scan.done = true;
+  writerWakes_.notify_all();
+}
+
+bool ScanAhead::nextPart(std::size_t file, ScannedPart& part) {
+  std::unique_lock lock(mutex_);
+  if (writerAt_ != file) {
+    writerAt_ = file;
+    workersWake_.notify_all();
+  }
+  for (;;) {
+    const auto found = scans_.find(file);
+    FileScan* scan = found == scans_.end() ? nullptr : found->second.get();
+    if (scan != nullptr && !scan->parts.empty()) {
+      part = std::move(scan->parts.front());
+      scan->parts.pop_front();
+      scan->queuedBytes -= part.rows.size();
+      workersWake_.notify_all();
+      return true;
+    }
+    if ((scan != nullptr && scan->done) || mustStop()) return false;
+    writerWakes_.wait_for(lock, kStopLook);
+  }
+}
+
+ScannedEnd ScanAhead::takeEnd(std::size_t file) {
+  const std::lock_guard lock(mutex_);
+  const auto found = scans_.find(file);
+  ScannedEnd end = std::move(found->second->end);
+  scans_.erase(found);
+  return end;
+}
+
+}  // namespace durno

@@ -1,0 +1,124 @@
+#pragma once
+
+// Result files scanned ahead of the table by a small pool of worker threads, so that every
+// core scans while the table is written in order. A worker scans one whole file from zero,
+// without the values the files before it leave behind: a value the file has not given yet
+// when a row is made is left as a marker (RowFormatter::kCarriedMarker), which the writer
+// fills in when the file's turn comes and the values carried into it are known. Each row is
+// otherwise formatted by the worker.
+//
+// Memory stays bounded: at most kFilesAhead files past the one the writer is on are begun
+// (one per worker and one more), and a file keeps at most kQueuedBytesPerFile bytes of rows
+// waiting before its worker waits for the writer to take them.
+
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <csignal>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "extract/capacities.hpp"
+#include "extract/quantity.hpp"
+#include "extract/scanner_state.hpp"
+#include "textfile/text_files.hpp"
+
+namespace durno {
+
+// One row made ahead: its step, how far into its file it was made, and where it ends in its
+// part's text.
+struct RowMark {
+  long double step = 0;
+  unsigned long long bytesRead = 0;
+  std::size_t end = 0;
+};
+
+// Consecutive whole rows of one file.
+struct ScannedPart {
+  std::string rows;
+  std::vector<RowMark> marks;
+};
+
+// How a file scanned ahead ended.
+struct ScannedEnd {
+  FileStatus opened;  // not ok when the file could not be opened
+  FileStatus read;    // not ok when a read failed part-way
+  ScannerState state;  // the values at the file's end; state.seen tells which it gave
+  std::array<bool, kMaxCompounds> keyMatched{};
+  unsigned long long bytesRead = 0;
+};
+
+struct ScanAheadSetup {
+  TextFiles& files;
+  Quantity quantity;
+  std::span<const std::string> keys;         // at most kMaxCompounds
+  std::span<const std::string> resultFiles;  // all of the run's, in order
+  std::vector<bool> ahead;                   // entry i: file i is scanned ahead
+  int workers = 1;
+  const volatile std::sig_atomic_t* stopSignal = nullptr;
+  // Called first on each worker thread (to keep stop signals for the main thread).
+  void (*workerThreadSetup)() = nullptr;
+};
+
+class ScanAhead {
+ public:
+  // A file's rows waiting for the writer, at most.
+  static constexpr std::size_t kQueuedBytesPerFile = 2 * 1024 * 1024;
+  // A part is handed over once it holds this many bytes of rows.
+  static constexpr std::size_t kPartBytes = 256 * 1024;
+
+  explicit ScanAhead(ScanAheadSetup setup);
+  // Abandons whatever is still being scanned and waits for the workers.
+  ~ScanAhead();
+  ScanAhead(const ScanAhead&) = delete;
+  ScanAhead& operator=(const ScanAhead&) = delete;
+
+  bool scansAhead(std::size_t file) const { return setup_.ahead[file]; }
+
+  // The writer's turn has come to file (counted from 0), which is scanned ahead: takes its
+  // next part into part, waiting for it. False when the file has no more parts, or when a
+  // stop was asked for while waiting.
+  bool nextPart(std::size_t file, ScannedPart& part);
+  // After nextPart returned false without a stop: how the file ended. The writer is done
+  // with file afterwards.
+  ScannedEnd takeEnd(std::size_t file);
+  // Tells the workers to stop: nothing more is wanted.
+  void abandon();
+
+ private:
+  struct FileScan {
+    std::deque<ScannedPart> parts;
+    std::size_t queuedBytes = 0;
+    bool done = false;
+    ScannedEnd end;
+  };
+
+  void work();
+  // The next file for a worker, past the writer by at most the bound; false when there is
+  // none left or the run is abandoned.
+  bool takeNextFile(std::size_t& file, FileScan*& scan);
+  void scanFile(std::size_t file, FileScan& scan);
+  // Hands a part to the writer, waiting while the file has enough waiting.
+  void handOver(FileScan& scan, ScannedPart& part);
+  bool mustStop() const;
+
+  ScanAheadSetup setup_;
+  std::size_t filesAhead_;
+  std::mutex mutex_;
+  std::condition_variable workersWake_;
+  std::condition_variable writerWakes_;
+  std::map<std::size_t, std::unique_ptr<FileScan>> scans_;  // begun and not yet taken
+  std::size_t nextFile_ = 0;   // the next file a worker may begin
+  std::size_t writerAt_ = 0;   // the file the writer is on
+  std::atomic<bool> abandoned_{false};
+  std::vector<std::thread> workers_;
+};
+
+}  // namespace durno
