@@ -16,6 +16,9 @@ namespace durno {
 
 class MemoryFileSystem : public FileSystem {
  public:
+  // The name under which standardOutput() keeps what is written to it (a pipe).
+  static constexpr const char* kStandardOutput = "<standard output>";
+
   // Creates or replaces a disk file. Names are as the layer passes them ('/' separators).
   // Replacing keeps the file's injected failures and any hold on it.
   void put(const std::string& name, std::string bytes);
@@ -47,6 +50,10 @@ class MemoryFileSystem : public FileSystem {
   bool sameFile(const std::string& first, const std::string& second) override {
     return first == second && exists(first);
   }
+  // A disk file written whole is kept under NAME.new until it is committed; the write
+  // failures injected for NAME apply to it. The WholeFile must not outlive this object.
+  std::unique_ptr<WholeFile> openWhole(const std::string& name, FileStatus& status) override;
+  std::unique_ptr<WholeFile> standardOutput(FileStatus& status) override;
 
  private:
   struct Node;
@@ -57,6 +64,8 @@ class MemoryFileSystem : public FileSystem {
   enum class Kind { Disk, Pipe, Terminal };
   void putNode(const std::string& name, std::string bytes, Kind kind);
   const Node* find(const std::string& name) const;
+
+  class ReplacingFile;
 
   std::map<std::string, std::shared_ptr<Node>> files_;
   std::map<std::string, std::string> refusals_;

@@ -1,5 +1,7 @@
 #include "textfile/posix_file_system.hpp"
 
+#include "textfile/posix_descriptor.hpp"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
@@ -187,6 +189,14 @@ bool PosixFileSystem::sameFile(const std::string& first, const std::string& seco
   struct stat secondStatus {};
   return ::stat(first.c_str(), &firstStatus) == 0 && ::stat(second.c_str(), &secondStatus) == 0 &&
          firstStatus.st_dev == secondStatus.st_dev && firstStatus.st_ino == secondStatus.st_ino;
+}
+
+}  // namespace durno
+
+namespace durno {
+
+std::unique_ptr<SystemFile> adoptPosixDescriptor(int descriptor, bool diskFile) {
+  return std::make_unique<PosixFile>(descriptor, diskFile);
 }
 
 }  // namespace durno

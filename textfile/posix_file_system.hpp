@@ -10,12 +10,19 @@ namespace durno {
 // used whole, as given ('/' separators, relative names against the current directory).
 // Files that are not regular (pipes, terminals, character devices) are opened without
 // waiting for a partner and then read and written blocking. Two names are the same file
-// when they lead to the same device and inode.
+// when they lead to the same device and inode. A file written whole goes to a new file
+// beside it (".NAME.PID-N.tmp", created exclusively) and is renamed over it while the old
+// file is held with LOCK_EX.
 class PosixFileSystem : public FileSystem {
  public:
   std::unique_ptr<SystemFile> open(const std::string& name, FileMode mode,
                                    FileStatus& status) override;
   bool sameFile(const std::string& first, const std::string& second) override;
+  std::unique_ptr<WholeFile> openWhole(const std::string& name, FileStatus& status) override;
+  std::unique_ptr<WholeFile> standardOutput(FileStatus& status) override;
+
+ private:
+  unsigned long newFiles_ = 0;  // makes the names of the new files this object creates unique
 };
 
 }  // namespace durno

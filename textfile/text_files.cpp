@@ -71,6 +71,18 @@ FileStatus TextFiles::openFile(int number, std::string_view name, FileMode mode)
   return status;
 }
 
+std::unique_ptr<WholeFile> TextFiles::openWhole(std::string_view name, FileStatus& status) {
+  if (!isAcceptableName(name)) {
+    status = FileStatus::failure(FileError::BadName, "bad file name");
+    return nullptr;
+  }
+  return fileSystem_.openWhole(systemName(name), status);
+}
+
+std::unique_ptr<WholeFile> TextFiles::standardOutput(FileStatus& status) {
+  return fileSystem_.standardOutput(status);
+}
+
 bool TextFiles::sameFile(std::string_view first, std::string_view second) {
   if (!isAcceptableName(first) || !isAcceptableName(second)) return false;
   return fileSystem_.sameFile(systemName(first), systemName(second));

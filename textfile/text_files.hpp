@@ -36,6 +36,11 @@ class TextFiles {
   // or one with '*', '?' or a NUL byte fails before the system is asked. Output empties an
   // existing file, but only once this program holds it exclusively.
   FileStatus openFile(int number, std::string_view name, FileMode mode);
+  // Opens name, with openFile's rules for names, to be written whole: see
+  // FileSystem::openWhole. Null on failure, with why in status.
+  std::unique_ptr<WholeFile> openWhole(std::string_view name, FileStatus& status);
+  // Standard output, to be written directly.
+  std::unique_ptr<WholeFile> standardOutput(FileStatus& status);
   // True when both names, as openFile would take them, exist and lead to one file.
   bool sameFile(std::string_view first, std::string_view second);
   bool isOpen(int number) const;

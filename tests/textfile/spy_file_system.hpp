@@ -28,6 +28,13 @@ class SpyFileSystem : public FileSystem {
   bool sameFile(const std::string& first, const std::string& second) override {
     return memory.sameFile(first, second);
   }
+  std::unique_ptr<WholeFile> openWhole(const std::string& name, FileStatus& status) override {
+    log.push_back("openWhole " + name);
+    return memory.openWhole(name, status);
+  }
+  std::unique_ptr<WholeFile> standardOutput(FileStatus& status) override {
+    return memory.standardOutput(status);
+  }
 
  private:
   class SpyFile : public SystemFile {
