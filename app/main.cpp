@@ -1,22 +1,24 @@
 // The program entry: reads nothing but its own arguments, prepares the console and the
 // file system, runs the dialogue, and turns what happened into the exit status.
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <exception>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/command_line.hpp"
-#include "app/plot.hpp"
 #include "app/system.hpp"
 #include "console/message_stream.hpp"
 #include "console/console.hpp"
 #include "console/standard_console.hpp"
 #include "convert/extended_precision.hpp"
 #include "dialogue/dialogue.hpp"
+#include "plot/plot.hpp"
 #include "textfile/text_files.hpp"
 
 namespace {
@@ -26,6 +28,7 @@ constexpr int kExitTableNotWritten = 1;    // the table file is missing or incom
 constexpr int kExitUsage = 2;              // bad arguments, or the answers ran out
 constexpr int kExitPictureNotWritten = 1;  // --plot: the picture could not be written
 constexpr int kExitNotPlottable = 2;       // --plot: no table, or nothing in it to draw
+constexpr int kExitNotShown = 1;           // --help, --version: the text could not be written
 constexpr int kExitFilesUnread = 3;        // the table lacks the rows of some result file
 constexpr int kExitSignalBase = 128;       // plus the number of the signal that stopped it
 
@@ -74,13 +77,15 @@ constexpr std::string_view kUsageBody =
     "  -h, --help       show this text and exit\n"
     "  --version        show the version and exit\n"
     "  --plot NAME.dat  draw the table as NAME.svg beside it, and exit\n"
-    "  -o PICTURE.svg   with --plot: the picture's name instead\n"
+    "  -o PICTURE.svg   with --plot: the picture's name instead (ending in .svg),\n"
+    "                   or - for standard output\n"
     "\n"
     "Exit status: 0 table written (or ESC at the start screen), 1 table not written,\n"
     "2 bad arguments or the answers ended before the dialogue did, 3 table written but\n"
     "some result files could not be read, 128+N ended by signal N during extraction.\n"
     "With --plot: 0 picture written, 1 picture not written, 2 bad arguments or a\n"
-    "table that is missing, is not a DURNO table or has nothing to plot.\n";
+    "table that is missing, is not a DURNO table or has nothing to plot, 128+N ended\n"
+    "by signal N (a picture it replaces is kept).\n";
 
 enum class Request { Dialogue, Help, Version, Plot, Extract, Misuse };
 
@@ -110,6 +115,28 @@ void reportMisuse(const char* problem, std::string_view argument) {
   std::fwrite(kUsageLine.data(), 1, kUsageLine.size(), stderr);
 }
 
+// The table's name with ".svg" in place of its extension (or added, when it has none).
+std::string pictureBeside(const std::string& table) {
+  const auto nameStart = table.find_last_of("/\\");
+  const auto dot = table.rfind('.');
+  const bool extension = dot != std::string::npos && dot != 0 &&
+                         (nameStart == std::string::npos || dot > nameStart + 1);
+  return (extension ? table.substr(0, dot) : table) + ".svg";
+}
+
+// A picture is an .svg file, in any case, or standard output: any other name could be a
+// result file or a table, which a picture would replace.
+bool isPictureName(std::string_view name) {
+  if (name == durno::kStandardOutputName) return true;
+  constexpr std::string_view kExtension = ".svg";
+  if (name.size() <= kExtension.size()) return false;
+  const std::string_view end = name.substr(name.size() - kExtension.size());
+  for (std::size_t at = 0; at < end.size(); ++at) {
+    if ((end[at] | 0x20) != kExtension[at]) return false;
+  }
+  return true;
+}
+
 // `--plot TABLE` and `-o PICTURE`, in either order; each option once, each with its name.
 CommandLine plotRequest(int argc, char** argv) {
   CommandLine line{Request::Plot, {}, {}, {}};
@@ -131,8 +158,10 @@ CommandLine plotRequest(int argc, char** argv) {
     reportMisuse("unexpected argument", "-o");
     return {Request::Misuse, {}, {}, {}};
   }
-  if (line.picture.empty()) {
-    line.picture = std::filesystem::path(line.table).replace_extension(".svg").string();
+  if (line.picture.empty()) line.picture = pictureBeside(line.table);
+  if (!isPictureName(line.picture)) {
+    reportMisuse("picture name not ending in .svg (or - for standard output):", line.picture);
+    return {Request::Misuse, {}, {}, {}};
   }
   return line;
 }
@@ -175,12 +204,36 @@ CommandLine commandLineOf(int argc, char** argv) {
   return line;
 }
 
+const char* signalName(int signalNumber) {
+  switch (signalNumber) {
+    case SIGINT:
+      return "SIGINT";
+    case SIGTERM:
+      return "SIGTERM";
+    default:
+      return "SIGHUP";
+  }
+}
+
+// Every --plot message goes to standard error: standard output may be the picture.
 int runPlot(const CommandLine& line) {
-  const durno::PlotOutcome outcome = durno::plotTable(line.table, line.picture);
+  const std::unique_ptr<durno::StopSignals> stopSignals = durno::consoleFreeStopSignals();
+  const volatile std::sig_atomic_t& stop = stopSignals->hold();
+  const std::unique_ptr<durno::FileSystem> fileSystem = durno::systemFileSystem();
+  durno::TextFiles files(*fileSystem);
+  const durno::PlotOutcome outcome = durno::plotTable(files, line.table, line.picture, &stop);
+  const bool toOutput = line.picture == durno::kStandardOutputName;
+  const std::string picture = toOutput ? "standard output" : "\"" + line.picture + "\"";
   switch (outcome.end) {
     case durno::PlotEnd::Drawn:
-      std::printf("Picture written to %s\n", line.picture.c_str());
+      std::fprintf(stderr, "Picture written to %s\n",
+                   toOutput ? picture.c_str() : line.picture.c_str());
       return kExitSuccess;
+    case durno::PlotEnd::Stopped:
+      std::fprintf(stderr, "durno: interrupted by %s: picture not written, %s %s\n",
+                   signalName(outcome.stopSignal), picture.c_str(),
+                   toOutput ? "holds a part of it" : "is as it was");
+      return kExitSignalBase + outcome.stopSignal;
     case durno::PlotEnd::NotPlottable:
       std::fprintf(stderr, "durno: %s\n", outcome.reason.c_str());
       return kExitNotPlottable;
@@ -210,6 +263,16 @@ int runExtractionCommand(const durno::CommandLineJob& job) {
   return status;
 }
 
+
+// Writes text to standard output; a text that could not be written all is said on
+// standard error (a full disk, a closed pipe), as the status says.
+int show(std::string_view text, const char* what) {
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) return kExitSuccess;
+  std::fprintf(stderr, "durno: the %s could not be written: %s\n", what, std::strerror(errno));
+  return kExitNotShown;
+}
+
 int runInteractive(int jobs) {
   std::string endedWhile;
   {
@@ -236,12 +299,9 @@ int main(int argc, char** argv) {
   const CommandLine line = commandLineOf(argc, argv);
   switch (line.request) {
     case Request::Help:
-      std::fwrite(kUsageLine.data(), 1, kUsageLine.size(), stdout);
-      std::fwrite(kUsageBody.data(), 1, kUsageBody.size(), stdout);
-      return kExitSuccess;
+      return show(std::string(kUsageLine) + std::string(kUsageBody), "help text");
     case Request::Version:
-      std::printf("durno %s\n", DURNO_VERSION);
-      return kExitSuccess;
+      return show("durno " DURNO_VERSION "\n", "version");
     case Request::Misuse:
       return kExitUsage;
     case Request::Plot:

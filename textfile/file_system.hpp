@@ -1,9 +1,9 @@
 #pragma once
 
 // The program's one door to the file system. The numbered text-file layer (text_files.hpp)
-// holds the rules; this interface only opens, reads, writes, truncates, closes and tells
-// whether two names are one file, so the rules are tested against MemoryFileSystem and the
-// real thing is PosixFileSystem.
+// holds the rules; this interface only opens, reads, writes, truncates, closes, replaces a
+// file whole and tells whether two names are one file, so the rules are tested against
+// MemoryFileSystem and the real thing is PosixFileSystem (WindowsFileSystem on Windows).
 
 #include <cstddef>
 #include <memory>
@@ -35,6 +35,20 @@ class SystemFile {
   virtual FileStatus close() = 0;
 };
 
+// A file written whole under a name. For a regular file (or a name where none is yet) the
+// bytes go to a new file beside it, which takes the name only at commit(): until then the
+// name keeps its old file, and a WholeFile let go without commit() removes the new file it
+// made, and nothing else. A name that is not a regular file (a device, a pipe, a terminal,
+// standard output) is written directly and never removed.
+class WholeFile {
+ public:
+  virtual ~WholeFile() = default;
+  virtual FileStatus write(std::string_view bytes) = 0;
+  // Puts the bytes written in place of the old file, or reports why not (the old file then
+  // stays). Called at most once; nothing is written afterwards.
+  virtual FileStatus commit() = 0;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -58,6 +72,12 @@ class FileSystem {
   virtual std::unique_ptr<SystemFile> standardOutput(FileStatus& status) = 0;
   // The length of the disk file name, or -1 when it is no disk file or cannot be asked.
   virtual long long diskFileSize(const std::string& name) = 0;
+  // Opens name to be written whole (see WholeFile). A link is followed: the file it leads to
+  // is replaced and the link stays. A file that another opener holds (a table being written)
+  // is refused with FileError::InUse, and it stays held by this program from the open to
+  // the commit, so that two programs cannot replace it at once. On failure returns null and
+  // sets status; nothing has been created then.
+  virtual std::unique_ptr<WholeFile> openWhole(const std::string& name, FileStatus& status) = 0;
 };
 
 }  // namespace durno

@@ -4,6 +4,8 @@
 #include <atomic>
 #include <cstring>
 
+#include "textfile/direct_whole_file.hpp"
+
 namespace durno {
 
 namespace {
@@ -199,20 +201,76 @@ bool MemoryFileSystem::leadsTo(const std::string& name, const SystemFile& file) 
   return memoryFile != nullptr && memoryFile->node() == find(name);
 }
 
-std::unique_ptr<SystemFile> MemoryFileSystem::standardOutput(FileStatus&) {
-  if (!standardOutput_) standardOutput_ = std::make_shared<Node>();
-  return std::make_unique<MemoryFile>(standardOutput_, FileMode::Output, MemoryFile::Limits{});
-}
-
-const std::string& MemoryFileSystem::standardOutputContents() const {
-  static const std::string nothing;
-  return standardOutput_ ? standardOutput_->bytes : nothing;
-}
 
 long long MemoryFileSystem::diskFileSize(const std::string& name) {
   const Node* node = find(name);
   if (node == nullptr || !node->disk) return -1;
   return static_cast<long long>(node->bytes.size());
+}
+
+// The new file is a file of its own under NAME.new; the old one stays held, as the real
+// file systems hold it, until the new one takes its name.
+class MemoryFileSystem::ReplacingFile : public WholeFile {
+ public:
+  ReplacingFile(MemoryFileSystem& fileSystem, std::string name, std::unique_ptr<SystemFile> file,
+                std::unique_ptr<SystemFile> heldOld)
+      : fileSystem_(fileSystem),
+        name_(std::move(name)),
+        file_(std::move(file)),
+        heldOld_(std::move(heldOld)) {}
+  ~ReplacingFile() override {
+    file_.reset();
+    heldOld_.reset();
+    if (!committed_) fileSystem_.files_.erase(newName());
+  }
+  ReplacingFile(const ReplacingFile&) = delete;
+  ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+  FileStatus write(std::string_view bytes) override { return file_->write(bytes); }
+  FileStatus commit() override {
+    file_->close();
+    auto& files = fileSystem_.files_;
+    files[name_] = files[newName()];
+    files.erase(newName());
+    committed_ = true;
+    return {};
+  }
+
+ private:
+  std::string newName() const { return name_ + ".new"; }
+
+  MemoryFileSystem& fileSystem_;
+  std::string name_;
+  std::unique_ptr<SystemFile> file_;
+  std::unique_ptr<SystemFile> heldOld_;
+  bool committed_ = false;
+};
+
+std::unique_ptr<WholeFile> MemoryFileSystem::openWhole(const std::string& name,
+                                                       FileStatus& status) {
+  const Node* old = find(name);
+  if (old != nullptr && !old->disk) {
+    std::unique_ptr<SystemFile> device = open(name, FileMode::Output, status);
+    if (!device) return nullptr;
+    return std::make_unique<DirectWholeFile>(std::move(device));
+  }
+  std::unique_ptr<SystemFile> heldOld;
+  if (old != nullptr && !(heldOld = open(name, FileMode::Output, status))) return nullptr;
+  const std::string newName = name + ".new";
+  files_.erase(newName);
+  // The new file takes the write failures injected for the name it is to take.
+  if (const auto failure = writeFailures_.find(name); failure != writeFailures_.end()) {
+    writeFailures_[newName] = failure->second;
+  }
+  std::unique_ptr<SystemFile> file = open(newName, FileMode::Output, status);
+  writeFailures_.erase(newName);
+  if (!file) return nullptr;
+  return std::make_unique<ReplacingFile>(*this, name, std::move(file), std::move(heldOld));
+}
+
+std::unique_ptr<SystemFile> MemoryFileSystem::standardOutput(FileStatus& status) {
+  if (!exists(kStandardOutput)) putPipe(kStandardOutput, "");
+  return open(kStandardOutput, FileMode::Output, status);
 }
 
 }  // namespace durno

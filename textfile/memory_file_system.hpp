@@ -17,6 +17,9 @@ namespace durno {
 
 class MemoryFileSystem : public FileSystem {
  public:
+  // The name under which standardOutput() keeps what is written to it (a pipe).
+  static constexpr const char* kStandardOutput = "<standard output>";
+
   // Creates or replaces a disk file. Names are as the layer passes them ('/' separators).
   // Replacing keeps the file's injected failures and any hold on it.
   void put(const std::string& name, std::string bytes);
@@ -27,8 +30,6 @@ class MemoryFileSystem : public FileSystem {
   void putPipe(const std::string& name, std::string bytes);
   // Takes name away, as a removed file or folder would; files open on it stay usable.
   void remove(const std::string& name) { files_.erase(name); }
-  // What was written to standardOutput() so far.
-  const std::string& standardOutputContents() const;
   // The file's bytes, or nothing if it does not exist.
   std::optional<std::string> contents(const std::string& name) const;
   bool exists(const std::string& name) const;
@@ -55,6 +56,9 @@ class MemoryFileSystem : public FileSystem {
   bool leadsTo(const std::string& name, const SystemFile& file) override;
   std::unique_ptr<SystemFile> standardOutput(FileStatus& status) override;
   long long diskFileSize(const std::string& name) override;
+  // A disk file written whole is kept under NAME.new until it is committed; the write
+  // failures injected for NAME apply to it. The WholeFile must not outlive this object.
+  std::unique_ptr<WholeFile> openWhole(const std::string& name, FileStatus& status) override;
 
  private:
   struct Node;
@@ -66,6 +70,8 @@ class MemoryFileSystem : public FileSystem {
   void putNode(const std::string& name, std::string bytes, Kind kind);
   const Node* find(const std::string& name) const;
 
+  class ReplacingFile;
+
   std::map<std::string, std::shared_ptr<Node>> files_;
   std::map<std::string, std::string> refusals_;
   std::map<std::string, InjectedFailure> writeFailures_;
@@ -73,7 +79,6 @@ class MemoryFileSystem : public FileSystem {
   std::size_t readLimit_ = 0;
   // Opens may come from several threads at once; the rest is used from one.
   std::mutex openMutex_;
-  std::shared_ptr<Node> standardOutput_;
 };
 
 }  // namespace durno

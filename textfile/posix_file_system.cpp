@@ -1,5 +1,7 @@
 #include "textfile/posix_file_system.hpp"
 
+#include "textfile/posix_descriptor.hpp"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
@@ -209,22 +211,18 @@ bool PosixFileSystem::leadsTo(const std::string& name, const SystemFile& file) {
          named.st_ino == held.st_ino;
 }
 
-// A second descriptor of standard output, so that closing the table leaves standard output
-// itself open for the messages that follow. It is never a disk file to the layer: a table
-// appended to a file (`>>`) must not be cut to its own length.
-std::unique_ptr<SystemFile> PosixFileSystem::standardOutput(FileStatus& status) {
-  const int descriptor = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
-  if (descriptor < 0) {
-    status = lastSystemFailure();
-    return nullptr;
-  }
-  return std::make_unique<PosixFile>(descriptor, false);
-}
-
 long long PosixFileSystem::diskFileSize(const std::string& name) {
   struct stat named {};
   if (::stat(name.c_str(), &named) != 0 || !S_ISREG(named.st_mode)) return -1;
   return static_cast<long long>(named.st_size);
+}
+
+}  // namespace durno
+
+namespace durno {
+
+std::unique_ptr<SystemFile> adoptPosixDescriptor(int descriptor, bool diskFile) {
+  return std::make_unique<PosixFile>(descriptor, diskFile);
 }
 
 }  // namespace durno

@@ -12,7 +12,9 @@ namespace durno {
 // waiting for a partner and then read and written blocking; only a named pipe opened for
 // Input waits for its writer, as its data would otherwise be missed (a signal whose handler
 // does not restart calls ends that wait). Two names are the same file
-// when they lead to the same device and inode.
+// when they lead to the same device and inode. A file written whole goes to a new file
+// beside it (".NAME.PID-N.tmp", created exclusively) and is renamed over it while the old
+// file is held with LOCK_EX.
 class PosixFileSystem : public FileSystem {
  public:
   std::unique_ptr<SystemFile> open(const std::string& name, FileMode mode,
@@ -21,6 +23,10 @@ class PosixFileSystem : public FileSystem {
   bool leadsTo(const std::string& name, const SystemFile& file) override;
   std::unique_ptr<SystemFile> standardOutput(FileStatus& status) override;
   long long diskFileSize(const std::string& name) override;
+  std::unique_ptr<WholeFile> openWhole(const std::string& name, FileStatus& status) override;
+
+ private:
+  unsigned long newFiles_ = 0;  // makes the names of the new files this object creates unique
 };
 
 }  // namespace durno

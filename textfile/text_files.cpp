@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "convert/plain_number.hpp"
+#include "textfile/direct_whole_file.hpp"
 
 namespace durno {
 
@@ -98,6 +99,20 @@ bool TextFiles::isStillNamed(int number, std::string_view name) {
 long long TextFiles::diskFileSize(std::string_view name) {
   if (!isAcceptableName(name)) return -1;
   return fileSystem_.diskFileSize(systemName(name));
+}
+
+std::unique_ptr<WholeFile> TextFiles::openWhole(std::string_view name, FileStatus& status) {
+  if (!isAcceptableName(name)) {
+    status = FileStatus::failure(FileError::BadName, "bad file name");
+    return nullptr;
+  }
+  return fileSystem_.openWhole(systemName(name), status);
+}
+
+std::unique_ptr<WholeFile> TextFiles::standardOutput(FileStatus& status) {
+  std::unique_ptr<SystemFile> output = fileSystem_.standardOutput(status);
+  if (!output) return nullptr;
+  return std::make_unique<DirectWholeFile>(std::move(output));
 }
 
 bool TextFiles::sameFile(std::string_view first, std::string_view second) {

@@ -47,6 +47,11 @@ class TextFiles {
   bool isStillNamed(int number, std::string_view name);
   // The length of the disk file name, or -1 (see FileSystem::diskFileSize).
   long long diskFileSize(std::string_view name);
+  // Opens name, with openFile's rules for names, to be written whole: see
+  // FileSystem::openWhole. Null on failure, with why in status.
+  std::unique_ptr<WholeFile> openWhole(std::string_view name, FileStatus& status);
+  // Standard output, to be written directly.
+  std::unique_ptr<WholeFile> standardOutput(FileStatus& status);
   // True when both names, as openFile would take them, exist and lead to one file.
   bool sameFile(std::string_view first, std::string_view second);
   bool isOpen(int number) const;

@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <string>
+
+#include "textfile/direct_whole_file.hpp"
 
 namespace durno {
 
@@ -189,6 +192,99 @@ long long WindowsFileSystem::diskFileSize(const std::string& name) {
   }
   return static_cast<long long>((static_cast<unsigned long long>(data.nFileSizeHigh) << 32) |
                                 data.nFileSizeLow);
+}
+
+}  // namespace durno
+
+namespace durno {
+
+namespace {
+
+FileStatus openFailure(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION
+             ? FileStatus::inUse()
+             : FileStatus::systemFailure(windowsErrorReason(error));
+}
+
+class ReplacingWholeFile : public WholeFile {
+ public:
+  ReplacingWholeFile(HANDLE file, std::string newName, std::string name, HANDLE heldOld)
+      : file_(std::make_unique<WindowsFile>(file)),
+        handle_(file),
+        newName_(std::move(newName)),
+        name_(std::move(name)),
+        heldOld_(heldOld) {}
+  ~ReplacingWholeFile() override {
+    if (!committed_) {
+      file_.reset();
+      ::DeleteFileA(newName_.c_str());
+    }
+    letOldGo();
+  }
+  ReplacingWholeFile(const ReplacingWholeFile&) = delete;
+  ReplacingWholeFile& operator=(const ReplacingWholeFile&) = delete;
+
+  FileStatus write(std::string_view bytes) override { return file_->write(bytes); }
+
+  // A file that is open cannot be replaced, so the old one is let go just before the move.
+  FileStatus commit() override {
+    if (::FlushFileBuffers(handle_) == 0) return lastSystemFailure();
+    if (FileStatus closed = file_->close(); !closed.ok()) return closed;
+    letOldGo();
+    if (::MoveFileExA(newName_.c_str(), name_.c_str(),
+                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
+      return openFailure(::GetLastError());
+    }
+    committed_ = true;
+    return {};
+  }
+
+ private:
+  void letOldGo() {
+    if (heldOld_ != INVALID_HANDLE_VALUE) ::CloseHandle(heldOld_);
+    heldOld_ = INVALID_HANDLE_VALUE;
+  }
+
+  std::unique_ptr<WindowsFile> file_;
+  HANDLE handle_;
+  std::string newName_, name_;
+  HANDLE heldOld_;
+  bool committed_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<WholeFile> WindowsFileSystem::openWhole(const std::string& name,
+                                                        FileStatus& status) {
+  // Read access without sharing it: refused while any other opener has the file.
+  HANDLE held = ::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (held == INVALID_HANDLE_VALUE) {
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND) {
+      status = openFailure(error);
+      return nullptr;
+    }
+  } else if (::GetFileType(held) != FILE_TYPE_DISK) {
+    ::CloseHandle(held);
+    std::unique_ptr<SystemFile> device = open(name, FileMode::Output, status);
+    if (!device) return nullptr;
+    return std::make_unique<DirectWholeFile>(std::move(device));
+  }
+  for (;;) {
+    const std::string newName = name + "." + std::to_string(::GetCurrentProcessId()) + "-" +
+                                std::to_string(++newFiles_) + ".tmp";
+    const HANDLE file = ::CreateFileA(newName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      return std::make_unique<ReplacingWholeFile>(file, newName, name, held);
+    }
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
+    status = openFailure(error);
+    if (held != INVALID_HANDLE_VALUE) ::CloseHandle(held);
+    return nullptr;
+  }
 }
 
 }  // namespace durno

@@ -9,7 +9,10 @@ namespace durno {
 // writer lets nobody in, so an Output file is emptied only once this program holds it
 // alone. Names go to the system whole, as given ('\' or '/' separators, relative names
 // against the current folder). Failures give the system's own message (FormatMessageA).
-// Two names are the same file when they lead to the same volume and file index.
+// Two names are the same file when they lead to the same volume and file index. A file
+// written whole goes to a new file beside it ("NAME.PID-N.tmp", created new) that
+// MoveFileExA puts in its place; the old file is held, letting nobody read or write it,
+// from the start until just before the move.
 class WindowsFileSystem : public FileSystem {
  public:
   std::unique_ptr<SystemFile> open(const std::string& name, FileMode mode,
@@ -18,6 +21,10 @@ class WindowsFileSystem : public FileSystem {
   bool leadsTo(const std::string& name, const SystemFile& file) override;
   std::unique_ptr<SystemFile> standardOutput(FileStatus& status) override;
   long long diskFileSize(const std::string& name) override;
+  std::unique_ptr<WholeFile> openWhole(const std::string& name, FileStatus& status) override;
+
+ private:
+  unsigned long newFiles_ = 0;  // makes the names of the new files this object creates unique
 };
 
 // The system's message for a Windows error code, without its closing full stop and line

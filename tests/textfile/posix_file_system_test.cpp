@@ -11,6 +11,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 #include <string>
 
 #include "disk_files.hpp"
@@ -183,6 +184,64 @@ TEST_F(PosixFilesTest, APipeWithoutReaderFailsTheWriteWithoutEndingTheProgram) {
   sigemptyset(&pending);
   sigpending(&pending);
   EXPECT_EQ(sigismember(&pending, SIGPIPE), 0) << "no SIGPIPE is left waiting";
+}
+
+}  // namespace
+}  // namespace durno
+
+namespace durno {
+namespace {
+
+std::set<std::string> namesIn(const std::string& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    names.insert(entry.path().filename().string());
+  return names;
+}
+
+// A file written whole keeps its old content until the new one is complete; a link is
+// followed and stays; a file another opener holds is refused; a device is written directly;
+// and nothing but the new file the layer made itself is ever removed.
+TEST_F(PosixFilesTest, AFileWrittenWholeReplacesTheOldOneOnlyWhenCommitted) {
+  put("real.svg", "old");
+  ::chmod(path("real.svg").c_str(), 0640);
+  ASSERT_EQ(::symlink("real.svg", path("link.svg").c_str()), 0);
+  const std::set<std::string> names{"link.svg", "real.svg"};
+  FileStatus status;
+  {
+    const auto abandoned = fileSystem_.openWhole(path("link.svg"), status);
+    ASSERT_TRUE(abandoned) << status.reason;
+    EXPECT_TRUE(abandoned->write("half of it").ok());
+    EXPECT_EQ(contents("real.svg"), "old");
+  }
+  EXPECT_EQ(namesIn(folder_), names);
+  const auto whole = fileSystem_.openWhole(path("link.svg"), status);
+  ASSERT_TRUE(whole) << status.reason;
+  EXPECT_TRUE(whole->write("new").ok());
+  EXPECT_TRUE(whole->commit().ok());
+  EXPECT_EQ(contents("real.svg"), "new");
+  EXPECT_TRUE(std::filesystem::is_symlink(path("link.svg")));
+  EXPECT_EQ(namesIn(folder_), names);
+  struct stat real {};
+  ::stat(path("real.svg").c_str(), &real);
+  EXPECT_EQ(real.st_mode & 0777, 0640u);
+
+  const int other = ::open(path("real.svg").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+  EXPECT_FALSE(fileSystem_.openWhole(path("link.svg"), status));
+  EXPECT_EQ(status.error, FileError::InUse);
+  ::close(other);
+
+  const auto device = fileSystem_.openWhole("/dev/null", status);
+  ASSERT_TRUE(device) << status.reason;
+  EXPECT_TRUE(device->write("bytes").ok());
+  EXPECT_TRUE(device->commit().ok());
+  EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+
+  EXPECT_FALSE(fileSystem_.openWhole(path("none/x.svg"), status));
+  EXPECT_EQ(status.reason, "No such file or directory");
+  EXPECT_EQ(namesIn(folder_), names);
+  EXPECT_EQ(contents("real.svg"), "new");
 }
 
 }  // namespace

@@ -33,6 +33,10 @@ class SpyFileSystem : public FileSystem {
     return memory.standardOutput(status);
   }
   long long diskFileSize(const std::string& name) override { return memory.diskFileSize(name); }
+  std::unique_ptr<WholeFile> openWhole(const std::string& name, FileStatus& status) override {
+    log.push_back("openWhole " + name);
+    return memory.openWhole(name, status);
+  }
 
  private:
   class SpyFile : public SystemFile {
