@@ -49,19 +49,19 @@ int exitStatus(const durno::RunOutcome& outcome) {
 
 // The first line of the usage text, also shown alone after a bad argument.
 constexpr std::string_view kUsageLine =
-    "Usage: durno [-h | --help | --version | --plot NAME.dat [-o PICTURE.svg]]\n";
+    "Usage: durno [-j N] | -q CODE [OPTION]... RESULT-FILE... | --plot TABLE [-o SVG]\n";
 
 constexpr std::string_view kUsageBody =
     "\n"
-    "Extracts one per-compound quantity (activities, activity coefficients, oxide mole\n"
-    "fractions in the silicate, gas mole fractions or gas partial pressures) and the step\n"
-    "values VAP, WTVAP and PTOT from ZEPRO result files, step by step and file by file,\n"
-    "into one blank-separated table NAME.dat.\n"
+    "Extracts one per-compound quantity (activities, activity coefficients, oxide\n"
+    "mole fractions in the silicate, gas mole fractions or gas partial pressures)\n"
+    "and the step values VAP, WTVAP and PTOT from ZEPRO result files, step by step\n"
+    "and file by file, into one blank-separated table NAME.dat.\n"
     "\n"
-    "The program is interactive: started without arguments it asks for the quantity, the\n"
-    "compounds, the result files and the table name. Answers can also be piped in, one\n"
-    "per line after a first key line for the start screen, for example:\n"
-    "    printf '\\na\\n\\nSiO2\\nMgO\\n\\nn\\n\\nrun1.out\\n\\nn\\n\\n' | durno\n"
+    "Started without arguments (or with -j only), it asks for the quantity, the\n"
+    "compounds, the result files and the table name. With -q it runs the same\n"
+    "extraction from its options without asking, for example:\n"
+    "    durno -q A -c SiO2,MgO -o melts run1.out run2.out\n"
     "\n"
     "With --plot it draws a table it wrote as an SVG picture for any web browser:\n"
     "one curve per compound against the row number, a thin line where each result\n"
@@ -73,16 +73,30 @@ constexpr std::string_view kUsageBody =
     "  *.dat  the table: source line, quantity label, titles, one row per step\n"
     "  *.svg  the picture of a table\n"
     "\n"
-    "Options:\n"
+    "Extraction options:\n"
+    "  -q, --quantity CODE       A, G, F, X or P (required)\n"
+    "  -c, --compound LIST       formulas, comma-separated; may be repeated\n"
+    "  -C, --compound-list FILE  the keys of a compound list\n"
+    "  -L, --file-list FILE      the result files of a file list, before those named\n"
+    "  -o, --output NAME         the table NAME.dat (default Zepres.dat); - for\n"
+    "                            standard output\n"
+    "  --save-compound-list FILE, --save-file-list FILE\n"
+    "                            also save the keys or the result-file names as lists\n"
+    "  --quiet                   no progress and no closing line\n"
+    "  -j, --jobs N              threads that scan result files (1 to 16; default:\n"
+    "                            the cores); also with the dialogue\n"
+    "\n"
+    "Other options:\n"
     "  -h, --help       show this text and exit\n"
     "  --version        show the version and exit\n"
     "  --plot NAME.dat  draw the table as NAME.svg beside it, and exit\n"
     "  -o PICTURE.svg   with --plot: the picture's name instead (ending in .svg),\n"
     "                   or - for standard output\n"
     "\n"
-    "Exit status: 0 table written (or ESC at the start screen), 1 table not written,\n"
-    "2 bad arguments or the answers ended before the dialogue did, 3 table written but\n"
-    "some result files could not be read, 128+N ended by signal N during extraction.\n"
+    "Exit status: 0 table written (or ESC at the start screen), 1 table (or a list\n"
+    "asked for) not written, 2 a command line that cannot be run or answers that\n"
+    "ended early, 3 table written but some result files could not be read, 128+N\n"
+    "ended by signal N during extraction.\n"
     "With --plot: 0 picture written, 1 picture not written, 2 bad arguments or a\n"
     "table that is missing, is not a DURNO table or has nothing to plot, 128+N ended\n"
     "by signal N (a picture it replaces is kept).\n";
@@ -110,9 +124,7 @@ bool isOption(std::string_view argument) {
 }
 
 void reportMisuse(const char* problem, std::string_view argument) {
-  std::fprintf(stderr, "durno: %s '%.*s'\n", problem, static_cast<int>(argument.size()),
-               argument.data());
-  std::fwrite(kUsageLine.data(), 1, kUsageLine.size(), stderr);
+  reportUsageProblem(std::string(problem) + " '" + std::string(argument) + "'");
 }
 
 // The table's name with ".svg" in place of its extension (or added, when it has none).
