@@ -121,14 +121,9 @@ FileStatus holdOldFile(const std::string& path, int& held) {
 
 std::unique_ptr<WholeFile> PosixFileSystem::openWhole(const std::string& name,
                                                       FileStatus& status) {
-  int loop = 0;
-  const std::string path = followLinks(name, loop);
-  if (loop != 0) {
-    status = systemFailure(loop);
-    return nullptr;
-  }
+  // What the name leads to decides; a name in /proc/self/fd leads there without a path.
   struct stat old {};
-  const bool exists = ::stat(path.c_str(), &old) == 0;
+  const bool exists = ::stat(name.c_str(), &old) == 0;
   if (!exists && errno != ENOENT) {
     status = systemFailure(errno);
     return nullptr;
@@ -138,9 +133,15 @@ std::unique_ptr<WholeFile> PosixFileSystem::openWhole(const std::string& name,
     return nullptr;
   }
   if (exists && !S_ISREG(old.st_mode)) {
-    std::unique_ptr<SystemFile> device = open(path, FileMode::Output, status);
+    std::unique_ptr<SystemFile> device = open(name, FileMode::Output, status);
     if (!device) return nullptr;
     return std::make_unique<DirectWholeFile>(std::move(device));
+  }
+  int loop = 0;
+  const std::string path = followLinks(name, loop);
+  if (loop != 0) {
+    status = systemFailure(loop);
+    return nullptr;
   }
   int held = -1;
   if (exists) {

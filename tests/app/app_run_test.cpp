@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -131,6 +132,9 @@ TEST_F(DurnoRun, HelpAndVersionGoToStandardOutput) {
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "durno " DURNO_VERSION "\n");
   EXPECT_EQ(version.err, "");
+  const Finished full = run("", "--help", "> /dev/full 2> .stderr");
+  EXPECT_EQ(full.status, 1);
+  EXPECT_EQ(full.err, "durno: the help text could not be written: No space left on device\n");
 }
 
 // Arguments that cannot be run are named in one line, with the hint to --help, and touch
@@ -148,6 +152,8 @@ TEST_F(DurnoRun, ArgumentsThatCannotBeRunAreNamedWithAHintAndTouchNothing) {
       {"--plot run1.out -o", "durno: missing file name after '-o'\n"},
       {"--plot a.dat --plot b.dat", "durno: unexpected argument '--plot'\n"},
       {"--plot a.dat -x", "durno: unknown option '-x'\n"},
+      {"--plot a.dat -o run1.out",
+       "durno: picture name not ending in .svg (or - for standard output): 'run1.out'\n"},
   };
   for (const auto& [arguments, firstLine] : cases) {
     const Finished finished = run(typedRunAnswers("A"), arguments);
@@ -420,7 +426,7 @@ TEST_F(DurnoRun, TheHelpTextsExampleRuns) {
 
 // A run started in the folder with its answers from answers and its screen in .stdout, the
 // stop signals at their default action whatever the test runner left them at.
-pid_t startDurno(const fs::path& folder, int answers) {
+pid_t startDurno(const fs::path& folder, int answers, const std::vector<std::string>& arguments = {}) {
   const pid_t child = ::fork();
   if (child != 0) return child;
   if (::chdir(folder.c_str()) != 0) ::_exit(126);
@@ -430,7 +436,11 @@ pid_t startDurno(const fs::path& folder, int answers) {
   ::dup2(screen, STDERR_FILENO);
   for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP})
     ::signal(signalNumber, SIG_DFL);
-  ::execl(DURNO_BINARY, DURNO_BINARY, static_cast<char*>(nullptr));
+  std::vector<char*> argv{const_cast<char*>(DURNO_BINARY)};
+  for (const std::string& argument : arguments)
+    argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  ::execv(DURNO_BINARY, argv.data());
   ::_exit(127);
 }
 
@@ -498,11 +508,16 @@ TEST_F(DurnoRun, PlotDrawsTheTableBesideItOrUnderTheNameGiven) {
   ASSERT_EQ(run(typedRunAnswers("a", "melts")).status, 0);
   const Finished drawn = run("", "--plot melts.dat");
   EXPECT_EQ(drawn.status, 0) << drawn.err;
-  EXPECT_EQ(drawn.out, "Picture written to melts.svg\n");
+  EXPECT_EQ(drawn.out, "");
+  EXPECT_EQ(drawn.err, "Picture written to melts.svg\n");
   EXPECT_NE(file("melts.svg").find("<title>AMgO</title>"), std::string::npos);
-  const Finished named = run("", "-o other.svg --plot melts.dat");
+  const Finished named = run("", "-o other.SVG --plot melts.dat");
   EXPECT_EQ(named.status, 0) << named.err;
-  EXPECT_EQ(file("other.svg"), file("melts.svg"));
+  EXPECT_EQ(file("other.SVG"), file("melts.svg"));
+  const Finished toOutput = run("", "--plot melts.dat -o -");
+  EXPECT_EQ(toOutput.status, 0) << toOutput.err;
+  EXPECT_EQ(toOutput.out, file("melts.svg"));
+  EXPECT_EQ(toOutput.err, "Picture written to standard output\n");
 }
 
 // Each case: the table's text (none: no file), the start of the one line on standard error.
@@ -531,12 +546,76 @@ TEST_F(DurnoRun, PlotRefusesWhatItCannotDrawWithOneLineAndNoPicture) {
     EXPECT_EQ(finished.out, "");
     EXPECT_FALSE(fs::exists(folder / "t.svg")) << error;
   }
-  // A picture named like the table would replace it.
-  const Finished same = run("", "--plot melts.dat -o ./melts.dat");
-  EXPECT_EQ(same.status, 1);
-  EXPECT_EQ(same.err,
-            "durno: picture could not be written to \"./melts.dat\": it is the table itself\n");
-  EXPECT_EQ(file("melts.dat").rfind("Data from run1.out\r\n", 0), 0u);
+  // A picture named like the table, or leading to it, would replace it.
+  fs::copy_file(folder / "melts.dat", folder / "table.svg");
+  fs::create_symlink("melts.dat", folder / "link.svg");
+  for (const auto& [table, picture] :
+       std::vector<std::pair<std::string, std::string>>{{"table.svg", "./table.svg"},
+                                                        {"melts.dat", "link.svg"}}) {
+    const Finished same = run("", "--plot " + table + " -o " + picture);
+    EXPECT_EQ(same.status, 1);
+    EXPECT_EQ(same.err, "durno: picture could not be written to \"" + picture +
+                            "\": it is the table itself\n");
+    EXPECT_EQ(file(table).rfind("Data from run1.out\r\n", 0), 0u);
+  }
+}
+
+// A table of 50 compound columns and 2000 rows: a picture of some 700 KB.
+std::string bigTable() {
+  std::string table = "Data from run1.out\r\nActivities \r\n" + kFixedTitles;
+  for (int column = 0; column < 50; ++column)
+    table.append(" A").append(std::to_string(column));
+  table += "\r\n";
+  for (int step = 1; step <= 2000; ++step) {
+    table.append(" ").append(std::to_string(step)).append(kStepValues);
+    for (int column = 0; column < 50; ++column)
+      table.append(" ").append(std::to_string(10 + (step * 7 + column) % 89)).append(".0e-03");
+    table += "\r\n";
+  }
+  return table;
+}
+
+std::set<std::string> namesIn(const fs::path& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder))
+    names.insert(entry.path().filename().string());
+  return names;
+}
+
+// Each case: how the picture is named, the picture's line on standard error. A picture that
+// cannot be written whole leaves the old one and every other file as they were.
+TEST_F(DurnoRun, PlotWritesThePictureWholeOrLeavesWhatItsNameHeld) {
+  put("big.dat", bigTable());
+  put("precious.svg", "a precious picture");
+  put("held.svg", "a picture held by another program");
+  fs::create_symlink("/dev/full", folder / "full.svg");
+  fs::create_symlink("precious.svg", folder / "link.svg");
+  const std::set<std::string> names = namesIn(folder);
+  const HeldLock otherWriter(folder / "held.svg", LOCK_EX);
+  const std::vector<std::tuple<std::string, std::string>> cases = {
+      {"trap '' XFSZ; ulimit -f 64; '" DURNO_BINARY "' --plot big.dat -o precious.svg",
+       "durno: picture could not be written to \"precious.svg\": File too large\n"},
+      {"'" DURNO_BINARY "' --plot big.dat -o full.svg",
+       "durno: picture could not be written to \"full.svg\": No space left on device\n"},
+      {"'" DURNO_BINARY "' --plot big.dat -o held.svg",
+       "durno: picture could not be written to \"held.svg\": file is in use\n"},
+  };
+  for (const auto& [command, message] : cases) {
+    const int raw =
+        std::system(("cd '" + folder.string() + "' && (" + command + ") 2> .stderr").c_str());
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 1) << command;
+    EXPECT_EQ(file(".stderr"), message);
+    fs::remove(folder / ".stderr");
+    EXPECT_EQ(namesIn(folder), names) << command;
+    EXPECT_EQ(file("precious.svg"), "a precious picture");
+    EXPECT_EQ(file("held.svg"), "a picture held by another program");
+    EXPECT_TRUE(fs::is_symlink(folder / "full.svg"));
+  }
+  const Finished throughLink = run("", "--plot big.dat -o link.svg");
+  EXPECT_EQ(throughLink.status, 0) << throughLink.err;
+  EXPECT_TRUE(fs::is_symlink(folder / "link.svg"));
+  EXPECT_EQ(file("precious.svg").rfind("<?xml", 0), 0u);
+  EXPECT_EQ(file("precious.svg").substr(file("precious.svg").size() - 7), "</svg>\n");
 }
 
 // A pipe that sends nothing more must not keep a stopped run waiting.
@@ -556,6 +635,40 @@ TEST_F(DurnoRun, AStopSignalEndsAScanWaitingOnASilentPipe) {
   EXPECT_NE(file(".stdout").find("holds the rows up to step 1 of live.out\n"), std::string::npos)
       << file(".stdout");
   EXPECT_EQ(file(".stdout").find("could not be read"), std::string::npos);
+}
+
+// The table is a pipe the test writes: its head and a row, then the signal while the
+// plot waits for more.
+TEST_F(DurnoRun, AStopSignalDuringPlotEndsItWithStatus128PlusItsNumberAndKeepsTheOldPicture) {
+  put("live.svg", "the old picture");
+  ASSERT_EQ(::mkfifo((folder / "live.dat").c_str(), 0600), 0);
+  const std::set<std::string> names = namesIn(folder);
+  for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
+    SCOPED_TRACE(signalNumber);
+    const int pipe = ::open((folder / "live.dat").c_str(), O_RDWR);
+    const std::string part = "Data from run1.out\r\nActivities \r\n" + kFixedTitles +
+                             "ASiO2\r\n 1    " + kStepValues + " 10.0e-01\r\n";
+    ASSERT_EQ(::write(pipe, part.data(), part.size()), static_cast<ssize_t>(part.size()));
+    const int noAnswers = ::open("/dev/null", O_RDONLY);
+    const pid_t child = startDurno(folder, noAnswers, {"--plot", "live.dat", "-o", "live.svg"});
+    ::close(noAnswers);
+    ASSERT_TRUE(waitUntil([&] {
+      int unread = 0;
+      return ::ioctl(pipe, FIONREAD, &unread) == 0 && unread == 0;
+    }));
+    ::kill(child, signalNumber);
+    const int status = waitForEnd(child);
+    ::close(pipe);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + signalNumber) << status;
+    const std::string name = signalNumber == SIGTERM  ? "SIGTERM"
+                             : signalNumber == SIGINT ? "SIGINT"
+                                                      : "SIGHUP";
+    EXPECT_EQ(file(".stdout"), "durno: interrupted by " + name +
+                                   ": picture not written, \"live.svg\" is as it was\n");
+    fs::remove(folder / ".stdout");
+    EXPECT_EQ(file("live.svg"), "the old picture");
+    EXPECT_EQ(namesIn(folder), names);
+  }
 }
 
 TEST_F(DurnoRun, AStopSignalAtAPromptEndsTheRunAtOnce) {
