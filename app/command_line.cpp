@@ -45,7 +45,9 @@ constexpr OptionName kOptions[] = {
 };
 
 std::string quotedArgument(std::string_view argument) {
-  return "'" + std::string(argument) + "'";
+  std::string quoted = "'";
+  quoted.append(argument).append("'");
+  return quoted;
 }
 
 // The option an argument names, and its value when the argument carries it ('-qA',

@@ -201,7 +201,8 @@ CommandLine commandLineOf(int argc, char** argv) {
   }
   for (const std::string_view argument : arguments) {
     if (argument == "-h" || argument == "--help" || argument == "--version") {
-      reportUsageProblem("the option '" + std::string(argument) + "' comes alone");
+      std::string problem = "the option '";
+      reportUsageProblem(problem.append(argument).append("' comes alone"));
       return {Request::Misuse, {}, {}, {}};
     }
   }

@@ -47,6 +47,12 @@ class GridHost {
   // Rows 2..H move up one row, row 1's content is lost, row H becomes blanks in attribute.
   // The cursor does not move.
   virtual void scrollUp(CellAttribute attribute) = 0;
+  // As rows calls of scrollUp (rows at most the height); a device that can move many rows
+  // in one operation does so.
+  virtual void scrollUpRows(int rows, CellAttribute attribute) {
+    for (int row = 0; row < rows; ++row)
+      scrollUp(attribute);
+  }
   // Sets count cells from start onward, along the row and into the following rows (never
   // past the last cell of the grid), to character with attribute.
   virtual void fillCells(CellPosition start, long count, unsigned char character,

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <span>
 
+#include "console/paced_grid.hpp"
 #include "console/plain_host.hpp"
 #include "console/terminal_host.hpp"
 
@@ -184,6 +185,7 @@ struct StandardConsole::Hosts {
   std::unique_ptr<TerminalKeys> terminalKeys;
   std::unique_ptr<PlainKeys> plainKeys;
   std::unique_ptr<TerminalScreen> terminalScreen;
+  std::unique_ptr<PacedGrid> pacedScreen;  // over terminalScreen
   std::unique_ptr<PlainScreen> plainScreen;
   std::unique_ptr<JobControlledKeys> jobControlledKeys;
   std::unique_ptr<Console> console;
@@ -226,7 +228,8 @@ struct StandardConsole::Hosts {
 
   void openConsole(KeySource& keys) {
     if (terminalScreen) {
-      console = std::make_unique<Console>(*terminalScreen, keys);
+      pacedScreen = std::make_unique<PacedGrid>(*terminalScreen);
+      console = std::make_unique<Console>(*pacedScreen, keys);
     } else {
       console = std::make_unique<Console>(*plainScreen, keys);
     }

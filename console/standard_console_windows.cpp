@@ -13,6 +13,7 @@
 
 #include <csignal>
 
+#include "console/paced_grid.hpp"
 #include "console/plain_host.hpp"
 #include "console/standard_console.hpp"
 #include "console/windows_console_host.hpp"
@@ -86,6 +87,7 @@ struct StandardConsole::Hosts {
   std::unique_ptr<WindowsConsoleKeys> consoleKeys;
   std::unique_ptr<PlainKeys> plainKeys;
   std::unique_ptr<WindowsConsoleScreen> consoleScreen;
+  std::unique_ptr<PacedGrid> pacedScreen;  // over consoleScreen
   std::unique_ptr<PlainScreen> plainScreen;
   std::unique_ptr<Console> console;
 
@@ -125,7 +127,8 @@ StandardConsole::StandardConsole() : hosts_(std::make_unique<Hosts>()) {
   KeySource& keys = hosts.openKeys();
   hosts.openScreen();
   if (hosts.consoleScreen) {
-    hosts.console = std::make_unique<Console>(*hosts.consoleScreen, keys);
+    hosts.pacedScreen = std::make_unique<PacedGrid>(*hosts.consoleScreen);
+    hosts.console = std::make_unique<Console>(*hosts.pacedScreen, keys);
   } else {
     hosts.console = std::make_unique<Console>(*hosts.plainScreen, keys);
   }

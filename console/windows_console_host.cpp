@@ -121,8 +121,16 @@ void WindowsConsoleScreen::putCells(CellPosition start, std::string_view bytes,
 }
 
 void WindowsConsoleScreen::scrollUp(CellAttribute attribute) {
+  scrollUpRows(1, attribute);
+}
+
+void WindowsConsoleScreen::scrollUpRows(int rows, CellAttribute attribute) {
   const ScreenSize grid = lastSize_;
-  const SMALL_RECT moved{0, 1, static_cast<SHORT>(grid.width - 1),
+  if (rows >= grid.height) {
+    fillCells({1, 1}, static_cast<long>(grid.width) * grid.height, ' ', attribute);
+    return;
+  }
+  const SMALL_RECT moved{0, static_cast<SHORT>(rows), static_cast<SHORT>(grid.width - 1),
                          static_cast<SHORT>(grid.height - 1)};
   CHAR_INFO blank{};
   blank.Char.AsciiChar = ' ';

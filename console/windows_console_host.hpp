@@ -32,6 +32,8 @@ class WindowsConsoleScreen : public GridHost {
   void moveCursor(CellPosition position) override;
   void putCells(CellPosition start, std::string_view bytes, CellAttribute attribute) override;
   void scrollUp(CellAttribute attribute) override;
+  // One move of the whole buffer, however many rows.
+  void scrollUpRows(int rows, CellAttribute attribute) override;
   void fillCells(CellPosition start, long count, unsigned char character,
                  CellAttribute attribute) override;
   void recolourCells(CellPosition start, long count, CellAttribute attribute) override;

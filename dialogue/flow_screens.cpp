@@ -88,7 +88,7 @@ std::string listLoadNotice(const ListWords& words, std::string_view fileName,
     std::string message = list + ": its count line says " + numberText(outcome.namesCounted) +
                           ", but " + std::to_string(outcome.namesFollowing) +
                           " names follow; the rest (" + rest + ") " + std::string(words.restFate);
-    if (outcome.namesAsked == 0) message += ": no " + std::string(words.entries) + " are used";
+    if (outcome.namesAsked == 0) message.append(": no ").append(words.entries).append(" are used");
     return message;
   }
   if (outcome.countRead && outcome.namesAsked == 0) {
