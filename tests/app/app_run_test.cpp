@@ -613,8 +613,10 @@ TEST_F(DurnoRun, ANamedPipeIsWaitedForUntilItsWriterComesOrAStop) {
   int answers = ::open((folder / ".answers").c_str(), O_RDONLY);
   pid_t child = startDurno(folder, answers);
   ::close(answers);
-  ASSERT_TRUE(waitUntil([&] { return file(".stdout").find("Extracting data") != std::string::npos; }));
-  const int writer = ::open((folder / "live.out").c_str(), O_WRONLY);
+  // The table is created once the stop signals are held, just before the pipe is opened.
+  ASSERT_TRUE(waitUntil([&] { return fs::exists(folder / "live.dat"); }));
+  // Opened for reading too, so that this open never waits, whatever the run does.
+  const int writer = ::open((folder / "live.out").c_str(), O_RDWR);
   ASSERT_GE(writer, 0);
   ASSERT_EQ(::write(writer, "STEP NUMBER 1\r\nSTEP NUMBER 2\r\n", 30), 30);
   ::close(writer);
@@ -628,7 +630,6 @@ TEST_F(DurnoRun, ANamedPipeIsWaitedForUntilItsWriterComesOrAStop) {
   answers = ::open((folder / ".answers").c_str(), O_RDONLY);
   child = startDurno(folder, answers);
   ::close(answers);
-  // The table is created once the stop signals are held, before the result file is opened.
   ASSERT_TRUE(waitUntil([&] { return fs::exists(folder / "live.dat"); }));
   EXPECT_TRUE(waitUntil([&] {
     ::kill(child, SIGTERM);
