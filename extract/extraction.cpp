@@ -139,7 +139,8 @@ ExtractionOutcome runExtraction(const ExtractionJob& job, ScannerState& state, T
   ExtractionOutcome outcome;
   if (const std::string input = tableReplacesInput(job.tableName, job, resultFiles, files);
       !input.empty()) {
-    outcome.table = FileStatus::failure(FileError::InUse, "it is " + input + ", which it would empty");
+    outcome.table =
+        FileStatus::failure(FileError::InUse, "it is " + input + ", which it would empty");
     return outcome;
   }
   TableWriter table(files, quantity, keys);

@@ -582,7 +582,8 @@ TEST_F(DurnoRun, NothingTheRunWritesReplacesAFileItReads) {
   put("run1.out", kResults);
   put("keys.cpd", " 1 \r\nASiO2 \r\n");
   put("runs.dat", " 1 \r\nrun1.out\r\n");
-  const Finished saved = run("\na\nf\nkeys.cpd\n\nrun1.out\n\ny\n./run1.out\nkeys.cpd\nnew.xtr\nt\n");
+  const Finished saved =
+      run("\na\nf\nkeys.cpd\n\nrun1.out\n\ny\n./run1.out\nkeys.cpd\nnew.xtr\nt\n");
   EXPECT_EQ(saved.status, 0) << saved.out;
   EXPECT_NE(saved.out.find("Give name for list (e.g. Jup.xtr) ./run1.out\n\"./run1.out\" is the "
                            "result file \"run1.out\", which this run reads: choose another name\n"
@@ -648,7 +649,8 @@ TEST_F(DurnoRun, AScreenReaderThatGoesAwayLeavesTheTableWhole) {
     results += " STEP NUMBER " + std::to_string(step) + "\r\n";
   put("long.out", results);
   put(".answers", typedRunAnswers("a", "long", "long.out"));
-  const std::string command = "cd '" + folder.string() + "' && { '" DURNO_BINARY
+  const std::string command = "cd '" + folder.string() +
+                              "' && { '" DURNO_BINARY
                               "' < .answers; echo $? > .status; } | head -n 1 > .stdout";
   ASSERT_EQ(std::system(command.c_str()), 0);
   EXPECT_EQ(file(".status"), "0\n");
