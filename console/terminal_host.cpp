@@ -260,7 +260,8 @@ void TerminalScreen::fillCells(CellPosition start, long count, unsigned char cha
     // A fill to the row's edge (a clear screen) also fills what is kept beyond it, so that a
     // widened terminal shows no older text there.
     if (piece == room) {
-      const auto rowStart = shadow_.begin() + static_cast<std::ptrdiff_t>(position.row - 1) * keptWidth_;
+      const auto rowStart =
+          shadow_.begin() + static_cast<std::ptrdiff_t>(position.row - 1) * keptWidth_;
       std::fill(rowStart + grid.width, rowStart + keptWidth_, Cell{character, attribute});
     }
     count -= piece;

@@ -63,9 +63,10 @@ void loadCompounds(Console& console, TextFiles& files, RunState& state) {
   const std::string fileName = orDefaultList(console.readLine());
   state.listsRead.push_back(fileName);
   const ListLoadOutcome outcome = loadCompoundList(files, fileName, state.compounds);
-  notifyListLoad(console, state, {"Compound list", "compound", "compounds", kMaxCompounds,
-                                         "is read as a new count line"},
-                 fileName, outcome);
+  notifyListLoad(
+      console, state,
+      {"Compound list", "compound", "compounds", kMaxCompounds, "is read as a new count line"},
+      fileName, outcome);
 }
 
 }  // namespace

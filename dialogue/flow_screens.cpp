@@ -59,10 +59,12 @@ bool mayWriteList(Console& console, TextFiles& files, const RunState& state,
                   std::string_view fileName) {
   std::string input;
   for (const std::string& name : state.resultFiles.names()) {
-    if (files.sameFile(fileName, name)) input = "the result file " + quoted(name) + ", which this run reads";
+    if (files.sameFile(fileName, name))
+      input = "the result file " + quoted(name) + ", which this run reads";
   }
   for (const std::string& name : state.listsRead) {
-    if (files.sameFile(fileName, name)) input = "the list file " + quoted(name) + ", which this run has read";
+    if (files.sameFile(fileName, name))
+      input = "the list file " + quoted(name) + ", which this run has read";
   }
   if (input.empty()) return true;
   writeLine(console, quoted(fileName) + " is " + input + ": choose another name");

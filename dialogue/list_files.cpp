@@ -35,7 +35,8 @@ bool namesAnotherEntry(TextFiles& files) {
 // Whether a count line's text reads as a count rather than a name: a count begins as a
 // number does; a compound key or a file name hardly ever does.
 bool looksLikeCount(std::string_view text) {
-  return !text.empty() && std::string_view("0123456789+-.").find(text.front()) != std::string_view::npos;
+  return !text.empty() &&
+         std::string_view("0123456789+-.").find(text.front()) != std::string_view::npos;
 }
 
 // Notes a name that follows the names the count line before it asked for.

@@ -693,7 +693,8 @@ TEST_F(DurnoRun, NothingTheRunWritesReplacesAFileItReads) {
   put("run1.out", kResults);
   put("keys.cpd", " 1 \r\nASiO2 \r\n");
   put("runs.dat", " 1 \r\nrun1.out\r\n");
-  const Finished saved = run("\na\nf\nkeys.cpd\n\nrun1.out\n\ny\n./run1.out\nkeys.cpd\nnew.xtr\nt\n");
+  const Finished saved =
+      run("\na\nf\nkeys.cpd\n\nrun1.out\n\ny\n./run1.out\nkeys.cpd\nnew.xtr\nt\n");
   EXPECT_EQ(saved.status, 0) << saved.out;
   EXPECT_NE(saved.out.find("Give name for list (e.g. Jup.xtr) ./run1.out\n\"./run1.out\" is the "
                            "result file \"run1.out\", which this run reads: choose another name\n"
@@ -724,8 +725,10 @@ TEST_F(DurnoRun, ANamedPipeIsWaitedForUntilItsWriterComesOrAStop) {
   int answers = ::open((folder / ".answers").c_str(), O_RDONLY);
   pid_t child = startDurno(folder, answers);
   ::close(answers);
-  ASSERT_TRUE(waitUntil([&] { return file(".stdout").find("Extracting data") != std::string::npos; }));
-  const int writer = ::open((folder / "live.out").c_str(), O_WRONLY);
+  // The table is created once the stop signals are held, just before the pipe is opened.
+  ASSERT_TRUE(waitUntil([&] { return fs::exists(folder / "live.dat"); }));
+  // Opened for reading too, so that this open never waits, whatever the run does.
+  const int writer = ::open((folder / "live.out").c_str(), O_RDWR);
   ASSERT_GE(writer, 0);
   ASSERT_EQ(::write(writer, "STEP NUMBER 1\r\nSTEP NUMBER 2\r\n", 30), 30);
   ::close(writer);
@@ -739,7 +742,6 @@ TEST_F(DurnoRun, ANamedPipeIsWaitedForUntilItsWriterComesOrAStop) {
   answers = ::open((folder / ".answers").c_str(), O_RDONLY);
   child = startDurno(folder, answers);
   ::close(answers);
-  // The table is created once the stop signals are held, before the result file is opened.
   ASSERT_TRUE(waitUntil([&] { return fs::exists(folder / "live.dat"); }));
   EXPECT_TRUE(waitUntil([&] {
     ::kill(child, SIGTERM);
@@ -753,16 +755,18 @@ TEST_F(DurnoRun, ANamedPipeIsWaitedForUntilItsWriterComesOrAStop) {
 // away (`| head`) neither ends the run nor cuts the table short.
 TEST_F(DurnoRun, AScreenReaderThatGoesAwayLeavesTheTableWhole) {
   std::string results;
-  for (int step = 1; step <= 3000; ++step)
+  // Far more screen lines than a pipe holds, so that the run writes after head has gone.
+  for (int step = 1; step <= 20000; ++step)
     results += " STEP NUMBER " + std::to_string(step) + "\r\n";
   put("long.out", results);
   put(".answers", typedRunAnswers("a", "long", "long.out"));
-  const std::string command = "cd '" + folder.string() + "' && { '" DURNO_BINARY
+  const std::string command = "cd '" + folder.string() +
+                              "' && { '" DURNO_BINARY
                               "' < .answers; echo $? > .status; } | head -n 1 > .stdout";
   ASSERT_EQ(std::system(command.c_str()), 0);
   EXPECT_EQ(file(".status"), "0\n");
   const std::string table = file("long.dat");
-  EXPECT_NE(table.find("\r\n 3000    "), std::string::npos) << table.substr(table.size() - 200);
+  EXPECT_NE(table.find("\r\n 20000    "), std::string::npos) << table.size();
 }
 
 // The manual page and --help name the same options and the same exit statuses. Both texts

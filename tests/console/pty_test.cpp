@@ -294,9 +294,10 @@ TEST(PseudoTerminal, DumbOrUnknownTerminalGetsPlainLinesAndRawKeys) {
 TEST(PseudoTerminal, PlainModeShowsControlBytesHarmlessly) {
   for (const char* term : {"dumb", static_cast<const char*>(nullptr)}) {
     SCOPED_TRACE(term == nullptr ? "TERM unset" : term);
-    PtySession session({"text", "\\x1b]2;PWNED\\x07\\x1b[2J\\x1b[31m\\x7f|\\xc2\\x9b31m|\\xc4\\x80\\xc2",
-                        "text", "\\x9d|", "end", "key"},
-                       term);
+    PtySession session(
+        {"text", "\\x1b]2;PWNED\\x07\\x1b[2J\\x1b[31m\\x7f|\\xc2\\x9b31m|\\xc4\\x80\\xc2", "text",
+         "\\x9d|", "end", "key"},
+        term);
     ASSERT_TRUE(session.started());
     ASSERT_TRUE(session.waitFor([&] { return session.received().find('|') != std::string::npos; }));
     session.type("q");
