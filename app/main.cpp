@@ -245,7 +245,7 @@ int runPlot(const CommandLine& line) {
     case durno::PlotEnd::Stopped:
       std::fprintf(stderr, "durno: interrupted by %s: picture not written, %s %s\n",
                    signalName(outcome.stopSignal), picture.c_str(),
-                   toOutput ? "holds a part of it" : "is as it was");
+                   toOutput ? "may hold a part of it" : "is as it was");
       return kExitSignalBase + outcome.stopSignal;
     case durno::PlotEnd::NotPlottable:
       std::fprintf(stderr, "durno: %s\n", outcome.reason.c_str());

@@ -256,9 +256,10 @@ class ReplacingWholeFile : public WholeFile {
 
 std::unique_ptr<WholeFile> WindowsFileSystem::openWhole(const std::string& name,
                                                         FileStatus& status) {
-  // Read access without sharing it: refused while any other opener has the file.
-  HANDLE held = ::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // Read access, shared with readers only: refused while a writer has the file, and no
+  // writer gets it until the new file has taken its place.
+  HANDLE held = ::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (held == INVALID_HANDLE_VALUE) {
     const DWORD error = ::GetLastError();
     if (error != ERROR_FILE_NOT_FOUND) {

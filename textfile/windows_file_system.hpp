@@ -11,8 +11,8 @@ namespace durno {
 // against the current folder). Failures give the system's own message (FormatMessageA).
 // Two names are the same file when they lead to the same volume and file index. A file
 // written whole goes to a new file beside it ("NAME.PID-N.tmp", created new) that
-// MoveFileExA puts in its place; the old file is held, letting nobody read or write it,
-// from the start until just before the move.
+// MoveFileExA puts in its place; the old file is held, letting nobody write it, from the
+// start until just before the move.
 class WindowsFileSystem : public FileSystem {
  public:
   std::unique_ptr<SystemFile> open(const std::string& name, FileMode mode,

@@ -187,7 +187,7 @@ TEST_F(PlotTable, WhatIsNotATableOfNumbersIsRefusedWithTheLineThatSaysSo) {
   // Values beyond a double's range are drawn, and labelled with their powers of ten.
   const std::string huge = plot(kHead + row('1', "-10.000000000e+400", "20.000000000e+400"));
   EXPECT_EQ(huge.find("inf"), std::string::npos) << huge;
-  EXPECT_NE(huge.find("e+400</text>"), std::string::npos) << huge;
+  EXPECT_TRUE(std::regex_search(huge, std::regex(R"(>-?\d+e\+40\d</text>)"))) << huge;
 }
 
 TEST_F(PlotTable, APictureIsWrittenWholeOrTheOldOneStays) {

@@ -148,3 +148,46 @@ TEST_F(WindowsFilesTest, ADeviceIsNotADiskFile) {
 
 }  // namespace
 }  // namespace durno
+
+namespace durno {
+namespace {
+
+std::size_t filesIn(const std::string& folder) {
+  std::size_t count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    static_cast<void>(entry);
+    ++count;
+  }
+  return count;
+}
+
+// A file written whole keeps its old content until the new one is complete, a file another
+// opener holds is refused, and the new file the layer made is removed when not committed.
+TEST_F(WindowsFilesTest, AFileWrittenWholeReplacesTheOldOneOnlyWhenCommitted) {
+  put("picture.svg", "old");
+  FileStatus status;
+  {
+    const auto abandoned = fileSystem_.openWhole(path("picture.svg"), status);
+    ASSERT_TRUE(abandoned) << status.reason;
+    EXPECT_TRUE(abandoned->write("half of it").ok());
+    EXPECT_EQ(contents("picture.svg"), "old");
+  }
+  EXPECT_EQ(filesIn(folder_), 1u);
+  const auto whole = fileSystem_.openWhole(path("picture.svg"), status);
+  ASSERT_TRUE(whole) << status.reason;
+  EXPECT_TRUE(whole->write("new").ok());
+  status = whole->commit();
+  EXPECT_TRUE(status.ok()) << status.reason;
+  EXPECT_EQ(contents("picture.svg"), "new");
+  EXPECT_EQ(filesIn(folder_), 1u);
+
+  files_.openFile(2, path("picture.svg"), FileMode::Output);
+  // The table writer's hold empties the file; what matters is that it is not replaced.
+  EXPECT_FALSE(fileSystem_.openWhole(path("picture.svg"), status));
+  EXPECT_EQ(status.error, FileError::InUse);
+  files_.closeFile(2);
+  EXPECT_EQ(filesIn(folder_), 1u);
+}
+
+}  // namespace
+}  // namespace durno
