@@ -1,92 +1,111 @@
 #!/usr/bin/env bash
-# Throughput and peak memory of a whole extraction run of the built program, next to
-# `wc -l` on the same files in the same run.
+# Throughput and peak memory of whole extraction runs of the built program, next to
+# `wc -l` on the same files in the same run, commands interleaved round by round.
 #
 #   bench/extract/run_bench.sh [DURNO] [CORPUS_DIR] [ROUNDS]
 #
-# DURNO defaults to build/app/durno, CORPUS_DIR to /tmp/durno-bench (generated there on
-# first use: 70 result files of 1400 steps, about 425 MB, the 50-key compound list and the
-# file list), ROUNDS to 3. Each round runs `wc -l` and then the program, page-cached, with
-# the dialogue's answers piped in (plain mode) and the screen transcript sent to
-# /dev/null; the medians are reported. A last pair of runs compares the peak memory of one
-# result file with that of a single file ten times larger.
+# DURNO defaults to build/app/durno, CORPUS_DIR to /tmp/durno-bench (made there on first
+# use by bench/corpus/make_results.py: 70 result files of 1400 steps, about 410 MB, the
+# 50-key compound list and the file list), ROUNDS to 5. Page-cached. Each round times:
+#   wc -l                 the floor of reading the lines
+#   piped -j 1, -j 2, ... the dialogue with its answers piped in, screen to /dev/null,
+#                         with 1, 2, ... the cores threads
+#   command               the same extraction from the command line (default threads)
+#   terminal              the dialogue typed in tmux (80x25), when tmux is installed: the
+#                         answers are typed ahead, and the time is the program's own
+# and the medians are reported, with the peak RSS. A last pair of runs shows that memory
+# does not grow with the size of a result file.
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
 durno="${1:-$root/build/app/durno}"
 corpus="${2:-/tmp/durno-bench}"
-rounds="${3:-3}"
-# The generator lives in the shared folder beside the repository (or beside the folder of
-# worktrees); DURNO_MAKE_RESULTS names it explicitly.
-generator=${DURNO_MAKE_RESULTS:-}
-for candidate in "$root/../shared" "$root/../../shared"; do
-  [ -z "$generator" ] && [ -f "$candidate/bench/make_results.py" ] &&
-    generator=$candidate/bench/make_results.py
-done
+rounds="${3:-5}"
+generator="$root/bench/corpus/make_results.py"
 export LC_ALL=C
 
 [ -x "$durno" ] || { echo "no program at $durno (build the durno target first)" >&2; exit 2; }
-if [ ! -f "$corpus/bench70.xtr" ]; then
-  [ -n "$generator" ] || { echo "make_results.py not found: set DURNO_MAKE_RESULTS" >&2; exit 2; }
-  echo "generating the corpus in $corpus ..."
-  python3 "$generator" --files 70 --steps 1400 --out "$corpus" \
-    --cpd "$corpus/bench50.cpd" --xtr "$corpus/bench70.xtr" --quiet
+durno="$(cd "$(dirname "$durno")" && pwd)/$(basename "$durno")"
+if [ ! -f "$corpus/bench.xtr" ]; then
+  echo "making the corpus in $corpus ..."
+  python3 "$generator" "$corpus" --files 70 --steps 1400
 fi
 files=("$corpus"/run[0-9][0-9].out)
 bytes=$(cat "${files[@]}" | wc -c)
 cat "${files[@]}" >/dev/null  # warm the page cache
+cores=$(nproc)
 
-# The answers: any key, quantity A, compounds from a file, the list, result files from a
-# list, the list, the output name.
-answers() { printf 'xA\nf\n%s\nl\n%s\n%s\n' "$1" "$2" "$3"; }
+printf '\nA\nf\n%s\nl\n%s\n%s\n' "$corpus/bench50.cpd" "$corpus/bench.xtr" "$corpus/piped" \
+  >"$corpus/answers"
 
-# Runs "$@" with stdin from $input, prints "wall-seconds peak-RSS-KiB cpu-seconds".
+# Runs "$@" with stdin from $1; appends "wall-seconds peak-RSS-KiB cpu-seconds" to $2.
 timed() {
-  local input="$1"; shift
-  /usr/bin/time -f '%e %M %U %S' -o /tmp/durno-bench.time "$@" <"$input" >/tmp/durno-bench.stdout
-  awk '{print $1, $2, $3 + $4}' /tmp/durno-bench.time
+  local input="$1" times="$2"; shift 2
+  /usr/bin/time -f '%e %M %U %S' -o "$corpus/time" "$@" <"$input" >/dev/null 2>&1 || true
+  awk '{print $1, $2, $3 + $4}' "$corpus/time" >>"$times"
 }
+
+# The dialogue in a real terminal: tmux runs a shell that times the program; the answers
+# are typed ahead, so the time is the program's, from its start to its end.
+typed() {
+  local times="$1"
+  rm -f "$corpus/typed.time"
+  tmux -L durno-bench kill-server 2>/dev/null || true
+  tmux -L durno-bench new-session -d -x 80 -y 25 \
+    "cd '$corpus' && /usr/bin/time -f '%e %M %U %S' -o '$corpus/typed.raw' '$durno'; \
+     mv '$corpus/typed.raw' '$corpus/typed.time'; sleep 1"
+  tmux -L durno-bench send-keys " " "A" Enter "f" Enter "$corpus/bench50.cpd" Enter "l" Enter \
+    "$corpus/bench.xtr" Enter "$corpus/typed" Enter
+  for _ in $(seq 600); do [ -f "$corpus/typed.time" ] && break; sleep 0.05; done
+  [ -f "$corpus/typed.time" ] || echo "the typed run did not end: $(tmux -L durno-bench capture-pane -p | tail -3)" >&2
+  tmux -L durno-bench kill-server 2>/dev/null || true
+  awk '{print $1, $2, $3 + $4}' "$corpus/typed.time" >>"$times"
+}
+
+jobs=(1)
+for ((j = 2; j <= cores && j <= 16; j *= 2)); do jobs+=("$j"); done
+names=("wc -l")
+for j in "${jobs[@]}"; do names+=("piped -j $j"); done
+names+=("command")
+command -v tmux >/dev/null && names+=("terminal")
+for name in "${names[@]}"; do : >"$corpus/${name// /_}.times"; done
+
+for ((r = 1; r <= rounds; r++)); do
+  timed /dev/null "$corpus/wc_-l.times" wc -l "${files[@]}"
+  for j in "${jobs[@]}"; do timed "$corpus/answers" "$corpus/piped_-j_$j.times" "$durno" -j "$j"; done
+  timed /dev/null "$corpus/command.times" "$durno" -q A -C "$corpus/bench50.cpd" \
+    -L "$corpus/bench.xtr" -o "$corpus/command"
+  command -v tmux >/dev/null && typed "$corpus/terminal.times"
+done
+cmp -s "$corpus/piped.dat" "$corpus/command.dat" || echo "the command line's table differs!"
 
 median() { sort -n | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
-
-answers "$corpus/bench50.cpd" "$corpus/bench70.xtr" "$corpus/table" >"$corpus/answers"
-: >"$corpus/wc.times"; : >"$corpus/durno.times"
-for ((r = 1; r <= rounds; r++)); do
-  timed /dev/null wc -l "${files[@]}" >>"$corpus/wc.times"
-  timed "$corpus/answers" "$durno" >>"$corpus/durno.times"
+rows=$(($(wc -l <"$corpus/piped.dat") - 3))
+echo "corpus: ${#files[@]} files, $bytes bytes, $rows rows; $cores cores; medians of $rounds rounds"
+wc_s=$(awk '{print $1}' "$corpus/wc_-l.times" | median)
+piped_s=$(awk '{print $1}' "$corpus/piped_-j_${jobs[-1]}.times" | median)
+for name in "${names[@]}"; do
+  f="$corpus/${name// /_}.times"
+  s=$(awk '{print $1}' "$f" | median)
+  m=$(awk '{print $2}' "$f" | median)
+  c=$(awk '{print $3}' "$f" | median)
+  awk -v n="$name" -v b="$bytes" -v s="$s" -v c="$c" -v m="$m" -v w="$wc_s" -v p="$piped_s" \
+    'BEGIN {printf "%-12s wall %6.3f s %7.1f MB/s (%5.1f%% of wc -l, %4.2f x piped) | cpu %6.3f s | peak RSS %5.1f MiB\n",
+                   n, s, b/s/1e6, 100*w/s, s/p, c, m/1024}'
 done
-rows=$(($(wc -l <"$corpus/table.dat") - 3))
-wc_s=$(awk '{print $1}' "$corpus/wc.times" | median)
-durno_s=$(awk '{print $1}' "$corpus/durno.times" | median)
-wc_rss=$(awk '{print $2}' "$corpus/wc.times" | median)
-durno_rss=$(awk '{print $2}' "$corpus/durno.times" | median)
-wc_cpu=$(awk '{print $3}' "$corpus/wc.times" | median)
-durno_cpu=$(awk '{print $3}' "$corpus/durno.times" | median)
-
-echo "corpus: ${#files[@]} files, $bytes bytes, $rows rows; medians of $rounds rounds"
-echo "(wall time, and CPU time = user + system, which a loaded machine disturbs less)"
-report() {  # name wall cpu rss
-  awk -v n="$1" -v b="$bytes" -v s="$2" -v c="$3" -v m="$4" -v r="$rows" \
-    'BEGIN {printf "%-6s wall %6.3f s %7.1f MB/s %8.0f rows/s | cpu %6.3f s %7.1f MB/s | peak RSS %5.1f MiB\n",
-                   n, s, b/s/1e6, r/s, c, b/(c > 0 ? c : 0.001)/1e6, m/1024}'
-}
-report "wc -l" "$wc_s" "$wc_cpu" "$wc_rss"
-report "durno" "$durno_s" "$durno_cpu" "$durno_rss"
-awk -v w="$wc_s" -v d="$durno_s" -v wc="$wc_cpu" -v dc="$durno_cpu" \
-  'BEGIN {printf "durno / wc -l throughput: %.3f by wall time, %.3f by CPU time\n", w/d, (wc > 0 ? wc : 0.001)/dc}'
 
 # Peak memory must not grow with file size: one file, then one ten times longer.
 single="$corpus/single"
-if [ ! -f "$single/big01.out" ]; then
-  python3 "$generator" --files 1 --steps 1400 --out "$single" --prefix small --quiet
-  python3 "$generator" --files 1 --steps 14000 --out "$single" --prefix big --quiet
+if [ ! -f "$single/big/run01.out" ]; then
+  python3 "$generator" "$single/small" --files 1 --steps 1400
+  python3 "$generator" "$single/big" --files 1 --steps 14000
 fi
-for name in small01 big01; do
-  printf ' 1 \r\n%s\r\n' "$single/$name.out" >"$single/$name.xtr"
-  answers "$corpus/bench50.cpd" "$single/$name.xtr" "$single/$name-table" >"$single/$name.answers"
-  read -r s rss cpu < <(timed "$single/$name.answers" "$durno")
-  size=$(wc -c <"$single/$name.out")
-  awk -v n="$name" -v b="$size" -v s="$s" -v c="$cpu" -v m="$rss" \
-    'BEGIN {printf "single file %-8s %10d bytes  wall %6.3f s  cpu %6.3f s  peak RSS %5.1f MiB\n", n, b, s, c, m/1024}'
+for name in small big; do
+  : >"$single/$name.times"
+  timed /dev/null "$single/$name.times" "$durno" -q A -C "$corpus/bench50.cpd" \
+    -L "$single/$name/bench.xtr" -o "$single/$name-table"
+  read -r s rss cpu <"$single/$name.times"
+  awk -v n="$name" -v b="$(wc -c <"$single/$name/run01.out")" -v s="$s" -v m="$rss" \
+    'BEGIN {printf "single file %-6s %10d bytes  wall %6.3f s  peak RSS %5.1f MiB\n", n, b, s, m/1024}'
 done
