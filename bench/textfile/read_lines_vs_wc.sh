@@ -4,8 +4,8 @@
 #
 #   bench/textfile/read_lines_vs_wc.sh BUILD_DIR [ROUNDS] [FILE]
 #
-# FILE defaults to /tmp/durno-textfile-bench/run01.out, a 500 MB result file written by
-# make_results.py (115,000 steps of about 4.35 kB) the first time it is needed. Results are
+# FILE defaults to /tmp/durno-textfile-bench/run01.out, a result file of about 430 MB
+# written by bench/corpus/make_results.py (115,000 steps) the first time it is needed. Results are
 # medians over ROUNDS (default 7) of wall-clock MB/s (10^6 bytes per second).
 set -euo pipefail
 
@@ -13,20 +13,12 @@ build=${1:?usage: $0 BUILD_DIR [ROUNDS] [FILE]}
 rounds=${2:-7}
 file=${3:-/tmp/durno-textfile-bench/run01.out}
 here=$(cd "$(dirname "$0")" && pwd)
-# The generator lives in the shared folder beside the repository (or beside the folder of
-# worktrees); DURNO_MAKE_RESULTS names it explicitly.
-generator=${DURNO_MAKE_RESULTS:-}
-for candidate in "$here/../../../shared" "$here/../../../../shared"; do
-  [ -z "$generator" ] && [ -f "$candidate/bench/make_results.py" ] &&
-    generator=$candidate/bench/make_results.py
-done
+generator=$here/../corpus/make_results.py
 reader=$build/bench/textfile/durno_read_lines
 
 if [ ! -f "$file" ]; then
-  [ -n "$generator" ] || { echo "make_results.py not found: set DURNO_MAKE_RESULTS" >&2; exit 2; }
   echo "generating $file"
-  mkdir -p "$(dirname "$file")"
-  python3 "$generator" --files 1 --steps 115000 --out "$(dirname "$file")" --quiet
+  python3 "$generator" "$(dirname "$file")" --files 1 --steps 115000
 fi
 bytes=$(stat -c %s "$file")
 cat "$file" > /dev/null  # into the page cache
