@@ -71,6 +71,8 @@ class FileSystem {
   virtual std::unique_ptr<WholeFile> openWhole(const std::string& name, FileStatus& status) = 0;
   // The program's standard output as a WholeFile written directly.
   virtual std::unique_ptr<WholeFile> standardOutput(FileStatus& status) = 0;
+  // True when standard output is the file that name leads to (`>> name`).
+  virtual bool standardOutputIs(const std::string& name) = 0;
 };
 
 }  // namespace durno

@@ -54,6 +54,7 @@ class MemoryFileSystem : public FileSystem {
   // failures injected for NAME apply to it. The WholeFile must not outlive this object.
   std::unique_ptr<WholeFile> openWhole(const std::string& name, FileStatus& status) override;
   std::unique_ptr<WholeFile> standardOutput(FileStatus& status) override;
+  bool standardOutputIs(const std::string& name) override { return name == kStandardOutput; }
 
  private:
   struct Node;

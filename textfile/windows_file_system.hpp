@@ -20,6 +20,7 @@ class WindowsFileSystem : public FileSystem {
   bool sameFile(const std::string& first, const std::string& second) override;
   std::unique_ptr<WholeFile> openWhole(const std::string& name, FileStatus& status) override;
   std::unique_ptr<WholeFile> standardOutput(FileStatus& status) override;
+  bool standardOutputIs(const std::string& name) override;
 
  private:
   unsigned long newFiles_ = 0;  // makes the names of the new files this object creates unique

@@ -35,6 +35,9 @@ class SpyFileSystem : public FileSystem {
   std::unique_ptr<WholeFile> standardOutput(FileStatus& status) override {
     return memory.standardOutput(status);
   }
+  bool standardOutputIs(const std::string& name) override {
+    return memory.standardOutputIs(name);
+  }
 
  private:
   class SpyFile : public SystemFile {
