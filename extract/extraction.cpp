@@ -214,16 +214,18 @@ bool writeScannedFile(std::size_t file, ScanContext& scan) {
 // The table must not be one of the files the run reads: creating it would empty that file
 // before it is read. Returns why, or an empty text when it is none of them.
 std::string whyTheTableIsAnInput(const ExtractionJob& job, TextFiles& files) {
-  if (job.tableToStandardOutput) return {};
+  // Standard output that leads to an input (`>> run1.out`) would grow it while it is read.
+  const auto isTheTable = [&](const std::string& name) {
+    return job.tableToStandardOutput ? files.standardOutputIs(name)
+                                     : files.sameFile(job.tableName, name);
+  };
+  const char* const ending = job.tableToStandardOutput ? ", which it would change while it is read"
+                                                       : ", which it would empty";
   for (const std::string& name : job.resultFiles) {
-    if (files.sameFile(job.tableName, name)) {
-      return "it is the result file \"" + name + "\", which it would empty";
-    }
+    if (isTheTable(name)) return "it is the result file \"" + name + "\"" + ending;
   }
   for (const std::string& name : job.otherInputs) {
-    if (files.sameFile(job.tableName, name)) {
-      return "it is the list file \"" + name + "\", which it would empty";
-    }
+    if (isTheTable(name)) return "it is the list file \"" + name + "\"" + ending;
   }
   return {};
 }

@@ -50,7 +50,8 @@ PlotOutcome plotTable(TextFiles& files, const std::string& tablePath,
   const TableRead read = readTable(files, tablePath, pixelColumns(), stop, data);
   if (read.end == ReadEnd::Stopped) return {PlotEnd::Stopped, {}, *stop};
   if (read.end == ReadEnd::NotPlottable) return {PlotEnd::NotPlottable, read.reason, 0};
-  if (picturePath != kStandardOutputName && files.sameFile(tablePath, picturePath)) {
+  const bool toOutput = picturePath == kStandardOutputName;
+  if (toOutput ? files.standardOutputIs(tablePath) : files.sameFile(tablePath, picturePath)) {
     return notWritten(picturePath, "it is the table itself");
   }
   return writePicture(files, picturePath, drawPicture(data), stop);

@@ -78,6 +78,8 @@ class FileSystem {
   // the commit, so that two programs cannot replace it at once. On failure returns null and
   // sets status; nothing has been created then.
   virtual std::unique_ptr<WholeFile> openWhole(const std::string& name, FileStatus& status) = 0;
+  // True when standard output is the file that name leads to (`>> name`).
+  virtual bool standardOutputIs(const std::string& name) = 0;
 };
 
 }  // namespace durno

@@ -59,6 +59,7 @@ class MemoryFileSystem : public FileSystem {
   // A disk file written whole is kept under NAME.new until it is committed; the write
   // failures injected for NAME apply to it. The WholeFile must not outlive this object.
   std::unique_ptr<WholeFile> openWhole(const std::string& name, FileStatus& status) override;
+  bool standardOutputIs(const std::string& name) override { return name == kStandardOutput; }
 
  private:
   struct Node;

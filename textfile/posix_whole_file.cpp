@@ -179,4 +179,11 @@ std::unique_ptr<SystemFile> PosixFileSystem::standardOutput(FileStatus& status) 
   return adoptPosixDescriptor(descriptor, S_ISREG(output.st_mode));
 }
 
+bool PosixFileSystem::standardOutputIs(const std::string& name) {
+  struct stat output {};
+  struct stat named {};
+  return ::fstat(STDOUT_FILENO, &output) == 0 && ::stat(name.c_str(), &named) == 0 &&
+         output.st_dev == named.st_dev && output.st_ino == named.st_ino;
+}
+
 }  // namespace durno

@@ -115,6 +115,10 @@ std::unique_ptr<WholeFile> TextFiles::standardOutput(FileStatus& status) {
   return std::make_unique<DirectWholeFile>(std::move(output));
 }
 
+bool TextFiles::standardOutputIs(std::string_view name) {
+  return isAcceptableName(name) && fileSystem_.standardOutputIs(systemName(name));
+}
+
 bool TextFiles::sameFile(std::string_view first, std::string_view second) {
   if (!isAcceptableName(first) || !isAcceptableName(second)) return false;
   return fileSystem_.sameFile(systemName(first), systemName(second));

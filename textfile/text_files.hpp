@@ -52,6 +52,8 @@ class TextFiles {
   std::unique_ptr<WholeFile> openWhole(std::string_view name, FileStatus& status);
   // Standard output, to be written directly.
   std::unique_ptr<WholeFile> standardOutput(FileStatus& status);
+  // True when standard output is the file name, as openFile would take it, leads to.
+  bool standardOutputIs(std::string_view name);
   // True when both names, as openFile would take them, exist and lead to one file.
   bool sameFile(std::string_view first, std::string_view second);
   bool isOpen(int number) const;

@@ -288,4 +288,15 @@ std::unique_ptr<WholeFile> WindowsFileSystem::openWhole(const std::string& name,
   }
 }
 
+bool WindowsFileSystem::standardOutputIs(const std::string& name) {
+  BY_HANDLE_FILE_INFORMATION information{};
+  FileIdentity named;
+  if (::GetFileInformationByHandle(::GetStdHandle(STD_OUTPUT_HANDLE), &information) == 0 ||
+      !identify(name, named)) {
+    return false;
+  }
+  return named == FileIdentity{information.dwVolumeSerialNumber, information.nFileIndexHigh,
+                               information.nFileIndexLow};
+}
+
 }  // namespace durno

@@ -22,6 +22,7 @@ class WindowsFileSystem : public FileSystem {
   std::unique_ptr<SystemFile> standardOutput(FileStatus& status) override;
   long long diskFileSize(const std::string& name) override;
   std::unique_ptr<WholeFile> openWhole(const std::string& name, FileStatus& status) override;
+  bool standardOutputIs(const std::string& name) override;
 
  private:
   unsigned long newFiles_ = 0;  // makes the names of the new files this object creates unique

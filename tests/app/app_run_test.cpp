@@ -558,6 +558,12 @@ TEST_F(DurnoRun, PlotRefusesWhatItCannotDrawWithOneLineAndNoPicture) {
                             "\": it is the table itself\n");
     EXPECT_EQ(file(table).rfind("Data from run1.out\r\n", 0), 0u);
   }
+  const std::string table = file("melts.dat");
+  const Finished appended = run("", "--plot melts.dat -o -", ">> melts.dat 2> .stderr");
+  EXPECT_EQ(appended.status, 1);
+  EXPECT_EQ(appended.err,
+            "durno: picture could not be written to standard output: it is the table itself\n");
+  EXPECT_EQ(file("melts.dat"), table);
 }
 
 // A table of 50 compound columns and 2000 rows: a picture of some 700 KB.

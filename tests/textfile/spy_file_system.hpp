@@ -37,6 +37,9 @@ class SpyFileSystem : public FileSystem {
     log.push_back("openWhole " + name);
     return memory.openWhole(name, status);
   }
+  bool standardOutputIs(const std::string& name) override {
+    return memory.standardOutputIs(name);
+  }
 
  private:
   class SpyFile : public SystemFile {
