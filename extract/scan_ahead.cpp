@@ -98,8 +98,8 @@ void ScanAhead::handOver(FileScan& scan, ScannedPart& part) {
 
 void ScanAhead::scanFile(std::size_t file, FileScan& scan) {
   ScannedEnd end;
-  std::unique_ptr<OpenTextFile> input;
-  end.opened = setup_.files.openDetached(setup_.resultFiles[file], input);
+  const std::unique_ptr<OpenTextFile> input =
+      setup_.files.openDetached(setup_.resultFiles[file], end.opened);
   if (input) {
     const RowFormatter formatter(setup_.quantity, setup_.keys.size());
     PartSink sink(formatter, *input);
