@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "convert/precision_control.hpp"
 #include "extract/scan_sink.hpp"
 #include "extract/scanner.hpp"
 #include "extract/table_writer.hpp"
@@ -63,6 +64,10 @@ bool ScanAhead::mustStop() const {
 }
 
 void ScanAhead::work() {
+  // A thread made by the system may start at the 53-bit precision Windows gives, and the
+  // values it parses would then differ from the calling thread's. The program already
+  // checked at its start that the unit takes 64 bits.
+  selectExtendedPrecision();
   if (setup_.workerThreadSetup != nullptr) setup_.workerThreadSetup();
   std::size_t file = 0;
   FileScan* scan = nullptr;
