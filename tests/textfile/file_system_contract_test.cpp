@@ -7,10 +7,6 @@
 #include "tests/textfile/file_system_contract.hpp"
 
 #ifndef _WIN32
-#include <stdlib.h>
-
-#include <filesystem>
-
 #include "disk_files.hpp"
 #include "textfile/file_system_posix.hpp"
 #endif
@@ -42,38 +38,17 @@ class MemoryWorld {
 };
 
 #ifndef _WIN32
-// Real files in a fresh temporary folder, removed afterwards.
-class PosixWorld {
+// Real files in a fresh temporary folder.
+class PosixWorld : public DiskFolder {
  public:
   static constexpr bool kRemovesOpenFiles = true;
 
-  PosixWorld() {
-    std::string pattern = std::filesystem::temp_directory_path() / "durno-contract-XXXXXX";
-    folder_ = ::mkdtemp(pattern.data());
-  }
-  ~PosixWorld() { std::filesystem::remove_all(folder_); }
-  PosixWorld(const PosixWorld&) = delete;
-  PosixWorld& operator=(const PosixWorld&) = delete;
-
+  PosixWorld() : DiskFolder('/') {}
   FileSystem& fileSystem() { return files_; }
-  std::string path(const std::string& name) const { return folder_ + "/" + name; }
-  void put(const std::string& path, const std::string& bytes) { writeFileBytes(path, bytes); }
-  std::optional<std::string> contents(const std::string& path) const {
-    if (!std::filesystem::exists(path)) return std::nullopt;
-    return fileBytes(path);
-  }
-  void remove(const std::string& path) { std::filesystem::remove(path); }
-  std::set<std::string> names() const {
-    std::set<std::string> all;
-    for (const auto& entry : std::filesystem::directory_iterator(folder_))
-      all.insert(entry.path().filename().string());
-    return all;
-  }
   std::string device() const { return "/dev/null"; }
   std::string missingReason() const { return "No such file or directory"; }
 
  private:
-  std::string folder_;
   PosixFileSystem files_;
 };
 
