@@ -16,7 +16,7 @@
 #include "console/message_stream.hpp"
 #include "console/console.hpp"
 #include "console/standard_console.hpp"
-#include "convert/extended_precision.hpp"
+#include "convert/precision_control.hpp"
 #include "dialogue/dialogue.hpp"
 #include "plot/plot.hpp"
 #include "textfile/text_files.hpp"

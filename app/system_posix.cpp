@@ -1,3 +1,5 @@
+#include "app/system.hpp"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
@@ -5,8 +7,7 @@
 #include <cerrno>
 #include <csignal>
 
-#include "app/system.hpp"
-#include "textfile/posix_file_system.hpp"
+#include "textfile/file_system_posix.hpp"
 
 namespace durno {
 

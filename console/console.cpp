@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "convert/plain_number.hpp"
+#include "convert/text_ops.hpp"
 
 namespace durno {
 namespace {
@@ -77,13 +78,6 @@ CellPosition cursorInside(const GridHost& grid, ScreenSize size) {
 
 std::string twoByteKey(std::uint8_t code) {
   return std::string{'\0', static_cast<char>(code)};
-}
-
-std::string trimmedBlanks(std::string_view text) {
-  const auto first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  const auto last = text.find_last_not_of(' ');
-  return std::string(text.substr(first, last - first + 1));
 }
 
 }  // namespace
@@ -311,7 +305,7 @@ void Console::notePromptText(std::string_view text) {
 // "an answer to": the link is dropped when no prompt stands on the cursor's line.
 std::string Console::inputEndedMessage(std::string_view awaitedAndLink) const {
   std::string message = "input ended while waiting for ";
-  const std::string prompt = trimmedBlanks(promptTail_);
+  const std::string prompt(withoutBlanksAround(promptTail_));
   if (prompt.empty()) {
     message.append(awaitedAndLink.substr(0, awaitedAndLink.rfind(' ')));
     return message;

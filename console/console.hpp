@@ -20,6 +20,9 @@ namespace durno {
 // of standard input, an in-memory host whose script ran out). what() names what the
 // program was waiting for, for example: input ended while waiting for an answer to
 // "Name of the file".
+// The one exception of the program, every other failure being a returned status: input
+// can end at any of the dialogue's many key waits, and each leaves the run the same way
+// (nothing more asked or written), so it is thrown there and caught once, in main.
 class InputEnded : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;

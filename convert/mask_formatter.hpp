@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "convert/extended.hpp"
+#include "convert/extended_format.hpp"
 #include "convert/mask_layout.hpp"
 
 namespace durno {

@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "convert/extended.hpp"
+#include "convert/extended_format.hpp"
 
 namespace durno {
 

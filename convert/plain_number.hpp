@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "convert/extended.hpp"
+#include "convert/extended_format.hpp"
 
 namespace durno {
 

@@ -3,7 +3,7 @@
 // Powers of ten in the extended format, shared by the parser and the decimal form. Private
 // to convert/: other parts convert through the public functions only.
 
-#include "convert/extended.hpp"
+#include "convert/extended_format.hpp"
 
 namespace durno {
 

@@ -57,9 +57,21 @@ std::string mapBytes(std::string_view text, const ByteTable& table) {
 
 }  // namespace
 
+std::string_view withoutTrailingBlanks(std::string_view text) {
+  const std::size_t last = text.find_last_not_of(' ');
+  return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
+}
+
 std::string removeLeadingBlanks(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  return first == std::string_view::npos ? std::string() : std::string(text.substr(first));
+  return std::string(withoutLeadingBlanks(text));
+}
+
+std::string quoted(std::string_view name) {
+  std::string text;
+  text.reserve(name.size() + 2);
+  text.push_back('"');
+  text.append(name).push_back('"');
+  return text;
 }
 
 std::string upperCase(std::string_view text) {

@@ -2,23 +2,14 @@
 
 #include <string>
 
+#include "convert/text_ops.hpp"
+
 namespace durno {
-
-namespace {
-
-// A key as the screen shows it: without the blank that ends a typed key.
-std::string_view shownKey(std::string_view key) {
-  const auto end = key.find_last_not_of(' ');
-  return end == std::string_view::npos ? std::string_view() : key.substr(0, end + 1);
-}
-
-}  // namespace
 
 std::string fileProblemText(std::string_view name, FileProblem problem, std::string_view reason) {
   // The name is quoted, as in the dialogue's messages, so that an empty name or blanks
   // around one are seen.
-  std::string text = "Result file \"";
-  text.append(name).append("\" could not be ");
+  std::string text = "Result file " + quoted(name) + " could not be ";
   text.append(problem == FileProblem::NotOpened ? "opened" : "read");
   text.append(": ").append(reason);
   return text;
@@ -28,7 +19,7 @@ std::string unmatchedKeysText(std::span<const std::string> keys) {
   std::string text = "Not found in any result file: ";
   for (std::size_t k = 0; k < keys.size(); ++k) {
     if (k > 0) text.append(", ");
-    text.append(shownKey(keys[k]));
+    text.append(withoutTrailingBlanks(keys[k]));  // a typed key ends in a blank
   }
   return text;
 }

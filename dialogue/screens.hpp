@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "console/console.hpp"
+#include "convert/text_ops.hpp"
 #include "dialogue/run_state.hpp"
 #include "textfile/text_files.hpp"
 
@@ -36,9 +37,6 @@ void notify(Console& console, RunState& state, std::string message);
 // line, so that the caller can ask for another name.
 bool mayWriteList(Console& console, TextFiles& files, const RunState& state,
                   std::string_view fileName);
-
-// A file name as messages show it: in double quotes, so that blanks around it are seen.
-std::string quoted(std::string_view name);
 
 // A number's plain number text without its blanks ('5', '1E+300').
 std::string numberText(long double value);

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "convert/text_ops.hpp"
 #include "extract/quantity.hpp"
 #include "extract/scan_ahead.hpp"
 #include "extract/scanner.hpp"
@@ -13,11 +14,6 @@
 namespace durno {
 
 namespace {
-
-// At most capacity entries of a table handed over by the caller are used.
-std::span<const std::string> capped(std::span<const std::string> table, int capacity) {
-  return table.first(std::min(table.size(), static_cast<std::size_t>(capacity)));
-}
 
 // What the scan finds goes to the table, and each step to the events once its row is
 // written; the rows are counted for the closing report.
@@ -77,7 +73,8 @@ struct ScanContext {
   TableAndEvents& sink;
   TextFiles& files;
   ExtractionEvents& events;
-  ScanAhead* ahead = nullptr;  // null when every file is read in turn
+  std::span<const std::string> keys;             // the compound keys used
+  ScanAhead* ahead = nullptr;                    // null when every file is read in turn
   std::array<bool, kMaxCompounds> keyMatched{};  // by files scanned ahead
 };
 
@@ -108,8 +105,7 @@ bool scanResultFile(int fileIndex, const std::string& name, ScanContext& scan) {
   const int number = resultFileNumber(fileIndex);
   scan.state.fileIndex = fileIndex;
   scan.events.fileBegun(fileIndex, name);
-  if (const FileStatus opened = scan.files.openFile(number, name, FileMode::Input);
-      !opened.ok()) {
+  if (const FileStatus opened = scan.files.openFile(number, name, FileMode::Input); !opened.ok()) {
     // A stop request also ends an open that waits for a pipe's writer; that is no failure.
     if (!stopRequested(scan.job.stopSignal)) {
       scan.events.fileUnreadable(name, FileProblem::NotOpened, opened.reason);
@@ -165,9 +161,7 @@ class CarriedFields {
 // Writes the rows a worker made of one file, in order, each with the values carried into
 // the file filled in; false when the scan must end part-way.
 bool writeScannedRows(std::size_t file, ScanContext& scan) {
-  const RowFormatter formatter(Quantity::fromCode(scan.job.quantityCode),
-                               std::min(scan.job.compoundKeys.size(),
-                                        static_cast<std::size_t>(kMaxCompounds)));
+  const RowFormatter formatter(Quantity::fromCode(scan.job.quantityCode), scan.keys.size());
   CarriedFields carried(formatter, scan.state);
   ScannedPart part;
   std::string row;
@@ -201,7 +195,8 @@ bool writeScannedFile(std::size_t file, ScanContext& scan) {
     return false;
   }
   for (int slot = 0; slot < kValueSlots; ++slot) {
-    if ((end.state.seen & slotBit(slot)) != 0) scan.state.slotValue(slot) = end.state.slotValue(slot);
+    if ((end.state.seen & slotBit(slot)) != 0)
+      scan.state.slotValue(slot) = end.state.slotValue(slot);
   }
   scan.state.seen |= end.state.seen;
   for (std::size_t k = 0; k < end.keyMatched.size(); ++k)
@@ -222,10 +217,10 @@ std::string whyTheTableIsAnInput(const ExtractionJob& job, TextFiles& files) {
   const char* const ending = job.tableToStandardOutput ? ", which it would change while it is read"
                                                        : ", which it would empty";
   for (const std::string& name : job.resultFiles) {
-    if (isTheTable(name)) return "it is the result file \"" + name + "\"" + ending;
+    if (isTheTable(name)) return "it is the result file " + quoted(name) + ending;
   }
   for (const std::string& name : job.otherInputs) {
-    if (isTheTable(name)) return "it is the list file \"" + name + "\"" + ending;
+    if (isTheTable(name)) return "it is the list file " + quoted(name) + ending;
   }
   return {};
 }
@@ -262,7 +257,7 @@ std::unique_ptr<ScanAhead> startScanAhead(const ExtractionJob& job, Quantity qua
 ExtractionOutcome runExtraction(const ExtractionJob& job, ScannerState& state, TextFiles& files,
                                 ExtractionEvents& events) {
   const Quantity quantity = Quantity::fromCode(job.quantityCode);
-  const std::span<const std::string> keys = capped(job.compoundKeys, kMaxCompounds);
+  const std::span<const std::string> keys = usedCompoundKeys(job.compoundKeys);
   const std::span<const std::string> resultFiles = job.resultFiles;
 
   ExtractionOutcome outcome;
@@ -280,7 +275,7 @@ ExtractionOutcome runExtraction(const ExtractionJob& job, ScannerState& state, T
   }
   TableAndEvents sink(table, events);
   Scanner scanner(state, quantity, keys, sink);
-  ScanContext scan{job, state, scanner, table, sink, files, events};
+  ScanContext scan{job, state, scanner, table, sink, files, events, keys};
   std::unique_ptr<ScanAhead> ahead = startScanAhead(job, quantity, keys, files);
   scan.ahead = ahead.get();
   int filesRead = 0;

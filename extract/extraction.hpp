@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "convert/extended.hpp"
+#include "convert/extended_format.hpp"
 #include "extract/capacities.hpp"
 #include "extract/extraction_events.hpp"
 #include "extract/scanner_state.hpp"
@@ -23,7 +23,7 @@ namespace durno {
 // What the dialogue or the command line hands over.
 struct ExtractionJob {
   std::string_view quantityCode;
-  std::span<const std::string> compoundKeys;  // at most kMaxCompounds are used
+  std::span<const std::string> compoundKeys;  // the first kMaxCompounds are used
   // Read in this order, one at a time, however many there are.
   std::span<const std::string> resultFiles;
   // The output name with ".dat"; with tableToStandardOutput, only the name messages use.

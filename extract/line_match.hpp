@@ -3,44 +3,19 @@
 // How a result-file line is recognised and how its number is taken. These rules decide
 // which values reach the table, so they are kept small, exact and separately testable.
 
-#include <bit>
-#include <cstdint>
-#include <cstring>
 #include <string>
 #include <string_view>
 
-#include "convert/extended.hpp"
+#include "convert/extended_format.hpp"
+#include "convert/text_ops.hpp"
 
 namespace durno {
 
-// The line without its leading blanks (character 32 only; a TAB is kept and then begins
-// no key). Inline, and eight bytes at a time, because the scanner calls it on every line
-// of every result file and a byte loop mispredicts on every change of indentation.
-inline std::string_view withoutLeadingBlanks(std::string_view line) {
-  std::size_t first = 0;
-  if constexpr (std::endian::native == std::endian::little) {
-    constexpr std::uint64_t kEightBlanks = 0x2020202020202020ull;
-    while (line.size() - first >= sizeof(std::uint64_t)) {
-      std::uint64_t word;
-      std::memcpy(&word, line.data() + first, sizeof word);
-      const std::uint64_t differences = word ^ kEightBlanks;
-      if (differences != 0) {
-        // The lowest differing byte is the first byte that is not a blank.
-        return line.substr(first + static_cast<std::size_t>(std::countr_zero(differences)) / 8);
-      }
-      first += sizeof word;
-    }
-  }
-  while (first < line.size() && line[first] == ' ')
-    ++first;
-  return line.substr(first);
-}
-
-// True when the line is at least as long as key and starts with it byte for byte. Case
-// and a trailing blank of the key count; the empty key begins every line.
-inline bool lineBeginsWith(std::string_view line, std::string_view key) {
-  return line.size() >= key.size() && line.compare(0, key.size(), key) == 0;
-}
+// A line is recognised by its first bytes once its leading blanks are gone
+// (withoutLeadingBlanks: a TAB is kept and then begins no key). It begins with a key when
+// it is at least as long and starts with it byte for byte: case and a trailing blank of
+// the key count, and the empty key begins every line. The scanner's CompoundKeyIndex and
+// its fixed-key tests apply this rule.
 
 // The value cut's text: the line with every non-overlapping occurrence of key removed
 // (scanning left to right and resuming behind each one; an empty key removes nothing),

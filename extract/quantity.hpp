@@ -6,7 +6,7 @@
 
 #include <string_view>
 
-#include "convert/extended.hpp"
+#include "convert/extended_format.hpp"
 
 namespace durno {
 

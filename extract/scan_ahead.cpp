@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "convert/precision_control.hpp"
 #include "extract/scan_sink.hpp"
 #include "extract/scanner.hpp"
 #include "extract/table_writer.hpp"
@@ -63,6 +64,10 @@ bool ScanAhead::mustStop() const {
 }
 
 void ScanAhead::work() {
+  // A thread made by the system may start at the 53-bit precision Windows gives, and the
+  // values it parses would then differ from the calling thread's. The program already
+  // checked at its start that the unit takes 64 bits.
+  selectExtendedPrecision();
   if (setup_.workerThreadSetup != nullptr) setup_.workerThreadSetup();
   std::size_t file = 0;
   FileScan* scan = nullptr;
@@ -98,8 +103,8 @@ void ScanAhead::handOver(FileScan& scan, ScannedPart& part) {
 
 void ScanAhead::scanFile(std::size_t file, FileScan& scan) {
   ScannedEnd end;
-  std::unique_ptr<OpenTextFile> input;
-  end.opened = setup_.files.openDetached(setup_.resultFiles[file], input);
+  const std::unique_ptr<OpenTextFile> input =
+      setup_.files.openDetached(setup_.resultFiles[file], end.opened);
   if (input) {
     const RowFormatter formatter(setup_.quantity, setup_.keys.size());
     PartSink sink(formatter, *input);

@@ -72,8 +72,7 @@ bool CompoundKeyIndex::matchesBeyondWord(int key, std::string_view line) const {
 }
 
 CompoundKeyIndex::CompoundKeyIndex(std::span<const std::string> keys)
-    : keys_(keys.first(std::min(keys.size(), static_cast<std::size_t>(kMaxCompounds)))),
-      count_(static_cast<int>(keys_.size())) {
+    : keys_(keys), count_(static_cast<int>(keys_.size())) {
   static_assert(kSlotCount > 2 * kMaxCompounds, "the slot table must stay at most half full");
   std::array<int, kMaxCompounds> lastKey{};  // the chain's tail, per chain head
   for (int k = 0; k < count_; ++k) {
@@ -109,8 +108,7 @@ Scanner::Scanner(ScannerState& state, Quantity quantity, std::span<const std::st
                  ScanSink& sink)
     : state_(state),
       quantity_(quantity),
-      keys_(compoundKeys.first(
-          std::min(compoundKeys.size(), static_cast<std::size_t>(kMaxCompounds)))),
+      keys_(compoundKeys),
       index_(keys_),
       sink_(sink),
       compoundsExamined_(quantity.known() && !keys_.empty()) {
@@ -168,9 +166,8 @@ void Scanner::scanLine(std::string_view rawLine) {
 
 void Scanner::takeCompoundValue(int key, std::string_view line) {
   matched_[static_cast<std::size_t>(key)] = true;
-  std::string& text = state_.compoundTexts[key];
-  cutValueText(line, keys_[key], text);
-  state_.values[key] = quantity_.held(parseNumber(text));
+  cutValueText(line, keys_[key], cut_);
+  state_.values[key] = quantity_.held(parseNumber(cut_));
   state_.seen |= slotBit(kFirstCompoundSlot + key);
 }
 

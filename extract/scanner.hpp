@@ -25,14 +25,12 @@ namespace durno {
 // matched. Empty keys begin every line and are kept apart.
 class CompoundKeyIndex {
  public:
-  // keys must outlive the index; at most kMaxCompounds of them are used.
+  // keys must outlive the index; at most kMaxCompounds (see usedCompoundKeys).
   explicit CompoundKeyIndex(std::span<const std::string> keys);
 
   // Calls onMatch(k) for every key k (counted from 0) that the line begins with.
   template <typename OnMatch>
   void forEachMatch(std::string_view line, OnMatch&& onMatch) const;
-
-  int size() const { return count_; }
 
  private:
   static constexpr int kWordBytes = 8;
@@ -66,8 +64,8 @@ class CompoundKeyIndex {
 
 class Scanner {
  public:
-  // Everything passed must outlive the scanner. Compound keys beyond kMaxCompounds are
-  // ignored; with an unknown quantity no compound line is examined.
+  // Everything passed must outlive the scanner; at most kMaxCompounds compound keys (see
+  // usedCompoundKeys). With an unknown quantity no compound line is examined.
   Scanner(ScannerState& state, Quantity quantity, std::span<const std::string> compoundKeys,
           ScanSink& sink);
 
@@ -91,7 +89,7 @@ class Scanner {
   std::array<std::uint8_t, 256> firstByteKinds_{};
   bool compoundsExamined_ = false;
   bool hasEmptyKey_ = false;  // examined, and one key is empty: even an empty line matches
-  std::string cut_;           // scratch for the fixed keys' value cut
+  std::string cut_;           // scratch for the value cut
   std::array<bool, kMaxCompounds> matched_{};
 };
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "convert/extended.hpp"
+#include "convert/extended_format.hpp"
 #include "extract/capacities.hpp"
 
 namespace durno {
@@ -32,9 +32,6 @@ struct ScannerState {
   long double vap = 0;
   long double wtvap = 0;
   long double ptot = 0;
-
-  // Entry k: what the latest value cut for compound key k left before it was parsed.
-  std::array<std::string, kMaxCompounds> compoundTexts{};
 
   // Entry k: compound key k's latest value, as the run's quantity holds it.
   std::array<long double, kMaxCompounds> values{};

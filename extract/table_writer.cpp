@@ -18,8 +18,7 @@ TableWriter::TableWriter(TextFiles& files, Quantity quantity,
                          std::span<const std::string> compoundKeys)
     : files_(files),
       quantity_(quantity),
-      compoundKeys_(compoundKeys.first(
-          std::min(compoundKeys.size(), static_cast<std::size_t>(kMaxCompounds)))),
+      compoundKeys_(compoundKeys),
       formatter_(quantity, compoundKeys_.size()) {
   block_.reserve(kBlockSize + kBlockSize / 4);
 }
@@ -82,8 +81,9 @@ void TableWriter::flush() {
 void TableWriter::close() {
   flush();
   if (!tableName_.empty() && !files_.isStillNamed(kTableFileNumber, tableName_)) {
-    note(FileStatus::systemFailure("its name no longer leads to it: the file or its folder "
-                                   "was removed or renamed during the run"));
+    note(
+        FileStatus::systemFailure("its name no longer leads to it: the file or its folder "
+                                  "was removed or renamed during the run"));
   }
   note(files_.closeFile(kTableFileNumber));
 }

@@ -60,7 +60,7 @@ class RowFormatter {
 
 class TableWriter {
  public:
-  // compoundKeys must outlive the writer; at most kMaxCompounds of them are used.
+  // compoundKeys must outlive the writer; at most kMaxCompounds (see usedCompoundKeys).
   TableWriter(TextFiles& files, Quantity quantity, std::span<const std::string> compoundKeys);
 
   // Creates (or empties) tableName as file 2 and writes the header: "Data from " and the

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "convert/text_ops.hpp"
 #include "plot/svg_picture.hpp"
 #include "plot/table_reader.hpp"
 
@@ -13,10 +14,6 @@ namespace {
 // The picture goes out in blocks of this size, with a look for a stop before each, so a
 // stop while it is written leaves the old picture in place within a moment.
 constexpr std::size_t kWriteBlock = 64 * 1024;
-
-std::string quoted(const std::string& name) {
-  return "\"" + name + "\"";
-}
 
 PlotOutcome notWritten(const std::string& picturePath, const std::string& why) {
   const std::string name =

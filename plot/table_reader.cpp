@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "convert/number_parser.hpp"
+#include "convert/text_ops.hpp"
 #include "extract/capacities.hpp"
 
 namespace durno {
@@ -44,12 +45,6 @@ std::vector<std::string_view> fieldsOf(std::string_view line) {
   std::vector<std::string_view> fields;
   splitFields(line, fields);
   return fields;
-}
-
-std::string quoted(std::string_view name) {
-  std::string text(1, '"');
-  text.append(name).push_back('"');
-  return text;
 }
 
 bool stopped(const volatile std::sig_atomic_t* stop) {
@@ -143,8 +138,7 @@ TableRead TableReading::readHead() {
       return {};
     }
     head.label = fields.empty() ? "" : line_.substr(line_.find_first_not_of(" \t"));
-    while (!head.label.empty() && head.label.back() == ' ')
-      head.label.pop_back();
+    head.label.resize(withoutTrailingBlanks(head.label).size());
   }
   const TableRead end = ended();
   if (end.end != ReadEnd::Read) return end;
@@ -201,8 +195,8 @@ TableRead TableReading::readRows(std::size_t pixelColumns) {
       return {ReadEnd::NotPlottable, nothing + "compound values, only the step values"};
     }
     if (std::string why = takeRow(row); !why.empty()) {
-      return {ReadEnd::NotPlottable, quoted(path_) + ": line " + std::to_string(lineNumber_) +
-                                         " of the table " + why};
+      return {ReadEnd::NotPlottable,
+              quoted(path_) + ": line " + std::to_string(lineNumber_) + " of the table " + why};
     }
     ++row;
   }

@@ -61,17 +61,10 @@ class InputBuffer {
   bool skipTerminator();
 
   // The fast path of a line loop: when a whole line and its line end lie in the buffer,
-  // puts the line into line (reusing its storage), takes it with its line end and returns
-  // true.
-  // Otherwise (no line end buffered, a CR that is the buffer's last byte, a 26 ahead)
-  // takes nothing and returns false, and the caller reads the line byte by byte.
-  bool takeBufferedLine(std::string& line) {
-    std::string_view view;
-    if (!takeBufferedLine(view)) return false;
-    line.assign(view);
-    return true;
-  }
-  // As above, but line views the line in the buffer: valid until the next read or refill.
+  // sets line to view it there (valid until the next read or refill), takes it with its
+  // line end and returns true. Otherwise (no line end buffered, a CR that is the buffer's
+  // last byte, a 26 ahead) takes nothing and returns false, and the caller reads the line
+  // byte by byte.
   bool takeBufferedLine(std::string_view& line) {
     if (cursorPosition_ != position_) aimCursor();
     const std::size_t stop = cursorStop();
@@ -127,8 +120,8 @@ class InputBuffer {
   std::unique_ptr<char[]> buffer_;
   std::unique_ptr<std::uint64_t[]> stops_;  // the line stops of the valid bytes
   std::size_t capacity_;
-  std::size_t valid_ = 0;     // bytes of the latest read
-  std::size_t position_ = 0;  // buffer_[position_] is the next byte to take
+  std::size_t valid_ = 0;                     // bytes of the latest read
+  std::size_t position_ = 0;                  // buffer_[position_] is the next byte to take
   unsigned long long bytesBeforeBuffer_ = 0;  // the bytes of the earlier buffer loads
   static constexpr std::size_t kNoCursor = ~std::size_t{0};
   std::size_t cursorPosition_ = kNoCursor;

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "convert/extended.hpp"
+#include "convert/extended_format.hpp"
 #include "convert/number_parser.hpp"
 #include "textfile/line_scan.hpp"
 
@@ -46,11 +46,11 @@ FileStatus pastEnd() {
 OpenTextFile::OpenTextFile(int number, FileMode mode, std::unique_ptr<SystemFile> file)
     : number_(number), mode_(mode), diskFile_(file->isDiskFile()), file_(std::move(file)) {}
 
-FileStatus OpenTextFile::open(FileSystem& fileSystem, const std::string& systemName, int number,
-                              FileMode mode, std::unique_ptr<OpenTextFile>& opened) {
-  FileStatus status;
+std::unique_ptr<OpenTextFile> OpenTextFile::open(FileSystem& fileSystem,
+                                                 const std::string& systemName, int number,
+                                                 FileMode mode, FileStatus& status) {
   std::unique_ptr<SystemFile> file = fileSystem.open(systemName, mode, status);
-  if (!file) return status;
+  if (!file) return nullptr;
   std::unique_ptr<OpenTextFile> entry(new OpenTextFile(number, mode, std::move(file)));
   if (mode == FileMode::Input) {
     SystemFile& system = *entry->file_;
@@ -58,18 +58,18 @@ FileStatus OpenTextFile::open(FileSystem& fileSystem, const std::string& systemN
     if (entry->input_->peek() == kReadFailed) {
       status = entry->readFailure();
       system.close();
-      return status;
+      return nullptr;
     }
   } else if (entry->diskFile_) {
     // Emptied only now that the file is held: an open that loses the race for a file in
     // use must not destroy its content.
     if (status = entry->file_->truncate(0); !status.ok()) {
       entry->file_->close();
-      return status;
+      return nullptr;
     }
   }
-  opened = std::move(entry);
-  return {};
+  status = FileStatus::success();
+  return entry;
 }
 
 std::unique_ptr<OpenTextFile> OpenTextFile::adopt(int number, std::unique_ptr<SystemFile> file) {

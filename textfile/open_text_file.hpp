@@ -17,9 +17,10 @@ namespace durno {
 class OpenTextFile {
  public:
   // Opens systemName as number: an Input file must give its first byte (or its end), an
-  // Output disk file is emptied once held. Sets opened only on success.
-  static FileStatus open(FileSystem& fileSystem, const std::string& systemName, int number,
-                         FileMode mode, std::unique_ptr<OpenTextFile>& opened);
+  // Output disk file is emptied once held. Null on failure, with why in status (the shape
+  // of FileSystem::open).
+  static std::unique_ptr<OpenTextFile> open(FileSystem& fileSystem, const std::string& systemName,
+                                            int number, FileMode mode, FileStatus& status);
   // Takes an Output file the system opened elsewhere (standard output); it is never
   // emptied or cut to length, so that a table appended to a file (`>>`) keeps what was there.
   static std::unique_ptr<OpenTextFile> adopt(int number, std::unique_ptr<SystemFile> file);

@@ -66,16 +66,20 @@ FileStatus TextFiles::openFile(int number, std::string_view name, FileMode mode)
   if (findOpen(number) != nullptr) {
     return FileStatus::failure(FileError::AlreadyOpen, "file number already open");
   }
-  std::unique_ptr<OpenTextFile> opened;
-  FileStatus status = OpenTextFile::open(fileSystem_, systemName(name), number, mode, opened);
+  FileStatus status;
+  std::unique_ptr<OpenTextFile> opened =
+      OpenTextFile::open(fileSystem_, systemName(name), number, mode, status);
   if (opened) open_.push_back(std::move(opened));
   return status;
 }
 
-FileStatus TextFiles::openDetached(std::string_view name, std::unique_ptr<OpenTextFile>& opened) {
-  if (!isAcceptableName(name)) return FileStatus::failure(FileError::BadName, "bad file name");
+std::unique_ptr<OpenTextFile> TextFiles::openDetached(std::string_view name, FileStatus& status) {
+  if (!isAcceptableName(name)) {
+    status = FileStatus::failure(FileError::BadName, "bad file name");
+    return nullptr;
+  }
   // The number is only a label here: the file is in no table of this object.
-  return OpenTextFile::open(fileSystem_, systemName(name), 0, FileMode::Input, opened);
+  return OpenTextFile::open(fileSystem_, systemName(name), 0, FileMode::Input, status);
 }
 
 FileStatus TextFiles::openStandardOutput(int number) {

@@ -38,8 +38,9 @@ class TextFiles {
   FileStatus openFile(int number, std::string_view name, FileMode mode);
   // Opens name for input outside the numbers: the caller owns the file and closes it. The
   // same checks and name rules as openFile; unlike the rest of this class, it may be called
-  // from several threads at once when the file system allows.
-  FileStatus openDetached(std::string_view name, std::unique_ptr<OpenTextFile>& opened);
+  // from several threads at once when the file system allows. Null on failure, with why in
+  // status.
+  std::unique_ptr<OpenTextFile> openDetached(std::string_view name, FileStatus& status);
   // Opens the program's standard output under number for writing; nothing is emptied.
   FileStatus openStandardOutput(int number);
   // True when the file open under number can still be found under name (see

@@ -7,9 +7,9 @@
 #include <unistd.h>
 
 #include "console/console.hpp"
-#include "console/memory_host.hpp"
 #include "console/plain_host.hpp"
-#include "console/terminal_host.hpp"
+#include "console/terminal_host_posix.hpp"
+#include "testing/memory_host.hpp"
 
 namespace durno {
 namespace {

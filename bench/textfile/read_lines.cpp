@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "textfile/posix_file_system.hpp"
+#include "textfile/file_system_posix.hpp"
 #include "textfile/text_files.hpp"
 
 int main(int argc, char** argv) {

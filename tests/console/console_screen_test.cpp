@@ -8,7 +8,7 @@
 #include <string>
 
 #include "console/console.hpp"
-#include "console/memory_host.hpp"
+#include "testing/memory_host.hpp"
 
 namespace durno {
 

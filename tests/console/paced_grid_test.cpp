@@ -1,14 +1,13 @@
 // The paced grid between the console and a screen: the screen ends with the cells a screen
 // driven directly shows, after far fewer operations.
 
-#include "console/paced_grid.hpp"
-
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "console/console.hpp"
-#include "console/memory_host.hpp"
+#include "console/paced_grid.hpp"
+#include "testing/memory_host.hpp"
 
 namespace durno {
 namespace {
@@ -48,7 +47,8 @@ TEST(PacedGrid, LeavesTheScreenAsADirectRunWithFewScrolls) {
   for (int row = 1; row <= 25; ++row) {
     EXPECT_EQ(screen.rowText(row), direct.rowText(row)) << row;
     for (int column = 1; column <= 80; ++column) {
-      ASSERT_EQ(screen.attribute(row, column), direct.attribute(row, column)) << row << "," << column;
+      ASSERT_EQ(screen.attribute(row, column), direct.attribute(row, column))
+          << row << "," << column;
     }
   }
   EXPECT_EQ(screen.cursorRow(), direct.cursorRow());

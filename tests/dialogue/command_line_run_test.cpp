@@ -1,15 +1,14 @@
 // The command line's run against an in-memory file system and message stream: what a
 // person watching standard error sees, with a clock the test moves.
 
-#include "dialogue/command_line_run.hpp"
-
 #include <gtest/gtest.h>
 
 #include <regex>
 #include <string>
 
 #include "console/message_stream.hpp"
-#include "textfile/memory_file_system.hpp"
+#include "dialogue/command_line_run.hpp"
+#include "testing/memory_file_system.hpp"
 #include "textfile/text_files.hpp"
 
 namespace durno {
@@ -44,11 +43,13 @@ TEST(CommandLineProgress, IsDrawnSeldomAndTakenAwayBeforeEveryLine) {
   EXPECT_LE(draws, 30) << seen;
   EXPECT_NE(seen.find("[file 1 of 3: run1.out, 0 steps, 0.0 of 0.0 MB, 0:00]"), std::string::npos)
       << seen;
-  EXPECT_NE(seen.find("[]Result file \"gone.out\" could not be opened: No such file or directory\n"),
-            std::string::npos);
+  EXPECT_NE(
+      seen.find("[]Result file \"gone.out\" could not be opened: No such file or directory\n"),
+      std::string::npos);
   EXPECT_NE(seen.find("[file 3 of 3: run2.out, 1"), std::string::npos) << seen;
-  const std::string ending = "[]Extracted data are on t.dat\n"
-                             "1 of 3 result files could not be read (each is named above)\n";
+  const std::string ending =
+      "[]Extracted data are on t.dat\n"
+      "1 of 3 result files could not be read (each is named above)\n";
   ASSERT_GE(seen.size(), ending.size());
   EXPECT_EQ(seen.substr(seen.size() - ending.size()), ending);
 

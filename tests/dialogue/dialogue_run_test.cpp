@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "console/console.hpp"
-#include "console/memory_host.hpp"
 #include "dialogue/dialogue.hpp"
-#include "textfile/memory_file_system.hpp"
+#include "testing/memory_file_system.hpp"
+#include "testing/memory_host.hpp"
 #include "textfile/text_files.hpp"
 
 namespace durno {

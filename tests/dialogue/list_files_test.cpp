@@ -1,11 +1,10 @@
-#include "dialogue/list_files.hpp"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "textfile/memory_file_system.hpp"
+#include "dialogue/list_files.hpp"
+#include "testing/memory_file_system.hpp"
 
 namespace durno {
 namespace {

@@ -1,5 +1,3 @@
-#include "extract/line_match.hpp"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "extract/line_match.hpp"
 #include "extract/scanner.hpp"
 #include "tests/support/reference_text_ops.hpp"
 
@@ -43,8 +42,10 @@ TEST(LineBeginning, MatchesOnlyTheExactLeadingBytes) {
       {std::string("A\0C = 1", 7), std::string("A\0B", 3), false},
   };
   for (const BeginCase& c : cases) {
-    EXPECT_EQ(lineBeginsWith(c.line, c.key), c.begins)
-        << "line '" << c.line << "' key '" << c.key << "'";
+    const std::string keys[] = {c.key};
+    bool found = false;
+    CompoundKeyIndex(keys).forEachMatch(c.line, [&](int) { found = true; });
+    EXPECT_EQ(found, c.begins) << "line '" << c.line << "' key '" << c.key << "'";
   }
 }
 
@@ -139,7 +140,7 @@ TEST(CompoundKeyIndex, FindsExactlyTheKeysALineBeginsWith) {
       const std::string line = randomText(random, 14, letters);
       std::vector<int> expected;
       for (int k = 0; k < count; ++k) {
-        if (lineBeginsWith(line, keys[k])) expected.push_back(k);
+        if (std::string_view(line).starts_with(keys[k])) expected.push_back(k);
       }
       std::vector<int> found;
       index.forEachMatch(line, [&](int k) { found.push_back(k); });

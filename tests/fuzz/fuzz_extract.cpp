@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "console/console.hpp"
-#include "console/memory_host.hpp"
 #include "dialogue/extraction_screen.hpp"
 #include "extract/extraction.hpp"
-#include "textfile/memory_file_system.hpp"
+#include "testing/memory_file_system.hpp"
+#include "testing/memory_host.hpp"
 #include "textfile/text_files.hpp"
 
 namespace {

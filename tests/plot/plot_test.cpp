@@ -1,8 +1,6 @@
 // The picture of a table, drawn from small tables in memory: its shape is checked in the
 // SVG text, its well-formedness by xmllint where that is installed.
 
-#include "plot/plot.hpp"
-
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -16,7 +14,8 @@
 #include <vector>
 
 #include "plot/curve_thinner.hpp"
-#include "textfile/memory_file_system.hpp"
+#include "plot/plot.hpp"
+#include "testing/memory_file_system.hpp"
 #include "textfile/text_files.hpp"
 
 namespace {
@@ -97,7 +96,8 @@ std::string row(char step, const std::string& sio2, const std::string& mgo) {
   return std::string(" ") + step + "    " + kStepValues + " " + sio2 + "    " + mgo + "   \r\n";
 }
 
-const std::string kRows = row('1', kZero, kZero) + row('2', "25.220000000e-04", "12.500000000e-02") +
+const std::string kRows = row('1', kZero, kZero) +
+                          row('2', "25.220000000e-04", "12.500000000e-02") +
                           row('3', "30.000000000e-04", "11.000000000e-02") +
                           row('1', "31.000000000e-04", "10.000000000e-02") +
                           row('2', "32.000000000e-04", "90.000000000e-03") +
@@ -168,7 +168,8 @@ TEST_F(PlotTable, WhatIsNotATableOfNumbersIsRefusedWithTheLineThatSaysSo) {
     wide += " A" + std::to_string(column);
   const std::string stepsOnly =
       "Data from melt01.out\r\n  STEP          VAP            WT%VAP         P(tot)       "
-      "ZSiO2          ZMgO      \r\n 1    " + kStepValues + "\r\n";
+      "ZSiO2          ZMgO      \r\n 1    " +
+      kStepValues + "\r\n";
   const std::vector<std::pair<std::string, std::string>> cases = {
       {wide + "\r\n", "\"t.dat\" is not a DURNO table: its title line names 51 compound columns"},
       {stepsOnly, "nothing to plot: \"t.dat\" has no compound values"},
@@ -176,7 +177,8 @@ TEST_F(PlotTable, WhatIsNotATableOfNumbersIsRefusedWithTheLineThatSaysSo) {
       {kHead + kRows + row('4', kZero, "..5.."), "\"t.dat\": line 10 of the table holds \"..5..\""},
       {kHead + row('1', "1e", kZero), "\"t.dat\": line 4 of the table holds \"1e\""},
       {kHead + row('1', "1e+99999", kZero), "\"t.dat\": line 4 of the table holds \"1e+99999\""},
-      {kHead + row('1', kZero, kZero) + " 2 1 1 1 1\r\n", "\"t.dat\": line 5 of the table holds 5 "},
+      {kHead + row('1', kZero, kZero) + " 2 1 1 1 1\r\n",
+       "\"t.dat\": line 5 of the table holds 5 "},
   };
   for (const auto& [table, reason] : cases) {
     const durno::PlotOutcome outcome = draw(table);
@@ -214,8 +216,7 @@ TEST_F(PlotTable, APictureIsWrittenWholeOrTheOldOneStays) {
   memory.failWritesAfter("t.svg", 100000, "No space left on device");
   const durno::PlotOutcome full = draw(big);
   EXPECT_EQ(full.end, durno::PlotEnd::NotWritten);
-  EXPECT_EQ(full.reason,
-            "picture could not be written to \"t.svg\": No space left on device");
+  EXPECT_EQ(full.reason, "picture could not be written to \"t.svg\": No space left on device");
   EXPECT_EQ(memory.contents("t.svg"), "the old picture");
   EXPECT_FALSE(memory.exists("t.svg.new"));
 }

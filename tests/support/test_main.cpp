@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "convert/extended_precision.hpp"
+#include "convert/precision_control.hpp"
 
 int main(int argc, char** argv) {
   if (!durno::selectExtendedPrecision()) {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "line_text.hpp"
-#include "textfile/memory_file_system.hpp"
+#include "testing/memory_file_system.hpp"
 #include "textfile/text_files.hpp"
 
 namespace durno::testing {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "textfile/memory_file_system.hpp"
+#include "testing/memory_file_system.hpp"
 
 namespace durno::testing {
 
@@ -37,9 +37,7 @@ class SpyFileSystem : public FileSystem {
     log.push_back("openWhole " + name);
     return memory.openWhole(name, status);
   }
-  bool standardOutputIs(const std::string& name) override {
-    return memory.standardOutputIs(name);
-  }
+  bool standardOutputIs(const std::string& name) override { return memory.standardOutputIs(name); }
 
  private:
   class SpyFile : public SystemFile {

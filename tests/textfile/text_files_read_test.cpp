@@ -5,7 +5,7 @@
 
 #include "line_text.hpp"
 #include "read_script.hpp"
-#include "textfile/memory_file_system.hpp"
+#include "testing/memory_file_system.hpp"
 #include "textfile/text_files.hpp"
 
 namespace durno {

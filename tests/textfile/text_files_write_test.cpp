@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "spy_file_system.hpp"
-#include "textfile/memory_file_system.hpp"
+#include "testing/memory_file_system.hpp"
 #include "textfile/text_files.hpp"
 
 namespace durno {

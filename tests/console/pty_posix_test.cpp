@@ -22,7 +22,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/console/virtual_terminal.hpp"
+#include "tests/console/virtual_terminal_posix.hpp"
 
 namespace durno {
 namespace {

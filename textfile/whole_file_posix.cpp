@@ -12,9 +12,9 @@
 #include <string>
 #include <system_error>
 
+#include "textfile/descriptor_posix.hpp"
 #include "textfile/direct_whole_file.hpp"
-#include "textfile/posix_descriptor.hpp"
-#include "textfile/posix_file_system.hpp"
+#include "textfile/file_system_posix.hpp"
 
 namespace durno {
 
@@ -119,8 +119,7 @@ FileStatus holdOldFile(const std::string& path, int& held) {
 
 }  // namespace
 
-std::unique_ptr<WholeFile> PosixFileSystem::openWhole(const std::string& name,
-                                                      FileStatus& status) {
+std::unique_ptr<WholeFile> PosixFileSystem::openWhole(const std::string& name, FileStatus& status) {
   // What the name leads to decides; a name in /proc/self/fd leads there without a path.
   struct stat old {};
   const bool exists = ::stat(name.c_str(), &old) == 0;

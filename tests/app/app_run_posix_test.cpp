@@ -419,14 +419,16 @@ TEST_F(DurnoRun, TheHelpTextsExampleRuns) {
   ASSERT_NE(start, std::string::npos);
   const std::string command = help.substr(start + 10, help.find('\n', start) - start - 10);
   const int raw = std::system(
-      ("cd '" + folder.string() + "' && '" DURNO_BINARY "' " + command + " > .stdout 2>&1").c_str());
+      ("cd '" + folder.string() + "' && '" DURNO_BINARY "' " + command + " > .stdout 2>&1")
+          .c_str());
   EXPECT_EQ(WEXITSTATUS(raw), 0) << file(".stdout");
   EXPECT_NE(file("melts.dat").find("ASiO2"), std::string::npos);
 }
 
 // A run started in the folder with its answers from answers and its screen in .stdout, the
 // stop signals at their default action whatever the test runner left them at.
-pid_t startDurno(const fs::path& folder, int answers, const std::vector<std::string>& arguments = {}) {
+pid_t startDurno(const fs::path& folder, int answers,
+                 const std::vector<std::string>& arguments = {}) {
   const pid_t child = ::fork();
   if (child != 0) return child;
   if (::chdir(folder.c_str()) != 0) ::_exit(126);
@@ -549,9 +551,8 @@ TEST_F(DurnoRun, PlotRefusesWhatItCannotDrawWithOneLineAndNoPicture) {
   // A picture named like the table, or leading to it, would replace it.
   fs::copy_file(folder / "melts.dat", folder / "table.svg");
   fs::create_symlink("melts.dat", folder / "link.svg");
-  for (const auto& [table, picture] :
-       std::vector<std::pair<std::string, std::string>>{{"table.svg", "./table.svg"},
-                                                        {"melts.dat", "link.svg"}}) {
+  for (const auto& [table, picture] : std::vector<std::pair<std::string, std::string>>{
+           {"table.svg", "./table.svg"}, {"melts.dat", "link.svg"}}) {
     const Finished same = run("", "--plot " + table + " -o " + picture);
     EXPECT_EQ(same.status, 1);
     EXPECT_EQ(same.err, "durno: picture could not be written to \"" + picture +
@@ -809,11 +810,11 @@ TEST_F(DurnoRun, ManPageNamesTheOptionsAndExitStatusesOfHelp) {
 
   const std::regex option(R"((?:^|[\s,\[|])(--?[a-zA-Z][-a-z]*))");
   const auto helpOptions = matches(section(help, "Extraction options:", "\nExit status:"), option);
-  EXPECT_EQ(helpOptions, (std::set<std::string>{"-q", "--quantity", "-c", "--compound", "-C",
-                                                "--compound-list", "-L", "--file-list", "-o",
-                                                "--output", "--save-compound-list",
-                                                "--save-file-list", "--quiet", "-j", "--jobs",
-                                                "-h", "--help", "--version", "--plot"}));
+  EXPECT_EQ(helpOptions,
+            (std::set<std::string>{"-q", "--quantity", "-c", "--compound", "-C", "--compound-list",
+                                   "-L", "--file-list", "-o", "--output", "--save-compound-list",
+                                   "--save-file-list", "--quiet", "-j", "--jobs", "-h", "--help",
+                                   "--version", "--plot"}));
   EXPECT_EQ(matches(section(manPage, ".SH OPTIONS", ".SH THE DIALOGUE"), option), helpOptions);
 
   const std::regex status(R"((?:^|[\s,:])(\d+(?:\+N)?)(?=[\s.]))");
@@ -844,7 +845,8 @@ TEST_F(DurnoRun, TheCommandLineWritesThePipedDialoguesTable) {
     cases.push_back({"\n" + code + "\n\nSiO2\nMgO\n\nn\n\nrun1.out\nrun2.out\n\nn\ndialogue\n",
                      "-j 1 -q " + code + " -c SiO2 --compound MgO run1.out run2.out -o cli"});
   }
-  cases.push_back({"\nA\nf\nkeys.cpd\nl\nruns.xtr\ndialogue\n", "-C keys.cpd -q A -L runs.xtr -o cli"});
+  cases.push_back(
+      {"\nA\nf\nkeys.cpd\nl\nruns.xtr\ndialogue\n", "-C keys.cpd -q A -L runs.xtr -o cli"});
   cases.push_back({"\nA\n\nSiO2\nMgO\n\nn\n\nrun2.out\nrun1.out\n\nn\ndialogue\n",
                    "-q a -c SiO2 -C keys.cpd -L runs.xtr run1.out --output=cli.DAT"});
   for (const Case& test : cases) {
@@ -853,7 +855,8 @@ TEST_F(DurnoRun, TheCommandLineWritesThePipedDialoguesTable) {
     const Finished command = run("", test.arguments, "<&- > .stdout 2> .stderr");
     EXPECT_EQ(command.status, 0) << test.arguments << command.err;
     EXPECT_EQ(command.out, "") << test.arguments;
-    const std::string table = test.arguments.find(".DAT") != std::string::npos ? "cli.DAT" : "cli.dat";
+    const std::string table =
+        test.arguments.find(".DAT") != std::string::npos ? "cli.DAT" : "cli.dat";
     EXPECT_EQ(command.err, "Extracted data are on " + table + "\n") << test.arguments;
     EXPECT_EQ(file(table), file("dialogue.dat")) << test.arguments;
     const Finished toOutput = run("", test.arguments + " -o -", "<&- > .stdout 2> .stderr");
@@ -869,12 +872,13 @@ TEST_F(DurnoRun, TheCommandLineWritesThePipedDialoguesTable) {
 // Each usage error: status 2, one line naming the problem and the hint, and no file made.
 TEST_F(DurnoRun, CommandLineUsageErrorsNameTheProblemAndCreateNothing) {
   put("run1.out", kResults);
-  put("many.cpd", " 51 \r\n" + [] {
-    std::string keys;
-    for (int k = 0; k < 51; ++k)
-      keys += "AK" + std::to_string(k) + " \r\n";
-    return keys;
-  }());
+  put(
+      "many.cpd", " 51 \r\n" + [] {
+        std::string keys;
+        for (int k = 0; k < 51; ++k)
+          keys += "AK" + std::to_string(k) + " \r\n";
+        return keys;
+      }());
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"-q A -x run1.out", "unknown option '-x'"},
       {"-q A run1.out -o", "missing argument after '-o'"},
@@ -891,8 +895,7 @@ TEST_F(DurnoRun, CommandLineUsageErrorsNameTheProblemAndCreateNothing) {
     const Finished finished = run("", arguments);
     EXPECT_EQ(finished.status, 2) << arguments;
     EXPECT_EQ(finished.err.rfind("durno: " + problem, 0), 0u) << finished.err;
-    EXPECT_NE(finished.err.find("\nTry 'durno --help' for more information.\n"),
-              std::string::npos)
+    EXPECT_NE(finished.err.find("\nTry 'durno --help' for more information.\n"), std::string::npos)
         << finished.err;
     EXPECT_EQ(finished.out, "") << arguments;
     // Only the answers and the captured streams are new.

@@ -1,4 +1,4 @@
-#include "console/terminal_host.hpp"
+#include "console/terminal_host_posix.hpp"
 
 #include <poll.h>
 #include <pthread.h>

@@ -12,7 +12,7 @@
 
 #include "console/paced_grid.hpp"
 #include "console/plain_host.hpp"
-#include "console/terminal_host.hpp"
+#include "console/terminal_host_posix.hpp"
 
 namespace durno {
 namespace {
@@ -323,7 +323,7 @@ const volatile std::sig_atomic_t& StandardConsole::hold() {
 }
 
 void keepSignalsFromThisThread() {
-  constexpr std::array<int, 8> kHandled{SIGTERM, SIGHUP,  SIGINT,  SIGQUIT,
+  constexpr std::array<int, 8> kHandled{SIGTERM, SIGHUP,  SIGINT,   SIGQUIT,
                                         SIGTSTP, SIGCONT, SIGWINCH, SIGPIPE};
   const sigset_t handled = signalSet(kHandled);
   ::pthread_sigmask(SIG_BLOCK, &handled, nullptr);

@@ -1,4 +1,4 @@
-#include "console/memory_host.hpp"
+#include "testing/memory_host.hpp"
 
 #include <algorithm>
 #include <cassert>

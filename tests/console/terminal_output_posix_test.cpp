@@ -11,9 +11,9 @@
 
 #include "console/console.hpp"
 #include "console/cp437.hpp"
-#include "console/memory_host.hpp"
-#include "console/terminal_host.hpp"
-#include "tests/console/virtual_terminal.hpp"
+#include "console/terminal_host_posix.hpp"
+#include "testing/memory_host.hpp"
+#include "tests/console/virtual_terminal_posix.hpp"
 
 namespace durno {
 namespace {

@@ -1,6 +1,4 @@
-#include "textfile/posix_file_system.hpp"
-
-#include "textfile/posix_descriptor.hpp"
+#include "textfile/file_system_posix.hpp"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -10,6 +8,8 @@
 
 #include <cerrno>
 #include <system_error>
+
+#include "textfile/descriptor_posix.hpp"
 
 namespace durno {
 

@@ -1,9 +1,9 @@
-#include "convert/extended.hpp"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
+
+#include "convert/extended_format.hpp"
 
 namespace durno {
 namespace {

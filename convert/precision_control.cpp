@@ -1,4 +1,4 @@
-#include "convert/extended_precision.hpp"
+#include "convert/precision_control.hpp"
 
 #include <cstdint>
 

@@ -1,8 +1,8 @@
-#include "convert/extended_precision.hpp"
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
+
+#include "convert/precision_control.hpp"
 
 namespace durno {
 namespace {

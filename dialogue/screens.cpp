@@ -1,10 +1,11 @@
+#include "dialogue/screens.hpp"
+
 #include <array>
 #include <string_view>
 
 #include "convert/plain_number.hpp"
 #include "convert/text_ops.hpp"
 #include "dialogue/list_files.hpp"
-#include "dialogue/screens.hpp"
 
 namespace durno {
 namespace {
@@ -36,23 +37,13 @@ void writeLine(Console& console, std::string_view text) {
   console.endLine();
 }
 
-std::string quoted(std::string_view name) {
-  std::string text = "\"";
-  text += name;
-  text += '"';
-  return text;
-}
-
 void notify(Console& console, RunState& state, std::string message) {
   writeLine(console, message);
   state.notices.push_back(std::move(message));
 }
 
 std::string numberText(long double value) {
-  const std::string text = plainNumberText(value);
-  const auto first = text.find_first_not_of(' ');
-  const auto last = text.find_last_not_of(' ');
-  return first == std::string::npos ? text : text.substr(first, last - first + 1);
+  return std::string(withoutBlanksAround(plainNumberText(value)));
 }
 
 bool mayWriteList(Console& console, TextFiles& files, const RunState& state,

@@ -1,4 +1,4 @@
-#include "textfile/memory_file_system.hpp"
+#include "testing/memory_file_system.hpp"
 
 #include <algorithm>
 #include <atomic>
@@ -144,6 +144,13 @@ bool MemoryFileSystem::exists(const std::string& name) const {
   return find(name) != nullptr;
 }
 
+std::vector<std::string> MemoryFileSystem::names() const {
+  std::vector<std::string> all;
+  for (const auto& entry : files_)
+    all.push_back(entry.first);
+  return all;
+}
+
 bool MemoryFileSystem::isHeld(const std::string& name) const {
   const Node* node = find(name);
   return node != nullptr && node->held();
@@ -200,7 +207,6 @@ bool MemoryFileSystem::leadsTo(const std::string& name, const SystemFile& file) 
   const auto* memoryFile = dynamic_cast<const MemoryFile*>(&file);
   return memoryFile != nullptr && memoryFile->node() == find(name);
 }
-
 
 long long MemoryFileSystem::diskFileSize(const std::string& name) {
   const Node* node = find(name);

@@ -1,8 +1,9 @@
 #pragma once
 
-// An in-memory FileSystem for tests: named byte strings, shared reading and exclusive
-// writing, and injectable failures. Open files keep their file alive, so a test may drop the file
-// system before the files it handed out.
+// An in-memory FileSystem for tests and benchmarks: named byte strings, shared reading and
+// exclusive writing, and injectable failures. Open files keep their file alive, so a test
+// may drop the file system before the files it handed out. The contract tests
+// (tests/textfile/file_system_contract.hpp) hold it to what the real file systems do.
 
 #include <cstddef>
 #include <map>
@@ -10,6 +11,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "textfile/file_system.hpp"
 
@@ -33,6 +35,8 @@ class MemoryFileSystem : public FileSystem {
   // The file's bytes, or nothing if it does not exist.
   std::optional<std::string> contents(const std::string& name) const;
   bool exists(const std::string& name) const;
+  // Every name that leads to a file, in order.
+  std::vector<std::string> names() const;
   // True while some opener holds name (it was opened and not yet closed).
   bool isHeld(const std::string& name) const;
   // Makes every open of name fail with reason.
