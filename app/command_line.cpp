@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "convert/text_ops.hpp"
+#include "extract/quantity.hpp"
 
 namespace durno {
 
@@ -13,7 +14,6 @@ namespace {
 
 constexpr std::string_view kTableExtension = ".dat";
 constexpr std::string_view kDefaultTableName = "Zepres.dat";
-constexpr std::string_view kQuantityCodes = "AGFXP";
 
 enum class Option {
   Quantity,
@@ -109,7 +109,8 @@ std::string takeOption(const OptionName& name, std::string_view value, std::stri
   switch (name.option) {
     case Option::Quantity: {
       const std::string code = upperCase(value);
-      if (code.size() != 1 || kQuantityCodes.find(code) == std::string_view::npos) {
+      // The dialogue takes any letter; a command line only the quantities a table can hold.
+      if (!Quantity::fromCode(code).known()) {
         return "unknown quantity " + quotedArgument(value) + ": use A, G, F, X or P";
       }
       return setOnce(job.quantityCode, seen.quantity, code, argument);
@@ -132,8 +133,8 @@ std::string takeOption(const OptionName& name, std::string_view value, std::stri
         return problem;
       }
       job.tableToStandardOutput = name == "-";
-      job.tableName = job.tableToStandardOutput ? std::string(kStandardOutputTableName)
-                                                : tableNameOf(name);
+      job.tableName =
+          job.tableToStandardOutput ? std::string(kStandardOutputTableName) : tableNameOf(name);
       return {};
     }
     case Option::SaveCompoundList:
