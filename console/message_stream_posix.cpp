@@ -1,9 +1,9 @@
+#include "console/message_stream.hpp"
+
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cerrno>
-
-#include "console/message_stream.hpp"
 
 namespace durno {
 

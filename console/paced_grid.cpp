@@ -31,7 +31,8 @@ ScreenSize PacedGrid::size() const {
 
 void PacedGrid::resetTo(ScreenSize size) const {
   size_ = size;
-  cells_.assign(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height), Cell{});
+  cells_.assign(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height),
+                Cell{});
   rowChanged_.assign(static_cast<std::size_t>(size.height), false);
   topRow_ = 0;
   scrolledRows_ = 0;

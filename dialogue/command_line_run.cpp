@@ -16,7 +16,7 @@ namespace durno {
 namespace {
 
 constexpr ListWords kCompoundListWords{"Compound list", "compound", "compounds", kMaxCompounds,
-                                      "is read as a new count line"};
+                                       "is read as a new count line"};
 constexpr ListWords kFileListWords{"File list", "file", "files", kMaxResultFiles, "is not read"};
 // Often enough to see it move, seldom enough to cost nothing against the scan.
 constexpr std::chrono::milliseconds kProgressInterval{100};
@@ -97,9 +97,8 @@ class ProgressMessages final : public ExtractionEvents {
   }
 
   std::string progressText(std::chrono::steady_clock::time_point now) const {
-    std::string text = "file " + std::to_string(fileIndex_) + " of " +
-                       std::to_string(fileCount_) + ": " + visibleName() + ", " +
-                       std::to_string(steps_) + " steps, " +
+    std::string text = "file " + std::to_string(fileIndex_) + " of " + std::to_string(fileCount_) +
+                       ": " + visibleName() + ", " + std::to_string(steps_) + " steps, " +
                        megabytes(bytesBefore_ + fileBytes_);
     if (totalBytes_ > 0) text += " of " + megabytes(totalBytes_);
     return text + " MB, " + elapsedText(now - started_);
@@ -195,7 +194,8 @@ std::string saveProblem(const std::string& listName, const GatheredInputs& input
   if (listName.empty()) return {};
   auto isInput = [&](const std::string& name) { return files.sameFile(listName, name); };
   for (const std::string& name : inputs.resultFiles.names()) {
-    if (isInput(name)) return quoted(listName) + " is the result file " + quoted(name) + " of this run";
+    if (isInput(name))
+      return quoted(listName) + " is the result file " + quoted(name) + " of this run";
   }
   for (const std::string& name : inputs.listsRead) {
     if (isInput(name)) return quoted(listName) + " is the list " + quoted(name) + " this run reads";
@@ -241,9 +241,9 @@ CommandLineOutcome runCommandLine(const CommandLineJob& job, TextFiles& files,
   }
   outcome.listNotSaved =
       !saveList("Compound list", job.compoundListToSave, inputs.keys, files, messages);
-  outcome.listNotSaved = !saveList("File list", job.fileListToSave, inputs.resultFiles.names(),
-                                   files, messages) ||
-                         outcome.listNotSaved;
+  outcome.listNotSaved =
+      !saveList("File list", job.fileListToSave, inputs.resultFiles.names(), files, messages) ||
+      outcome.listNotSaved;
 
   ExtractionJob extraction;
   extraction.quantityCode = job.quantityCode;

@@ -15,8 +15,7 @@ class ExtractionScreen final : public ExtractionEvents {
   void fileBegun(int, std::string_view) override {}
   void stepReached(long double stepNumber, unsigned long long bytesRead) override;
   // 'Result file "run9.out" could not be opened: No such file or directory'.
-  void fileUnreadable(std::string_view name, FileProblem problem,
-                      std::string_view reason) override;
+  void fileUnreadable(std::string_view name, FileProblem problem, std::string_view reason) override;
   void fileFinished(int, std::string_view, unsigned long long) override {}
   // 'Not found in any result file: ASiO2, AMgO', each key without its closing blank.
   void keysUnmatched(std::span<const std::string> keys) override;

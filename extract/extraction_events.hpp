@@ -29,8 +29,7 @@ class ExtractionEvents {
   virtual void fileUnreadable(std::string_view name, FileProblem problem,
                               std::string_view reason) = 0;
   // The file was read (bytesRead bytes) and closed, whether to its end or not.
-  virtual void fileFinished(int fileIndex, std::string_view name,
-                            unsigned long long bytesRead) = 0;
+  virtual void fileFinished(int fileIndex, std::string_view name, unsigned long long bytesRead) = 0;
   // After a scan that ran to its end: the keys, as given, that began no line of any result
   // file. Not called when every key matched.
   virtual void keysUnmatched(std::span<const std::string> keys) = 0;

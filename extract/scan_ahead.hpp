@@ -48,8 +48,8 @@ struct ScannedPart {
 
 // How a file scanned ahead ended.
 struct ScannedEnd {
-  FileStatus opened;  // not ok when the file could not be opened
-  FileStatus read;    // not ok when a read failed part-way
+  FileStatus opened;   // not ok when the file could not be opened
+  FileStatus read;     // not ok when a read failed part-way
   ScannerState state;  // the values at the file's end; state.seen tells which it gave
   std::array<bool, kMaxCompounds> keyMatched{};
   unsigned long long bytesRead = 0;
@@ -115,8 +115,8 @@ class ScanAhead {
   std::condition_variable workersWake_;
   std::condition_variable writerWakes_;
   std::map<std::size_t, std::unique_ptr<FileScan>> scans_;  // begun and not yet taken
-  std::size_t nextFile_ = 0;   // the next file a worker may begin
-  std::size_t writerAt_ = 0;   // the file the writer is on
+  std::size_t nextFile_ = 0;                                // the next file a worker may begin
+  std::size_t writerAt_ = 0;                                // the file the writer is on
   std::atomic<bool> abandoned_{false};
   std::vector<std::thread> workers_;
 };

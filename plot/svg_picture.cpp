@@ -87,7 +87,8 @@ Axis linearAxis(long double low, long double high, int parts) {
   axis.low = std::floor(low / step) * step;
   axis.high = std::ceil(high / step) * step;
   long double tick = std::ceil(axis.low / step) * step;
-  for (std::size_t ticks = 0; tick <= axis.high + step / 1e6L && ticks < kMostTicks; ++ticks, tick += step) {
+  for (std::size_t ticks = 0; tick <= axis.high + step / 1e6L && ticks < kMostTicks;
+       ++ticks, tick += step) {
     const long double value = std::fabs(tick) < step / 1e6L ? 0 : tick;
     axis.ticks.push_back({value, numberLabel(value)});
   }
@@ -256,11 +257,20 @@ std::string svgText(std::string_view text) {
   std::string out;
   for (const char c : text) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += cp437Utf8(static_cast<std::uint8_t>(c));
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += cp437Utf8(static_cast<std::uint8_t>(c));
     }
   }
   return out;

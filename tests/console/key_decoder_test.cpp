@@ -1,14 +1,13 @@
 // The terminal key decoder, from a table of {bytes the terminal sends -> key texts}. A '|'
 // in the bytes stands for the decoder's timeout (no byte for 30 ms).
 
-#include "console/key_decoder.hpp"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "console/console.hpp"
+#include "console/key_decoder.hpp"
 
 namespace durno {
 namespace {

@@ -1,5 +1,3 @@
-#include "convert/decimal_form.hpp"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,6 +5,7 @@
 #include <limits>
 #include <string>
 
+#include "convert/decimal_form.hpp"
 #include "convert/powers_of_ten.hpp"
 
 namespace durno {

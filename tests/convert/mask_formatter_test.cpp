@@ -1,11 +1,10 @@
-#include "convert/mask_formatter.hpp"
-
 #include <gtest/gtest.h>
 
 #include <limits>
 #include <string>
 #include <string_view>
 
+#include "convert/mask_formatter.hpp"
 #include "convert/number_parser.hpp"
 #include "tests/convert/mask_field.hpp"
 

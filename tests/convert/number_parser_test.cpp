@@ -1,10 +1,9 @@
-#include "convert/number_parser.hpp"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
 
+#include "convert/number_parser.hpp"
 #include "tests/convert/escaped_text.hpp"
 
 namespace durno {

@@ -1,11 +1,10 @@
-#include "convert/plain_number.hpp"
-
 #include <gtest/gtest.h>
 
 #include <limits>
 #include <string>
 
 #include "convert/number_parser.hpp"
+#include "convert/plain_number.hpp"
 
 namespace durno {
 namespace {

@@ -1,9 +1,8 @@
-#include "convert/text_ops.hpp"
-
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "convert/text_ops.hpp"
 #include "tests/convert/escaped_text.hpp"
 #include "tests/support/reference_text_ops.hpp"
 

@@ -1,11 +1,10 @@
-#include "extract/extraction.hpp"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "extract/extraction.hpp"
 #include "extraction_fixture.hpp"
 
 namespace durno {
@@ -295,7 +294,8 @@ void putCarryingFiles(MemoryFileSystem& fileSystem) {
     big += "STEP NUMBER " + std::to_string(step) + "\r\n";
     if (step == 2000) big += "AMgO = 0.5\r\nVAP = 7\r\n";
   }
-  fileSystem.put("a.out", crlfLines({"STEP NUMBER 1", "ASiO2 = 0.25", "PTOT = 3", "STEP NUMBER 2"}));
+  fileSystem.put("a.out",
+                 crlfLines({"STEP NUMBER 1", "ASiO2 = 0.25", "PTOT = 3", "STEP NUMBER 2"}));
   fileSystem.put("big.out", big);
   fileSystem.put("nosteps.out", crlfLines({"ASiO2 = 0.75", "WTVAP = 12"}));
   fileSystem.putPipe("pipe.out", crlfLines({"STEP NUMBER 9", "AMgO = 2E-3", "STEP NUMBER 10"}));
@@ -304,7 +304,7 @@ void putCarryingFiles(MemoryFileSystem& fileSystem) {
   fileSystem.put("last.out", crlfLines({"STEP NUMBER 1", "AMgO = 4", "STEP NUMBER 2"}));
 }
 
-const std::vector<std::string> kCarryingRun = {"a.out",   "big.out", "missing.out", "nosteps.out",
+const std::vector<std::string> kCarryingRun = {"a.out",    "big.out", "missing.out", "nosteps.out",
                                                "pipe.out", "cut.out", "last.out",    "big.out"};
 
 // Files scanned ahead by workers give the table, the screen and the outcome of the files

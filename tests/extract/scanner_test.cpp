@@ -1,9 +1,9 @@
-#include "extract/scanner.hpp"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+#include "extract/scanner.hpp"
 
 namespace durno {
 namespace {

@@ -1,7 +1,6 @@
-#include "extract/table_writer.hpp"
-
 #include <gtest/gtest.h>
 
+#include "extract/table_writer.hpp"
 #include "extraction_fixture.hpp"
 
 namespace durno {

@@ -1,10 +1,10 @@
-#include "textfile/line_scan.hpp"
-
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 #include <vector>
+
+#include "textfile/line_scan.hpp"
 
 namespace durno {
 namespace {
