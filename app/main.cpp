@@ -231,7 +231,7 @@ const char* signalName(int signalNumber) {
 // Every --plot message goes to standard error: standard output may be the picture.
 int runPlot(const CommandLine& line) {
   const std::unique_ptr<durno::StopSignals> stopSignals = durno::consoleFreeStopSignals();
-  const volatile std::sig_atomic_t& stop = stopSignals->hold();
+  const durno::StopFlag& stop = stopSignals->hold();
   const std::unique_ptr<durno::FileSystem> fileSystem = durno::systemFileSystem();
   durno::TextFiles files(*fileSystem);
   const durno::PlotOutcome outcome = durno::plotTable(files, line.table, line.picture, &stop);
@@ -261,7 +261,7 @@ int runPlot(const CommandLine& line) {
 // read; messages and the progress line on standard error.
 int runExtractionCommand(const durno::CommandLineJob& job) {
   const std::unique_ptr<durno::StopSignals> stopSignals = durno::consoleFreeStopSignals();
-  const volatile std::sig_atomic_t& stop = stopSignals->hold();
+  const durno::StopFlag& stop = stopSignals->hold();
   const std::unique_ptr<durno::FileSystem> fileSystem = durno::systemFileSystem();
   durno::TextFiles files(*fileSystem);
   const std::unique_ptr<durno::MessageStream> messages = durno::standardErrorStream();
@@ -309,7 +309,16 @@ int runInteractive(int jobs) {
 
 int main(int argc, char** argv) {
   durno::prepareStandardStreams();
-  const CommandLine line = commandLineOf(argc, argv);
+  std::string problem;
+  std::vector<std::string> arguments = durno::commandLineArguments(argc, argv, problem);
+  if (!problem.empty()) {
+    reportUsageProblem(problem);
+    return kExitUsage;
+  }
+  std::vector<char*> argumentTexts;
+  for (std::string& argument : arguments) argumentTexts.push_back(argument.data());
+  argumentTexts.push_back(nullptr);
+  const CommandLine line = commandLineOf(static_cast<int>(arguments.size()), argumentTexts.data());
   switch (line.request) {
     case Request::Help:
       return show(std::string(kUsageLine) + std::string(kUsageBody), "help text");

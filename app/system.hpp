@@ -3,6 +3,8 @@
 // What the program entry needs of the system it runs on.
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "console/stop_signals.hpp"
 #include "textfile/file_system.hpp"
@@ -13,6 +15,10 @@ namespace durno {
 // error (where the system would let it), and that a reader of standard output or error
 // that goes away cannot end the program.
 void prepareStandardStreams();
+
+// The program's arguments, its name first, as the bytes the rest of the program takes names
+// in. On failure sets problem (the usage problem to report) and returns what it could.
+std::vector<std::string> commandLineArguments(int argc, char** argv, std::string& problem);
 
 // The stop signals of a run without a console (--plot): SIGTERM, SIGINT and SIGHUP (on
 // Windows, Ctrl+C, Ctrl+Break and closing the console window) end the program at once until

@@ -28,11 +28,16 @@ void prepareStandardStreams() {
   }
 }
 
+// Arguments are bytes, as the program takes them everywhere.
+std::vector<std::string> commandLineArguments(int argc, char** argv, std::string&) {
+  return {argv, argv + argc};
+}
+
 namespace {
 
 // What the handler notes: the first stop signal's number. A handler can reach nothing but
 // globals, so this one flag is process-wide; it is written only by the handler.
-volatile std::sig_atomic_t noticedStop = 0;
+StopFlag noticedStop{0};
 
 extern "C" void noteStop(int signalNumber) {
   if (noticedStop == 0) noticedStop = signalNumber;
@@ -42,7 +47,7 @@ extern "C" void noteStop(int signalNumber) {
 // reader looks at the flag.
 class NotedStopSignals : public StopSignals {
  public:
-  const volatile std::sig_atomic_t& hold() override {
+  const StopFlag& hold() override {
     for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
       struct sigaction previous {};
       ::sigaction(signalNumber, nullptr, &previous);

@@ -3,7 +3,8 @@
 # conversions need, which MSVC does not. With Wine installed, ctest runs every test
 # executable under it.
 #
-#   cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+#   cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+#     -DDURNO_BUILD_TESTS=OFF
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -23,8 +24,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # Statically linked, durno.exe needs no DLL beside it (libstdc++, libgcc, winpthread).
 set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
 
-# Wine runs the tests through cmake/wine-run, which keeps Wine's services off ctest's pipes.
+# Wine runs the tests through cmake/wine-run, which keeps Wine's services off ctest's pipes,
+# in a Wine prefix of the build folder's own.
 find_program(DURNO_WINE wine)
 if(DURNO_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run
+      ${CMAKE_BINARY_DIR}/wine-prefix)
 endif()

@@ -30,7 +30,7 @@ class StandardConsole : public StopSignals {
   StandardConsole& operator=(const StandardConsole&) = delete;
 
   Console& console();
-  const volatile std::sig_atomic_t& hold() override;
+  const StopFlag& hold() override;
 
  private:
   struct Hosts;

@@ -30,7 +30,7 @@ struct SignalRestoreState {
   volatile std::sig_atomic_t armed = 0;
   // Set by hold(): a stop signal is then noted in heldStop rather than acted on.
   volatile std::sig_atomic_t holdingStops = 0;
-  volatile std::sig_atomic_t heldStop = 0;
+  StopFlag heldStop{0};
   // Job control, carried out between key waits: SIGTSTP, SIGCONT and SIGWINCH came.
   volatile std::sig_atomic_t suspendAsked = 0;
   volatile std::sig_atomic_t continued = 0;
@@ -316,7 +316,7 @@ Console& StandardConsole::console() {
   return *hosts_->console;
 }
 
-const volatile std::sig_atomic_t& StandardConsole::hold() {
+const StopFlag& StandardConsole::hold() {
   signalRestore.heldStop = 0;
   signalRestore.holdingStops = 1;
   return signalRestore.heldStop;

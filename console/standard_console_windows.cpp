@@ -6,11 +6,21 @@
 //
 // Console control events stand in for the POSIX stop signals: Ctrl+Break for SIGINT; closing
 // the console window, logging off and shutting down for SIGTERM. Ctrl+C is a key of the
-// dialogue: with input mode 0 the console delivers it as a key record, and where it comes
-// as a control event all the same (Wine), the handler hands it on as that key record.
+// dialogue while the keys come from the console: with processed input off the console
+// delivers it as a key record, and where it comes as a control event all the same (Wine),
+// the event is handed to the key wait as that key. Without a console to take keys from,
+// Ctrl+C is SIGINT, as on POSIX.
+//
+// Windows runs the control handler on a thread of its own, at any moment. So the handler
+// only records what came (atomics) and wakes the main thread (an event object that the key
+// waits also watch, and a cancel of the main thread's blocking read); the main thread puts
+// the console back and ends, or, while stops are held, the extraction finishes its row and
+// stops. The handler touches nothing that is ever destroyed: the event and the thread
+// handle live as long as the process.
 
 #include <windows.h>
 
+#include <atomic>
 #include <csignal>
 
 #include "console/paced_grid.hpp"
@@ -21,58 +31,79 @@
 namespace durno {
 namespace {
 
-// What the control handler, which runs on a thread of its own, shares with the program:
-// the layer's only process-wide mutable state, as a handler can reach nothing but globals.
-// The handles and hosts are set before the handler is installed and cleared after it is
-// removed.
+// What the control handler shares with the program: process-wide, as a handler can reach
+// nothing but globals.
 struct ControlState {
-  HANDLE keyInput = INVALID_HANDLE_VALUE;
-  WindowsConsoleScreen* screen = nullptr;
-  WindowsConsoleKeys* keys = nullptr;
-  volatile std::sig_atomic_t holdingStops = 0;
-  volatile std::sig_atomic_t heldStop = 0;
+  std::atomic<bool> keysFromConsole{false};
+  std::atomic<bool> holdingStops{false};
+  StopFlag stop{0};                        // the signal number of the first stop
+  std::atomic<bool> controlCKey{false};  // a Ctrl+C event for the key wait to take as a key
+  HANDLE mainThread = nullptr;             // a real handle, never closed
 };
 ControlState controlState;
 
-// The press and release of Ctrl+C, as the console gives them with processed input off.
-void typeControlC(HANDLE input) {
-  INPUT_RECORD records[2]{};
-  for (int i = 0; i < 2; ++i) {
-    records[i].EventType = KEY_EVENT;
-    KEY_EVENT_RECORD& key = records[i].Event.KeyEvent;
-    key.bKeyDown = i == 0 ? TRUE : FALSE;
-    key.wRepeatCount = 1;
-    key.wVirtualKeyCode = 'C';
-    key.wVirtualScanCode = 0x2E;
-    key.uChar.AsciiChar = 3;
-    key.dwControlKeyState = LEFT_CTRL_PRESSED;
-  }
-  DWORD written = 0;
-  ::WriteConsoleInputA(input, records, 2, &written);
-}
-
-// How long a window being closed leaves the program to finish the row it writes; Windows
-// ends the program itself a few seconds after the event.
-constexpr DWORD kCloseGrace = 10'000;
+// How long a window being closed leaves the program to finish: Windows ends it 5 seconds
+// after the event, and returning from the handler would end it at once.
+constexpr DWORD kCloseGrace = 4'500;
 
 BOOL WINAPI onControlEvent(DWORD event) {
-  if (event == CTRL_C_EVENT) {
-    if (controlState.keyInput != INVALID_HANDLE_VALUE) typeControlC(controlState.keyInput);
+  if (event == CTRL_C_EVENT && controlState.keysFromConsole) {
+    // During the extraction no key is read: a Ctrl+C is dropped, never left for the shell.
+    if (!controlState.holdingStops) {
+      controlState.controlCKey = true;
+      ::SetEvent(consoleWakeEvent());
+    }
     return TRUE;
   }
-  const int stop = event == CTRL_BREAK_EVENT ? SIGINT : SIGTERM;
-  if (controlState.holdingStops != 0) {
-    if (controlState.heldStop == 0) controlState.heldStop = stop;
-    // The program ends by itself once the row is written; for a closing window, returning
-    // would end it at once.
-    if (event != CTRL_BREAK_EVENT) ::Sleep(kCloseGrace);
-    return TRUE;
-  }
-  // Waiting at a prompt: the console is put back and the default handler ends the program.
-  if (controlState.screen != nullptr) controlState.screen->restore();
-  if (controlState.keys != nullptr) controlState.keys->restore();
-  return FALSE;
+  const bool interrupt = event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT;
+  int none = 0;
+  controlState.stop.compare_exchange_strong(none, interrupt ? SIGINT : SIGTERM);
+  ::SetEvent(consoleWakeEvent());
+  // A read that waits for data (a silent pipe) would keep the main thread from the stop.
+  if (controlState.mainThread != nullptr) ::CancelSynchronousIo(controlState.mainThread);
+  if (!interrupt) ::Sleep(kCloseGrace);
+  return TRUE;
 }
+
+// The press of Ctrl+C, as the console gives it with processed input off.
+KeyEvent controlCPress() {
+  INPUT_RECORD record{};
+  record.EventType = KEY_EVENT;
+  KEY_EVENT_RECORD& key = record.Event.KeyEvent;
+  key.bKeyDown = TRUE;
+  key.wRepeatCount = 1;
+  key.wVirtualKeyCode = 'C';
+  key.wVirtualScanCode = 0x2E;
+  key.uChar.AsciiChar = 3;
+  key.dwControlKeyState = LEFT_CTRL_PRESSED;
+  return keyEventOf(record);
+}
+
+// The keys of the dialogue, with what the control handler recorded seen to between them, on
+// the main thread: a Ctrl+C event is a key; a stop at a prompt puts the console back and
+// ends the program with 128 + the signal's number, nothing more written.
+class ControlledKeys : public KeySource {
+ public:
+  ControlledKeys(KeySource& keys, WindowsConsoleScreen* screen, WindowsConsoleKeys* consoleKeys)
+      : keys_(keys), screen_(screen), consoleKeys_(consoleKeys) {}
+
+  KeyPoll nextKey() override {
+    // Reset before looking, so that whatever comes after the look wakes the wait below.
+    ::ResetEvent(consoleWakeEvent());
+    if (controlState.controlCKey.exchange(false)) return {KeyPoll::Status::Key, controlCPress()};
+    if (const int stop = controlState.stop; stop != 0 && !controlState.holdingStops) {
+      if (screen_ != nullptr) screen_->restore();
+      if (consoleKeys_ != nullptr) consoleKeys_->restore();
+      ::ExitProcess(static_cast<UINT>(128 + stop));
+    }
+    return keys_.nextKey();
+  }
+
+ private:
+  KeySource& keys_;
+  WindowsConsoleScreen* screen_;
+  WindowsConsoleKeys* consoleKeys_;
+};
 
 bool isConsole(HANDLE handle) {
   DWORD mode = 0;
@@ -86,20 +117,30 @@ struct StandardConsole::Hosts {
   HANDLE consoleInput = INVALID_HANDLE_VALUE;
   std::unique_ptr<WindowsConsoleKeys> consoleKeys;
   std::unique_ptr<PlainKeys> plainKeys;
+  std::unique_ptr<ControlledKeys> controlledKeys;  // over consoleKeys or plainKeys
   std::unique_ptr<WindowsConsoleScreen> consoleScreen;
   std::unique_ptr<PacedGrid> pacedScreen;  // over consoleScreen
   std::unique_ptr<PlainScreen> plainScreen;
   std::unique_ptr<Console> console;
 
+  // Users first, then what they use, and the console input last: the key host still sets
+  // its mode on it as it goes.
   ~Hosts() {
+    console.reset();
+    pacedScreen.reset();
+    plainScreen.reset();
+    consoleScreen.reset();
+    controlledKeys.reset();
+    plainKeys.reset();
+    consoleKeys.reset();
     if (consoleInput != INVALID_HANDLE_VALUE) ::CloseHandle(consoleInput);
   }
 
   KeySource& openKeys() {
     if (isConsole(::GetStdHandle(STD_INPUT_HANDLE))) {
-      // Opened for writing too, so that a Ctrl+C control event can be handed on as a key.
+      // Read and write access: setting the input mode needs both.
       consoleInput =
-          ::CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+          ::CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                         nullptr, OPEN_EXISTING, 0, nullptr);
       if (consoleInput != INVALID_HANDLE_VALUE) {
         consoleKeys = std::make_unique<WindowsConsoleKeys>(consoleInput);
@@ -124,17 +165,28 @@ struct StandardConsole::Hosts {
 
 StandardConsole::StandardConsole() : hosts_(std::make_unique<Hosts>()) {
   Hosts& hosts = *hosts_;
-  KeySource& keys = hosts.openKeys();
+  KeySource& rawKeys = hosts.openKeys();
   hosts.openScreen();
+  hosts.controlledKeys = std::make_unique<ControlledKeys>(rawKeys, hosts.consoleScreen.get(),
+                                                          hosts.consoleKeys.get());
+  KeySource& keys = *hosts.controlledKeys;
   if (hosts.consoleScreen) {
     hosts.pacedScreen = std::make_unique<PacedGrid>(*hosts.consoleScreen);
     hosts.console = std::make_unique<Console>(*hosts.pacedScreen, keys);
   } else {
     hosts.console = std::make_unique<Console>(*hosts.plainScreen, keys);
   }
-  controlState.keyInput = hosts.consoleInput;
-  controlState.screen = hosts.consoleScreen.get();
-  controlState.keys = hosts.consoleKeys.get();
+  if (controlState.mainThread == nullptr) {
+    const HANDLE process = ::GetCurrentProcess();
+    HANDLE thread = nullptr;
+    if (::DuplicateHandle(process, ::GetCurrentThread(), process, &thread, 0, FALSE,
+                          DUPLICATE_SAME_ACCESS) != 0) {
+      controlState.mainThread = thread;
+    }
+  }
+  controlState.keysFromConsole = hosts.consoleKeys != nullptr;
+  controlState.holdingStops = false;
+  controlState.stop = 0;
   ::SetConsoleCtrlHandler(onControlEvent, TRUE);
 }
 
@@ -143,22 +195,21 @@ StandardConsole::~StandardConsole() {
   hosts.console->flush();
   if (hosts.consoleScreen) hosts.consoleScreen->restore();
   if (hosts.consoleKeys) hosts.consoleKeys->restore();
-  // A stop noted during the extraction stays noted to the end, as the program is about to
-  // end with its status; otherwise the handler goes with the hosts it would restore.
-  if (controlState.holdingStops == 0) ::SetConsoleCtrlHandler(onControlEvent, FALSE);
-  controlState.screen = nullptr;
-  controlState.keys = nullptr;
-  controlState.keyInput = INVALID_HANDLE_VALUE;
+  // While stops are held the handler stays, so that a second stop is only noted as the
+  // program ends with its status. Removed, it may still be running: it touches nothing this
+  // object owns.
+  if (!controlState.holdingStops) ::SetConsoleCtrlHandler(onControlEvent, FALSE);
 }
 
 Console& StandardConsole::console() {
   return *hosts_->console;
 }
 
-const volatile std::sig_atomic_t& StandardConsole::hold() {
-  controlState.heldStop = 0;
-  controlState.holdingStops = 1;
-  return controlState.heldStop;
+// A stop that came at the last prompt and was not yet seen to stays noted: the run then
+// stops at once.
+const StopFlag& StandardConsole::hold() {
+  controlState.holdingStops = true;
+  return controlState.stop;
 }
 
 void keepSignalsFromThisThread() {}

@@ -4,16 +4,23 @@
 // at once (the terminal restored, nothing more written); from then on the first of them is
 // only noted, so that the holder can finish what it is writing and stop where it chooses.
 
+#include <atomic>
 #include <csignal>
 
 namespace durno {
+
+// A stop as noted for the rest of the program: set by a signal handler (POSIX) or by the
+// console control handler's own thread (Windows), read by the threads of the run. A
+// lock-free atomic is safe for both, where a volatile sig_atomic_t is safe for signals only.
+using StopFlag = std::atomic<int>;
+static_assert(StopFlag::is_always_lock_free);
 
 class StopSignals {
  public:
   virtual ~StopSignals() = default;
   // Starts holding; returns the flag a held signal is noted in: its number, 0 while none
   // came. The flag stays valid as long as this object.
-  virtual const volatile std::sig_atomic_t& hold() = 0;
+  virtual const StopFlag& hold() = 0;
 };
 
 // Called first on a helper thread (one that scans files ahead): the signals the program

@@ -15,6 +15,11 @@ COORD coordOf(CellPosition position) {
 
 }  // namespace
 
+HANDLE consoleWakeEvent() {
+  static const HANDLE wake = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  return wake;
+}
+
 KeyEvent keyEventOf(const INPUT_RECORD& record) {
   KeyEvent event;
   if (record.EventType != KEY_EVENT) {
@@ -181,7 +186,7 @@ void WindowsConsoleScreen::setCursorVisible(bool visible) {
 
 WindowsConsoleKeys::WindowsConsoleKeys(HANDLE input) : input_(input) {
   modeRead_ = ::GetConsoleMode(input_, &originalMode_) != 0;
-  ::SetConsoleMode(input_, 0);
+  ::SetConsoleMode(input_, ENABLE_EXTENDED_FLAGS);
 }
 
 WindowsConsoleKeys::~WindowsConsoleKeys() {
@@ -189,11 +194,15 @@ WindowsConsoleKeys::~WindowsConsoleKeys() {
 }
 
 void WindowsConsoleKeys::restore() {
-  if (modeRead_) ::SetConsoleMode(input_, originalMode_);
+  // The extended flags make the QuickEdit and Insert bits count.
+  if (modeRead_) ::SetConsoleMode(input_, originalMode_ | ENABLE_EXTENDED_FLAGS);
 }
 
 KeyPoll WindowsConsoleKeys::nextKey() {
-  if (::WaitForSingleObject(input_, INFINITE) == WAIT_FAILED) return {KeyPoll::Status::Ended, {}};
+  const HANDLE waits[] = {input_, consoleWakeEvent()};
+  const DWORD woken = ::WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+  if (woken == WAIT_OBJECT_0 + 1) return {KeyPoll::Status::NoKey, {}};
+  if (woken != WAIT_OBJECT_0) return {KeyPoll::Status::Ended, {}};
   INPUT_RECORD record{};
   DWORD count = 0;
   if (::ReadConsoleInputA(input_, &record, 1, &count) == 0) return {KeyPoll::Status::Ended, {}};

@@ -62,18 +62,20 @@ class WindowsConsoleScreen : public GridHost {
 class WindowsConsoleKeys : public KeySource {
  public:
   // input is the console's input ("CONIN$", opened for reading and writing). Sets input
-  // mode 0: no line input, no echo, no processed input, so Ctrl+C arrives as a key (code
-  // 3); no window or mouse events.
+  // mode 0 with the extended flags: no line input, no echo, no processed input, so Ctrl+C
+  // arrives as a key (code 3); no window or mouse events; QuickEdit off, so that a stray
+  // click cannot pause the program while it writes.
   explicit WindowsConsoleKeys(HANDLE input);
   ~WindowsConsoleKeys() override;
   WindowsConsoleKeys(const WindowsConsoleKeys&) = delete;
   WindowsConsoleKeys& operator=(const WindowsConsoleKeys&) = delete;
 
-  // Puts the input mode found at start back.
+  // Puts the input mode found at start back, QuickEdit included. Idempotent.
   void restore();
   bool modeSet() const { return modeRead_; }
 
-  // Waits on the input handle, which is signalled while events are pending: no polling.
+  // Waits on the input handle, which is signalled while events are pending, and on
+  // consoleWakeEvent(): no polling. NoKey when woken.
   KeyPoll nextKey() override;
 
  private:
@@ -81,6 +83,10 @@ class WindowsConsoleKeys : public KeySource {
   DWORD originalMode_ = 0;
   bool modeRead_ = false;
 };
+
+// An event object (manual reset) that the console control handler sets to wake the main
+// thread's key wait; made on first use, it lives as long as the process.
+HANDLE consoleWakeEvent();
 
 // The key event of one console input record: key records as they are (one event whatever
 // the repeat count), every other record an Other event.

@@ -227,7 +227,7 @@ unsigned long long totalSize(std::span<const std::string> names, TextFiles& file
 
 CommandLineOutcome runCommandLine(const CommandLineJob& job, TextFiles& files,
                                   MessageStream& messages,
-                                  const volatile std::sig_atomic_t* stopSignal,
+                                  const StopFlag* stopSignal,
                                   const ProgressClock& clock) {
   CommandLineOutcome outcome;
   GatheredInputs inputs;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "console/stop_signals.hpp"
 #include "console/message_stream.hpp"
 #include "dialogue/dialogue.hpp"
 #include "textfile/text_files.hpp"
@@ -54,7 +55,7 @@ using ProgressClock = std::function<std::chrono::steady_clock::time_point()>;
 // before any other line. stopSignal as in ExtractionJob.
 CommandLineOutcome runCommandLine(const CommandLineJob& job, TextFiles& files,
                                   MessageStream& messages,
-                                  const volatile std::sig_atomic_t* stopSignal,
+                                  const StopFlag* stopSignal,
                                   const ProgressClock& clock = std::chrono::steady_clock::now);
 
 }  // namespace durno

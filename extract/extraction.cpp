@@ -55,7 +55,7 @@ class TableAndEvents final : public ScanSink {
   int lastRowFileIndex_ = 0;
 };
 
-bool stopRequested(const volatile std::sig_atomic_t* stopSignal) {
+bool stopRequested(const StopFlag* stopSignal) {
   return stopSignal != nullptr && *stopSignal != 0;
 }
 
@@ -292,7 +292,7 @@ ExtractionOutcome runExtraction(const ExtractionJob& job, ScannerState& state, T
   for (std::size_t k = 0; k < keys.size(); ++k)
     scan.keyMatched[k] = scan.keyMatched[k] || scanner.keyMatched(static_cast<int>(k));
 
-  outcome.stoppedBy = stopRequested(job.stopSignal) ? *job.stopSignal : 0;
+  outcome.stoppedBy = stopRequested(job.stopSignal) ? job.stopSignal->load() : 0;
   outcome.table = table.status();
   if (outcome.stoppedBy == 0 && outcome.table.ok() && filesRead > 0 &&
       scanner.compoundsExamined()) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "console/stop_signals.hpp"
 #include "convert/extended_format.hpp"
 #include "extract/capacities.hpp"
 #include "extract/extraction_events.hpp"
@@ -33,7 +34,7 @@ struct ExtractionJob {
   std::span<const std::string> otherInputs;
   // A request to stop, looked at before each line is scanned: a signal number, 0 while none
   // came. Null when nothing can ask the run to stop.
-  const volatile std::sig_atomic_t* stopSignal = nullptr;
+  const StopFlag* stopSignal = nullptr;
   // How many threads scan disk files ahead of the table; 1 reads every file in turn on the
   // calling thread. Pipes and devices are always read in turn.
   int jobs = 1;

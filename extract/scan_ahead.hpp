@@ -25,6 +25,7 @@
 #include <thread>
 #include <vector>
 
+#include "console/stop_signals.hpp"
 #include "extract/capacities.hpp"
 #include "extract/quantity.hpp"
 #include "extract/scanner_state.hpp"
@@ -62,7 +63,7 @@ struct ScanAheadSetup {
   std::span<const std::string> resultFiles;  // all of the run's, in order
   std::vector<bool> ahead;                   // entry i: file i is scanned ahead
   int workers = 1;
-  const volatile std::sig_atomic_t* stopSignal = nullptr;
+  const StopFlag* stopSignal = nullptr;
   // Called first on each worker thread (to keep stop signals for the main thread).
   void (*workerThreadSetup)() = nullptr;
 };

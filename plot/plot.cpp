@@ -22,7 +22,7 @@ PlotOutcome notWritten(const std::string& picturePath, const std::string& why) {
 }
 
 PlotOutcome writePicture(TextFiles& files, const std::string& picturePath, std::string_view svg,
-                         const volatile std::sig_atomic_t* stop) {
+                         const StopFlag* stop) {
   FileStatus status;
   const std::unique_ptr<WholeFile> picture = picturePath == kStandardOutputName
                                                  ? files.standardOutput(status)
@@ -42,7 +42,7 @@ PlotOutcome writePicture(TextFiles& files, const std::string& picturePath, std::
 }  // namespace
 
 PlotOutcome plotTable(TextFiles& files, const std::string& tablePath,
-                      const std::string& picturePath, const volatile std::sig_atomic_t* stop) {
+                      const std::string& picturePath, const StopFlag* stop) {
   PlotData data;
   const TableRead read = readTable(files, tablePath, pixelColumns(), stop, data);
   if (read.end == ReadEnd::Stopped) return {PlotEnd::Stopped, {}, *stop};

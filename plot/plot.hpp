@@ -8,6 +8,7 @@
 #include <csignal>
 #include <string>
 
+#include "console/stop_signals.hpp"
 #include "textfile/text_files.hpp"
 
 namespace durno {
@@ -33,6 +34,6 @@ struct PlotOutcome {
 // (when given) ends the reading or the writing at the next line or block.
 PlotOutcome plotTable(TextFiles& files, const std::string& tablePath,
                       const std::string& picturePath,
-                      const volatile std::sig_atomic_t* stop = nullptr);
+                      const StopFlag* stop = nullptr);
 
 }  // namespace durno

@@ -47,7 +47,7 @@ std::vector<std::string_view> fieldsOf(std::string_view line) {
   return fields;
 }
 
-bool stopped(const volatile std::sig_atomic_t* stop) {
+bool stopped(const StopFlag* stop) {
   return stop != nullptr && *stop != 0;
 }
 
@@ -72,7 +72,7 @@ bool fieldValue(std::string_view field, long double& value, std::string& why) {
 
 class TableReading {
  public:
-  TableReading(OpenTextFile& file, const std::string& path, const volatile std::sig_atomic_t* stop,
+  TableReading(OpenTextFile& file, const std::string& path, const StopFlag* stop,
                PlotData& data)
       : file_(file), path_(path), stop_(stop), data_(data) {}
 
@@ -91,7 +91,7 @@ class TableReading {
 
   OpenTextFile& file_;
   const std::string& path_;
-  const volatile std::sig_atomic_t* stop_;
+  const StopFlag* stop_;
   PlotData& data_;
   std::string_view line_;
   std::string storage_;
@@ -241,7 +241,7 @@ bool isTableNumber(std::string_view field) {
 }
 
 TableRead readTable(TextFiles& files, const std::string& path, std::size_t pixelColumns,
-                    const volatile std::sig_atomic_t* stop, PlotData& data) {
+                    const StopFlag* stop, PlotData& data) {
   if (FileStatus opened = files.openFile(kTableFileNumber, path, FileMode::Input); !opened.ok()) {
     return {ReadEnd::NotPlottable, "cannot read " + quoted(path) + ": " + opened.reason};
   }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "console/stop_signals.hpp"
 #include "plot/curve_thinner.hpp"
 #include "textfile/text_files.hpp"
 
@@ -50,7 +51,7 @@ struct TableRead {
 // Reads the table at path into data, pixelColumns pixel columns per curve. A stop noted in
 // *stop (when given) ends the reading at the next line.
 TableRead readTable(TextFiles& files, const std::string& path, std::size_t pixelColumns,
-                    const volatile std::sig_atomic_t* stop, PlotData& data);
+                    const StopFlag* stop, PlotData& data);
 
 // True for a field as the table's formatter writes it: an optional sign, digits, at most
 // one point with digits around it, and an optional exponent (e or E, a sign, digits).

@@ -12,6 +12,48 @@ namespace durno {
 
 namespace {
 
+// A name in the form the wide file calls take: the whole path, in UTF-16, made absolute
+// and given the long-path prefix ("\\?\C:\...", "\\?\UNC\server\..."), so that no
+// length short of the file system's own limit is refused. GetFullPathNameW applies the
+// system's own rules on the way ('/' and '\', "..", trailing dots and blanks, the current
+// folder of a drive), and turns a name that the system takes for a device (nul, con,
+// com1.dat in any folder) into the device form "\\.\NUL", which tells it apart.
+struct SystemName {
+  std::wstring path;
+  bool device = false;
+};
+
+std::wstring widened(std::string_view bytes, UINT codePage) {
+  if (bytes.empty()) return {};
+  const int size = static_cast<int>(bytes.size());
+  const int length = ::MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(std::max(length, 0)), L'\0');
+  if (length > 0) ::MultiByteToWideChar(codePage, 0, bytes.data(), size, wide.data(), length);
+  return wide;
+}
+
+bool startsWith(const std::wstring& text, std::wstring_view start) {
+  return text.compare(0, start.size(), start) == 0;
+}
+
+SystemName systemNameOf(const std::string& name) {
+  std::wstring wide = widened(name, windowsNamesCodePage());
+  if (startsWith(wide, L"\\\\?\\")) return {wide, false};
+  const DWORD needed = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return {wide, false};  // the open that follows tells why
+  std::wstring full(needed, L'\0');
+  const DWORD length = ::GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+  if (length == 0 || length >= needed) return {wide, false};
+  full.resize(length);
+  if (startsWith(full, L"\\\\.\\")) return {full, true};
+  if (startsWith(full, L"\\\\")) return {L"\\\\?\\UNC\\" + full.substr(2), false};
+  return {L"\\\\?\\" + full, false};
+}
+
+// The reason an output that is not a file on disk is refused: written there, a table or a
+// list would be lost (nul) or sent to a port (com1).
+constexpr const char* kDeviceReason = "it is a device, not a disk file";
+
 FileStatus lastSystemFailure() {
   return FileStatus::systemFailure(windowsErrorReason(::GetLastError()));
 }
@@ -114,7 +156,7 @@ bool identifyHandle(HANDLE handle, FileIdentity& identity) {
 // be identified; folders need FILE_FLAG_BACKUP_SEMANTICS to be opened at all.
 bool identify(const std::string& name, FileIdentity& identity) {
   const HANDLE handle =
-      ::CreateFileA(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      ::CreateFileW(systemNameOf(name).path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   const bool known = identifyHandle(handle, identity);
@@ -124,28 +166,58 @@ bool identify(const std::string& name, FileIdentity& identity) {
 
 }  // namespace
 
-std::string windowsErrorReason(unsigned long error) {
-  char* text = nullptr;
-  const DWORD length = ::FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&text), 0,
-      nullptr);
-  std::string reason = length > 0 && text != nullptr ? std::string(text, length) : std::string();
-  if (text != nullptr) ::LocalFree(text);
-  while (!reason.empty() && (reason.back() == '\r' || reason.back() == '\n' ||
-                             reason.back() == ' ' || reason.back() == '.')) {
-    reason.pop_back();
-  }
-  if (reason.empty()) reason = "error " + std::to_string(error);
-  return reason;
+unsigned int windowsNamesCodePage() {
+  const UINT console = ::GetConsoleCP();
+  return console != 0 ? console : ::GetOEMCP();
 }
 
+// The wide message, so that it can be given in the console's output code page: the ANSI
+// one FormatMessageA gives shows wrong letters on the console ("Acc?s refus").
+std::string windowsErrorReason(unsigned long error) {
+  wchar_t* text = nullptr;
+  const DWORD length = ::FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPWSTR>(&text),
+      0, nullptr);
+  std::wstring wide = length > 0 && text != nullptr ? std::wstring(text, length) : std::wstring();
+  if (text != nullptr) ::LocalFree(text);
+  while (!wide.empty() && (wide.back() == L'\r' || wide.back() == L'\n' || wide.back() == L' ' ||
+                           wide.back() == L'.')) {
+    wide.pop_back();
+  }
+  if (wide.empty()) return "error " + std::to_string(error);
+  const UINT consoleOutput = ::GetConsoleOutputCP();
+  return windowsBytesOf(wide, consoleOutput != 0 ? consoleOutput : ::GetOEMCP());
+}
+
+std::string windowsBytesOf(std::wstring_view text, unsigned int codePage) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  const int length =
+      ::WideCharToMultiByte(codePage, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string bytes(static_cast<std::size_t>(std::max(length, 0)), '\0');
+  if (length > 0) {
+    ::WideCharToMultiByte(codePage, 0, text.data(), size, bytes.data(), length, nullptr, nullptr);
+  }
+  return bytes;
+}
+
+// A reader lets others read and write, as another program (ZEPRO) may still be writing
+// the result file; a writer lets nobody in. Only a disk file is opened for Output: the
+// device name is refused before the device is touched, and anything else that is not a
+// disk file (a pipe's name) once opened, before a byte goes to it.
 std::unique_ptr<SystemFile> WindowsFileSystem::open(const std::string& name, FileMode mode,
                                                     FileStatus& status) {
   const bool input = mode == FileMode::Input;
-  const HANDLE handle =
-      ::CreateFileA(name.c_str(), input ? GENERIC_READ : GENERIC_WRITE, input ? FILE_SHARE_READ : 0,
-                    nullptr, input ? OPEN_EXISTING : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const SystemName systemName = systemNameOf(name);
+  if (!input && systemName.device) {
+    status = FileStatus::systemFailure(kDeviceReason);
+    return nullptr;
+  }
+  const HANDLE handle = ::CreateFileW(
+      systemName.path.c_str(), input ? GENERIC_READ : GENERIC_WRITE,
+      input ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0, nullptr, input ? OPEN_EXISTING : OPEN_ALWAYS,
+      FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     const DWORD error = ::GetLastError();
     status = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION
@@ -153,7 +225,12 @@ std::unique_ptr<SystemFile> WindowsFileSystem::open(const std::string& name, Fil
                  : FileStatus::systemFailure(windowsErrorReason(error));
     return nullptr;
   }
-  return std::make_unique<WindowsFile>(handle);
+  auto file = std::make_unique<WindowsFile>(handle);
+  if (!input && !file->isDiskFile()) {
+    status = FileStatus::systemFailure(kDeviceReason);
+    return nullptr;
+  }
+  return file;
 }
 
 bool WindowsFileSystem::sameFile(const std::string& first, const std::string& second) {
@@ -186,7 +263,7 @@ std::unique_ptr<SystemFile> WindowsFileSystem::standardOutput(FileStatus& status
 
 long long WindowsFileSystem::diskFileSize(const std::string& name) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (::GetFileAttributesExA(name.c_str(), GetFileExInfoStandard, &data) == 0 ||
+  if (::GetFileAttributesExW(systemNameOf(name).path.c_str(), GetFileExInfoStandard, &data) == 0 ||
       (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
     return -1;
   }
@@ -208,7 +285,7 @@ FileStatus openFailure(DWORD error) {
 
 class ReplacingWholeFile : public WholeFile {
  public:
-  ReplacingWholeFile(HANDLE file, std::string newName, std::string name, HANDLE heldOld)
+  ReplacingWholeFile(HANDLE file, std::wstring newName, std::wstring name, HANDLE heldOld)
       : file_(std::make_unique<WindowsFile>(file)),
         handle_(file),
         newName_(std::move(newName)),
@@ -217,7 +294,7 @@ class ReplacingWholeFile : public WholeFile {
   ~ReplacingWholeFile() override {
     if (!committed_) {
       file_.reset();
-      ::DeleteFileA(newName_.c_str());
+      ::DeleteFileW(newName_.c_str());
     }
     letOldGo();
   }
@@ -231,7 +308,7 @@ class ReplacingWholeFile : public WholeFile {
     if (::FlushFileBuffers(handle_) == 0) return lastSystemFailure();
     if (FileStatus closed = file_->close(); !closed.ok()) return closed;
     letOldGo();
-    if (::MoveFileExA(newName_.c_str(), name_.c_str(),
+    if (::MoveFileExW(newName_.c_str(), name_.c_str(),
                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
       return openFailure(::GetLastError());
     }
@@ -247,7 +324,7 @@ class ReplacingWholeFile : public WholeFile {
 
   std::unique_ptr<WindowsFile> file_;
   HANDLE handle_;
-  std::string newName_, name_;
+  std::wstring newName_, name_;
   HANDLE heldOld_;
   bool committed_ = false;
 };
@@ -258,8 +335,14 @@ std::unique_ptr<WholeFile> WindowsFileSystem::openWhole(const std::string& name,
                                                         FileStatus& status) {
   // Read access, shared with readers only: refused while a writer has the file, and no
   // writer gets it until the new file has taken its place.
-  HANDLE held = ::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const SystemName systemName = systemNameOf(name);
+  if (systemName.device) {
+    status = FileStatus::systemFailure(kDeviceReason);
+    return nullptr;
+  }
+  HANDLE held =
+      ::CreateFileW(systemName.path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (held == INVALID_HANDLE_VALUE) {
     const DWORD error = ::GetLastError();
     if (error != ERROR_FILE_NOT_FOUND) {
@@ -273,12 +356,13 @@ std::unique_ptr<WholeFile> WindowsFileSystem::openWhole(const std::string& name,
     return std::make_unique<DirectWholeFile>(std::move(device));
   }
   for (;;) {
-    const std::string newName = name + "." + std::to_string(::GetCurrentProcessId()) + "-" +
-                                std::to_string(++newFiles_) + ".tmp";
-    const HANDLE file = ::CreateFileA(newName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    const std::wstring newName = systemName.path + L"." +
+                                 std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                                 std::to_wstring(++newFiles_) + L".tmp";
+    const HANDLE file = ::CreateFileW(newName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
-      return std::make_unique<ReplacingWholeFile>(file, newName, name, held);
+      return std::make_unique<ReplacingWholeFile>(file, newName, systemName.path, held);
     }
     const DWORD error = ::GetLastError();
     if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;

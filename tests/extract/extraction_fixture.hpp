@@ -79,7 +79,7 @@ class ExtractionWorld {
   Console console{host, host};
   ScannerState state;
   int jobs = 1;
-  const volatile std::sig_atomic_t* stopSignal = nullptr;
+  const StopFlag* stopSignal = nullptr;
   ExtractionEvents* events = nullptr;  // null: the dialogue's screen lines on console
 
  private:

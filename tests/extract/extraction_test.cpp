@@ -333,7 +333,7 @@ TEST(ScanAhead, GivesWhatTheScanInTurnGives) {
 TEST(ScanAhead, AStopEndsTheTableAtTheRowItNames) {
   class StopAfter final : public ExtractionEvents {
    public:
-    explicit StopAfter(volatile std::sig_atomic_t& flag) : flag_(flag) {}
+    explicit StopAfter(durno::StopFlag& flag) : flag_(flag) {}
     void fileBegun(int, std::string_view) override {}
     void stepReached(long double, unsigned long long) override {
       if (++steps_ == 2500) flag_ = 15;
@@ -343,10 +343,10 @@ TEST(ScanAhead, AStopEndsTheTableAtTheRowItNames) {
     void keysUnmatched(std::span<const std::string>) override {}
 
    private:
-    volatile std::sig_atomic_t& flag_;
+    durno::StopFlag& flag_;
     int steps_ = 0;
   };
-  volatile std::sig_atomic_t stop = 0;
+  durno::StopFlag stop{0};
   StopAfter events(stop);
   ExtractionWorld world;
   world.jobs = 2;

@@ -28,7 +28,7 @@ class PlotTable : public ::testing::Test {
   // A file system whose pictures note a stop after their first block, as a signal would.
   class StoppingFileSystem : public durno::MemoryFileSystem {
    public:
-    volatile std::sig_atomic_t stop = 0;
+    durno::StopFlag stop{0};
     bool stopAfterFirstBlock = false;
     std::unique_ptr<durno::WholeFile> openWhole(const std::string& name,
                                                 durno::FileStatus& status) override {
@@ -39,7 +39,7 @@ class PlotTable : public ::testing::Test {
 
    private:
     struct Stopping : durno::WholeFile {
-      Stopping(std::unique_ptr<durno::WholeFile> file, volatile std::sig_atomic_t& stop)
+      Stopping(std::unique_ptr<durno::WholeFile> file, durno::StopFlag& stop)
           : file_(std::move(file)), stop_(stop) {}
       durno::FileStatus write(std::string_view bytes) override {
         stop_ = SIGTERM;
@@ -47,7 +47,7 @@ class PlotTable : public ::testing::Test {
       }
       durno::FileStatus commit() override { return file_->commit(); }
       std::unique_ptr<durno::WholeFile> file_;
-      volatile std::sig_atomic_t& stop_;
+      durno::StopFlag& stop_;
     };
   };
 

@@ -133,17 +133,91 @@ TEST_F(WindowsFilesTest, SystemRefusalsGiveTheSystemsOwnMessage) {
   }
 }
 
-TEST_F(WindowsFilesTest, ADeviceIsNotADiskFile) {
+// A device is read like a file, but never written as a table, a list or a picture: its name
+// in any case, with any extension, in any folder, and a device that is no such name.
+TEST_F(WindowsFilesTest, ADeviceIsReadableButNeverAnOutput) {
   FileStatus status;
-  const auto device = fileSystem_.open("NUL", FileMode::Output, status);
+  const auto device = fileSystem_.open("NUL", FileMode::Input, status);
   ASSERT_NE(device, nullptr) << status.reason;
   EXPECT_FALSE(device->isDiskFile());
   EXPECT_FALSE(device->isInteractive());
-  EXPECT_TRUE(device->write("row\r\n").ok());
   put("run1.out", "a");
   const auto disk = fileSystem_.open(path("run1.out"), FileMode::Input, status);
   ASSERT_NE(disk, nullptr) << status.reason;
   EXPECT_TRUE(disk->isDiskFile());
+
+  const std::string names[] = {"nul", "NUL.dat",          "aux.txt",          "Com1.dat",
+                               "con", path("lpt9.xtr"), path("missing\\prn.svg"), "\\\\.\\NUL"};
+  for (const std::string& name : names) {
+    SCOPED_TRACE(name);
+    const FileStatus opened = files_.openFile(2, name, FileMode::Output);
+    EXPECT_EQ(opened.error, FileError::System);
+    EXPECT_EQ(opened.reason, "it is a device, not a disk file");
+    EXPECT_FALSE(files_.isOpen(2));
+    FileStatus whole;
+    EXPECT_EQ(fileSystem_.openWhole(name, whole), nullptr);
+    EXPECT_EQ(whole.reason, "it is a device, not a disk file");
+  }
+  const auto output = fileSystem_.standardOutput(status);
+  EXPECT_NE(output, nullptr) << "standard output stays writable, whatever it is";
+}
+
+// ZEPRO may still hold its output open for writing, sharing it for reading.
+TEST_F(WindowsFilesTest, AResultFileAnotherProgramIsWritingIsReadWhole) {
+  const std::wstring name = std::filesystem::path(path("run1.out")).wstring();
+  const HANDLE writer = ::CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                      CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+  const std::string bytes = "STEP NUMBER 1\r\nVAP = 2\r\n";
+  DWORD put = 0;
+  ::WriteFile(writer, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr);
+  ASSERT_TRUE(files_.openFile(11, path("run1.out"), FileMode::Input).ok());
+  EXPECT_EQ(lineText(files_, 11), "STEP NUMBER 1");
+  EXPECT_EQ(lineText(files_, 11), "VAP = 2");
+  EXPECT_EQ(files_.openFile(2, path("run1.out"), FileMode::Output).error, FileError::InUse);
+  files_.closeFile(11);
+  ::CloseHandle(writer);
+}
+
+// Names are bytes in the console's code page, as typed; the file system gets the characters
+// they stand for, however long the whole name is.
+TEST_F(WindowsFilesTest, NamesOutsideAsciiAndBeyondMaxPathReachTheirOwnFiles) {
+  const std::wstring folder = std::filesystem::path(folder_).wstring();
+  const std::wstring typed = L"caf\u00e9 \u03a9mega.out";
+  const HANDLE made = ::CreateFileW((folder + L"\\" + typed).c_str(), GENERIC_WRITE, 0, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(made, INVALID_HANDLE_VALUE);
+  ::CloseHandle(made);
+  const unsigned int codePage = windowsNamesCodePage();
+  EXPECT_TRUE(files_.openFile(11, path(windowsBytesOf(typed, codePage)), FileMode::Input).ok());
+  ASSERT_TRUE(
+      files_.openFile(2, path(windowsBytesOf(L"r\u00e9sum\u00e9.dat", codePage)), FileMode::Output)
+          .ok());
+  files_.closeAll();
+  EXPECT_NE(::GetFileAttributesW((folder + L"\\r\u00e9sum\u00e9.dat").c_str()),
+            INVALID_FILE_ATTRIBUTES);
+
+  const std::string deep = path(std::string(200, 'd'));
+  const std::string longName = deep + "\\" + std::string(120, 'n') + ".dat";
+  ASSERT_GT(longName.size(), static_cast<std::size_t>(MAX_PATH));
+  ASSERT_NE(::CreateDirectoryW((L"\\\\?\\" + std::filesystem::path(deep).wstring()).c_str(),
+                               nullptr),
+            0);
+  ASSERT_TRUE(files_.openFile(2, longName, FileMode::Output).ok());
+  files_.writeText(2, "row");
+  files_.closeFile(2);
+  EXPECT_EQ(fileSystem_.diskFileSize(longName), 3);
+  FileStatus status;
+  std::unique_ptr<WholeFile> whole = fileSystem_.openWhole(longName, status);
+  ASSERT_NE(whole, nullptr) << status.reason;
+  EXPECT_TRUE(whole->write("picture").ok());
+  EXPECT_TRUE(whole->commit().ok());
+  ASSERT_TRUE(files_.openFile(11, longName, FileMode::Input).ok());
+  EXPECT_EQ(lineText(files_, 11), "picture");
+  EXPECT_TRUE(fileSystem_.sameFile(longName, deep + "/./" + std::string(120, 'n') + ".dat"));
+  files_.closeAll();
+  ::DeleteFileW((L"\\\\?\\" + std::filesystem::path(longName).wstring()).c_str());
+  ::RemoveDirectoryW((L"\\\\?\\" + std::filesystem::path(deep).wstring()).c_str());
 }
 
 }  // namespace
