@@ -7,7 +7,7 @@
 #include <csignal>
 
 #include "app/system.hpp"
-#include "textfile/windows_file_system.hpp"
+#include "textfile/file_system_windows.hpp"
 
 namespace durno {
 

@@ -8,7 +8,7 @@
 #include <climits>
 
 #include "console/plain_host.hpp"
-#include "console/windows_console_host.hpp"
+#include "console/console_host_windows.hpp"
 
 namespace durno {
 

@@ -26,7 +26,7 @@
 #include "console/paced_grid.hpp"
 #include "console/plain_host.hpp"
 #include "console/standard_console.hpp"
-#include "console/windows_console_host.hpp"
+#include "console/console_host_windows.hpp"
 
 namespace durno {
 namespace {

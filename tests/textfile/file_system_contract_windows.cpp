@@ -7,7 +7,7 @@
 #include <string>
 
 #include "disk_files.hpp"
-#include "textfile/windows_file_system.hpp"
+#include "textfile/file_system_windows.hpp"
 
 namespace durno::testing {
 namespace {

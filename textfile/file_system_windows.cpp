@@ -1,4 +1,4 @@
-#include "textfile/windows_file_system.hpp"
+#include "textfile/file_system_windows.hpp"
 
 #include <windows.h>
 

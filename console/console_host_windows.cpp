@@ -1,4 +1,4 @@
-#include "console/windows_console_host.hpp"
+#include "console/console_host_windows.hpp"
 
 #include <algorithm>
 #include <vector>

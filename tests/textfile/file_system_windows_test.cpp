@@ -1,6 +1,6 @@
 // The Windows file layer against the system's own file calls (run under Wine here).
 
-#include "textfile/windows_file_system.hpp"
+#include "textfile/file_system_windows.hpp"
 
 #include <gtest/gtest.h>
 #include <windows.h>

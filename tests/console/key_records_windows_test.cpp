@@ -5,7 +5,7 @@
 #include <string>
 
 #include "console/console.hpp"
-#include "console/windows_console_host.hpp"
+#include "console/console_host_windows.hpp"
 
 namespace durno {
 namespace {
