@@ -13,8 +13,8 @@
 
 #include "app/command_line.hpp"
 #include "app/system.hpp"
-#include "console/message_stream.hpp"
 #include "console/console.hpp"
+#include "console/message_stream.hpp"
 #include "console/standard_console.hpp"
 #include "convert/precision_control.hpp"
 #include "dialogue/dialogue.hpp"
@@ -106,7 +106,7 @@ enum class Request { Dialogue, Help, Version, Plot, Extract, Misuse };
 struct CommandLine {
   Request request = Request::Dialogue;
   std::string table, picture;
-  durno::CommandLineJob job;  // for Extract
+  durno::CommandLineJob job;        // for Extract
   int jobs = durno::defaultJobs();  // for Extract and Dialogue
 };
 
@@ -276,7 +276,6 @@ int runExtractionCommand(const durno::CommandLineJob& job) {
   return status;
 }
 
-
 // Writes text to standard output; a text that could not be written all is said on
 // standard error (a full disk, a closed pipe), as the status says.
 int show(std::string_view text, const char* what) {
@@ -316,7 +315,8 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
   std::vector<char*> argumentTexts;
-  for (std::string& argument : arguments) argumentTexts.push_back(argument.data());
+  for (std::string& argument : arguments)
+    argumentTexts.push_back(argument.data());
   argumentTexts.push_back(nullptr);
   const CommandLine line = commandLineOf(static_cast<int>(arguments.size()), argumentTexts.data());
   switch (line.request) {

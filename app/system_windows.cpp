@@ -3,7 +3,6 @@
 #include <shellapi.h>
 
 #include <algorithm>
-
 #include <csignal>
 
 #include "app/system.hpp"

@@ -1,9 +1,9 @@
+#include "console/message_stream.hpp"
+
 #include <windows.h>
 
 #include <algorithm>
 #include <climits>
-
-#include "console/message_stream.hpp"
 
 namespace durno {
 

@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <climits>
 
-#include "console/plain_host.hpp"
 #include "console/console_host_windows.hpp"
+#include "console/plain_host.hpp"
 
 namespace durno {
 

@@ -18,15 +18,16 @@
 // stops. The handler touches nothing that is ever destroyed: the event and the thread
 // handle live as long as the process.
 
+#include "console/standard_console.hpp"
+
 #include <windows.h>
 
 #include <atomic>
 #include <csignal>
 
+#include "console/console_host_windows.hpp"
 #include "console/paced_grid.hpp"
 #include "console/plain_host.hpp"
-#include "console/standard_console.hpp"
-#include "console/console_host_windows.hpp"
 
 namespace durno {
 namespace {
@@ -36,9 +37,9 @@ namespace {
 struct ControlState {
   std::atomic<bool> keysFromConsole{false};
   std::atomic<bool> holdingStops{false};
-  StopFlag stop{0};                        // the signal number of the first stop
+  StopFlag stop{0};                      // the signal number of the first stop
   std::atomic<bool> controlCKey{false};  // a Ctrl+C event for the key wait to take as a key
-  HANDLE mainThread = nullptr;             // a real handle, never closed
+  HANDLE mainThread = nullptr;           // a real handle, never closed
 };
 ControlState controlState;
 
@@ -167,8 +168,8 @@ StandardConsole::StandardConsole() : hosts_(std::make_unique<Hosts>()) {
   Hosts& hosts = *hosts_;
   KeySource& rawKeys = hosts.openKeys();
   hosts.openScreen();
-  hosts.controlledKeys = std::make_unique<ControlledKeys>(rawKeys, hosts.consoleScreen.get(),
-                                                          hosts.consoleKeys.get());
+  hosts.controlledKeys =
+      std::make_unique<ControlledKeys>(rawKeys, hosts.consoleScreen.get(), hosts.consoleKeys.get());
   KeySource& keys = *hosts.controlledKeys;
   if (hosts.consoleScreen) {
     hosts.pacedScreen = std::make_unique<PacedGrid>(*hosts.consoleScreen);

@@ -226,8 +226,7 @@ unsigned long long totalSize(std::span<const std::string> names, TextFiles& file
 }  // namespace
 
 CommandLineOutcome runCommandLine(const CommandLineJob& job, TextFiles& files,
-                                  MessageStream& messages,
-                                  const StopFlag* stopSignal,
+                                  MessageStream& messages, const StopFlag* stopSignal,
                                   const ProgressClock& clock) {
   CommandLineOutcome outcome;
   GatheredInputs inputs;

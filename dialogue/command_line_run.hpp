@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "console/stop_signals.hpp"
 #include "console/message_stream.hpp"
+#include "console/stop_signals.hpp"
 #include "dialogue/dialogue.hpp"
 #include "textfile/text_files.hpp"
 
@@ -54,8 +54,7 @@ using ProgressClock = std::function<std::chrono::steady_clock::time_point()>;
 // is not quiet, a progress line is drawn over at most ten times a second and taken away
 // before any other line. stopSignal as in ExtractionJob.
 CommandLineOutcome runCommandLine(const CommandLineJob& job, TextFiles& files,
-                                  MessageStream& messages,
-                                  const StopFlag* stopSignal,
+                                  MessageStream& messages, const StopFlag* stopSignal,
                                   const ProgressClock& clock = std::chrono::steady_clock::now);
 
 }  // namespace durno

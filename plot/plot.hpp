@@ -33,7 +33,6 @@ struct PlotOutcome {
 // Nothing is written unless the whole table was read and plotted. A stop noted in *stop
 // (when given) ends the reading or the writing at the next line or block.
 PlotOutcome plotTable(TextFiles& files, const std::string& tablePath,
-                      const std::string& picturePath,
-                      const StopFlag* stop = nullptr);
+                      const std::string& picturePath, const StopFlag* stop = nullptr);
 
 }  // namespace durno

@@ -72,8 +72,7 @@ bool fieldValue(std::string_view field, long double& value, std::string& why) {
 
 class TableReading {
  public:
-  TableReading(OpenTextFile& file, const std::string& path, const StopFlag* stop,
-               PlotData& data)
+  TableReading(OpenTextFile& file, const std::string& path, const StopFlag* stop, PlotData& data)
       : file_(file), path_(path), stop_(stop), data_(data) {}
 
   TableRead readHead();

@@ -155,9 +155,9 @@ bool identifyHandle(HANDLE handle, FileIdentity& identity) {
 // Opened for no access and sharing everything, so that a file any program holds can still
 // be identified; folders need FILE_FLAG_BACKUP_SEMANTICS to be opened at all.
 bool identify(const std::string& name, FileIdentity& identity) {
-  const HANDLE handle =
-      ::CreateFileW(systemNameOf(name).path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  const HANDLE handle = ::CreateFileW(systemNameOf(name).path.c_str(), 0,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   const bool known = identifyHandle(handle, identity);
   ::CloseHandle(handle);
@@ -177,8 +177,8 @@ std::string windowsErrorReason(unsigned long error) {
   wchar_t* text = nullptr;
   const DWORD length = ::FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPWSTR>(&text),
-      0, nullptr);
+      nullptr, error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPWSTR>(&text), 0,
+      nullptr);
   std::wstring wide = length > 0 && text != nullptr ? std::wstring(text, length) : std::wstring();
   if (text != nullptr) ::LocalFree(text);
   while (!wide.empty() && (wide.back() == L'\r' || wide.back() == L'\n' || wide.back() == L' ' ||
@@ -214,10 +214,10 @@ std::unique_ptr<SystemFile> WindowsFileSystem::open(const std::string& name, Fil
     status = FileStatus::systemFailure(kDeviceReason);
     return nullptr;
   }
-  const HANDLE handle = ::CreateFileW(
-      systemName.path.c_str(), input ? GENERIC_READ : GENERIC_WRITE,
-      input ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0, nullptr, input ? OPEN_EXISTING : OPEN_ALWAYS,
-      FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE handle =
+      ::CreateFileW(systemName.path.c_str(), input ? GENERIC_READ : GENERIC_WRITE,
+                    input ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0, nullptr,
+                    input ? OPEN_EXISTING : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     const DWORD error = ::GetLastError();
     status = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION
@@ -356,9 +356,8 @@ std::unique_ptr<WholeFile> WindowsFileSystem::openWhole(const std::string& name,
     return std::make_unique<DirectWholeFile>(std::move(device));
   }
   for (;;) {
-    const std::wstring newName = systemName.path + L"." +
-                                 std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                                 std::to_wstring(++newFiles_) + L".tmp";
+    const std::wstring newName = systemName.path + L"." + std::to_wstring(::GetCurrentProcessId()) +
+                                 L"-" + std::to_wstring(++newFiles_) + L".tmp";
     const HANDLE file = ::CreateFileW(newName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {

