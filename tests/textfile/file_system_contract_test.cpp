@@ -17,6 +17,7 @@ namespace {
 class MemoryWorld {
  public:
   static constexpr bool kRemovesOpenFiles = true;
+  static constexpr bool kWritesDevices = true;
 
   MemoryWorld() { files_.putDevice(device(), ""); }
   FileSystem& fileSystem() { return files_; }
@@ -42,6 +43,7 @@ class MemoryWorld {
 class PosixWorld : public DiskFolder {
  public:
   static constexpr bool kRemovesOpenFiles = true;
+  static constexpr bool kWritesDevices = true;
 
   PosixWorld() : DiskFolder('/') {}
   FileSystem& fileSystem() { return files_; }

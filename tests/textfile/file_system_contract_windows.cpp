@@ -17,6 +17,7 @@ class WindowsWorld : public DiskFolder {
  public:
   // Windows removes no file that is open without sharing its deletion.
   static constexpr bool kRemovesOpenFiles = false;
+  static constexpr bool kWritesDevices = false;
 
   WindowsWorld() : DiskFolder('\\') {}
   FileSystem& fileSystem() { return files_; }
