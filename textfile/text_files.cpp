@@ -128,10 +128,6 @@ bool TextFiles::sameFile(std::string_view first, std::string_view second) {
   return fileSystem_.sameFile(systemName(first), systemName(second));
 }
 
-bool TextFiles::isOpen(int number) const {
-  return findOpen(number) != nullptr;
-}
-
 bool TextFiles::atEnd(int number) {
   OpenTextFile* entry = inputFile(number);
   return entry != nullptr && entry->atEnd();

@@ -57,7 +57,6 @@ class TextFiles {
   bool standardOutputIs(std::string_view name);
   // True when both names, as openFile would take them, exist and lead to one file.
   bool sameFile(std::string_view first, std::string_view second);
-  bool isOpen(int number) const;
   // True when an Input file has no byte left or its next byte is 26, and when its next byte
   // cannot be read (so that a read-until-the-end loop always stops). False for an Output
   // file and for a number that is not open.

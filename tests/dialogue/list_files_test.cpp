@@ -5,8 +5,11 @@
 
 #include "dialogue/list_files.hpp"
 #include "testing/memory_file_system.hpp"
+#include "testing/open_numbers.hpp"
 
 namespace durno {
+
+using testing::isOpenNumber;
 namespace {
 
 using Names = std::vector<std::string>;
@@ -92,7 +95,7 @@ TEST_F(ListFilesTest, CompoundListsLoadFieldByFieldAndBlockByBlock) {
     EXPECT_TRUE(outcome.opened.ok()) << test.what;
     EXPECT_FALSE(outcome.cutToCapacity) << test.what;
     EXPECT_EQ(namesOf(compounds.names()), test.keys) << test.what;
-    EXPECT_FALSE(files.isOpen(kListFileNumber)) << test.what;
+    EXPECT_FALSE(isOpenNumber(files, kListFileNumber)) << test.what;
   }
 }
 
@@ -145,7 +148,7 @@ TEST_F(ListFilesTest, ACompoundCountAboveTheTableReadsWhatFitsAndStops) {
   ASSERT_EQ(compounds.count(), kMaxCompounds);
   EXPECT_EQ(compounds.names().front(), "F1");
   EXPECT_EQ(compounds.names().back(), "F50");
-  EXPECT_FALSE(files.isOpen(kListFileNumber));
+  EXPECT_FALSE(isOpenNumber(files, kListFileNumber));
 }
 
 struct FileListLoadCase {
@@ -172,7 +175,7 @@ TEST_F(ListFilesTest, FileListsLoadOneBlockAsRead) {
     const ListLoadOutcome outcome = loadFileList(files, "list.xtr", resultFiles);
     EXPECT_TRUE(outcome.opened.ok()) << test.what;
     EXPECT_EQ(namesOf(resultFiles.names()), test.names) << test.what;
-    EXPECT_FALSE(files.isOpen(kListFileNumber)) << test.what;
+    EXPECT_FALSE(isOpenNumber(files, kListFileNumber)) << test.what;
   }
 }
 
@@ -222,7 +225,7 @@ TEST_F(ListFilesTest, ASaveThatFailsAnywhereIsReportedWithTheReason) {
     const FileStatus full = saveListFile(files, "full.cpd", keys);
     EXPECT_FALSE(full.ok()) << limit;
     EXPECT_EQ(full.reason, "No space left on device") << limit;
-    EXPECT_FALSE(files.isOpen(kListFileNumber)) << limit;
+    EXPECT_FALSE(isOpenNumber(files, kListFileNumber)) << limit;
   }
   fileSystem.failWritesAfter("roomy.cpd", whole.size(), "No space left on device");
   EXPECT_TRUE(saveListFile(files, "roomy.cpd", keys).ok());

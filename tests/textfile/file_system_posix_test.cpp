@@ -14,12 +14,14 @@
 
 #include "disk_files.hpp"
 #include "line_text.hpp"
+#include "testing/open_numbers.hpp"
 #include "textfile/file_system_posix.hpp"
 #include "textfile/text_files.hpp"
 
 namespace durno {
 namespace {
 
+using testing::isOpenNumber;
 using testing::lineText;
 
 // Real files in a fresh temporary folder, removed afterwards.
@@ -70,11 +72,11 @@ TEST_F(PosixFilesTest, AFileHeldByAnotherOpenerIsNeitherOpenedNorEmptied) {
   ASSERT_GE(other, 0);
   ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
   EXPECT_EQ(files_.openFile(2, path("table.dat"), FileMode::Output).error, FileError::InUse);
-  EXPECT_FALSE(files_.isOpen(2));
+  EXPECT_FALSE(isOpenNumber(files_, 2));
   EXPECT_EQ(contents("table.dat"), "someone else's\r\n");
   ::close(other);
   files_.openFile(2, path("table.dat"), FileMode::Output);
-  EXPECT_TRUE(files_.isOpen(2));
+  EXPECT_TRUE(isOpenNumber(files_, 2));
 }
 
 TEST_F(PosixFilesTest, ABackslashNameFindsTheFileInItsFolder) {
@@ -99,7 +101,7 @@ TEST_F(PosixFilesTest, SystemRefusalsGiveTheSystemsReason) {
   for (const auto& refusal : cases) {
     SCOPED_TRACE(refusal.name);
     const FileStatus opened = files_.openFile(3, refusal.file, refusal.mode);
-    EXPECT_FALSE(files_.isOpen(3));
+    EXPECT_FALSE(isOpenNumber(files_, 3));
     EXPECT_EQ(opened.error, FileError::System);
     EXPECT_EQ(opened.reason, refusal.reason);
   }
@@ -108,7 +110,7 @@ TEST_F(PosixFilesTest, SystemRefusalsGiveTheSystemsReason) {
 TEST_F(PosixFilesTest, AFullDeviceReportsItsReason) {
   if (::access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full here";
   files_.openFile(2, "/dev/full", FileMode::Output);
-  ASSERT_TRUE(files_.isOpen(2));
+  ASSERT_TRUE(isOpenNumber(files_, 2));
   EXPECT_EQ(files_.writeText(2, "row").reason, "No space left on device");
 }
 
@@ -124,7 +126,7 @@ TEST_F(PosixFilesTest, ATerminalIsReadNoFurtherThanTheLineAskedForAndAPipeInBloc
   ::tcsetattr(terminal, TCSANOW, &raw);
   ASSERT_EQ(::write(master, "a\r\nbc\r\n", 7), 7);
   files_.openFile(1, ::ttyname(terminal), FileMode::Input);
-  ASSERT_TRUE(files_.isOpen(1));
+  ASSERT_TRUE(isOpenNumber(files_, 1));
   EXPECT_EQ(lineText(files_, 1), "a");
   char rest[8] = {};
   EXPECT_EQ(::read(terminal, rest, sizeof rest), 4);
@@ -138,7 +140,7 @@ TEST_F(PosixFilesTest, ATerminalIsReadNoFurtherThanTheLineAskedForAndAPipeInBloc
   ASSERT_GE(writer, 0);
   ASSERT_EQ(::write(writer, "a\r\nbc\r\n", 7), 7);
   files_.openFile(1, path("pipe"), FileMode::Input);
-  ASSERT_TRUE(files_.isOpen(1));
+  ASSERT_TRUE(isOpenNumber(files_, 1));
   EXPECT_EQ(lineText(files_, 1), "a");
   ::fcntl(writer, F_SETFL, O_NONBLOCK);
   EXPECT_EQ(::read(writer, rest, sizeof rest), -1) << "the first read took the whole line after";
@@ -159,7 +161,7 @@ TEST_F(PosixFilesTest, APipeWithoutReaderFailsTheWriteWithoutEndingTheProgram) {
   const int reader = ::open(path("pipe").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   ASSERT_GE(reader, 0);
   files_.openFile(2, path("pipe"), FileMode::Output);
-  ASSERT_TRUE(files_.isOpen(2));
+  ASSERT_TRUE(isOpenNumber(files_, 2));
   EXPECT_TRUE(files_.writeText(2, "row\r\n").ok());
   ::close(reader);
   EXPECT_EQ(files_.writeText(2, "row\r\n").reason, "Broken pipe");

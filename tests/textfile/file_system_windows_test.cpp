@@ -8,12 +8,14 @@
 
 #include "disk_files.hpp"
 #include "line_text.hpp"
+#include "testing/open_numbers.hpp"
 #include "textfile/file_system_windows.hpp"
 #include "textfile/text_files.hpp"
 
 namespace durno {
 namespace {
 
+using testing::isOpenNumber;
 using testing::lineText;
 
 // Real files in a fresh temporary folder, removed afterwards; names use '\'.
@@ -73,7 +75,7 @@ TEST_F(WindowsFilesTest, AFileAnotherProgramHoldsIsNeitherOpenedNorEmptied) {
   ::CloseHandle(other);
   EXPECT_EQ(contents("table.dat"), "someone else's\r\n");
   files_.openFile(2, path("table.dat"), FileMode::Output);
-  EXPECT_TRUE(files_.isOpen(2));
+  EXPECT_TRUE(isOpenNumber(files_, 2));
 }
 
 TEST_F(WindowsFilesTest, EitherSeparatorFindsTheFileAndEverySpellingIsTheSameFile) {
@@ -106,7 +108,7 @@ TEST_F(WindowsFilesTest, SystemRefusalsGiveTheSystemsOwnMessage) {
   for (const auto& refusal : cases) {
     SCOPED_TRACE(refusal.name);
     const FileStatus opened = files_.openFile(3, refusal.file, refusal.mode);
-    EXPECT_FALSE(files_.isOpen(3));
+    EXPECT_FALSE(isOpenNumber(files_, 3));
     EXPECT_EQ(opened.error, FileError::System);
     const std::string reason = opened.reason;
     EXPECT_EQ(reason, windowsErrorReason(refusal.error));
@@ -142,7 +144,7 @@ TEST_F(WindowsFilesTest, ADeviceIsReadableButNeverAnOutput) {
     const FileStatus opened = files_.openFile(2, name, FileMode::Output);
     EXPECT_EQ(opened.error, FileError::System);
     EXPECT_EQ(opened.reason, "it is a device, not a disk file");
-    EXPECT_FALSE(files_.isOpen(2));
+    EXPECT_FALSE(isOpenNumber(files_, 2));
     FileStatus whole;
     EXPECT_EQ(fileSystem_.openWhole(name, whole), nullptr);
     EXPECT_EQ(whole.reason, "it is a device, not a disk file");

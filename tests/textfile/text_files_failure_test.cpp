@@ -7,12 +7,14 @@
 #include "line_text.hpp"
 #include "spy_file_system.hpp"
 #include "testing/memory_file_system.hpp"
+#include "testing/open_numbers.hpp"
 #include "textfile/text_files.hpp"
 
 namespace durno {
 namespace {
 
 using durno::testing::fieldText;
+using durno::testing::isOpenNumber;
 using durno::testing::lineText;
 using durno::testing::numberField;
 using durno::testing::SpyFileSystem;
@@ -100,7 +102,7 @@ TEST_F(FailureTest, BadNamesNeverReachTheSystem) {
   for (const std::string& name : badNames) {
     SCOPED_TRACE(name);
     const FileStatus opened = files_.openFile(3, name, FileMode::Output);
-    EXPECT_FALSE(files_.isOpen(3));
+    EXPECT_FALSE(isOpenNumber(files_, 3));
     EXPECT_EQ(opened.error, FileError::BadName);
     EXPECT_EQ(opened.reason, "bad file name");
   }
@@ -120,7 +122,7 @@ TEST_F(FailureTest, NamesGoWholeToTheSystemAndBackslashesSeparateFolders) {
 
 TEST_F(FailureTest, AMissingFileLeavesTheNumberNotOpen) {
   const FileStatus opened = files_.openFile(3, "missing.txt", FileMode::Input);
-  EXPECT_FALSE(files_.isOpen(3));
+  EXPECT_FALSE(isOpenNumber(files_, 3));
   EXPECT_EQ(opened.error, FileError::System);
   EXPECT_EQ(opened.reason, "No such file or directory");
   EXPECT_FALSE(files_.atEnd(3));
@@ -143,7 +145,7 @@ TEST_F(FailureTest, ReopeningAnOpenNumberFailsAndLeavesItsFileAlone) {
 
 TEST_F(FailureTest, AFileIsSharedByReadersOnlyAndHeldAloneByAWriter) {
   files_.openFile(4, "in.txt", FileMode::Input);
-  EXPECT_TRUE(files_.isOpen(4)) << "two readers share a file";
+  EXPECT_TRUE(isOpenNumber(files_, 4)) << "two readers share a file";
   EXPECT_EQ(lineText(files_, 4), "first");
   files_.closeFile(4);
   const struct {
@@ -160,7 +162,7 @@ TEST_F(FailureTest, AFileIsSharedByReadersOnlyAndHeldAloneByAWriter) {
   for (const auto& twice : cases) {
     SCOPED_TRACE(twice.name);
     const FileStatus opened = files_.openFile(3, twice.file, twice.mode);
-    EXPECT_FALSE(files_.isOpen(3));
+    EXPECT_FALSE(isOpenNumber(files_, 3));
     EXPECT_EQ(opened.error, FileError::InUse);
     EXPECT_EQ(opened.reason, kFileInUseReason);
   }
@@ -169,7 +171,7 @@ TEST_F(FailureTest, AFileIsSharedByReadersOnlyAndHeldAloneByAWriter) {
   files_.closeFile(2);
   EXPECT_EQ(fileSystem_.memory.contents("out.dat"), "kept");
   files_.openFile(3, "out.dat", FileMode::Input);
-  EXPECT_TRUE(files_.isOpen(3)) << "once closed it opens again";
+  EXPECT_TRUE(isOpenNumber(files_, 3)) << "once closed it opens again";
 }
 
 TEST_F(FailureTest, AReadFailureLosesTheLineAndEndsAReadLoop) {
@@ -177,7 +179,7 @@ TEST_F(FailureTest, AReadFailureLosesTheLineAndEndsAReadLoop) {
   fileSystem_.memory.failReadsAt("bad.out", 3, "Input/output error");
   fileSystem_.memory.limitReadSize(2);
   files_.openFile(3, "bad.out", FileMode::Input);
-  ASSERT_TRUE(files_.isOpen(3));
+  ASSERT_TRUE(isOpenNumber(files_, 3));
   std::string storage;
   std::string_view line;
   const FileStatus read = files_.inputFile(3)->readLine(line, storage);
@@ -196,7 +198,7 @@ TEST_F(FailureTest, AFailedFirstReadFailsTheOpen) {
   fileSystem_.memory.put("bad.out", "abc");
   fileSystem_.memory.failReadsAt("bad.out", 0, "Is a directory");
   EXPECT_EQ(files_.openFile(3, "bad.out", FileMode::Input).reason, "Is a directory");
-  EXPECT_FALSE(files_.isOpen(3));
+  EXPECT_FALSE(isOpenNumber(files_, 3));
   EXPECT_FALSE(fileSystem_.memory.isHeld("bad.out")) << "the failed open let go of the file";
 }
 
@@ -210,7 +212,7 @@ TEST_F(FailureTest, CloseAllClosesTheLatestFirstAndKeepsTheFirstFailure) {
   EXPECT_EQ(fileSystem_.log, (std::vector<std::string>{"close a", "truncate out.dat 0",
                                                        "close out.dat", "close in.txt"}));
   EXPECT_EQ(closed.reason, "Input/output error");
-  EXPECT_FALSE(files_.isOpen(1) || files_.isOpen(2) || files_.isOpen(11));
+  EXPECT_FALSE(isOpenNumber(files_, 1) || isOpenNumber(files_, 2) || isOpenNumber(files_, 11));
   EXPECT_FALSE(fileSystem_.memory.isHeld("out.dat"));
 }
 
