@@ -73,7 +73,6 @@ struct ScanContext {
   TableAndEvents& sink;
   TextFiles& files;
   ExtractionEvents& events;
-  std::span<const std::string> keys;             // the compound keys used
   ScanAhead* ahead = nullptr;                    // null when every file is read in turn
   std::array<bool, kMaxCompounds> keyMatched{};  // by files scanned ahead
 };
@@ -130,16 +129,22 @@ class CarriedFields {
   CarriedFields(const RowFormatter& formatter, const ScannerState& carried)
       : formatter_(formatter), carried_(carried) {}
 
-  // Appends row with every marker replaced by the carried value's field.
-  void appendFilled(std::string& out, std::string_view row) {
-    for (;;) {
-      const std::size_t marker = row.find(RowFormatter::kCarriedMarker);
-      if (marker == std::string_view::npos) break;
-      out.append(row.substr(0, marker));
-      out.append(field(static_cast<unsigned char>(row[marker + 1])));
+  // Writes row to table with every marker replaced by the carried value's field. Most rows
+  // hold no marker (only those before a file gives a value do) and go to the table as made.
+  void writeFilled(TableWriter& table, std::string_view row) {
+    std::size_t marker = row.find(RowFormatter::kCarriedMarker);
+    if (marker == std::string_view::npos) {
+      table.writeRowText(row);
+      return;
+    }
+    filled_.clear();
+    for (; marker != std::string_view::npos; marker = row.find(RowFormatter::kCarriedMarker)) {
+      filled_.append(row.substr(0, marker));
+      filled_.append(field(static_cast<unsigned char>(row[marker + 1])));
       row.remove_prefix(marker + 2);
     }
-    out.append(row);
+    filled_.append(row);
+    table.writeRowText(filled_);
   }
 
  private:
@@ -156,23 +161,20 @@ class CarriedFields {
   const ScannerState& carried_;
   std::array<std::string, kValueSlots> fields_;
   std::uint64_t formatted_ = 0;
+  std::string filled_;  // a row with its markers replaced
 };
 
 // Writes the rows a worker made of one file, in order, each with the values carried into
 // the file filled in; false when the scan must end part-way.
 bool writeScannedRows(std::size_t file, ScanContext& scan) {
-  const RowFormatter formatter(Quantity::fromCode(scan.job.quantityCode), scan.keys.size());
-  CarriedFields carried(formatter, scan.state);
+  CarriedFields carried(scan.table.formatter(), scan.state);
   ScannedPart part;
-  std::string row;
   while (scan.ahead->nextPart(file, part)) {
     std::size_t start = 0;
     for (const RowMark& mark : part.marks) {
       if (scanMustEnd(scan.job, scan.table)) return false;
-      row.clear();
-      carried.appendFilled(row, std::string_view(part.rows).substr(start, mark.end - start));
+      carried.writeFilled(scan.table, std::string_view(part.rows).substr(start, mark.end - start));
       start = mark.end;
-      scan.table.writeRowText(row);
       scan.state.stepNumber = mark.step;
       scan.sink.rowWritten(static_cast<int>(file) + 1);
       scan.events.stepReached(mark.step, mark.bytesRead);
@@ -275,7 +277,7 @@ ExtractionOutcome runExtraction(const ExtractionJob& job, ScannerState& state, T
   }
   TableAndEvents sink(table, events);
   Scanner scanner(state, quantity, keys, sink);
-  ScanContext scan{job, state, scanner, table, sink, files, events, keys};
+  ScanContext scan{job, state, scanner, table, sink, files, events};
   std::unique_ptr<ScanAhead> ahead = startScanAhead(job, quantity, keys, files);
   scan.ahead = ahead.get();
   int filesRead = 0;

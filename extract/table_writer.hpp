@@ -75,6 +75,8 @@ class TableWriter {
   void writeRow(const ScannerState& state);
   // Writes one row composed elsewhere, CR LF included.
   void writeRowText(std::string_view row);
+  // How this table composes its rows (for rows made elsewhere, and the fields filled in).
+  const RowFormatter& formatter() const { return formatter_; }
 
   // Hands the rows gathered so far to the file layer.
   void flush();
