@@ -5,13 +5,18 @@
 
 #include <cerrno>
 
+#include "console/control_bytes.hpp"
+#include "console/terminal_host_posix.hpp"
+
 namespace durno {
 
 namespace {
 
 class StandardError final : public MessageStream {
  public:
-  StandardError() : terminal_(::isatty(STDERR_FILENO) == 1) {}
+  StandardError()
+      : terminal_(::isatty(STDERR_FILENO) == 1),
+        c1_(localeIsUtf8() ? C1Controls::Utf8 : C1Controls::Bytes) {}
 
   bool isTerminal() const override { return terminal_; }
 
@@ -22,7 +27,7 @@ class StandardError final : public MessageStream {
   }
 
   void writeLine(std::string_view text) override {
-    std::string line(text);
+    std::string line = shown(text);
     line.push_back('\n');
     writeAll(line);
   }
@@ -31,11 +36,16 @@ class StandardError final : public MessageStream {
   // a shorter text leaves nothing of a longer one.
   void drawOver(std::string_view text) override {
     std::string line = "\r";
-    line.append(text).append("\x1b[K");
+    line.append(shown(text)).append("\x1b[K");
     writeAll(line);
   }
 
  private:
+  // A name from a file must not command the terminal it is shown on; a pipe or a file gets
+  // the bytes as they are.
+  std::string shown(std::string_view text) const {
+    return terminal_ ? withControlsShown(text, c1_) : std::string(text);
+  }
   static void writeAll(std::string_view bytes) {
     while (!bytes.empty()) {
       const ssize_t put = ::write(STDERR_FILENO, bytes.data(), bytes.size());
@@ -46,6 +56,7 @@ class StandardError final : public MessageStream {
   }
 
   bool terminal_;
+  C1Controls c1_;
 };
 
 }  // namespace

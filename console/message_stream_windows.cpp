@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <climits>
 
+#include "console/control_bytes.hpp"
+
 namespace durno {
 
 namespace {
@@ -28,7 +30,7 @@ class StandardError final : public MessageStream {
   }
 
   void writeLine(std::string_view text) override {
-    std::string line(text);
+    std::string line = shown(text);
     line.append("\r\n");
     writeAll(line);
   }
@@ -38,11 +40,17 @@ class StandardError final : public MessageStream {
   void drawOver(std::string_view text) override {
     const std::size_t width = static_cast<std::size_t>(std::max(columns() - 1, 1));
     std::string line = "\r";
-    line.append(width, ' ').append("\r").append(text.substr(0, width));
+    line.append(width, ' ').append("\r").append(shown(text.substr(0, width)));
     writeAll(line);
   }
 
  private:
+  // A name from a file must not command the console it is shown on; the console's code page
+  // has letters where other terminals have C1 controls.
+  std::string shown(std::string_view text) const {
+    return terminal_ ? withControlsShown(text, C1Controls::None) : std::string(text);
+  }
+
   void writeAll(std::string_view bytes) const {
     while (!bytes.empty()) {
       DWORD put = 0;

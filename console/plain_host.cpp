@@ -1,30 +1,13 @@
 #include "console/plain_host.hpp"
 
+#include "console/control_bytes.hpp"
+
 namespace durno {
 
 namespace {
 
-constexpr unsigned char kDelete = 127;
-constexpr unsigned char kFirstC1 = 0x80;
-constexpr unsigned char kLastC1 = 0x9F;
 // The lead byte of the UTF-8 forms of U+0080 to U+00BF, the C1 controls among them.
 constexpr unsigned char kUtf8C1Lead = 0xC2;
-
-bool isC0(unsigned char byte) {
-  return byte < 32 || byte == kDelete;
-}
-
-bool isC1(unsigned char byte) {
-  return byte >= kFirstC1 && byte <= kLastC1;
-}
-
-// ^@ to ^_ and ^? for a C0 control, M-^@ to M-^_ for a C1 one.
-void appendCaretForm(std::string& out, unsigned char byte) {
-  if (isC1(byte)) out.append("M-");
-  const auto low = static_cast<unsigned char>(byte & 0x7F);
-  out.push_back('^');
-  out.push_back(low == kDelete ? '?' : static_cast<char>(low + 64));
-}
 
 }  // namespace
 
@@ -43,13 +26,13 @@ void PlainScreen::appendShown(std::string_view text) {
     const auto byte = static_cast<unsigned char>(character);
     if (leadHeld_) {
       leadHeld_ = false;
-      if (isC1(byte)) {
+      if (isC1Control(byte)) {
         appendCaretForm(shown, byte);
         continue;
       }
       shown.push_back(static_cast<char>(kUtf8C1Lead));
     }
-    if (isC0(byte) || (!utf8 && isC1(byte))) {
+    if (isC0Control(byte) || (!utf8 && isC1Control(byte))) {
       appendCaretForm(shown, byte);
     } else if (utf8 && byte == kUtf8C1Lead) {
       leadHeld_ = true;  // the next byte, maybe of the next text, tells what it begins

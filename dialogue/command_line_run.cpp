@@ -98,20 +98,10 @@ class ProgressMessages final : public ExtractionEvents {
 
   std::string progressText(std::chrono::steady_clock::time_point now) const {
     std::string text = "file " + std::to_string(fileIndex_) + " of " + std::to_string(fileCount_) +
-                       ": " + visibleName() + ", " + std::to_string(steps_) + " steps, " +
+                       ": " + fileName_ + ", " + std::to_string(steps_) + " steps, " +
                        megabytes(bytesBefore_ + fileBytes_);
     if (totalBytes_ > 0) text += " of " + megabytes(totalBytes_);
     return text + " MB, " + elapsedText(now - started_);
-  }
-
-  // A name as the progress line shows it: control bytes would move the cursor or worse.
-  std::string visibleName() const {
-    std::string shown = fileName_;
-    for (char& c : shown) {
-      const auto byte = static_cast<unsigned char>(c);
-      if (byte < 0x20 || byte == 0x7F) c = '?';
-    }
-    return shown;
   }
 
   MessageStream& messages_;
