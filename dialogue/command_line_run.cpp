@@ -182,15 +182,7 @@ void gatherResultFiles(const CommandLineJob& job, TextFiles& files, MessageStrea
 std::string saveProblem(const std::string& listName, const GatheredInputs& inputs,
                         TextFiles& files) {
   if (listName.empty()) return {};
-  auto isInput = [&](const std::string& name) { return files.sameFile(listName, name); };
-  for (const std::string& name : inputs.resultFiles.names()) {
-    if (isInput(name))
-      return quoted(listName) + " is the result file " + quoted(name) + " of this run";
-  }
-  for (const std::string& name : inputs.listsRead) {
-    if (isInput(name)) return quoted(listName) + " is the list " + quoted(name) + " this run reads";
-  }
-  return {};
+  return inputAListWouldReplace(files, listName, inputs.resultFiles.names(), inputs.listsRead);
 }
 
 // Saves a list as the dialogue does; false, with the dialogue's message, when it fails.

@@ -46,19 +46,27 @@ std::string numberText(long double value) {
   return std::string(withoutBlanksAround(plainNumberText(value)));
 }
 
-bool mayWriteList(Console& console, TextFiles& files, const RunState& state,
-                  std::string_view fileName) {
+std::string inputAListWouldReplace(TextFiles& files, std::string_view fileName,
+                                   std::span<const std::string> resultFiles,
+                                   std::span<const std::string> listsRead) {
   std::string input;
-  for (const std::string& name : state.resultFiles.names()) {
+  for (const std::string& name : resultFiles) {
     if (files.sameFile(fileName, name))
       input = "the result file " + quoted(name) + ", which this run reads";
   }
-  for (const std::string& name : state.listsRead) {
+  for (const std::string& name : listsRead) {
     if (files.sameFile(fileName, name))
       input = "the list file " + quoted(name) + ", which this run has read";
   }
+  return input.empty() ? input : quoted(fileName) + " is " + input;
+}
+
+bool mayWriteList(Console& console, TextFiles& files, const RunState& state,
+                  std::string_view fileName) {
+  const std::string input =
+      inputAListWouldReplace(files, fileName, state.resultFiles.names(), state.listsRead);
   if (input.empty()) return true;
-  writeLine(console, quoted(fileName) + " is " + input + ": choose another name");
+  writeLine(console, input + ": choose another name");
   return false;
 }
 

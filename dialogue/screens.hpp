@@ -3,6 +3,7 @@
 // The dialogue's screens, one function each, in the order a run shows them. Each starts
 // from the screen state the one before leaves behind.
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -37,6 +38,11 @@ void notify(Console& console, RunState& state, std::string message);
 // line, so that the caller can ask for another name.
 bool mayWriteList(Console& console, TextFiles& files, const RunState& state,
                   std::string_view fileName);
+// Why a list saved as fileName would replace one of the run's inputs ('"a.out" is the result
+// file "a.out", which this run reads'); empty when it would not.
+std::string inputAListWouldReplace(TextFiles& files, std::string_view fileName,
+                                   std::span<const std::string> resultFiles,
+                                   std::span<const std::string> listsRead);
 
 // A number's plain number text without its blanks ('5', '1E+300').
 std::string numberText(long double value);
