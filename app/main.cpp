@@ -17,6 +17,7 @@
 #include "console/message_stream.hpp"
 #include "console/standard_console.hpp"
 #include "convert/precision_control.hpp"
+#include "dialogue/closing_report.hpp"
 #include "dialogue/dialogue.hpp"
 #include "plot/plot.hpp"
 #include "textfile/text_files.hpp"
@@ -217,17 +218,6 @@ CommandLine commandLineOf(int argc, char** argv) {
   return line;
 }
 
-const char* signalName(int signalNumber) {
-  switch (signalNumber) {
-    case SIGINT:
-      return "SIGINT";
-    case SIGTERM:
-      return "SIGTERM";
-    default:
-      return "SIGHUP";
-  }
-}
-
 // Every --plot message goes to standard error: standard output may be the picture.
 int runPlot(const CommandLine& line) {
   const std::unique_ptr<durno::StopSignals> stopSignals = durno::consoleFreeStopSignals();
@@ -244,7 +234,7 @@ int runPlot(const CommandLine& line) {
       return kExitSuccess;
     case durno::PlotEnd::Stopped:
       std::fprintf(stderr, "durno: interrupted by %s: picture not written, %s %s\n",
-                   signalName(outcome.stopSignal), picture.c_str(),
+                   durno::signalName(outcome.stopSignal).c_str(), picture.c_str(),
                    toOutput ? "may hold a part of it" : "is as it was");
       return kExitSignalBase + outcome.stopSignal;
     case durno::PlotEnd::NotPlottable:

@@ -8,21 +8,6 @@ namespace durno {
 
 namespace {
 
-std::string signalName(int signalNumber) {
-  switch (signalNumber) {
-    case SIGTERM:
-      return "SIGTERM";
-    case SIGINT:
-      return "SIGINT";
-#ifdef SIGHUP  // Windows has no hang-up signal
-    case SIGHUP:
-      return "SIGHUP";
-#endif
-    default:
-      return "signal " + std::to_string(signalNumber);
-  }
-}
-
 // Says where a stopped scan left the table, for example 'Extraction interrupted by SIGTERM:
 // melts.dat holds the rows up to step 5 of melt02.out'.
 std::string interruptionText(const std::string& tableName, const ExtractionOutcome& outcome) {
@@ -44,6 +29,21 @@ std::string filesUnreadText(const ExtractionOutcome& outcome, long long resultFi
 }
 
 }  // namespace
+
+std::string signalName(int signalNumber) {
+  switch (signalNumber) {
+    case SIGTERM:
+      return "SIGTERM";
+    case SIGINT:
+      return "SIGINT";
+#ifdef SIGHUP  // Windows has no hang-up signal
+    case SIGHUP:
+      return "SIGHUP";
+#endif
+    default:
+      return "signal " + std::to_string(signalNumber);
+  }
+}
 
 ClosingReport closingReport(const std::string& tableName, const ExtractionOutcome& outcome,
                             long long resultFileCount) {

@@ -23,6 +23,9 @@ struct ClosingReport {
   RunOutcome run;
 };
 
+// "SIGTERM", "SIGINT", "SIGHUP", or "signal N" for another.
+std::string signalName(int signalNumber);
+
 // The closing lines for the table tableName after outcome, with resultFileCount files named:
 // the table written or why not, an interruption and where it left the table, and the
 // result files that could not be read. How the run ended, the worst first: a stop outranks
