@@ -56,13 +56,13 @@ char* writeMarker(char* out, const MaskLayout::Exponent& part, int exponent) {
   return out;
 }
 
-// The field of a mask that has an exponent template, written without the step program;
-// false (nothing written) where the number needs the general rules. Kept out of line:
-// inlined into appendTo, it made whole scans a few percent slower.
-[[gnu::noinline]] bool appendByTemplate(std::string& out, long double x, const MaskLayout& layout,
+// The field of a mask that has an exponent template, written at out without the step
+// program; null (nothing written) where the number needs the general rules. Kept out of
+// line: inlined into appendTo, it made whole scans a few percent slower.
+[[gnu::noinline]] char* writeByTemplate(char* out, long double x, const MaskLayout& layout,
                                         const MaskLayout::ExponentTemplate& shape) {
   DecimalInteger number = decimalInteger(x);
-  if (number.significand == 0) return false;
+  if (number.significand == 0) return nullptr;
   const int integerPositions = layout.mantissa.integerPositions;
   const int fractionPositions = layout.mantissa.fractionPositions;
   const int exponentPositions = layout.exponent.positions;
@@ -70,13 +70,11 @@ char* writeMarker(char* out, const MaskLayout::Exponent& part, int exponent) {
   const int exponent = number.point - integerPositions;
   const unsigned magnitude = static_cast<unsigned>(exponent < 0 ? -exponent : exponent);
   if (magnitude >= kIntegerPowersOfTen[static_cast<std::size_t>(exponentPositions)]) {
-    return false;
+    return nullptr;
   }
   char digits[kFormDigits];
   writeEighteenDigits(number.significand, digits);
-  // The limits of a template keep a field well within this.
-  char field[96];
-  char* end = copyBytes(field, shape.prefix.data(), static_cast<int>(shape.prefix.size()));
+  char* end = copyBytes(out, shape.prefix.data(), static_cast<int>(shape.prefix.size()));
   if (number.negative) *end++ = '-';
   end = writeDigitRange(end, digits, 0, integerPositions);
   *end++ = '.';
@@ -84,9 +82,7 @@ char* writeMarker(char* out, const MaskLayout::Exponent& part, int exponent) {
   end = writeMarker(end, layout.exponent, exponent);
   writePaddedDigits(end, magnitude, exponentPositions);
   end += exponentPositions;
-  end = copyBytes(end, shape.suffix.data(), static_cast<int>(shape.suffix.size()));
-  out.append(field, static_cast<std::size_t>(end - field));
-  return true;
+  return copyBytes(end, shape.suffix.data(), static_cast<int>(shape.suffix.size()));
 }
 
 // A number rounded for one mask: its 18-digit form with the digits behind the last kept
@@ -224,20 +220,23 @@ char* writeField(char* out, const MaskLayout& layout, const RoundedNumber& numbe
   return writeExponent(out, layout, number.form.point - layout.mantissa.integerPositions);
 }
 
+// Literals and positions write at most one byte each, except that the integer digits and
+// the exponent digits may outnumber their positions, and the sign and the marker.
+std::size_t fieldBound(const MaskLayout& layout, int integerCount) {
+  constexpr std::size_t kExponentDigitsMax = 12;
+  const MaskLayout::Mantissa& mantissa = layout.mantissa;
+  return layout.literals.size() +
+         static_cast<std::size_t>(mantissa.integerSlots + mantissa.fractionPositions) +
+         static_cast<std::size_t>(integerCount) + 1 +
+         (layout.hasExponent()
+              ? 2 + kExponentDigitsMax + static_cast<std::size_t>(layout.exponent.positions)
+              : 0);
+}
+
 // The field for x by the general rules, for any mask but the empty one.
 void appendByRules(std::string& out, long double x, const MaskLayout& layout) {
   const RoundedNumber number = roundForMask(x, layout);
-  // Literals and positions write at most one byte each, except that the integer digits
-  // and the exponent digits may outnumber their positions, and the sign and the marker.
-  constexpr std::size_t kExponentDigitsMax = 12;
-  const MaskLayout::Mantissa& mantissa = layout.mantissa;
-  const std::size_t bound =
-      layout.literals.size() +
-      static_cast<std::size_t>(mantissa.integerSlots + mantissa.fractionPositions) +
-      static_cast<std::size_t>(number.integerCount) + 1 +
-      (layout.hasExponent()
-           ? 2 + kExponentDigitsMax + static_cast<std::size_t>(layout.exponent.positions)
-           : 0);
+  const std::size_t bound = fieldBound(layout, number.integerCount);
   constexpr std::size_t kUsualField = 96;  // Holds every field of the program's masks.
   if (bound <= kUsualField) {
     char field[kUsualField];
@@ -251,9 +250,25 @@ void appendByRules(std::string& out, long double x, const MaskLayout& layout) {
   out.resize(static_cast<std::size_t>(end - out.data()));
 }
 
+// The widest field of a mask with an exponent, whose integer digits never outnumber its
+// integer positions (or the single "0"); 0 for other masks, whose fields have no bound.
+std::size_t boundedFieldWidth(const MaskLayout& layout) {
+  if (layout.empty || !layout.hasExponent()) return 0;
+  const int integerCount = std::max(layout.mantissa.integerPositions, 1);
+  return fieldBound(layout, integerCount);
+}
+
 }  // namespace
 
-MaskFormatter::MaskFormatter(std::string_view mask) : layout_(analyseMask(mask)) {}
+MaskFormatter::MaskFormatter(std::string_view mask)
+    : layout_(analyseMask(mask)), fieldWidthBound_(boundedFieldWidth(layout_)) {}
+
+char* MaskFormatter::writeTo(char* out, long double x) const {
+  if (layout_.exponentTemplate) {
+    if (char* end = writeByTemplate(out, x, layout_, *layout_.exponentTemplate)) return end;
+  }
+  return writeField(out, layout_, roundForMask(x, layout_));
+}
 
 void MaskFormatter::appendTo(std::string& out, long double x) const {
   if (layout_.empty) {
@@ -263,8 +278,13 @@ void MaskFormatter::appendTo(std::string& out, long double x) const {
     out.append(plain, from, plain.size() - 1 - from);
     return;
   }
-  if (layout_.exponentTemplate && appendByTemplate(out, x, layout_, *layout_.exponentTemplate)) {
-    return;
+  if (fieldWidthBound_ != 0) {
+    constexpr std::size_t kBoundedField = 128;
+    if (fieldWidthBound_ <= kBoundedField) {
+      char field[kBoundedField];
+      out.append(field, static_cast<std::size_t>(writeTo(field, x) - field));
+      return;
+    }
   }
   appendByRules(out, x, layout_);
 }

@@ -28,8 +28,17 @@ class MaskFormatter {
   // argument is widened exactly, so it formats as the double.
   void appendTo(std::string& out, long double x) const;
 
+  // The most bytes a field of this mask can take, for a mask with an exponent; 0 for
+  // other masks, whose fields may be of any width.
+  std::size_t fieldWidthBound() const { return fieldWidthBound_; }
+  // Writes the field for x at out, which has room for fieldWidthBound() bytes, and returns
+  // its end; only for a mask whose fieldWidthBound() is not 0. Lets a caller compose many
+  // fields in one buffer of its own without a call to grow a string per field.
+  char* writeTo(char* out, long double x) const;
+
  private:
   MaskLayout layout_;
+  std::size_t fieldWidthBound_ = 0;
 };
 
 }  // namespace durno

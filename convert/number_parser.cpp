@@ -140,15 +140,7 @@ long double readRadixNumber(Reader& in) {
 
 }  // namespace
 
-long double parseNumber(std::string_view text) {
-  const char* at = text.data();
-  const char* const end = at + text.size();
-  while (at != end && (*at == ' ' || *at == '\t' || *at == '\n'))
-    ++at;
-  if (at != end && *at == '&') {
-    Reader in(std::string_view(at + 1, static_cast<std::size_t>(end - at - 1)));
-    return readRadixNumber(in);
-  }
+long double parseDecimalNumber(const char*& at, const char* end) {
   const bool negative = at != end && *at == '-';
   if (at != end && (*at == '-' || *at == '+')) ++at;
   const Mantissa m = readMantissa(at, end);
@@ -163,6 +155,18 @@ long double parseNumber(std::string_view text) {
     magnitude = scaleByPowerOfTen(static_cast<long double>(m.kept), point - m.keptCount);
   }
   return negative ? -magnitude : magnitude;
+}
+
+long double parseNumber(std::string_view text) {
+  const char* at = text.data();
+  const char* const end = at + text.size();
+  while (at != end && (*at == ' ' || *at == '\t' || *at == '\n'))
+    ++at;
+  if (at != end && *at == '&') {
+    Reader in(std::string_view(at + 1, static_cast<std::size_t>(end - at - 1)));
+    return readRadixNumber(in);
+  }
+  return parseDecimalNumber(at, end);
 }
 
 }  // namespace durno

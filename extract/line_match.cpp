@@ -44,7 +44,35 @@ void cutValueText(std::string_view line, std::string_view key, std::string& out)
   out.resize(static_cast<std::size_t>(written - out.data()));
 }
 
+namespace {
+
+// The number the value cut gives, read in place without making the cut text; false when
+// the bytes around it might read differently once cut, and the cut text must be made. A
+// line that begins with key reads the same as its cut text when, after the key, nothing but
+// blanks and '=' come before the number, no byte from there to the one after the number
+// could begin another occurrence of the key, and that byte is no blank or '=' that the cut
+// would drop to join later bytes to the number.
+bool readValueInPlace(std::string_view line, std::string_view key, long double& value) {
+  const char* const afterKey = line.data() + key.size();
+  const char* const end = line.data() + line.size();
+  const char* at = afterKey;
+  while (at != end && (*at == ' ' || *at == '=')) {
+    ++at;
+  }
+  if (at != end && (*at == '&' || *at == '\t' || *at == '\n')) return false;
+  value = parseDecimalNumber(at, end);
+  if (at != end && (*at == ' ' || *at == '=')) return false;
+  if (key.empty()) return true;
+  const char* const checkedEnd = at != end ? at + 1 : end;
+  return std::memchr(afterKey, key.front(), static_cast<std::size_t>(checkedEnd - afterKey)) ==
+         nullptr;
+}
+
+}  // namespace
+
 long double cutValue(std::string_view line, std::string_view key, std::string& scratch) {
+  long double value = 0;
+  if (line.starts_with(key) && readValueInPlace(line, key, value)) return value;
   cutValueText(line, key, scratch);
   return parseNumber(scratch);
 }

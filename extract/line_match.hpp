@@ -24,7 +24,8 @@ namespace durno {
 void cutValueText(std::string_view line, std::string_view key, std::string& out);
 
 // The number the value cut gives for a line that begins with key: the number at the start
-// of cutValueText, or 0 when none is there. scratch holds the cut text afterwards.
+// of cutValueText, or 0 when none is there. Most lines are read in place; scratch holds
+// the cut text of those that are not.
 long double cutValue(std::string_view line, std::string_view key, std::string& scratch);
 
 }  // namespace durno

@@ -41,26 +41,17 @@ std::uint64_t CompoundKeyIndex::firstWord(std::string_view text) {
   // Bytes are packed little end first whatever the machine's order, so a key's word and a
   // line's word hold the same bytes in the same places.
   std::uint64_t word = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    if (text.size() >= kWordBytes) {
+      std::memcpy(&word, text.data(), sizeof word);
+      return word;
+    }
+  }
   const std::size_t n = std::min<std::size_t>(text.size(), kWordBytes);
   for (std::size_t i = 0; i < n; ++i) {
     word |= std::uint64_t{static_cast<unsigned char>(text[i])} << (8 * i);
   }
   return word;
-}
-
-std::uint64_t CompoundKeyIndex::classMask(int lengthClass) {
-  return lengthClass >= kWordBytes ? ~std::uint64_t{0}
-                                   : (std::uint64_t{1} << (8 * lengthClass)) - 1;
-}
-
-std::size_t CompoundKeyIndex::slotOf(std::uint64_t word, int lengthClass) {
-  // Fibonacci hashing: the multiplier is 2^64 divided by the golden ratio, and the top
-  // 7 bits of the product index the 128 slots.
-  constexpr std::uint64_t kGoldenMultiplier = 0x9E3779B97F4A7C15ull;
-  constexpr int kSlotBits = 7;
-  static_assert(std::size_t{1} << kSlotBits == kSlotCount);
-  const std::uint64_t mixed = (word ^ static_cast<std::uint64_t>(lengthClass)) * kGoldenMultiplier;
-  return static_cast<std::size_t>(mixed >> (64 - kSlotBits));
 }
 
 bool CompoundKeyIndex::matchesBeyondWord(int key, std::string_view line) const {
@@ -71,34 +62,55 @@ bool CompoundKeyIndex::matchesBeyondWord(int key, std::string_view line) const {
                      text.size() - kWordBytes) == 0;
 }
 
-CompoundKeyIndex::CompoundKeyIndex(std::span<const std::string> keys)
-    : keys_(keys), count_(static_cast<int>(keys_.size())) {
-  static_assert(kSlotCount > 2 * kMaxCompounds, "the slot table must stay at most half full");
-  std::array<int, kMaxCompounds> lastKey{};  // the chain's tail, per chain head
-  for (int k = 0; k < count_; ++k) {
-    nextKey_[k] = kNoKey;
+namespace {
+
+// Lays out the candidates of count groups so that group g is candidates[start[g],
+// start[g + 1]), keys in table order within a group; groupOf(k) is key k's group, or
+// count for a key that belongs to none.
+template <typename Candidate, std::size_t Starts, typename GroupOf, typename MakeCandidate>
+void groupCandidates(int keyCount, GroupOf groupOf, MakeCandidate makeCandidate,
+                     std::array<Candidate, kMaxCompounds>& candidates,
+                     std::array<std::uint8_t, Starts>& start) {
+  static_assert(kMaxCompounds <= 255, "candidate positions are kept in one byte");
+  constexpr std::size_t kGroups = Starts - 1;
+  std::array<std::uint8_t, Starts> next{};
+  for (int k = 0; k < keyCount; ++k) {
+    if (const std::size_t group = groupOf(k); group < kGroups) ++start[group + 1];
+  }
+  for (std::size_t g = 0; g < kGroups; ++g) {
+    start[g + 1] = static_cast<std::uint8_t>(start[g + 1] + start[g]);
+    next[g] = start[g];
+  }
+  for (int k = 0; k < keyCount; ++k) {
+    if (const std::size_t group = groupOf(k); group < kGroups)
+      candidates[next[group]++] = makeCandidate(k);
+  }
+}
+
+}  // namespace
+
+CompoundKeyIndex::CompoundKeyIndex(std::span<const std::string> keys) : keys_(keys) {
+  const int keyCount = static_cast<int>(keys_.size());
+  auto makeCandidate = [&](int k) {
+    const std::size_t known = std::min<std::size_t>(keys_[k].size(), kWordBytes);
+    const std::uint64_t mask =
+        known == kWordBytes ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * known)) - 1;
+    return Candidate{firstWord(keys_[k]) & mask, mask, k};
+  };
+  auto byteOf = [&](int k) -> std::size_t {
     const std::string& key = keys_[k];
-    if (key.empty()) {
-      emptyKeys_[emptyKeyCount_++] = k;
-      continue;
-    }
-    const int lengthClass = static_cast<int>(std::min<std::size_t>(key.size(), kWordBytes));
-    const std::uint64_t word = firstWord(key);
-    classesByFirstByte_[static_cast<unsigned char>(key.front())] |=
-        static_cast<std::uint16_t>(1u << lengthClass);
-    std::size_t s = slotOf(word, lengthClass);
-    while (slots_[s].lengthClass != 0 &&
-           (slots_[s].word != word || slots_[s].lengthClass != lengthClass)) {
-      s = (s + 1) % kSlotCount;
-    }
-    Slot& slot = slots_[s];
-    if (slot.lengthClass == 0) {
-      slot = Slot{word, lengthClass, k};
-      lastKey[k] = k;
-    } else {
-      nextKey_[lastKey[slot.firstKey]] = k;
-      lastKey[slot.firstKey] = k;
-    }
+    return key.size() == 1 ? static_cast<unsigned char>(key[0]) : 256;
+  };
+  auto pairOf = [&](int k) -> std::size_t {
+    const std::string& key = keys_[k];
+    return key.size() >= 2
+               ? pairBucket(static_cast<unsigned char>(key[0]), static_cast<unsigned char>(key[1]))
+               : kPairBuckets;
+  };
+  groupCandidates(keyCount, byteOf, makeCandidate, byteCandidates_, byteStart_);
+  groupCandidates(keyCount, pairOf, makeCandidate, pairCandidates_, pairStart_);
+  for (int k = 0; k < keyCount; ++k) {
+    if (keys_[k].empty()) emptyKeys_[emptyKeyCount_++] = k;
   }
 }
 
@@ -166,8 +178,7 @@ void Scanner::scanLine(std::string_view rawLine) {
 
 void Scanner::takeCompoundValue(int key, std::string_view line) {
   matched_[static_cast<std::size_t>(key)] = true;
-  cutValueText(line, keys_[key], cut_);
-  state_.values[key] = quantity_.held(parseNumber(cut_));
+  state_.values[key] = quantity_.held(cutValue(line, keys_[key], cut_));
   state_.seen |= slotBit(kFirstCompoundSlot + key);
 }
 

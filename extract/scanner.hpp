@@ -17,12 +17,12 @@
 
 namespace durno {
 
-// The compound keys arranged for a cheap test of every line against every key. A key's
-// first up to 8 bytes, packed into one word, and its length class (its length, or 8 for
-// longer keys) are looked up in a small hash table: a line is tested with one look-up per
-// length class among the keys that begin with its first byte, rather than one comparison
-// per key, and the bytes of a key beyond the eighth are compared only after its first word
-// matched. Empty keys begin every line and are kept apart.
+// The compound keys arranged for a cheap test of every line against every key. Each key's
+// first up to 8 bytes are packed into one word with a mask of the bytes it has. Keys of
+// two bytes or more are grouped by a hash of their first two bytes, so a line is compared,
+// one masked word each, only with the few keys that share its first two bytes (keys of one
+// byte are grouped by it), and the bytes of a key beyond the eighth are compared only after
+// its first word matched. Empty keys begin every line and are kept apart.
 class CompoundKeyIndex {
  public:
   // keys must outlive the index; at most kMaxCompounds (see usedCompoundKeys).
@@ -34,30 +34,31 @@ class CompoundKeyIndex {
 
  private:
   static constexpr int kWordBytes = 8;
-  // A power of two above twice the largest number of keys, so that probe runs stay short.
-  static constexpr std::size_t kSlotCount = 128;
-  static constexpr int kNoKey = -1;
+  static constexpr int kPairBucketBits = 10;
+  static constexpr std::size_t kPairBuckets = std::size_t{1} << kPairBucketBits;
 
-  struct Slot {
-    std::uint64_t word = 0;  // the first lengthClass bytes of the keys in this slot
-    int lengthClass = 0;     // 1 to 8; 0 marks an empty slot
-    int firstKey = kNoKey;   // the first of the keys that share class and word
+  struct Candidate {
+    std::uint64_t word = 0;  // the key's first up to 8 bytes
+    std::uint64_t mask = 0;  // the bytes of word that the key has
+    int key = 0;
   };
 
   static std::uint64_t firstWord(std::string_view text);
-  static std::uint64_t classMask(int lengthClass);
-  static std::size_t slotOf(std::uint64_t word, int lengthClass);
+  static std::size_t pairBucket(unsigned char first, unsigned char second);
   // The key's bytes beyond the first word, and its length against the line's.
   bool matchesBeyondWord(int key, std::string_view line) const;
+  template <typename OnMatch>
+  void testCandidates(const Candidate* from, const Candidate* to, std::string_view line,
+                      OnMatch& onMatch) const;
 
   std::span<const std::string> keys_;
-  int count_ = 0;
-  std::array<Slot, kSlotCount> slots_{};
-  // Keys sharing a slot (equal keys, or long keys with equal first words), in table order.
-  std::array<int, kMaxCompounds> nextKey_{};
-  // Entry b: bit c set when some key of length class c begins with the byte b, so a line
-  // is looked up only in the classes of the keys that share its first byte.
-  std::array<std::uint16_t, 256> classesByFirstByte_{};
+  // The keys of two bytes or more, ordered by pair bucket and within one in table order;
+  // bucket b holds pairCandidates_[pairStart_[b], pairStart_[b + 1]).
+  std::array<Candidate, kMaxCompounds> pairCandidates_{};
+  std::array<std::uint8_t, kPairBuckets + 1> pairStart_{};
+  // The keys of one byte, the same way by that byte.
+  std::array<Candidate, kMaxCompounds> byteCandidates_{};
+  std::array<std::uint8_t, 257> byteStart_{};
   std::array<int, kMaxCompounds> emptyKeys_{};
   int emptyKeyCount_ = 0;
 };
@@ -94,26 +95,36 @@ class Scanner {
 };
 
 template <typename OnMatch>
+void CompoundKeyIndex::testCandidates(const Candidate* from, const Candidate* to,
+                                      std::string_view line, OnMatch& onMatch) const {
+  if (from == to) return;
+  const std::uint64_t lineWord = firstWord(line);
+  for (; from != to; ++from) {
+    if ((lineWord & from->mask) == from->word && matchesBeyondWord(from->key, line))
+      onMatch(from->key);
+  }
+}
+
+template <typename OnMatch>
 void CompoundKeyIndex::forEachMatch(std::string_view line, OnMatch&& onMatch) const {
   for (int i = 0; i < emptyKeyCount_; ++i)
     onMatch(emptyKeys_[i]);
   if (line.empty()) return;
-  const std::uint64_t lineWord = firstWord(line);
-  const unsigned first = static_cast<unsigned char>(line.front());
-  for (unsigned classes = classesByFirstByte_[first]; classes != 0; classes &= classes - 1) {
-    const int lengthClass = std::countr_zero(classes);  // ascending
-    if (static_cast<std::size_t>(lengthClass) > line.size()) return;
-    const std::uint64_t word = lineWord & classMask(lengthClass);
-    for (std::size_t s = slotOf(word, lengthClass); slots_[s].lengthClass != 0;
-         s = (s + 1) % kSlotCount) {
-      const Slot& slot = slots_[s];
-      if (slot.word != word || slot.lengthClass != lengthClass) continue;
-      for (int key = slot.firstKey; key != kNoKey; key = nextKey_[key]) {
-        if (matchesBeyondWord(key, line)) onMatch(key);
-      }
-      break;
-    }
-  }
+  const auto first = static_cast<unsigned char>(line[0]);
+  testCandidates(byteCandidates_.data() + byteStart_[first],
+                 byteCandidates_.data() + byteStart_[first + 1], line, onMatch);
+  if (line.size() < 2) return;
+  const std::size_t bucket = pairBucket(first, static_cast<unsigned char>(line[1]));
+  testCandidates(pairCandidates_.data() + pairStart_[bucket],
+                 pairCandidates_.data() + pairStart_[bucket + 1], line, onMatch);
+}
+
+inline std::size_t CompoundKeyIndex::pairBucket(unsigned char first, unsigned char second) {
+  // Fibonacci hashing of the two bytes: the multiplier is 2^32 divided by the golden
+  // ratio, and the top bits of the product pick the bucket.
+  constexpr std::uint32_t kGoldenMultiplier = 0x9E3779B9u;
+  const std::uint32_t pair = (std::uint32_t{first} << 8) | second;
+  return static_cast<std::size_t>((pair * kGoldenMultiplier) >> (32 - kPairBucketBits));
 }
 
 }  // namespace durno

@@ -1,6 +1,7 @@
 #include "extract/table_writer.hpp"
 
 #include <algorithm>
+#include <array>
 
 #include "extract/capacities.hpp"
 
@@ -51,15 +52,20 @@ void TableWriter::writeHeader(std::string_view firstResultFile) {
 void RowFormatter::appendRow(std::string& out, const ScannerState& state,
                              std::uint64_t known) const {
   stepMask_.appendTo(out, state.stepNumber);
+  // The value fields are composed in one buffer and appended at once.
+  std::array<char, kRowValuesRoom> values;
+  char* end = values.data();
   for (int slot = 0; slot < valueSlots_; ++slot) {
     if ((known & slotBit(slot)) != 0) [[likely]] {
-      appendField(out, state, slot);
+      end = valueMask_.writeTo(end, state.slotValue(slot));
     } else {
-      out.push_back(kCarriedMarker);
-      out.push_back(static_cast<char>(slot));
+      *end++ = kCarriedMarker;
+      *end++ = static_cast<char>(slot);
     }
   }
-  out.append("\r\n");
+  *end++ = '\r';
+  *end++ = '\n';
+  out.append(values.data(), static_cast<std::size_t>(end - values.data()));
 }
 
 void TableWriter::writeRow(const ScannerState& state) {

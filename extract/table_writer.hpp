@@ -42,6 +42,9 @@ class RowFormatter {
   RowFormatter(Quantity quantity, std::size_t keyCount)
       : valueSlots_(kFirstCompoundSlot + (quantity.known() ? static_cast<int>(keyCount) : 0)) {}
 
+  // The widest value field, with room to spare: the value mask's fields are never wider.
+  static constexpr std::size_t kValueFieldRoom = 48;
+
   // Appends the row of state, ended by CR LF. A slot whose bit is not in known gets the
   // marker instead of its field.
   void appendRow(std::string& out, const ScannerState& state,
@@ -53,6 +56,9 @@ class RowFormatter {
   int valueSlots() const { return valueSlots_; }
 
  private:
+  // Every value field of a row and its line end.
+  static constexpr std::size_t kRowValuesRoom = kValueSlots * kValueFieldRoom + 2;
+
   int valueSlots_;
   MaskFormatter stepMask_{kStepMask};
   MaskFormatter valueMask_{kValueMask};

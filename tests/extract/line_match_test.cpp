@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "convert/number_parser.hpp"
 #include "extract/line_match.hpp"
 #include "extract/scanner.hpp"
 #include "tests/support/reference_text_ops.hpp"
@@ -120,6 +122,22 @@ TEST(ValueCut, AgreesWithTheTwoTextOperationsItFuses) {
     cutValueText(line, key, out);
     EXPECT_EQ(out, removeCharactersOfSet(removeEveryOccurrence(line, key), " ="))
         << "line '" << line << "' key '" << key << "'";
+  }
+}
+
+// The number is mostly read in place, without the cut text; it must be the very number the
+// cut text gives, bit for bit, whatever blanks, '=', tabs, signs and key bytes lie around it.
+TEST(ValueCut, NumberReadInPlaceIsTheCutTextsNumber) {
+  std::mt19937 random(4242);
+  std::string scratch;
+  for (int i = 0; i < 200000; ++i) {
+    const std::string key = randomText(random, 3, "A1e= .");
+    const std::string line = key + randomText(random, 16, "A1e= .-+\t&5E");
+    std::string cut;
+    cutValueText(line, key, cut);
+    const long double expected = parseNumber(cut);
+    const long double found = cutValue(line, key, scratch);
+    ASSERT_EQ(std::memcmp(&found, &expected, 10), 0) << "line '" << line << "' key '" << key << "'";
   }
 }
 

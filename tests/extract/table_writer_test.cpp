@@ -109,5 +109,12 @@ TEST_F(TableFailure, ATableThatLostItsNameIsNotWritten) {
   EXPECT_NE(writer.status().reason.find("removed or renamed"), std::string::npos);
 }
 
+// Rows are composed in a buffer sized for the widest value field.
+TEST(RowFormatter, TheValueMasksWidestFieldFitsTheRowsRoom) {
+  const MaskFormatter valueMask(kValueMask);
+  EXPECT_GT(valueMask.fieldWidthBound(), 0u);
+  EXPECT_LE(valueMask.fieldWidthBound(), RowFormatter::kValueFieldRoom);
+}
+
 }  // namespace
 }  // namespace durno
