@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "convert/decimal_form.hpp"
+#include "convert/number_read.hpp"
 #include "convert/plain_number.hpp"
 
 namespace durno {
@@ -56,13 +57,11 @@ char* writeMarker(char* out, const MaskLayout::Exponent& part, int exponent) {
   return out;
 }
 
-// The field of a mask that has an exponent template, written at out without the step
-// program; null (nothing written) where the number needs the general rules. Kept out of
-// line: inlined into appendTo, it made whole scans a few percent slower.
-[[gnu::noinline]] char* writeByTemplate(char* out, long double x, const MaskLayout& layout,
-                                        const MaskLayout::ExponentTemplate& shape) {
-  DecimalInteger number = decimalInteger(x);
-  if (number.significand == 0) return nullptr;
+// The field of a mask that has an exponent template for a nonzero number, written at out
+// without the step program; null (nothing written) where its exponent needs the general
+// rules.
+char* writeTemplateField(char* out, DecimalInteger number, const MaskLayout& layout,
+                         const MaskLayout::ExponentTemplate& shape) {
   const int integerPositions = layout.mantissa.integerPositions;
   const int fractionPositions = layout.mantissa.fractionPositions;
   const int exponentPositions = layout.exponent.positions;
@@ -83,6 +82,15 @@ char* writeMarker(char* out, const MaskLayout::Exponent& part, int exponent) {
   writePaddedDigits(end, magnitude, exponentPositions);
   end += exponentPositions;
   return copyBytes(end, shape.suffix.data(), static_cast<int>(shape.suffix.size()));
+}
+
+// writeTemplateField for x; null also for zero. Kept out of line: inlined into its
+// callers, it made whole scans a few percent slower.
+[[gnu::noinline]] char* writeByTemplate(char* out, long double x, const MaskLayout& layout,
+                                        const MaskLayout::ExponentTemplate& shape) {
+  const DecimalInteger number = decimalInteger(x);
+  if (number.significand == 0) return nullptr;
+  return writeTemplateField(out, number, layout, shape);
 }
 
 // A number rounded for one mask: its 18-digit form with the digits behind the last kept
@@ -262,6 +270,30 @@ std::size_t boundedFieldWidth(const MaskLayout& layout) {
 
 MaskFormatter::MaskFormatter(std::string_view mask)
     : layout_(analyseMask(mask)), fieldWidthBound_(boundedFieldWidth(layout_)) {}
+
+char* MaskFormatter::writeExactDecimal(char* out, const NumberRead& number) const {
+  // The rounding to the extended format and, where a value is held as a double, to the
+  // double format, and the scaling by a power of ten that the field's digits are found by,
+  // change a number by less than 2^-53 + 2^-61 of itself: under 112 units of the 18th digit.
+  // With at most 15 digits shown, the dropped digits of an exact decimal that the mask
+  // shows whole are all zeros, more than 112 units from where rounding would turn, so the
+  // rounded value writes the very digits the text had. Points within +-300 keep the number
+  // inside the double's normal range.
+  constexpr int kShownDigitsLimit = 15;
+  constexpr int kPointLimit = 300;
+  if (!layout_.exponentTemplate || !number.isExactDecimal()) return nullptr;
+  const int shown = layout_.mantissa.integerPositions + layout_.mantissa.fractionPositions;
+  if (shown > kShownDigitsLimit || number.point() < -kPointLimit || number.point() > kPointLimit) {
+    return nullptr;
+  }
+  const auto padding = static_cast<std::size_t>(kFormDigits - number.digitCount());
+  const std::uint64_t significand = number.significand() * kIntegerPowersOfTen[padding];
+  if (significand % kIntegerPowersOfTen[static_cast<std::size_t>(kFormDigits - shown)] != 0) {
+    return nullptr;
+  }
+  const DecimalInteger digits{significand, number.point(), number.negative()};
+  return writeTemplateField(out, digits, layout_, *layout_.exponentTemplate);
+}
 
 char* MaskFormatter::writeTo(char* out, long double x) const {
   if (layout_.exponentTemplate) {

@@ -16,6 +16,7 @@
 
 #include "convert/extended_format.hpp"
 #include "convert/mask_layout.hpp"
+#include "convert/number_read.hpp"
 
 namespace durno {
 
@@ -35,6 +36,11 @@ class MaskFormatter {
   // its end; only for a mask whose fieldWidthBound() is not 0. Lets a caller compose many
   // fields in one buffer of its own without a call to grow a string per field.
   char* writeTo(char* out, long double x) const;
+  // writeTo for a number as read, from its digits alone, where they decide the field: for
+  // a mask with an exponent template, a nonzero decimal read whole whose digits the mask
+  // shows all, at most 15 of them. The field is the one writeTo gives for number.value(),
+  // and for it rounded to a double. Null, and nothing written, for any other number.
+  char* writeExactDecimal(char* out, const NumberRead& number) const;
 
  private:
   MaskLayout layout_;

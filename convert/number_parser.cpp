@@ -50,6 +50,7 @@ struct Mantissa {
   int point = 0;
   bool anyDigit = false;
   bool nonzero = false;
+  bool digitsDropped = false;  // significant digits beyond the kept ones
 };
 
 // A run of digits from the first nonzero one on: the first kKeptDigits go into M, the
@@ -58,8 +59,10 @@ int takeSignificantDigits(const char*& at, const char* end, Mantissa& m) {
   const char* const start = at;
   for (; at != end && isDigit(*at) && m.keptCount < kKeptDigits; ++at, ++m.keptCount)
     m.kept = m.kept * 10 + static_cast<unsigned>(*at - '0');
+  const char* const kept = at;
   while (at != end && isDigit(*at))
     ++at;
+  m.digitsDropped = m.digitsDropped || at != kept;
   return static_cast<int>(at - start);
 }
 
@@ -140,21 +143,22 @@ long double readRadixNumber(Reader& in) {
 
 }  // namespace
 
-long double parseDecimalNumber(const char*& at, const char* end) {
+NumberRead parseDecimalNumber(const char*& at, const char* end) {
   const bool negative = at != end && *at == '-';
   if (at != end && (*at == '-' || *at == '+')) ++at;
   const Mantissa m = readMantissa(at, end);
-  if (!m.anyDigit) return 0;
+  if (!m.anyDigit) return NumberRead();
   const int point = m.point + readExponent(at, end);
-  long double magnitude = 0;
-  if (!m.nonzero || point <= kTooSmallPoint) {
-    magnitude = 0;
-  } else if (point >= kTooLargePoint) {
-    magnitude = kTooLargeValue;
-  } else {
-    magnitude = scaleByPowerOfTen(static_cast<long double>(m.kept), point - m.keptCount);
-  }
-  return negative ? -magnitude : magnitude;
+  if (!m.nonzero || point <= kTooSmallPoint) return NumberRead(negative ? -0.0L : 0.0L);
+  if (point >= kTooLargePoint) return NumberRead(negative ? -kTooLargeValue : kTooLargeValue);
+  return NumberRead::decimal(m.kept, m.keptCount, point, negative, !m.digitsDropped);
+}
+
+long double NumberRead::value() const {
+  if (!decimal_) return value_;
+  const long double magnitude =
+      scaleByPowerOfTen(static_cast<long double>(significand_), point_ - digitCount_);
+  return negative_ ? -magnitude : magnitude;
 }
 
 long double parseNumber(std::string_view text) {
@@ -166,7 +170,7 @@ long double parseNumber(std::string_view text) {
     Reader in(std::string_view(at + 1, static_cast<std::size_t>(end - at - 1)));
     return readRadixNumber(in);
   }
-  return parseDecimalNumber(at, end);
+  return parseDecimalNumber(at, end).value();
 }
 
 }  // namespace durno

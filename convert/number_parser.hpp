@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "convert/extended_format.hpp"
+#include "convert/number_read.hpp"
 
 namespace durno {
 
@@ -19,6 +20,6 @@ long double parseNumber(std::string_view text);
 // parseNumber's decimal form alone, read from at (no blanks skipped, no '&' form): at is
 // left on the first byte that is not part of the number, which a caller that reads the
 // number in place uses to tell whether the bytes after it could have changed it.
-long double parseDecimalNumber(const char*& at, const char* end);
+NumberRead parseDecimalNumber(const char*& at, const char* end);
 
 }  // namespace durno

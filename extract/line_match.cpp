@@ -52,7 +52,7 @@ namespace {
 // blanks and '=' come before the number, no byte from there to the one after the number
 // could begin another occurrence of the key, and that byte is no blank or '=' that the cut
 // would drop to join later bytes to the number.
-bool readValueInPlace(std::string_view line, std::string_view key, long double& value) {
+bool readValueInPlace(std::string_view line, std::string_view key, NumberRead& value) {
   const char* const afterKey = line.data() + key.size();
   const char* const end = line.data() + line.size();
   const char* at = afterKey;
@@ -70,11 +70,11 @@ bool readValueInPlace(std::string_view line, std::string_view key, long double& 
 
 }  // namespace
 
-long double cutValue(std::string_view line, std::string_view key, std::string& scratch) {
-  long double value = 0;
+NumberRead cutValue(std::string_view line, std::string_view key, std::string& scratch) {
+  NumberRead value;
   if (line.starts_with(key) && readValueInPlace(line, key, value)) return value;
   cutValueText(line, key, scratch);
-  return parseNumber(scratch);
+  return NumberRead(parseNumber(scratch));
 }
 
 }  // namespace durno

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "convert/extended_format.hpp"
+#include "convert/number_read.hpp"
 #include "convert/text_ops.hpp"
 
 namespace durno {
@@ -26,6 +27,6 @@ void cutValueText(std::string_view line, std::string_view key, std::string& out)
 // The number the value cut gives for a line that begins with key: the number at the start
 // of cutValueText, or 0 when none is there. Most lines are read in place; scratch holds
 // the cut text of those that are not.
-long double cutValue(std::string_view line, std::string_view key, std::string& scratch);
+NumberRead cutValue(std::string_view line, std::string_view key, std::string& scratch);
 
 }  // namespace durno

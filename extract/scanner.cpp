@@ -153,7 +153,7 @@ void Scanner::scanLine(std::string_view rawLine) {
 
   const bool isStep = (kinds & kMayBeStep) && beginsWithFixedKey<kStepKey>(line);
   if (isStep) {
-    state_.stepNumber = cutValue(line, kStepKey, cut_);
+    state_.stepNumber = cutValue(line, kStepKey, cut_).value();
     sink_.stepReached(state_.stepNumber);
   }
   if ((kinds & kMayBeVap) && beginsWithFixedKey<kVapKey>(line)) {
@@ -178,7 +178,7 @@ void Scanner::scanLine(std::string_view rawLine) {
 
 void Scanner::takeCompoundValue(int key, std::string_view line) {
   matched_[static_cast<std::size_t>(key)] = true;
-  state_.values[key] = quantity_.held(cutValue(line, keys_[key], cut_));
+  state_.values[key] = cutValue(line, keys_[key], cut_);
   state_.seen |= slotBit(kFirstCompoundSlot + key);
 }
 

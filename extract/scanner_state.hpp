@@ -9,6 +9,7 @@
 #include <string>
 
 #include "convert/extended_format.hpp"
+#include "convert/number_read.hpp"
 #include "extract/capacities.hpp"
 
 namespace durno {
@@ -29,12 +30,13 @@ constexpr std::uint64_t slotBit(int slot) {
 struct ScannerState {
   // Cut from the latest line that began with "STEP NUMBER", "VAP =", "WTVAP =", "PTOT =".
   long double stepNumber = 0;
-  long double vap = 0;
-  long double wtvap = 0;
-  long double ptot = 0;
+  NumberRead vap;
+  NumberRead wtvap;
+  NumberRead ptot;
 
-  // Entry k: compound key k's latest value, as the run's quantity holds it.
-  std::array<long double, kMaxCompounds> values{};
+  // Entry k: compound key k's latest value as read; the table holds it as the run's
+  // quantity says.
+  std::array<NumberRead, kMaxCompounds> values{};
 
   // Bit slotBit(s) set once a line has given slot s a value; the scanner only sets bits,
   // so a scan ahead of the table can clear them at a file's start and tell which values
@@ -42,7 +44,7 @@ struct ScannerState {
   std::uint64_t seen = 0;
 
   // The value in slot s (see kVapSlot); s below kValueSlots.
-  long double& slotValue(int slot) {
+  NumberRead& slotValue(int slot) {
     switch (slot) {
       case kVapSlot:
         return vap;
@@ -54,7 +56,9 @@ struct ScannerState {
         return values[static_cast<std::size_t>(slot - kFirstCompoundSlot)];
     }
   }
-  long double slotValue(int slot) const { return const_cast<ScannerState&>(*this).slotValue(slot); }
+  const NumberRead& slotValue(int slot) const {
+    return const_cast<ScannerState&>(*this).slotValue(slot);
+  }
 
   // Storage for a line read byte by byte (one that crosses a buffer load); reused.
   std::string currentLine;

@@ -57,7 +57,7 @@ void RowFormatter::appendRow(std::string& out, const ScannerState& state,
   char* end = values.data();
   for (int slot = 0; slot < valueSlots_; ++slot) {
     if ((known & slotBit(slot)) != 0) [[likely]] {
-      end = valueMask_.writeTo(end, state.slotValue(slot));
+      end = writeField(end, state, slot);
     } else {
       *end++ = kCarriedMarker;
       *end++ = static_cast<char>(slot);
@@ -66,6 +66,14 @@ void RowFormatter::appendRow(std::string& out, const ScannerState& state,
   *end++ = '\r';
   *end++ = '\n';
   out.append(values.data(), static_cast<std::size_t>(end - values.data()));
+}
+
+char* RowFormatter::writeField(char* out, const ScannerState& state, int slot) const {
+  const NumberRead& number = state.slotValue(slot);
+  if (char* end = valueMask_.writeExactDecimal(out, number)) return end;
+  const long double value =
+      slot >= kFirstCompoundSlot ? quantity_.held(number.value()) : number.value();
+  return valueMask_.writeTo(out, value);
 }
 
 void TableWriter::writeRow(const ScannerState& state) {

@@ -7,6 +7,7 @@
 // 64 KiB), so a table cut short by a killed program or a full disk still ends at a row's
 // end, at the cost of one system call per block rather than one per row.
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -40,7 +41,8 @@ class RowFormatter {
   static constexpr char kCarriedMarker = '\x01';
 
   RowFormatter(Quantity quantity, std::size_t keyCount)
-      : valueSlots_(kFirstCompoundSlot + (quantity.known() ? static_cast<int>(keyCount) : 0)) {}
+      : quantity_(quantity),
+        valueSlots_(kFirstCompoundSlot + (quantity.known() ? static_cast<int>(keyCount) : 0)) {}
 
   // The widest value field, with room to spare: the value mask's fields are never wider.
   static constexpr std::size_t kValueFieldRoom = 48;
@@ -51,7 +53,9 @@ class RowFormatter {
                  std::uint64_t known = ~std::uint64_t{0}) const;
   // Appends the field of one slot's value.
   void appendField(std::string& out, const ScannerState& state, int slot) const {
-    valueMask_.appendTo(out, state.slotValue(slot));
+    std::array<char, kValueFieldRoom> field;
+    out.append(field.data(),
+               static_cast<std::size_t>(writeField(field.data(), state, slot) - field.data()));
   }
   int valueSlots() const { return valueSlots_; }
 
@@ -59,6 +63,10 @@ class RowFormatter {
   // Every value field of a row and its line end.
   static constexpr std::size_t kRowValuesRoom = kValueSlots * kValueFieldRoom + 2;
 
+  // Writes the field of one slot's value at out, with room for kValueFieldRoom bytes.
+  char* writeField(char* out, const ScannerState& state, int slot) const;
+
+  Quantity quantity_;
   int valueSlots_;
   MaskFormatter stepMask_{kStepMask};
   MaskFormatter valueMask_{kValueMask};

@@ -207,6 +207,47 @@ TEST(RandomCrossCheck, PlainExponentMasksWriteWhatTheGeneralRulesWrite) {
   }
 }
 
+// A number read from text is written from its digits where they decide the field. The
+// field must be the one its value gives, and the one its value rounded to a double gives,
+// for decimals of every length (trailing zeros included), points near the double range's
+// ends and powers of ten, whose rounded value may fall just below them.
+TEST(RandomCrossCheck, FieldsFromTheDigitsReadAreTheFieldsOfTheValue) {
+  std::mt19937_64 random(6);
+  std::uniform_int_distribution<int> digitCount(1, 20);
+  std::uniform_int_distribution<int> exponent(-330, 330);
+  std::vector<std::string> texts = {"1",
+                                    "1e-300",
+                                    "1e300",
+                                    "-0.000100",
+                                    "9.9999999999e99",
+                                    "99999999999",
+                                    "1.00000000000000000001"};
+  for (int i = 0; i < kRandomCases / 3; ++i) {
+    std::string text = (random() & 1) != 0 ? "-" : "";
+    const int digits = digitCount(random);
+    for (int d = 0; d < digits; ++d)
+      text += static_cast<char>('0' + random() % ((random() & 3) != 0 ? 10 : 1));
+    texts.push_back(text + "e" + std::to_string(exponent(random)));
+  }
+  int fromDigits = 0;
+  for (const char* mask : {" 00.000000000e+00   ", "0.00e+00", "(000.0E-0)", "$0.0000e+0000 ",
+                           "000.000000000000e+000"}) {
+    const MaskFormatter formatter(mask);
+    for (const std::string& text : texts) {
+      const char* at = text.data();
+      const NumberRead number = parseDecimalNumber(at, text.data() + text.size());
+      char field[128];
+      const char* end = formatter.writeExactDecimal(field, number);
+      if (end == nullptr) continue;
+      ++fromDigits;
+      const std::string written(static_cast<const char*>(field), end);
+      ASSERT_EQ(written, fieldOf(formatter, number.value())) << mask << " " << text;
+      ASSERT_EQ(written, fieldOf(formatter, roundToDouble(number.value()))) << mask << " " << text;
+    }
+  }
+  EXPECT_GT(fromDigits, kRandomCases / 3);
+}
+
 // Whole-number rounding of the step mask against a reference made of nearbyint (which
 // rounds half to even), for numbers whose 18-digit form holds them exactly.
 TEST(RandomCrossCheck, StepMaskRoundsHalvesToEven) {

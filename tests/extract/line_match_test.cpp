@@ -136,7 +136,7 @@ TEST(ValueCut, NumberReadInPlaceIsTheCutTextsNumber) {
     std::string cut;
     cutValueText(line, key, cut);
     const long double expected = parseNumber(cut);
-    const long double found = cutValue(line, key, scratch);
+    const long double found = cutValue(line, key, scratch).value();
     ASSERT_EQ(std::memcmp(&found, &expected, 10), 0) << "line '" << line << "' key '" << key << "'";
   }
 }

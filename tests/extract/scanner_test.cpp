@@ -16,8 +16,8 @@ class RecordingSink final : public ScanSink {
   }
   void rowFinished(const ScannerState& state) override {
     events.push_back("row " + std::to_string(static_cast<int>(state.stepNumber)) + " vap " +
-                     std::to_string(static_cast<double>(state.vap)) + " key " +
-                     std::to_string(static_cast<double>(state.values[0])));
+                     std::to_string(static_cast<double>(state.vap.value())) + " key " +
+                     std::to_string(static_cast<double>(state.values[0].value())));
   }
   std::vector<std::string> events;
 };
