@@ -57,15 +57,14 @@ char* writeMarker(char* out, const MaskLayout::Exponent& part, int exponent) {
   return out;
 }
 
-// The field of a mask that has an exponent template for a nonzero number, written at out
-// without the step program; null (nothing written) where its exponent needs the general
-// rules.
-char* writeTemplateField(char* out, DecimalInteger number, const MaskLayout& layout,
+// The field of a mask that has an exponent template for a nonzero number already rounded to
+// the digits the mask shows, written at out without the step program; null (nothing
+// written) where its exponent needs the general rules.
+char* writeTemplateField(const DecimalInteger& number, char* out, const MaskLayout& layout,
                          const MaskLayout::ExponentTemplate& shape) {
   const int integerPositions = layout.mantissa.integerPositions;
   const int fractionPositions = layout.mantissa.fractionPositions;
   const int exponentPositions = layout.exponent.positions;
-  roundToLeadingDigits(number, integerPositions + fractionPositions);
   const int exponent = number.point - integerPositions;
   const unsigned magnitude = static_cast<unsigned>(exponent < 0 ? -exponent : exponent);
   if (magnitude >= kIntegerPowersOfTen[static_cast<std::size_t>(exponentPositions)]) {
@@ -88,9 +87,11 @@ char* writeTemplateField(char* out, DecimalInteger number, const MaskLayout& lay
 // callers, it made whole scans a few percent slower.
 [[gnu::noinline]] char* writeByTemplate(char* out, long double x, const MaskLayout& layout,
                                         const MaskLayout::ExponentTemplate& shape) {
-  const DecimalInteger number = decimalInteger(x);
+  DecimalInteger number = decimalInteger(x);
   if (number.significand == 0) return nullptr;
-  return writeTemplateField(out, number, layout, shape);
+  roundToLeadingDigits(number,
+                       layout.mantissa.integerPositions + layout.mantissa.fractionPositions);
+  return writeTemplateField(number, out, layout, shape);
 }
 
 // A number rounded for one mask: its 18-digit form with the digits behind the last kept
@@ -275,24 +276,22 @@ char* MaskFormatter::writeExactDecimal(char* out, const NumberRead& number) cons
   // The rounding to the extended format and, where a value is held as a double, to the
   // double format, and the scaling by a power of ten that the field's digits are found by,
   // change a number by less than 2^-53 + 2^-61 of itself: under 112 units of the 18th digit.
-  // With at most 15 digits shown, the dropped digits of an exact decimal that the mask
-  // shows whole are all zeros, more than 112 units from where rounding would turn, so the
-  // rounded value writes the very digits the text had. Points within +-300 keep the number
-  // inside the double's normal range.
+  // An exact decimal with no more digits than the mask shows, at most 15, has zeros from
+  // the 16th digit on: at least 500 units from where rounding to the shown digits would
+  // turn, so the rounded value writes the very digits the text had. Points within +-300
+  // keep the number inside the double's normal range.
   constexpr int kShownDigitsLimit = 15;
   constexpr int kPointLimit = 300;
   if (!layout_.exponentTemplate || !number.isExactDecimal()) return nullptr;
   const int shown = layout_.mantissa.integerPositions + layout_.mantissa.fractionPositions;
-  if (shown > kShownDigitsLimit || number.point() < -kPointLimit || number.point() > kPointLimit) {
+  if (shown > kShownDigitsLimit || number.digitCount() > shown || number.point() < -kPointLimit ||
+      number.point() > kPointLimit) {
     return nullptr;
   }
   const auto padding = static_cast<std::size_t>(kFormDigits - number.digitCount());
-  const std::uint64_t significand = number.significand() * kIntegerPowersOfTen[padding];
-  if (significand % kIntegerPowersOfTen[static_cast<std::size_t>(kFormDigits - shown)] != 0) {
-    return nullptr;
-  }
-  const DecimalInteger digits{significand, number.point(), number.negative()};
-  return writeTemplateField(out, digits, layout_, *layout_.exponentTemplate);
+  const DecimalInteger digits{number.significand() * kIntegerPowersOfTen[padding], number.point(),
+                              number.negative()};
+  return writeTemplateField(digits, out, layout_, *layout_.exponentTemplate);
 }
 
 char* MaskFormatter::writeTo(char* out, long double x) const {

@@ -165,20 +165,32 @@ class CarriedFields {
 };
 
 // Writes the rows a worker made of one file, in order, each with the values carried into
-// the file filled in; false when the scan must end part-way.
+// the file filled in; false when the scan must end part-way. Rows without markers, nearly
+// all of them, go to the table a run at a time.
 bool writeScannedRows(std::size_t file, ScanContext& scan) {
   CarriedFields carried(scan.table.formatter(), scan.state);
   ScannedPart part;
   while (scan.ahead->nextPart(file, part)) {
-    std::size_t start = 0;
+    const std::string_view rows = part.rows;
+    std::size_t runStart = 0;  // the rows from here to the current one are not yet written
+    std::size_t rowStart = 0;
     for (const RowMark& mark : part.marks) {
-      if (scanMustEnd(scan.job, scan.table)) return false;
-      carried.writeFilled(scan.table, std::string_view(part.rows).substr(start, mark.end - start));
-      start = mark.end;
+      if (scanMustEnd(scan.job, scan.table)) {
+        scan.table.writeRowText(rows.substr(runStart, rowStart - runStart));
+        return false;
+      }
+      if (mark.carried) {
+        scan.table.writeRowText(rows.substr(runStart, rowStart - runStart));
+        carried.writeFilled(scan.table, rows.substr(rowStart, mark.end - rowStart));
+        runStart = mark.end;
+      }
+      rowStart = mark.end;
       scan.state.stepNumber = mark.step;
       scan.sink.rowWritten(static_cast<int>(file) + 1);
       scan.events.stepReached(mark.step, mark.bytesRead);
     }
+    scan.table.writeRowText(rows.substr(runStart, rowStart - runStart));
+    scan.ahead->recycle(part);
   }
   return !scanMustEnd(scan.job, scan.table);
 }

@@ -46,6 +46,11 @@ void cutValueText(std::string_view line, std::string_view key, std::string& out)
 
 namespace {
 
+bool mayStandBeforeTheNumbersEnd(char byte) {
+  return (byte >= '0' && byte <= '9') || byte == ' ' || byte == '=' || byte == '.' || byte == '+' ||
+         byte == '-' || byte == 'E' || byte == 'e' || byte == 'D' || byte == 'd';
+}
+
 // The number the value cut gives, read in place without making the cut text; false when
 // the bytes around it might read differently once cut, and the cut text must be made. A
 // line that begins with key reads the same as its cut text when, after the key, nothing but
@@ -63,16 +68,25 @@ bool readValueInPlace(std::string_view line, std::string_view key, NumberRead& v
   value = parseDecimalNumber(at, end);
   if (at != end && (*at == ' ' || *at == '=')) return false;
   if (key.empty()) return true;
-  const char* const checkedEnd = at != end ? at + 1 : end;
-  return std::memchr(afterKey, key.front(), static_cast<std::size_t>(checkedEnd - afterKey)) ==
-         nullptr;
+  const char keyFront = key.front();
+  if (at != end && *at == keyFront) return false;
+  // Between the key and the number's end stand only blanks, '=' and the number's own bytes;
+  // a key beginning with none of those (nearly every key) cannot occur there.
+  if (!mayStandBeforeTheNumbersEnd(keyFront)) return true;
+  return std::memchr(afterKey, keyFront, static_cast<std::size_t>(at - afterKey)) == nullptr;
 }
 
 }  // namespace
 
-NumberRead cutValue(std::string_view line, std::string_view key, std::string& scratch) {
+NumberRead cutMatchedValue(std::string_view line, std::string_view key, std::string& scratch) {
   NumberRead value;
-  if (line.starts_with(key) && readValueInPlace(line, key, value)) return value;
+  if (readValueInPlace(line, key, value)) return value;
+  cutValueText(line, key, scratch);
+  return NumberRead(parseNumber(scratch));
+}
+
+NumberRead cutValue(std::string_view line, std::string_view key, std::string& scratch) {
+  if (line.starts_with(key)) return cutMatchedValue(line, key, scratch);
   cutValueText(line, key, scratch);
   return NumberRead(parseNumber(scratch));
 }

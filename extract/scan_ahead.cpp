@@ -25,7 +25,9 @@ class PartSink final : public ScanSink {
   void stepReached(long double) override {}
   void rowFinished(const ScannerState& state) override {
     formatter_.appendRow(part.rows, state, state.seen);
-    part.marks.push_back({state.stepNumber, input_.bytesTaken(), part.rows.size()});
+    const std::uint64_t everySlot = (std::uint64_t{1} << formatter_.valueSlots()) - 1;
+    part.marks.push_back({state.stepNumber, input_.bytesTaken(), part.rows.size(),
+                          (state.seen & everySlot) != everySlot});
   }
 
   ScannedPart part;
@@ -97,8 +99,25 @@ void ScanAhead::handOver(FileScan& scan, ScannedPart& part) {
   if (abandoned_) return;
   scan.queuedBytes += part.rows.size();
   scan.parts.push_back(std::move(part));
-  part = ScannedPart{};
+  part = emptyPart();
   writerWakes_.notify_all();
+}
+
+ScannedPart ScanAhead::emptyPart() {
+  if (spareParts_.empty()) return {};
+  ScannedPart part = std::move(spareParts_.back());
+  spareParts_.pop_back();
+  return part;
+}
+
+void ScanAhead::recycle(ScannedPart& part) {
+  // The spares are few: at most the parts that can be queued at once are in use.
+  constexpr std::size_t kSparesKept = 8;
+  part.rows.clear();
+  part.marks.clear();
+  const std::lock_guard lock(mutex_);
+  if (spareParts_.size() < kSparesKept) spareParts_.push_back(std::move(part));
+  part = ScannedPart{};
 }
 
 void ScanAhead::scanFile(std::size_t file, FileScan& scan) {

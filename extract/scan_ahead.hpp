@@ -33,12 +33,13 @@
 
 namespace durno {
 
-// One row made ahead: its step, how far into its file it was made, and where it ends in its
-// part's text.
+// One row made ahead: its step, how far into its file it was made, where it ends in its
+// part's text, and whether it holds markers for values carried into the file.
 struct RowMark {
   long double step = 0;
   unsigned long long bytesRead = 0;
   std::size_t end = 0;
+  bool carried = false;
 };
 
 // Consecutive whole rows of one file.
@@ -92,6 +93,9 @@ class ScanAhead {
   ScannedEnd takeEnd(std::size_t file);
   // Tells the workers to stop: nothing more is wanted.
   void abandon();
+  // Gives back the storage of a part the writer is done with, for a worker to fill again
+  // rather than have the system hand out fresh pages.
+  void recycle(ScannedPart& part);
 
  private:
   struct FileScan {
@@ -108,6 +112,8 @@ class ScanAhead {
   void scanFile(std::size_t file, FileScan& scan);
   // Hands a part to the writer, waiting while the file has enough waiting.
   void handOver(FileScan& scan, ScannedPart& part);
+  // An empty part, with storage from an earlier one when there is some.
+  ScannedPart emptyPart();
   bool mustStop() const;
 
   ScanAheadSetup setup_;
@@ -118,6 +124,7 @@ class ScanAhead {
   std::map<std::size_t, std::unique_ptr<FileScan>> scans_;  // begun and not yet taken
   std::size_t nextFile_ = 0;                                // the next file a worker may begin
   std::size_t writerAt_ = 0;                                // the file the writer is on
+  std::vector<ScannedPart> spareParts_;                     // emptied by the writer
   std::atomic<bool> abandoned_{false};
   std::vector<std::thread> workers_;
 };

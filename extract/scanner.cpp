@@ -153,19 +153,19 @@ void Scanner::scanLine(std::string_view rawLine) {
 
   const bool isStep = (kinds & kMayBeStep) && beginsWithFixedKey<kStepKey>(line);
   if (isStep) {
-    state_.stepNumber = cutValue(line, kStepKey, cut_).value();
+    state_.stepNumber = cutMatchedValue(line, kStepKey, cut_).value();
     sink_.stepReached(state_.stepNumber);
   }
   if ((kinds & kMayBeVap) && beginsWithFixedKey<kVapKey>(line)) {
-    state_.vap = cutValue(line, kVapKey, cut_);
+    state_.vap = cutMatchedValue(line, kVapKey, cut_);
     state_.seen |= slotBit(kVapSlot);
   }
   if ((kinds & kMayBeWtvap) && beginsWithFixedKey<kWtvapKey>(line)) {
-    state_.wtvap = cutValue(line, kWtvapKey, cut_);
+    state_.wtvap = cutMatchedValue(line, kWtvapKey, cut_);
     state_.seen |= slotBit(kWtvapSlot);
   }
   if ((kinds & kMayBePtot) && beginsWithFixedKey<kPtotKey>(line)) {
-    state_.ptot = cutValue(line, kPtotKey, cut_);
+    state_.ptot = cutMatchedValue(line, kPtotKey, cut_);
     state_.seen |= slotBit(kPtotSlot);
   }
   if (kinds & kMayBeCompound) {
@@ -178,7 +178,7 @@ void Scanner::scanLine(std::string_view rawLine) {
 
 void Scanner::takeCompoundValue(int key, std::string_view line) {
   matched_[static_cast<std::size_t>(key)] = true;
-  state_.values[key] = cutValue(line, keys_[key], cut_);
+  state_.values[key] = cutMatchedValue(line, keys_[key], cut_);
   state_.seen |= slotBit(kFirstCompoundSlot + key);
 }
 

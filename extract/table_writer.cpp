@@ -81,8 +81,14 @@ void TableWriter::writeRow(const ScannerState& state) {
   if (block_.size() >= kBlockSize) flush();
 }
 
-void TableWriter::writeRowText(std::string_view row) {
-  block_.append(row);
+void TableWriter::writeRowText(std::string_view rows) {
+  if (rows.empty()) return;
+  // A run of rows as large as a block goes to the file as it is, without a copy.
+  if (block_.empty() && rows.size() >= kBlockSize) {
+    writeToFile(rows);
+    return;
+  }
+  block_.append(rows);
   if (block_.size() >= kBlockSize) flush();
 }
 

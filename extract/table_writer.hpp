@@ -87,8 +87,8 @@ class TableWriter {
   // Writes one row: the step field, VAP, WTVAP, PTOT and, for a known quantity, the value
   // of every compound key, ended by CR LF.
   void writeRow(const ScannerState& state);
-  // Writes one row composed elsewhere, CR LF included.
-  void writeRowText(std::string_view row);
+  // Writes whole rows composed elsewhere, CR LF included.
+  void writeRowText(std::string_view rows);
   // How this table composes its rows (for rows made elsewhere, and the fields filled in).
   const RowFormatter& formatter() const { return formatter_; }
 
