@@ -107,7 +107,7 @@ TEST(RandomCrossCheck, ParserScalesByTheCorrectlyRoundedPower) {
 }
 
 // Texts of at most 18 digits whose power of ten is exact parse to the correctly rounded
-// value, which is what strtold gives.
+// value, which is what strtold gives; short mantissas take the word-at-a-time way.
 TEST(RandomCrossCheck, ParserMatchesStrtoldWhereThePowerIsExact) {
   std::mt19937_64 random(2);
   std::uniform_int_distribution<int> digitCount(1, 18);
@@ -121,7 +121,9 @@ TEST(RandomCrossCheck, ParserMatchesStrtoldWhereThePowerIsExact) {
     const int pointAt = std::uniform_int_distribution<int>(0, count)(random);
     mantissa.insert(static_cast<std::size_t>(pointAt), 1, '.');
     std::string text = random() & 1 ? "-" : "";
-    text.append(mantissa).append("E").append(std::to_string(exponent(random)));
+    text.append(mantissa);
+    // Without an exponent the text may end right behind a digit run.
+    if (random() & 1) text.append("E").append(std::to_string(exponent(random)));
     ASSERT_EQ(parseNumber(text), std::strtold(text.c_str(), nullptr)) << text;
   }
 }
