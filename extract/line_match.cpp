@@ -1,5 +1,7 @@
 #include "extract/line_match.hpp"
 
+#include <bit>
+#include <cstdint>
 #include <cstring>
 
 #include "convert/number_parser.hpp"
@@ -46,6 +48,30 @@ void cutValueText(std::string_view line, std::string_view key, std::string& out)
 
 namespace {
 
+// The first byte from at on that is neither a blank nor '=', or end. The run between a key
+// and its number is of any length up to a few bytes, so eight bytes are looked at at once.
+const char* pastBlanksAndEquals(const char* at, const char* end) {
+  if constexpr (std::endian::native == std::endian::little) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+    // Bit 7 of each byte of word that is not 0.
+    const auto nonzeroBytes = [](std::uint64_t word) {
+      return (((word & ~kHighBits) + ~kHighBits) | word) & kHighBits;
+    };
+    while (end - at >= 8) {
+      std::uint64_t word;
+      std::memcpy(&word, at, sizeof word);
+      const std::uint64_t others = nonzeroBytes(word ^ (kOnes * ' ')) & nonzeroBytes(word ^ (kOnes * '='));
+      if (others != 0) return at + std::countr_zero(others) / 8;
+      at += 8;
+    }
+  }
+  while (at != end && (*at == ' ' || *at == '=')) {
+    ++at;
+  }
+  return at;
+}
+
 bool mayStandBeforeTheNumbersEnd(char byte) {
   return (byte >= '0' && byte <= '9') || byte == ' ' || byte == '=' || byte == '.' || byte == '+' ||
          byte == '-' || byte == 'E' || byte == 'e' || byte == 'D' || byte == 'd';
@@ -60,10 +86,7 @@ bool mayStandBeforeTheNumbersEnd(char byte) {
 bool readValueInPlace(std::string_view line, std::string_view key, NumberRead& value) {
   const char* const afterKey = line.data() + key.size();
   const char* const end = line.data() + line.size();
-  const char* at = afterKey;
-  while (at != end && (*at == ' ' || *at == '=')) {
-    ++at;
-  }
+  const char* at = pastBlanksAndEquals(afterKey, end);
   if (at != end && (*at == '&' || *at == '\t' || *at == '\n')) return false;
   value = parseDecimalNumber(at, end);
   if (at != end && (*at == ' ' || *at == '=')) return false;
