@@ -58,22 +58,21 @@ char* writeMarker(char* out, const MaskLayout::Exponent& part, int exponent) {
 }
 
 // The field of a mask that has an exponent template for a nonzero number already rounded to
-// the digits the mask shows, written at out without the step program; null (nothing
-// written) where its exponent needs the general rules.
-char* writeTemplateField(const DecimalInteger& number, char* out, const MaskLayout& layout,
-                         const MaskLayout::ExponentTemplate& shape) {
+// the digits the mask shows, given as at least 18 digits and the point, written at out
+// without the step program; null (nothing written) where its exponent needs the general
+// rules.
+char* writeTemplateField(const char* digits, int point, bool negative, char* out,
+                         const MaskLayout& layout, const MaskLayout::ExponentTemplate& shape) {
   const int integerPositions = layout.mantissa.integerPositions;
   const int fractionPositions = layout.mantissa.fractionPositions;
   const int exponentPositions = layout.exponent.positions;
-  const int exponent = number.point - integerPositions;
+  const int exponent = point - integerPositions;
   const unsigned magnitude = static_cast<unsigned>(exponent < 0 ? -exponent : exponent);
   if (magnitude >= kIntegerPowersOfTen[static_cast<std::size_t>(exponentPositions)]) {
     return nullptr;
   }
-  char digits[kFormDigits];
-  writeEighteenDigits(number.significand, digits);
   char* end = copyBytes(out, shape.prefix.data(), static_cast<int>(shape.prefix.size()));
-  if (number.negative) *end++ = '-';
+  if (negative) *end++ = '-';
   end = writeDigitRange(end, digits, 0, integerPositions);
   *end++ = '.';
   end = writeDigitRange(end, digits, integerPositions, fractionPositions);
@@ -91,7 +90,9 @@ char* writeTemplateField(const DecimalInteger& number, char* out, const MaskLayo
   if (number.significand == 0) return nullptr;
   roundToLeadingDigits(number,
                        layout.mantissa.integerPositions + layout.mantissa.fractionPositions);
-  return writeTemplateField(number, out, layout, shape);
+  char digits[kFormDigits];
+  writeEighteenDigits(number.significand, digits);
+  return writeTemplateField(digits, number.point, number.negative, out, layout, shape);
 }
 
 // A number rounded for one mask: its 18-digit form with the digits behind the last kept
@@ -288,10 +289,20 @@ char* MaskFormatter::writeExactDecimal(char* out, const NumberRead& number) cons
       number.point() > kPointLimit) {
     return nullptr;
   }
-  const auto padding = static_cast<std::size_t>(kFormDigits - number.digitCount());
-  const DecimalInteger digits{number.significand() * kIntegerPowersOfTen[padding], number.point(),
-                              number.negative()};
-  return writeTemplateField(digits, out, layout_, *layout_.exponentTemplate);
+  // The digits, and zeros after them up to the 18th and beyond.
+  char digits[kFormDigits + 8];
+  std::memset(digits, '0', sizeof digits);
+  if (std::uint64_t bytes; number.digitBytes(bytes)) {
+    // Read eight bytes at a time, which only a little-endian machine does, so stored in
+    // the machine's order the digits come out first one first.
+    bytes |= 0x3030303030303030ull;
+    std::memcpy(digits, &bytes, sizeof bytes);
+  } else {
+    const auto padding = static_cast<std::size_t>(kFormDigits - number.digitCount());
+    writeEighteenDigits(number.significand() * kIntegerPowersOfTen[padding], digits);
+  }
+  return writeTemplateField(digits, number.point(), number.negative(), out, layout_,
+                            *layout_.exponentTemplate);
 }
 
 char* MaskFormatter::writeTo(char* out, long double x) const {

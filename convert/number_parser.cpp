@@ -53,6 +53,7 @@ struct Mantissa {
   bool anyDigit = false;
   bool nonzero = false;
   bool digitsDropped = false;  // significant digits beyond the kept ones
+  bool keptAsBytes = false;    // kept holds the digits one per byte (readShortMantissa)
 };
 
 // A run of digits from the first nonzero one on: the first kKeptDigits go into M, the
@@ -70,9 +71,9 @@ int takeSignificantDigits(const char*& at, const char* end, Mantissa& m) {
 
 // The common short mantissa, such as "0.007794" or "6.1002" before "E-02", read eight
 // bytes at a time rather than byte by byte: a number's digit runs are of every length, and
-// each loop over them ends in a mispredicted branch. Handles only a mantissa that, with the
-// byte that ends it, lies in the next eight bytes (or ends exactly at end) and has a digit;
-// false, with nothing taken, for any other.
+// each loop over them ends in a mispredicted branch. The digits are kept one per byte. Handles only
+// a mantissa that, with the byte that ends it, lies in the next eight bytes (or ends exactly at
+// end) and has a digit; false, with nothing taken, for any other.
 bool readShortMantissa(const char*& at, const char* end, Mantissa& m) {
   constexpr std::uint64_t kOnes = 0x0101010101010101ull;
   constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
@@ -111,14 +112,8 @@ bool readShortMantissa(const char*& at, const char* end, Mantissa& m) {
     const std::uint64_t nonzeroBytes =
         (((digits & ~kHighBits) + kOnes * 0x7F) | digits) & kHighBits;
     const int zeros = nonzeroBytes != 0 ? std::countr_zero(nonzeroBytes) / 8 : count;
-    // The digits as one number: first digit highest, so they go to the top bytes, and then
-    // pairs, fours and eights are joined by three multiplications.
-    std::uint64_t joined = digits << (8 * (8 - count));
-    joined = joined * 10 + (joined >> 8);
-    joined = (((joined & 0x000000FF000000FFull) * (100 + (1000000ull << 32))) +
-              (((joined >> 16) & 0x000000FF000000FFull) * (1 + (10000ull << 32)))) >>
-             32;
-    m.kept = joined;
+    m.kept = zeros < 8 ? digits >> (8 * zeros) : 0;
+    m.keptAsBytes = true;
     m.keptCount = count - zeros;
     m.point = integerDigits - zeros;
     m.nonzero = zeros < count;
@@ -214,13 +209,14 @@ NumberRead parseDecimalNumber(const char*& at, const char* end) {
   const int point = m.point + readExponent(at, end);
   if (!m.nonzero || point <= kTooSmallPoint) return NumberRead(negative ? -0.0L : 0.0L);
   if (point >= kTooLargePoint) return NumberRead(negative ? -kTooLargeValue : kTooLargeValue);
+  if (m.keptAsBytes) return NumberRead::shortDecimal(m.kept, m.keptCount, point, negative);
   return NumberRead::decimal(m.kept, m.keptCount, point, negative, !m.digitsDropped);
 }
 
 long double NumberRead::value() const {
   if (!decimal_) return value_;
   const long double magnitude =
-      scaleByPowerOfTen(static_cast<long double>(significand_), point_ - digitCount_);
+      scaleByPowerOfTen(static_cast<long double>(significand()), point_ - digitCount_);
   return negative_ ? -magnitude : magnitude;
 }
 

@@ -33,26 +33,54 @@ class NumberRead {
     return number;
   }
 
+  // The nonzero decimal number of at most 8 digits given one per byte, the first in the
+  // lowest byte (values 0 to 9, bytes beyond the digits 0), as a text read eight bytes at a
+  // time has them: they need not be joined into one number unless the value is wanted.
+  static NumberRead shortDecimal(std::uint64_t digitBytes, int digitCount, int point,
+                                 bool negative) {
+    NumberRead number = decimal(digitBytes, digitCount, point, negative, true);
+    number.digitBytes_ = true;
+    return number;
+  }
+
   // The number in the extended format, exactly as parseNumber gives it for the same text.
   long double value() const;
 
   // Whether the number is exactly significand() * 10^(point() - digitCount()), nonzero:
   // a decimal text whose every significant digit was kept.
   bool isExactDecimal() const { return exact_; }
-  std::uint64_t significand() const { return significand_; }
+  std::uint64_t significand() const {
+    return digitBytes_ ? joinDigits(significand_, digitCount_) : significand_;
+  }
+  // For a short decimal: its digits one per byte as shortDecimal took them; else false.
+  bool digitBytes(std::uint64_t& bytes) const {
+    bytes = significand_;
+    return digitBytes_;
+  }
   int digitCount() const { return digitCount_; }
   // 10^(point - 1) <= |number| < 10^point.
   int point() const { return point_; }
   bool negative() const { return negative_; }
 
  private:
-  long double value_ = 0;  // unless decimal_
-  std::uint64_t significand_ = 0;
+  // The digits of digitBytes as one number: first digit highest, so they go to the top
+  // bytes, and then pairs, fours and eights are joined by three multiplications.
+  static std::uint64_t joinDigits(std::uint64_t bytes, int count) {
+    std::uint64_t joined = bytes << (8 * (8 - count));
+    joined = joined * 10 + (joined >> 8);
+    return (((joined & 0x000000FF000000FFull) * (100 + (1000000ull << 32))) +
+            (((joined >> 16) & 0x000000FF000000FFull) * (1 + (10000ull << 32)))) >>
+           32;
+  }
+
+  long double value_ = 0;          // unless decimal_
+  std::uint64_t significand_ = 0;  // the digits one per byte when digitBytes_
   std::int32_t point_ = 0;
   std::int8_t digitCount_ = 0;
   bool negative_ = false;
   bool decimal_ = false;
   bool exact_ = false;
+  bool digitBytes_ = false;
 };
 
 }  // namespace durno
