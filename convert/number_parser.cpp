@@ -201,16 +201,16 @@ long double readRadixNumber(Reader& in) {
 
 }  // namespace
 
-NumberRead parseDecimalNumber(const char*& at, const char* end) {
+void parseDecimalNumber(const char*& at, const char* end, NumberRead& number) {
   const bool negative = at != end && *at == '-';
   if (at != end && (*at == '-' || *at == '+')) ++at;
   const Mantissa m = readMantissa(at, end);
-  if (!m.anyDigit) return NumberRead();
+  if (!m.anyDigit) return number.setValue(0);
   const int point = m.point + readExponent(at, end);
-  if (!m.nonzero || point <= kTooSmallPoint) return NumberRead(negative ? -0.0L : 0.0L);
-  if (point >= kTooLargePoint) return NumberRead(negative ? -kTooLargeValue : kTooLargeValue);
-  if (m.keptAsBytes) return NumberRead::shortDecimal(m.kept, m.keptCount, point, negative);
-  return NumberRead::decimal(m.kept, m.keptCount, point, negative, !m.digitsDropped);
+  if (!m.nonzero || point <= kTooSmallPoint) return number.setValue(negative ? -0.0L : 0.0L);
+  if (point >= kTooLargePoint) return number.setValue(negative ? -kTooLargeValue : kTooLargeValue);
+  if (m.keptAsBytes) return number.setShortDecimal(m.kept, m.keptCount, point, negative);
+  number.setDecimal(m.kept, m.keptCount, point, negative, !m.digitsDropped);
 }
 
 long double NumberRead::value() const {
@@ -229,7 +229,9 @@ long double parseNumber(std::string_view text) {
     Reader in(std::string_view(at + 1, static_cast<std::size_t>(end - at - 1)));
     return readRadixNumber(in);
   }
-  return parseDecimalNumber(at, end).value();
+  NumberRead number;
+  parseDecimalNumber(at, end, number);
+  return number.value();
 }
 
 }  // namespace durno

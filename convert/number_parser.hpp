@@ -17,9 +17,9 @@ namespace durno {
 // whose first non-blank byte is '&' is a whole number in radix H/O/Q/B (default octal).
 long double parseNumber(std::string_view text);
 
-// parseNumber's decimal form alone, read from at (no blanks skipped, no '&' form): at is
-// left on the first byte that is not part of the number, which a caller that reads the
-// number in place uses to tell whether the bytes after it could have changed it.
-NumberRead parseDecimalNumber(const char*& at, const char* end);
+// parseNumber's decimal form alone, read from at (no blanks skipped, no '&' form) into
+// number: at is left on the first byte that is not part of the number, which a caller that
+// reads the number in place uses to tell whether the bytes after it could have changed it.
+void parseDecimalNumber(const char*& at, const char* end, NumberRead& number);
 
 }  // namespace durno

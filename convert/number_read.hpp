@@ -16,31 +16,35 @@ class NumberRead {
   // Zero.
   NumberRead() = default;
   // A number known by its value alone.
-  explicit NumberRead(long double value) : value_(value) {}
+  explicit NumberRead(long double value) { setValue(value); }
 
+  // The setters replace the whole number where it is kept: a scan stores millions of them,
+  // and a copy of one just written field by field would wait for its stores to land.
+  void setValue(long double value) {
+    value_ = value;
+    decimal_ = false;
+    exact_ = false;
+    digitBytes_ = false;
+  }
   // The nonzero decimal number significand * 10^(point - digitCount), significand holding
   // digitCount digits (at most 18) and point within the parser's range rules;
   // everyDigitKept tells that the text had no significant digit beyond them.
-  static NumberRead decimal(std::uint64_t significand, int digitCount, int point, bool negative,
-                            bool everyDigitKept) {
-    NumberRead number;
-    number.significand_ = significand;
-    number.point_ = point;
-    number.digitCount_ = static_cast<std::int8_t>(digitCount);
-    number.negative_ = negative;
-    number.decimal_ = true;
-    number.exact_ = everyDigitKept;
-    return number;
+  void setDecimal(std::uint64_t significand, int digitCount, int point, bool negative,
+                  bool everyDigitKept) {
+    significand_ = significand;
+    point_ = point;
+    digitCount_ = static_cast<std::int8_t>(digitCount);
+    negative_ = negative;
+    decimal_ = true;
+    exact_ = everyDigitKept;
+    digitBytes_ = false;
   }
-
   // The nonzero decimal number of at most 8 digits given one per byte, the first in the
   // lowest byte (values 0 to 9, bytes beyond the digits 0), as a text read eight bytes at a
   // time has them: they need not be joined into one number unless the value is wanted.
-  static NumberRead shortDecimal(std::uint64_t digitBytes, int digitCount, int point,
-                                 bool negative) {
-    NumberRead number = decimal(digitBytes, digitCount, point, negative, true);
-    number.digitBytes_ = true;
-    return number;
+  void setShortDecimal(std::uint64_t digitBytes, int digitCount, int point, bool negative) {
+    setDecimal(digitBytes, digitCount, point, negative, true);
+    digitBytes_ = true;
   }
 
   // The number in the extended format, exactly as parseNumber gives it for the same text.

@@ -88,7 +88,7 @@ bool readValueInPlace(std::string_view line, std::string_view key, NumberRead& v
   const char* const end = line.data() + line.size();
   const char* at = pastBlanksAndEquals(afterKey, end);
   if (at != end && (*at == '&' || *at == '\t' || *at == '\n')) return false;
-  value = parseDecimalNumber(at, end);
+  parseDecimalNumber(at, end, value);
   if (at != end && (*at == ' ' || *at == '=')) return false;
   if (key.empty()) return true;
   const char keyFront = key.front();
@@ -101,17 +101,22 @@ bool readValueInPlace(std::string_view line, std::string_view key, NumberRead& v
 
 }  // namespace
 
-NumberRead cutMatchedValue(std::string_view line, std::string_view key, std::string& scratch) {
-  NumberRead value;
-  if (readValueInPlace(line, key, value)) return value;
+void cutMatchedValue(std::string_view line, std::string_view key, std::string& scratch,
+                     NumberRead& value) {
+  if (readValueInPlace(line, key, value)) return;
   cutValueText(line, key, scratch);
-  return NumberRead(parseNumber(scratch));
+  value.setValue(parseNumber(scratch));
 }
 
 NumberRead cutValue(std::string_view line, std::string_view key, std::string& scratch) {
-  if (line.starts_with(key)) return cutMatchedValue(line, key, scratch);
-  cutValueText(line, key, scratch);
-  return NumberRead(parseNumber(scratch));
+  NumberRead value;
+  if (line.starts_with(key)) {
+    cutMatchedValue(line, key, scratch, value);
+  } else {
+    cutValueText(line, key, scratch);
+    value.setValue(parseNumber(scratch));
+  }
+  return value;
 }
 
 }  // namespace durno

@@ -28,7 +28,8 @@ void cutValueText(std::string_view line, std::string_view key, std::string& out)
 // of cutValueText, or 0 when none is there. Most lines are read in place; scratch holds
 // the cut text of those that are not.
 NumberRead cutValue(std::string_view line, std::string_view key, std::string& scratch);
-// cutValue for a line already known to begin with key.
-NumberRead cutMatchedValue(std::string_view line, std::string_view key, std::string& scratch);
+// cutValue for a line already known to begin with key, into value.
+void cutMatchedValue(std::string_view line, std::string_view key, std::string& scratch,
+                     NumberRead& value);
 
 }  // namespace durno

@@ -153,19 +153,21 @@ void Scanner::scanLine(std::string_view rawLine) {
 
   const bool isStep = (kinds & kMayBeStep) && beginsWithFixedKey<kStepKey>(line);
   if (isStep) {
-    state_.stepNumber = cutMatchedValue(line, kStepKey, cut_).value();
+    NumberRead step;
+    cutMatchedValue(line, kStepKey, cut_, step);
+    state_.stepNumber = step.value();
     sink_.stepReached(state_.stepNumber);
   }
   if ((kinds & kMayBeVap) && beginsWithFixedKey<kVapKey>(line)) {
-    state_.vap = cutMatchedValue(line, kVapKey, cut_);
+    cutMatchedValue(line, kVapKey, cut_, state_.vap);
     state_.seen |= slotBit(kVapSlot);
   }
   if ((kinds & kMayBeWtvap) && beginsWithFixedKey<kWtvapKey>(line)) {
-    state_.wtvap = cutMatchedValue(line, kWtvapKey, cut_);
+    cutMatchedValue(line, kWtvapKey, cut_, state_.wtvap);
     state_.seen |= slotBit(kWtvapSlot);
   }
   if ((kinds & kMayBePtot) && beginsWithFixedKey<kPtotKey>(line)) {
-    state_.ptot = cutMatchedValue(line, kPtotKey, cut_);
+    cutMatchedValue(line, kPtotKey, cut_, state_.ptot);
     state_.seen |= slotBit(kPtotSlot);
   }
   if (kinds & kMayBeCompound) {
@@ -178,7 +180,7 @@ void Scanner::scanLine(std::string_view rawLine) {
 
 void Scanner::takeCompoundValue(int key, std::string_view line) {
   matched_[static_cast<std::size_t>(key)] = true;
-  state_.values[key] = cutMatchedValue(line, keys_[key], cut_);
+  cutMatchedValue(line, keys_[key], cut_, state_.values[key]);
   state_.seen |= slotBit(kFirstCompoundSlot + key);
 }
 

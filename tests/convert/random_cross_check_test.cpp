@@ -237,7 +237,8 @@ TEST(RandomCrossCheck, FieldsFromTheDigitsReadAreTheFieldsOfTheValue) {
     const MaskFormatter formatter(mask);
     for (const std::string& text : texts) {
       const char* at = text.data();
-      const NumberRead number = parseDecimalNumber(at, text.data() + text.size());
+      NumberRead number;
+      parseDecimalNumber(at, text.data() + text.size(), number);
       char field[128];
       const char* end = formatter.writeExactDecimal(field, number);
       if (end == nullptr) continue;
