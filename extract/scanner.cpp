@@ -132,7 +132,7 @@ Scanner::Scanner(ScannerState& state, Quantity quantity, std::span<const std::st
     for (const std::string& key : keys_) {
       if (key.empty()) {
         // An empty key begins every line, so no first byte may be rejected.
-        hasEmptyKey_ = true;
+        emptyLineKinds_ = kMayBeCompound;
         for (auto& kinds : firstByteKinds_)
           kinds |= kMayBeCompound;
       } else {
@@ -142,15 +142,7 @@ Scanner::Scanner(ScannerState& state, Quantity quantity, std::span<const std::st
   }
 }
 
-void Scanner::scanLine(std::string_view rawLine) {
-  const std::string_view line = withoutLeadingBlanks(rawLine);
-  // Most lines of a result file begin with none of the keys: one table look-up rejects them.
-  // An empty line can only begin with an empty key.
-  const std::uint8_t kinds = line.empty()
-                                 ? (hasEmptyKey_ ? kMayBeCompound : std::uint8_t{0})
-                                 : firstByteKinds_[static_cast<unsigned char>(line.front())];
-  if (kinds == 0) return;
-
+void Scanner::scanCandidateLine(std::string_view line, std::uint8_t kinds) {
   const bool isStep = (kinds & kMayBeStep) && beginsWithFixedKey<kStepKey>(line);
   if (isStep) {
     NumberRead step;

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "convert/text_ops.hpp"
 #include "extract/quantity.hpp"
 #include "extract/scan_sink.hpp"
 #include "extract/scanner_state.hpp"
@@ -70,8 +71,14 @@ class Scanner {
   Scanner(ScannerState& state, Quantity quantity, std::span<const std::string> compoundKeys,
           ScanSink& sink);
 
-  // Applies one line as read from a result file (leading blanks still on it).
-  void scanLine(std::string_view line);
+  // Applies one line as read from a result file (leading blanks still on it). Most lines
+  // begin with none of the keys: one table look-up rejects them, inline in the read loop.
+  void scanLine(std::string_view rawLine) {
+    const std::string_view line = withoutLeadingBlanks(rawLine);
+    const std::uint8_t kinds =
+        line.empty() ? emptyLineKinds_ : firstByteKinds_[static_cast<unsigned char>(line.front())];
+    if (kinds != 0) scanCandidateLine(line, kinds);
+  }
 
   // Whether compound lines are looked at at all (a known quantity and some keys).
   bool compoundsExamined() const { return compoundsExamined_; }
@@ -79,6 +86,8 @@ class Scanner {
   bool keyMatched(int k) const { return matched_[static_cast<std::size_t>(k)]; }
 
  private:
+  // A line, without its leading blanks, that may begin with the keys of kinds.
+  void scanCandidateLine(std::string_view line, std::uint8_t kinds);
   void takeCompoundValue(int key, std::string_view line);
 
   ScannerState& state_;
@@ -89,7 +98,8 @@ class Scanner {
   // Which fixed keys a first byte may begin, with a flag for bytes some compound key begins.
   std::array<std::uint8_t, 256> firstByteKinds_{};
   bool compoundsExamined_ = false;
-  bool hasEmptyKey_ = false;  // examined, and one key is empty: even an empty line matches
+  // The kinds an empty line may be: a compound line when an examined key is empty.
+  std::uint8_t emptyLineKinds_ = 0;
   std::string cut_;           // scratch for the value cut
   std::array<bool, kMaxCompounds> matched_{};
 };
