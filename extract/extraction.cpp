@@ -279,6 +279,9 @@ ExtractionOutcome runExtraction(const ExtractionJob& job, ScannerState& state, T
     outcome.table = FileStatus::failure(FileError::InUse, std::move(why));
     return outcome;
   }
+  // The workers begin before the table is made: emptying a large table that is there
+  // already takes the system a while.
+  std::unique_ptr<ScanAhead> ahead = startScanAhead(job, quantity, keys, files);
   TableWriter table(files, quantity, keys);
   const std::string_view firstFile =
       resultFiles.empty() ? std::string_view{} : std::string_view(resultFiles.front());
@@ -290,7 +293,6 @@ ExtractionOutcome runExtraction(const ExtractionJob& job, ScannerState& state, T
   TableAndEvents sink(table, events);
   Scanner scanner(state, quantity, keys, sink);
   ScanContext scan{job, state, scanner, table, sink, files, events};
-  std::unique_ptr<ScanAhead> ahead = startScanAhead(job, quantity, keys, files);
   scan.ahead = ahead.get();
   int filesRead = 0;
   for (std::size_t i = 0; i < resultFiles.size() && !scanMustEnd(job, table); ++i) {

@@ -40,7 +40,7 @@ class PartSink final : public ScanSink {
 }  // namespace
 
 ScanAhead::ScanAhead(ScanAheadSetup setup)
-    : setup_(std::move(setup)), filesAhead_(static_cast<std::size_t>(setup_.workers) + 1) {
+    : setup_(std::move(setup)), filesAhead_(2 * static_cast<std::size_t>(setup_.workers) + 2) {
   for (int w = 0; w < setup_.workers; ++w)
     workers_.emplace_back([this] { work(); });
 }

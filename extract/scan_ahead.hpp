@@ -7,8 +7,9 @@
 // fills in when the file's turn comes and the values carried into it are known. Each row is
 // otherwise formatted by the worker.
 //
-// Memory stays bounded: at most kFilesAhead files past the one the writer is on are begun
-// (one per worker and one more), and a file keeps at most kQueuedBytesPerFile bytes of rows
+// Memory stays bounded: at most 2 * workers + 2 files past the one the writer is on are
+// begun (enough that a worker done with a file seldom waits for the writer to move on), and
+// a file keeps at most kQueuedBytesPerFile bytes of rows
 // waiting before its worker waits for the writer to take them.
 
 #include <array>
