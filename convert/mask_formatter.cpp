@@ -14,6 +14,8 @@ using Op = MaskLayout::Op;
 using Step = MaskLayout::Step;
 
 constexpr int kFormDigits = 18;
+// Room for the 18 digits of a number and what a fixed-size copy of them may read beyond.
+constexpr std::size_t kTemplateDigits = 32;
 
 // Copies a short run of bytes; masks hold only a few literals in a row, so a plain loop
 // beats a library call.
@@ -80,19 +82,6 @@ char* writeTemplateField(const char* digits, int point, bool negative, char* out
   writePaddedDigits(end, magnitude, exponentPositions);
   end += exponentPositions;
   return copyBytes(end, shape.suffix.data(), static_cast<int>(shape.suffix.size()));
-}
-
-// writeTemplateField for x; null also for zero. Kept out of line: inlined into its
-// callers, it made whole scans a few percent slower.
-[[gnu::noinline]] char* writeByTemplate(char* out, long double x, const MaskLayout& layout,
-                                        const MaskLayout::ExponentTemplate& shape) {
-  DecimalInteger number = decimalInteger(x);
-  if (number.significand == 0) return nullptr;
-  roundToLeadingDigits(number,
-                       layout.mantissa.integerPositions + layout.mantissa.fractionPositions);
-  char digits[kFormDigits];
-  writeEighteenDigits(number.significand, digits);
-  return writeTemplateField(digits, number.point, number.negative, out, layout, shape);
 }
 
 // A number rounded for one mask: its 18-digit form with the digits behind the last kept
@@ -271,7 +260,65 @@ std::size_t boundedFieldWidth(const MaskLayout& layout) {
 }  // namespace
 
 MaskFormatter::MaskFormatter(std::string_view mask)
-    : layout_(analyseMask(mask)), fieldWidthBound_(boundedFieldWidth(layout_)) {}
+    : layout_(analyseMask(mask)),
+      pieces_(makePieces(layout_)),
+      fieldWidthBound_(boundedFieldWidth(layout_) +
+                       (pieces_ ? TemplatePieces::kPieceSpill : std::size_t{0})) {}
+
+std::optional<MaskFormatter::TemplatePieces> MaskFormatter::makePieces(const MaskLayout& layout) {
+  constexpr int kMostExponentPositions = 3;
+  constexpr int kMostShownDigits = 16;
+  const MaskLayout::ExponentTemplate* shape =
+      layout.exponentTemplate ? &*layout.exponentTemplate : nullptr;
+  const int positions = layout.exponent.positions;
+  if (shape == nullptr || shape->prefix.size() > 8 || shape->suffix.size() > 8 ||
+      positions > kMostExponentPositions ||
+      layout.mantissa.integerPositions + layout.mantissa.fractionPositions > kMostShownDigits) {
+    return std::nullopt;
+  }
+  TemplatePieces pieces;
+  std::copy(shape->prefix.begin(), shape->prefix.end(), pieces.prefix.begin());
+  std::copy(shape->suffix.begin(), shape->suffix.end(), pieces.suffix.begin());
+  pieces.prefixLength = static_cast<int>(shape->prefix.size());
+  pieces.suffixLength = static_cast<int>(shape->suffix.size());
+  pieces.exponentLimit = static_cast<int>(kIntegerPowersOfTen[static_cast<std::size_t>(positions)]);
+  for (int exponent = 1 - pieces.exponentLimit; exponent < pieces.exponentLimit; ++exponent) {
+    std::array<char, 8> piece{};
+    char* end = writeMarker(piece.data(), layout.exponent, exponent);
+    writePaddedDigits(end, static_cast<unsigned>(exponent < 0 ? -exponent : exponent), positions);
+    pieces.exponents.push_back(piece);
+    pieces.exponentLengths.push_back(static_cast<unsigned char>(end + positions - piece.data()));
+  }
+  return pieces;
+}
+
+char* MaskFormatter::writePieces(const char* digits, int point, bool negative, char* out) const {
+  const TemplatePieces& pieces = *pieces_;
+  const int integerPositions = layout_.mantissa.integerPositions;
+  const int exponent = point - integerPositions;
+  if (exponent <= -pieces.exponentLimit || exponent >= pieces.exponentLimit) return nullptr;
+  const auto piece = static_cast<std::size_t>(exponent + pieces.exponentLimit - 1);
+  std::memcpy(out, pieces.prefix.data(), 8);
+  char* end = out + pieces.prefixLength;
+  *end = '-';
+  end += negative ? 1 : 0;
+  std::memcpy(end, digits, 16);
+  end += integerPositions;
+  *end++ = '.';
+  std::memcpy(end, digits + integerPositions, 16);
+  end += layout_.mantissa.fractionPositions;
+  std::memcpy(end, pieces.exponents[piece].data(), 8);
+  end += pieces.exponentLengths[piece];
+  std::memcpy(end, pieces.suffix.data(), 8);
+  return end + pieces.suffixLength;
+}
+
+char* MaskFormatter::writeTemplate(const char* digits, int point, bool negative, char* out) const {
+  if (pieces_) {
+    if (char* end = writePieces(digits, point, negative, out)) return end;
+  }
+  return writeTemplateField(digits, point, negative, out, layout_, *layout_.exponentTemplate);
+}
 
 char* MaskFormatter::writeExactDecimal(char* out, const NumberRead& number) const {
   // The rounding to the extended format and, where a value is held as a double, to the
@@ -290,7 +337,7 @@ char* MaskFormatter::writeExactDecimal(char* out, const NumberRead& number) cons
     return nullptr;
   }
   // The digits, and zeros after them up to the 18th and beyond.
-  char digits[kFormDigits + 8];
+  char digits[kTemplateDigits];
   std::memset(digits, '0', sizeof digits);
   if (std::uint64_t bytes; number.digitBytes(bytes)) {
     // Read eight bytes at a time, which only a little-endian machine does, so stored in
@@ -301,13 +348,19 @@ char* MaskFormatter::writeExactDecimal(char* out, const NumberRead& number) cons
     const auto padding = static_cast<std::size_t>(kFormDigits - number.digitCount());
     writeEighteenDigits(number.significand() * kIntegerPowersOfTen[padding], digits);
   }
-  return writeTemplateField(digits, number.point(), number.negative(), out, layout_,
-                            *layout_.exponentTemplate);
+  return writeTemplate(digits, number.point(), number.negative(), out);
 }
 
 char* MaskFormatter::writeTo(char* out, long double x) const {
   if (layout_.exponentTemplate) {
-    if (char* end = writeByTemplate(out, x, layout_, *layout_.exponentTemplate)) return end;
+    DecimalInteger number = decimalInteger(x);
+    if (number.significand != 0) {
+      roundToLeadingDigits(number,
+                           layout_.mantissa.integerPositions + layout_.mantissa.fractionPositions);
+      char digits[kTemplateDigits];
+      writeEighteenDigits(number.significand, digits);
+      if (char* end = writeTemplate(digits, number.point, number.negative, out)) return end;
+    }
   }
   return writeField(out, layout_, roundForMask(x, layout_));
 }

@@ -11,8 +11,11 @@
 // exponent positions are optional still writes at least one exponent digit. The
 // extended mask characters ';', ',', '%', '*', '"' and '\' are not recognised (ignored).
 
+#include <array>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "convert/extended_format.hpp"
 #include "convert/mask_layout.hpp"
@@ -43,7 +46,28 @@ class MaskFormatter {
   char* writeExactDecimal(char* out, const NumberRead& number) const;
 
  private:
+  // The pieces of an exponent-template field made once, for a mask whose literals and
+  // digits are short enough that each piece is written with one fixed-size copy: a field
+  // then costs a handful of stores. Copies may run up to kPieceSpill bytes past the field.
+  struct TemplatePieces {
+    static constexpr std::size_t kPieceSpill = 16;
+    std::array<char, 8> prefix{};
+    std::array<char, 8> suffix{};
+    int prefixLength = 0;
+    int suffixLength = 0;
+    int exponentLimit = 0;                       // exponents of smaller magnitude have a piece
+    std::vector<std::array<char, 8>> exponents;  // marker, sign and digits; by exponent
+    std::vector<unsigned char> exponentLengths;
+  };
+  static std::optional<TemplatePieces> makePieces(const MaskLayout& layout);
+  // The field of a nonzero number rounded to the shown digits, given as digits (at least 32
+  // readable, the shown ones first) and point; null where the exponent has no piece.
+  char* writePieces(const char* digits, int point, bool negative, char* out) const;
+  // The field by the template, from digits as writePieces takes them.
+  char* writeTemplate(const char* digits, int point, bool negative, char* out) const;
+
   MaskLayout layout_;
+  std::optional<TemplatePieces> pieces_;
   std::size_t fieldWidthBound_ = 0;
 };
 

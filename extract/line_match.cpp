@@ -61,7 +61,8 @@ const char* pastBlanksAndEquals(const char* at, const char* end) {
     while (end - at >= 8) {
       std::uint64_t word;
       std::memcpy(&word, at, sizeof word);
-      const std::uint64_t others = nonzeroBytes(word ^ (kOnes * ' ')) & nonzeroBytes(word ^ (kOnes * '='));
+      const std::uint64_t others =
+          nonzeroBytes(word ^ (kOnes * ' ')) & nonzeroBytes(word ^ (kOnes * '='));
       if (others != 0) return at + std::countr_zero(others) / 8;
       at += 8;
     }

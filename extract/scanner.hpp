@@ -100,7 +100,7 @@ class Scanner {
   bool compoundsExamined_ = false;
   // The kinds an empty line may be: a compound line when an examined key is empty.
   std::uint8_t emptyLineKinds_ = 0;
-  std::string cut_;           // scratch for the value cut
+  std::string cut_;  // scratch for the value cut
   std::array<bool, kMaxCompounds> matched_{};
 };
 

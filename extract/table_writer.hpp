@@ -45,7 +45,7 @@ class RowFormatter {
         valueSlots_(kFirstCompoundSlot + (quantity.known() ? static_cast<int>(keyCount) : 0)) {}
 
   // The widest value field, with room to spare: the value mask's fields are never wider.
-  static constexpr std::size_t kValueFieldRoom = 48;
+  static constexpr std::size_t kValueFieldRoom = 64;
 
   // Appends the row of state, ended by CR LF. A slot whose bit is not in known gets the
   // marker instead of its field.
