@@ -62,8 +62,13 @@ std::unique_ptr<OpenTextFile> OpenTextFile::open(FileSystem& fileSystem,
     }
   } else if (entry->diskFile_) {
     // Emptied only now that the file is held: an open that loses the race for a file in
-    // use must not destroy its content.
-    if (status = entry->file_->truncate(0); !status.ok()) {
+    // use must not destroy its content. A file that holds bytes is cut to its first byte
+    // rather than to none; the first write replaces that byte, and closing cuts the file
+    // to what was written. Linux's ext4 writes a file that was cut to nothing and written
+    // anew out to the disk as it is closed (a guard for programs that replace a file's
+    // content in place), and closing a large table then took longer than writing it.
+    const unsigned long long kept = fileSystem.diskFileSize(systemName) > 0 ? 1 : 0;
+    if (status = entry->file_->truncate(kept); !status.ok()) {
       entry->file_->close();
       return nullptr;
     }

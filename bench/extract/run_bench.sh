@@ -4,17 +4,20 @@
 #
 #   bench/extract/run_bench.sh [DURNO] [CORPUS_DIR] [ROUNDS]
 #
-# DURNO defaults to build/app/durno, CORPUS_DIR to /tmp/durno-bench (made there on first
-# use by bench/corpus/make_results.py: 70 result files of 1400 steps, about 410 MB, the
-# 50-key compound list and the file list), ROUNDS to 5. Page-cached. Each round times:
+# DURNO defaults to build/app/durno, CORPUS_DIR to /tmp/durno-bench, ROUNDS to 5. The
+# corpus (70 result files of 1400 steps, about 400 MB, the 50-key compound list and the
+# file list) is made there on first use by the team's shared generator,
+# ../shared/bench/make_results.py beside the project, or where that is missing by
+# bench/corpus/make_results.py. Page-cached. Each round times:
 #   wc -l                 the floor of reading the lines
 #   piped -j 1, -j 2, ... the dialogue with its answers piped in, screen to /dev/null,
 #                         with 1, 2, ... the cores threads
 #   command               the same extraction from the command line (default threads)
 #   terminal              the dialogue typed in tmux (80x25), when tmux is installed: the
 #                         answers are typed ahead, and the time is the program's own
-# and the medians are reported, with the peak RSS. A last pair of runs shows that memory
-# does not grow with the size of a result file.
+# and the medians are reported, with the peak RSS. Wall times are taken to the
+# microsecond around each command. A last pair of runs shows that memory does not grow
+# with the size of a result file.
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -22,14 +25,27 @@ root="$(cd "$here/../.." && pwd)"
 durno="${1:-$root/build/app/durno}"
 corpus="${2:-/tmp/durno-bench}"
 rounds="${3:-5}"
-generator="$root/bench/corpus/make_results.py"
+shared_generator="$root/../shared/bench/make_results.py"
+own_generator="$root/bench/corpus/make_results.py"
 export LC_ALL=C
+
+# Writes a corpus of `files` result files of `steps` steps to dir, with the compound list
+# dir/bench50.cpd and the file list dir/bench.xtr.
+make_corpus() {
+  local dir="$1" files="$2" steps="$3"
+  if [ -f "$shared_generator" ]; then
+    python3 "$shared_generator" --files "$files" --steps "$steps" --out "$dir" \
+      --cpd "$dir/bench50.cpd" --xtr "$dir/bench.xtr" --quiet
+  else
+    python3 "$own_generator" "$dir" --files "$files" --steps "$steps"
+  fi
+}
 
 [ -x "$durno" ] || { echo "no program at $durno (build the durno target first)" >&2; exit 2; }
 durno="$(cd "$(dirname "$durno")" && pwd)/$(basename "$durno")"
 if [ ! -f "$corpus/bench.xtr" ]; then
   echo "making the corpus in $corpus ..."
-  python3 "$generator" "$corpus" --files 70 --steps 1400
+  make_corpus "$corpus" 70 1400
 fi
 files=("$corpus"/run[0-9][0-9].out)
 bytes=$(cat "${files[@]}" | wc -c)
@@ -42,8 +58,11 @@ printf '\nA\nf\n%s\nl\n%s\n%s\n' "$corpus/bench50.cpd" "$corpus/bench.xtr" "$cor
 # Runs "$@" with stdin from $1; appends "wall-seconds peak-RSS-KiB cpu-seconds" to $2.
 timed() {
   local input="$1" times="$2"; shift 2
-  /usr/bin/time -f '%e %M %U %S' -o "$corpus/time" "$@" <"$input" >/dev/null 2>&1 || true
-  awk '{print $1, $2, $3 + $4}' "$corpus/time" >>"$times"
+  local start end
+  start=$(date +%s%N)
+  /usr/bin/time -f '%M %U %S' -o "$corpus/time" "$@" <"$input" >/dev/null 2>&1 || true
+  end=$(date +%s%N)
+  awk -v ns=$((end - start)) '{print ns / 1e9, $1, $2 + $3}' "$corpus/time" >>"$times"
 }
 
 # The dialogue in a real terminal: tmux runs a shell that times the program; the answers
@@ -53,14 +72,15 @@ typed() {
   rm -f "$corpus/typed.time"
   tmux -L durno-bench kill-server 2>/dev/null || true
   tmux -L durno-bench new-session -d -x 80 -y 25 \
-    "cd '$corpus' && /usr/bin/time -f '%e %M %U %S' -o '$corpus/typed.raw' '$durno'; \
-     mv '$corpus/typed.raw' '$corpus/typed.time'; sleep 1"
+    "cd '$corpus' && s=\$(date +%s%N) && /usr/bin/time -f '%M %U %S' -o '$corpus/typed.raw' '$durno'; \
+     e=\$(date +%s%N); awk -v ns=\$((e - s)) '{print ns / 1e9, \$1, \$2 + \$3}' '$corpus/typed.raw' \
+     >'$corpus/typed.part' && mv '$corpus/typed.part' '$corpus/typed.time'; sleep 1"
   tmux -L durno-bench send-keys " " "A" Enter "f" Enter "$corpus/bench50.cpd" Enter "l" Enter \
     "$corpus/bench.xtr" Enter "$corpus/typed" Enter
   for _ in $(seq 600); do [ -f "$corpus/typed.time" ] && break; sleep 0.05; done
   [ -f "$corpus/typed.time" ] || echo "the typed run did not end: $(tmux -L durno-bench capture-pane -p | tail -3)" >&2
   tmux -L durno-bench kill-server 2>/dev/null || true
-  awk '{print $1, $2, $3 + $4}' "$corpus/typed.time" >>"$times"
+  cat "$corpus/typed.time" >>"$times"
 }
 
 jobs=(1)
@@ -98,8 +118,8 @@ done
 # Peak memory must not grow with file size: one file, then one ten times longer.
 single="$corpus/single"
 if [ ! -f "$single/big/run01.out" ]; then
-  python3 "$generator" "$single/small" --files 1 --steps 1400
-  python3 "$generator" "$single/big" --files 1 --steps 14000
+  make_corpus "$single/small" 1 1400
+  make_corpus "$single/big" 1 14000
 fi
 for name in small big; do
   : >"$single/$name.times"
