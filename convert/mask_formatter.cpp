@@ -358,6 +358,7 @@ char* MaskFormatter::writeTo(char* out, long double x) const {
       roundToLeadingDigits(number,
                            layout_.mantissa.integerPositions + layout_.mantissa.fractionPositions);
       char digits[kTemplateDigits];
+      std::memset(digits, '0', sizeof digits);
       writeEighteenDigits(number.significand, digits);
       if (char* end = writeTemplate(digits, number.point, number.negative, out)) return end;
     }

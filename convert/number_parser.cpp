@@ -205,12 +205,20 @@ void parseDecimalNumber(const char*& at, const char* end, NumberRead& number) {
   const bool negative = at != end && *at == '-';
   if (at != end && (*at == '-' || *at == '+')) ++at;
   const Mantissa m = readMantissa(at, end);
-  if (!m.anyDigit) return number.setValue(0);
+  if (!m.anyDigit) {
+    number.setValue(0);
+    return;
+  }
   const int point = m.point + readExponent(at, end);
-  if (!m.nonzero || point <= kTooSmallPoint) return number.setValue(negative ? -0.0L : 0.0L);
-  if (point >= kTooLargePoint) return number.setValue(negative ? -kTooLargeValue : kTooLargeValue);
-  if (m.keptAsBytes) return number.setShortDecimal(m.kept, m.keptCount, point, negative);
-  number.setDecimal(m.kept, m.keptCount, point, negative, !m.digitsDropped);
+  if (!m.nonzero || point <= kTooSmallPoint) {
+    number.setValue(negative ? -0.0L : 0.0L);
+  } else if (point >= kTooLargePoint) {
+    number.setValue(negative ? -kTooLargeValue : kTooLargeValue);
+  } else if (m.keptAsBytes) {
+    number.setShortDecimal(m.kept, m.keptCount, point, negative);
+  } else {
+    number.setDecimal(m.kept, m.keptCount, point, negative, !m.digitsDropped);
+  }
 }
 
 long double NumberRead::value() const {

@@ -18,8 +18,7 @@ class NumberRead {
   // A number known by its value alone.
   explicit NumberRead(long double value) { setValue(value); }
 
-  // The setters replace the whole number where it is kept: a scan stores millions of them,
-  // and a copy of one just written field by field would wait for its stores to land.
+  // Setters, so that a scan writes each number where it is kept instead of copying it in.
   void setValue(long double value) {
     value_ = value;
     decimal_ = false;
@@ -56,7 +55,7 @@ class NumberRead {
   std::uint64_t significand() const {
     return digitBytes_ ? joinDigits(significand_, digitCount_) : significand_;
   }
-  // For a short decimal: its digits one per byte as shortDecimal took them; else false.
+  // For a short decimal: its digits one per byte as setShortDecimal took them; else false.
   bool digitBytes(std::uint64_t& bytes) const {
     bytes = significand_;
     return digitBytes_;

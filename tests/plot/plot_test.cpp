@@ -3,12 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <regex>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -76,13 +76,36 @@ std::size_t count(const std::string& text, const std::string& part) {
 // The number of points of each curve, in order.
 std::vector<std::size_t> curvePoints(const std::string& svg) {
   std::vector<std::size_t> points;
-  const std::regex curve(R"re(class="curve"[^>]* points="([^"]*)")re");
-  for (auto it = std::sregex_iterator(svg.begin(), svg.end(), curve); it != std::sregex_iterator();
-       ++it) {
-    const std::string list = (*it)[1].str();
+  const std::string curve = "class=\"curve\"";
+  const std::string pointsAttribute = " points=\"";
+  for (auto at = svg.find(curve); at != std::string::npos; at = svg.find(curve, at + 1)) {
+    const std::size_t tagEnd = svg.find('>', at);
+    const std::size_t from = svg.find(pointsAttribute, at);
+    if (from == std::string::npos || from > tagEnd) continue;
+    const std::size_t listStart = from + pointsAttribute.size();
+    const std::string list = svg.substr(listStart, svg.find('"', listStart) - listStart);
     points.push_back(list.empty() ? 0 : count(list, " ") + 1);
   }
   return points;
+}
+
+// Whether some label of the picture is a whole number times a power of ten in 400..409,
+// such as ">-12e+401</text>".
+bool hasLabelNearTenToThe400(const std::string& svg) {
+  const std::string end = "</text>";
+  for (auto at = svg.find(end); at != std::string::npos; at = svg.find(end, at + 1)) {
+    const std::size_t open = svg.rfind('>', at);
+    if (open == std::string::npos) continue;
+    std::string label = svg.substr(open + 1, at - open - 1);
+    if (!label.empty() && label.front() == '-') label.erase(0, 1);
+    const std::size_t marker = label.find("e+40");
+    const bool digitsBefore = marker != std::string::npos && marker > 0 &&
+                              label.find_first_not_of("0123456789") == marker;
+    if (digitsBefore && label.size() == marker + 5 &&
+        std::isdigit(static_cast<unsigned char>(label.back())))
+      return true;
+  }
+  return false;
 }
 
 // Two result files of three steps each; the first row is all zeros, as in every table.
@@ -189,7 +212,7 @@ TEST_F(PlotTable, WhatIsNotATableOfNumbersIsRefusedWithTheLineThatSaysSo) {
   // Values beyond a double's range are drawn, and labelled with their powers of ten.
   const std::string huge = plot(kHead + row('1', "-10.000000000e+400", "20.000000000e+400"));
   EXPECT_EQ(huge.find("inf"), std::string::npos) << huge;
-  EXPECT_TRUE(std::regex_search(huge, std::regex(R"(>-?\d+e\+40\d</text>)"))) << huge;
+  EXPECT_TRUE(hasLabelNearTenToThe400(huge)) << huge;
 }
 
 TEST_F(PlotTable, APictureIsWrittenWholeOrTheOldOneStays) {
