@@ -21,6 +21,11 @@ PacedGrid::PacedGrid(GridHost& screen, Clock clock)
       shownCursorVisible_(screen.cursorVisible()) {}
 
 ScreenSize PacedGrid::size() const {
+  // Asking the screen costs a system call, and the console asks at every operation: within
+  // a frame the size last seen holds, so a resize shows by the next frame.
+  const auto now = clock_();
+  if (!cells_.empty() && now - lastSizeLook_ < kFrameInterval) return size_;
+  lastSizeLook_ = now;
   const ScreenSize current = screen_.size();
   if (current.width != size_.width || current.height != size_.height) {
     if (!cells_.empty()) present();

@@ -28,7 +28,8 @@ class PacedGrid final : public GridHost {
 
   explicit PacedGrid(GridHost& screen, Clock clock = std::chrono::steady_clock::now);
 
-  // Asks the screen: a resized screen first gets every change kept for the old size.
+  // Asks the screen, at most once a frame: a resized screen first gets every change kept
+  // for the old size.
   ScreenSize size() const override;
   CellPosition cursor() const override { return cursor_; }
   void moveCursor(CellPosition position) override { cursor_ = position; }
@@ -76,6 +77,7 @@ class PacedGrid final : public GridHost {
   mutable std::optional<CellPosition> shownCursor_;
   mutable std::optional<bool> shownCursorVisible_;
   mutable std::chrono::steady_clock::time_point lastPresent_{};
+  mutable std::chrono::steady_clock::time_point lastSizeLook_{};
 };
 
 }  // namespace durno

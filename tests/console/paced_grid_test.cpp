@@ -40,7 +40,7 @@ TEST(PacedGrid, LeavesTheScreenAsADirectRunWithFewScrolls) {
 
   MemoryHost screen;
   auto now = std::chrono::steady_clock::time_point{};
-  PacedGrid paced(screen, [&now] { return now += 100us; });
+  PacedGrid paced(screen, [&now] { return now += 40us; });
   Console pacedConsole(paced, screen);
   showARun(pacedConsole);
 
@@ -54,8 +54,8 @@ TEST(PacedGrid, LeavesTheScreenAsADirectRunWithFewScrolls) {
   EXPECT_EQ(screen.cursorRow(), direct.cursorRow());
   EXPECT_EQ(screen.cursorColumn(), direct.cursorColumn());
   EXPECT_GT(direct.scrollCount(), 4900);
-  // A frame every 33 ms of a clock that moves 0.1 ms a look: a few hundred frames at most,
-  // each scrolling at most a screen's height.
+  // A frame every 33 ms of a clock that moves 0.04 ms a look (a few looks a line): some
+  // tens of frames, each scrolling at most a screen's height.
   EXPECT_LT(screen.scrollCount(), direct.scrollCount() / 4);
 }
 
