@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "convert/powers_of_ten.hpp"
+#include "convert/text_ops.hpp"
 
 namespace durno {
 namespace {
@@ -75,17 +76,15 @@ int takeSignificantDigits(const char*& at, const char* end, Mantissa& m) {
 // a mantissa that, with the byte that ends it, lies in the next eight bytes (or ends exactly at
 // end) and has a digit; false, with nothing taken, for any other.
 bool readShortMantissa(const char*& at, const char* end, Mantissa& m) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-  constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
   if constexpr (std::endian::native != std::endian::little) {
     return false;
   } else {
     if (end - at < 8) return false;
     std::uint64_t word;
     std::memcpy(&word, at, sizeof word);
-    const std::uint64_t values = word ^ (kOnes * '0');  // digits become 0..9
-    // Bit 7 of each byte that is no digit: a value of 10 or more, or with its top bit set.
-    const std::uint64_t nonDigits = (((values & ~kHighBits) + kOnes * 0x76) | values) & kHighBits;
+    const std::uint64_t values = word ^ (kEachByte * '0');  // digits become 0..9
+    // Bit 7 of each byte that is no digit: a value of 10 or more.
+    const std::uint64_t nonDigits = bytesAtLeast(values, 10);
     // The byte after the eighth counts as no digit only where the text ends there.
     const auto runEnd = [&](int from) {
       const std::uint64_t rest = from < 8 ? nonDigits >> (8 * from) << (8 * from) : 0;
@@ -109,8 +108,7 @@ bool readShortMantissa(const char*& at, const char* end, Mantissa& m) {
     if (count == 0) return false;
     digits &= count == 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * count)) - 1;
     // Leading zero digits are not significant.
-    const std::uint64_t nonzeroBytes =
-        (((digits & ~kHighBits) + kOnes * 0x7F) | digits) & kHighBits;
+    const std::uint64_t nonzeroBytes = bytesAtLeast(digits, 1);
     const int zeros = nonzeroBytes != 0 ? std::countr_zero(nonzeroBytes) / 8 : count;
     m.kept = zeros < 8 ? digits >> (8 * zeros) : 0;
     m.keptAsBytes = true;

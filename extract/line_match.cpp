@@ -52,17 +52,11 @@ namespace {
 // and its number is of any length up to a few bytes, so eight bytes are looked at at once.
 const char* pastBlanksAndEquals(const char* at, const char* end) {
   if constexpr (std::endian::native == std::endian::little) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-    constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
-    // Bit 7 of each byte of word that is not 0.
-    const auto nonzeroBytes = [](std::uint64_t word) {
-      return (((word & ~kHighBits) + ~kHighBits) | word) & kHighBits;
-    };
     while (end - at >= 8) {
       std::uint64_t word;
       std::memcpy(&word, at, sizeof word);
       const std::uint64_t others =
-          nonzeroBytes(word ^ (kOnes * ' ')) & nonzeroBytes(word ^ (kOnes * '='));
+          bytesAtLeast(word ^ (kEachByte * ' '), 1) & bytesAtLeast(word ^ (kEachByte * '='), 1);
       if (others != 0) return at + std::countr_zero(others) / 8;
       at += 8;
     }
