@@ -129,16 +129,12 @@ class CarriedFields {
   CarriedFields(const RowFormatter& formatter, const ScannerState& carried)
       : formatter_(formatter), carried_(carried) {}
 
-  // Writes row to table with every marker replaced by the carried value's field. Most rows
-  // hold no marker (only those before a file gives a value do) and go to the table as made.
+  // Writes row to table with every marker replaced by the carried value's field. Only rows
+  // made before their file gave every value hold markers; the others go to the table as made.
   void writeFilled(TableWriter& table, std::string_view row) {
-    std::size_t marker = row.find(RowFormatter::kCarriedMarker);
-    if (marker == std::string_view::npos) {
-      table.writeRowText(row);
-      return;
-    }
     filled_.clear();
-    for (; marker != std::string_view::npos; marker = row.find(RowFormatter::kCarriedMarker)) {
+    for (std::size_t marker = row.find(RowFormatter::kCarriedMarker);
+         marker != std::string_view::npos; marker = row.find(RowFormatter::kCarriedMarker)) {
       filled_.append(row.substr(0, marker));
       filled_.append(field(static_cast<unsigned char>(row[marker + 1])));
       row.remove_prefix(marker + 2);

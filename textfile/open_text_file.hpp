@@ -17,7 +17,8 @@ namespace durno {
 class OpenTextFile {
  public:
   // Opens systemName as number: an Input file must give its first byte (or its end), an
-  // Output disk file is emptied once held. Null on failure, with why in status (the shape
+  // Output disk file is emptied once held (cut to its first byte, which the first write
+  // replaces; closing cuts it to what was written). Null on failure, with why in status (the shape
   // of FileSystem::open).
   static std::unique_ptr<OpenTextFile> open(FileSystem& fileSystem, const std::string& systemName,
                                             int number, FileMode mode, FileStatus& status);
