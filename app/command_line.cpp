@@ -4,9 +4,11 @@
 #include <charconv>
 #include <optional>
 #include <thread>
+#include <vector>
 
 #include "convert/text_ops.hpp"
 #include "extract/quantity.hpp"
+#include "plot/plot.hpp"
 
 namespace durno {
 
@@ -24,24 +26,55 @@ enum class Option {
   SaveCompoundList,
   SaveFileList,
   Quiet,
+  Jobs,
+  Plot,
+  Help,
+  Version,
 };
 
-struct OptionName {
+// The requests an option may be part of. Help and Version belong to none: they come alone.
+enum Uses : unsigned {
+  kNone = 0,
+  kDialogue = 1u << 0,
+  kExtract = 1u << 1,
+  kPlot = 1u << 2,
+};
+
+struct OptionSpec {
   std::string_view shortName;  // empty when there is none
   std::string_view longName;
   Option option;
   bool takesArgument;
+  bool repeatable;  // else "given twice" is a usage problem
+  unsigned uses;
 };
 
-constexpr OptionName kOptions[] = {
-    {"-q", "--quantity", Option::Quantity, true},
-    {"-c", "--compound", Option::Compound, true},
-    {"-C", "--compound-list", Option::CompoundList, true},
-    {"-L", "--file-list", Option::FileList, true},
-    {"-o", "--output", Option::Output, true},
-    {"", "--save-compound-list", Option::SaveCompoundList, true},
-    {"", "--save-file-list", Option::SaveFileList, true},
-    {"", "--quiet", Option::Quiet, false},
+// Every option the program takes. --help and the manual page describe the same set.
+constexpr OptionSpec kOptions[] = {
+    {"-q", "--quantity", Option::Quantity, true, false, kExtract},
+    {"-c", "--compound", Option::Compound, true, true, kExtract},
+    {"-C", "--compound-list", Option::CompoundList, true, true, kExtract},
+    {"-L", "--file-list", Option::FileList, true, true, kExtract},
+    {"-o", "--output", Option::Output, true, false, kExtract | kPlot},
+    {"", "--save-compound-list", Option::SaveCompoundList, true, false, kExtract},
+    {"", "--save-file-list", Option::SaveFileList, true, false, kExtract},
+    {"", "--quiet", Option::Quiet, false, true, kExtract},
+    {"-j", "--jobs", Option::Jobs, true, true, kDialogue | kExtract},
+    {"", "--plot", Option::Plot, true, false, kPlot},
+    {"-h", "--help", Option::Help, false, false, kNone},
+    {"", "--version", Option::Version, false, false, kNone},
+};
+
+// One option as the command line gives it.
+struct GivenOption {
+  const OptionSpec* spec;
+  std::string_view name;   // as typed, without an attached value: "-q" or "--quantity"
+  std::string_view value;  // empty for an option without an argument
+};
+
+struct Words {
+  std::vector<GivenOption> options;
+  std::vector<std::string_view> operands;
 };
 
 std::string quotedArgument(std::string_view argument) {
@@ -50,25 +83,112 @@ std::string quotedArgument(std::string_view argument) {
   return quoted;
 }
 
-// The option an argument names, and its value when the argument carries it ('-qA',
-// '--quantity=A'); null for no known option.
-const OptionName* optionOf(std::string_view argument, std::optional<std::string_view>& value) {
-  for (const OptionName& name : kOptions) {
-    if (!name.shortName.empty() && argument.starts_with(name.shortName)) {
-      if (argument.size() == 2) return &name;
-      if (name.takesArgument) {
-        value = argument.substr(2);
-        return &name;
+// The option a word names; value is set when the word carries it ("-qA", "--quantity=A").
+// Null for no known option.
+const OptionSpec* optionOf(std::string_view word, std::optional<std::string_view>& value,
+                           std::string_view& name) {
+  for (const OptionSpec& spec : kOptions) {
+    if (!spec.shortName.empty() && word.starts_with(spec.shortName)) {
+      name = spec.shortName;
+      if (word.size() == spec.shortName.size()) return &spec;
+      if (spec.takesArgument) {
+        value = word.substr(spec.shortName.size());
+        return &spec;
       }
     }
-    if (argument == name.longName) return &name;
-    if (name.takesArgument && argument.starts_with(name.longName) &&
-        argument[name.longName.size()] == '=') {
-      value = argument.substr(name.longName.size() + 1);
-      return &name;
+    name = spec.longName;
+    if (word == spec.longName) return &spec;
+    if (spec.takesArgument && word.starts_with(spec.longName) &&
+        word[spec.longName.size()] == '=') {
+      value = word.substr(spec.longName.size() + 1);
+      return &spec;
     }
   }
   return nullptr;
+}
+
+bool isOperand(std::string_view word) {
+  return word.size() < 2 || word[0] != '-';
+}
+
+// Splits the arguments into options and operands; the problem, if any, is the first word
+// that cannot be read as either.
+std::string splitWords(std::span<const std::string_view> arguments, Words& words) {
+  for (std::size_t at = 0; at < arguments.size(); ++at) {
+    const std::string_view word = arguments[at];
+    if (word == "--") {
+      words.operands.insert(words.operands.end(), arguments.begin() + at + 1, arguments.end());
+      return {};
+    }
+    if (isOperand(word)) {
+      words.operands.push_back(word);
+      continue;
+    }
+    std::optional<std::string_view> value;
+    std::string_view name;
+    const OptionSpec* spec = optionOf(word, value, name);
+    if (spec == nullptr) return "unknown option " + quotedArgument(word);
+    if (spec->takesArgument && !value) {
+      if (at + 1 == arguments.size()) return "missing argument after " + quotedArgument(word);
+      value = arguments[++at];
+    }
+    if (spec->takesArgument && value->empty()) {
+      return "empty argument after " + quotedArgument(word);
+    }
+    words.options.push_back({spec, name, value.value_or("")});
+  }
+  return {};
+}
+
+const GivenOption* firstOf(const Words& words, std::initializer_list<Option> options) {
+  for (const GivenOption& given : words.options) {
+    if (std::find(options.begin(), options.end(), given.spec->option) != options.end()) {
+      return &given;
+    }
+  }
+  return nullptr;
+}
+
+// Which request the words make, before their values are looked at.
+RequestKind kindOf(const Words& words) {
+  if (const GivenOption* alone = firstOf(words, {Option::Help, Option::Version})) {
+    return alone->spec->option == Option::Help ? RequestKind::Help : RequestKind::Version;
+  }
+  if (firstOf(words, {Option::Plot}) != nullptr) return RequestKind::Plot;
+  const bool onlyDialogue =
+      std::all_of(words.options.begin(), words.options.end(),
+                  [](const GivenOption& given) { return (given.spec->uses & kDialogue) != 0; });
+  return onlyDialogue && words.operands.empty() ? RequestKind::Dialogue : RequestKind::Extract;
+}
+
+// Each option once unless it may be repeated, and each part of the request it makes.
+std::string optionsProblem(const Words& words, unsigned use, std::string_view requestName) {
+  for (std::size_t at = 0; at < words.options.size(); ++at) {
+    const GivenOption& given = words.options[at];
+    if ((given.spec->uses & use) == 0) {
+      return "the option " + quotedArgument(given.name) + " does not go with " +
+             std::string(requestName);
+    }
+    if (given.spec->repeatable) continue;
+    for (std::size_t before = 0; before < at; ++before) {
+      if (words.options[before].spec == given.spec) {
+        return "the option " + quotedArgument(given.name) + " is given twice";
+      }
+    }
+  }
+  return {};
+}
+
+std::string jobsProblem(std::string_view value, int& jobs) {
+  int count = 0;
+  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), count);
+  if (error != std::errc() || end != value.data() + value.size() || count < 1 ||
+      count > kMostJobs) {
+    return "the number of jobs must be 1 to " + std::to_string(kMostJobs) + ", not " +
+           quotedArgument(value);
+  }
+  jobs = count;
+  return {};
 }
 
 // The comma-separated formulas of a -c argument.
@@ -91,30 +211,17 @@ std::string tableNameOf(std::string_view name) {
   return std::string(name) + std::string(kTableExtension);
 }
 
-// Sets text from an option that may be given once.
-std::string setOnce(std::string& text, bool& given, std::string_view value,
-                    std::string_view option) {
-  if (given) return "the option " + quotedArgument(option) + " is given twice";
-  given = true;
-  text = value;
-  return {};
-}
-
-struct Seen {
-  bool quantity = false, output = false, saveCompounds = false, saveFiles = false;
-};
-
-std::string takeOption(const OptionName& name, std::string_view value, std::string_view argument,
-                       CommandLineJob& job, Seen& seen) {
-  switch (name.option) {
-    case Option::Quantity: {
-      const std::string code = upperCase(value);
+std::string takeExtractionOption(const GivenOption& given, Request& request) {
+  CommandLineJob& job = request.job;
+  const std::string_view value = given.value;
+  switch (given.spec->option) {
+    case Option::Quantity:
+      job.quantityCode = upperCase(value);
       // The dialogue takes any letter; a command line only the quantities a table can hold.
-      if (!Quantity::fromCode(code).known()) {
-        return "unknown quantity " + quotedArgument(value) + ": use A, G, F, X or P";
+      if (!Quantity::fromCode(job.quantityCode).known()) {
+        return "unknown quantity " + quotedArgument(value) + ": use " + Quantity::codesText();
       }
-      return setOnce(job.quantityCode, seen.quantity, code, argument);
-    }
+      return {};
     case Option::Compound: {
       CompoundSource source;
       std::string problem = splitFormulas(value, source.formulas);
@@ -127,100 +234,203 @@ std::string takeOption(const OptionName& name, std::string_view value, std::stri
     case Option::FileList:
       job.fileLists.emplace_back(value);
       return {};
-    case Option::Output: {
-      std::string name;
-      if (std::string problem = setOnce(name, seen.output, value, argument); !problem.empty()) {
-        return problem;
-      }
-      job.tableToStandardOutput = name == "-";
+    case Option::Output:
+      job.tableToStandardOutput = value == "-";
       job.tableName =
-          job.tableToStandardOutput ? std::string(kStandardOutputTableName) : tableNameOf(name);
+          job.tableToStandardOutput ? std::string(kStandardOutputTableName) : tableNameOf(value);
       return {};
-    }
     case Option::SaveCompoundList:
-      return setOnce(job.compoundListToSave, seen.saveCompounds, value, argument);
+      job.compoundListToSave = value;
+      return {};
     case Option::SaveFileList:
-      return setOnce(job.fileListToSave, seen.saveFiles, value, argument);
+      job.fileListToSave = value;
+      return {};
     case Option::Quiet:
       job.quiet = true;
       return {};
+    case Option::Jobs:
+      return jobsProblem(value, request.jobs);
+    case Option::Plot:
+    case Option::Help:
+    case Option::Version:
+      break;
   }
   return {};
 }
 
+std::string takeOptions(const Words& words, Request& request) {
+  for (const GivenOption& given : words.options) {
+    if (std::string problem = takeExtractionOption(given, request); !problem.empty()) {
+      return problem;
+    }
+  }
+  return {};
+}
+
+std::string extractionProblem(const Words& words, Request& request) {
+  request.job.tableName = kDefaultTableName;
+  if (std::string problem = takeOptions(words, request); !problem.empty()) return problem;
+  if (firstOf(words, {Option::Quantity}) == nullptr) {
+    return "no quantity: -q " + Quantity::codesText() + " is required";
+  }
+  for (const std::string_view operand : words.operands)
+    request.job.resultFiles.emplace_back(operand);
+  request.job.jobs = request.jobs;
+  return {};
+}
+
+// The table's name with ".svg" in place of its extension (or added, when it has none).
+std::string pictureBeside(const std::string& table) {
+  const auto nameStart = table.find_last_of("/\\");
+  const auto dot = table.rfind('.');
+  const bool extension = dot != std::string::npos && dot != 0 &&
+                         (nameStart == std::string::npos || dot > nameStart + 1);
+  return (extension ? table.substr(0, dot) : table) + ".svg";
+}
+
+// A picture is an .svg file, in any case, or standard output: any other name could be a
+// result file or a table, which a picture would replace.
+bool isPictureName(std::string_view name) {
+  if (name == kStandardOutputName) return true;
+  constexpr std::string_view kExtension = ".svg";
+  return name.size() > kExtension.size() &&
+         lowerCase(name.substr(name.size() - kExtension.size())) == kExtension;
+}
+
+std::string plotProblem(const Words& words, PlotRequest& plot) {
+  if (!words.operands.empty()) return "unexpected argument " + quotedArgument(words.operands[0]);
+  plot.table = firstOf(words, {Option::Plot})->value;
+  const GivenOption* picture = firstOf(words, {Option::Output});
+  plot.picture = picture != nullptr ? std::string(picture->value) : pictureBeside(plot.table);
+  if (!isPictureName(plot.picture)) {
+    return "picture name not ending in .svg (or - for standard output): " +
+           quotedArgument(plot.picture);
+  }
+  return {};
+}
+
+std::string requestProblem(const Words& words, std::size_t argumentCount, Request& request) {
+  switch (request.kind) {
+    case RequestKind::Help:
+    case RequestKind::Version:
+      if (argumentCount == 1) return {};
+      return "the option " + quotedArgument(firstOf(words, {Option::Help, Option::Version})->name) +
+             " comes alone";
+    case RequestKind::Plot:
+      if (std::string problem = optionsProblem(words, kPlot, "--plot"); !problem.empty()) {
+        return problem;
+      }
+      return plotProblem(words, request.plot);
+    case RequestKind::Dialogue:
+    case RequestKind::Extract:
+      if (std::string problem = optionsProblem(words, kDialogue | kExtract, "an extraction");
+          !problem.empty()) {
+        return problem;
+      }
+      return request.kind == RequestKind::Extract ? extractionProblem(words, request)
+                                                  : takeOptions(words, request);
+    case RequestKind::Misuse:
+      break;
+  }
+  return {};
+}
+
+// The first line of the usage text, also shown alone after a bad argument.
+constexpr std::string_view kUsageLine =
+    "Usage: durno [-j N] | -q CODE [OPTION]... RESULT-FILE... | --plot TABLE [-o SVG]\n";
+
+// Everything of --help after its first line; the quantity codes are put in where "%q" stands.
+constexpr std::string_view kUsageBody =
+    "\n"
+    "Extracts one per-compound quantity (activities, activity coefficients, oxide\n"
+    "mole fractions in the silicate, gas mole fractions or gas partial pressures)\n"
+    "and the step values VAP, WTVAP and PTOT from ZEPRO result files, step by step\n"
+    "and file by file, into one blank-separated table NAME.dat.\n"
+    "\n"
+    "Started without arguments (or with -j only), it asks for the quantity, the\n"
+    "compounds, the result files and the table name. With -q it runs the same\n"
+    "extraction from its options without asking, for example:\n"
+    "    durno -q A -c SiO2,MgO -o melts run1.out run2.out\n"
+    "\n"
+    "With --plot it draws a table it wrote as an SVG picture for any web browser:\n"
+    "one curve per compound against the row number, a thin line where each result\n"
+    "file begins.\n"
+    "\n"
+    "Files:\n"
+    "  *.cpd  compound list: a count line, then one compound key per line\n"
+    "  *.xtr  file list: a count line, then one result-file name per line\n"
+    "  *.dat  the table: source line, quantity label, titles, one row per step\n"
+    "  *.svg  the picture of a table\n"
+    "\n"
+    "Extraction options:\n"
+    "  -q, --quantity CODE       %q (required)\n"
+    "  -c, --compound LIST       formulas, comma-separated; may be repeated\n"
+    "  -C, --compound-list FILE  the keys of a compound list\n"
+    "  -L, --file-list FILE      the result files of a file list, before those named\n"
+    "  -o, --output NAME         the table NAME.dat (default Zepres.dat); - for\n"
+    "                            standard output\n"
+    "  --save-compound-list FILE, --save-file-list FILE\n"
+    "                            also save the keys or the result-file names as lists\n"
+    "  --quiet                   no progress and no closing line\n"
+    "  -j, --jobs N              threads that scan result files (1 to 16; default:\n"
+    "                            the cores); also with the dialogue\n"
+    "\n"
+    "Other options:\n"
+    "  -h, --help       show this text and exit\n"
+    "  --version        show the version and exit\n"
+    "  --plot NAME.dat  draw the table as NAME.svg beside it, and exit\n"
+    "  -o PICTURE.svg   with --plot: the picture's name instead (ending in .svg),\n"
+    "                   or - for standard output\n"
+    "\n"
+    "Exit status: 0 table written (or ESC at the start screen), 1 table (or a list\n"
+    "asked for) not written, 2 a command line that cannot be run or answers that\n"
+    "ended early, 3 table written but some result files could not be read, 128+N\n"
+    "ended by signal N during extraction.\n"
+    "With --plot: 0 picture written, 1 picture not written, 2 bad arguments or a\n"
+    "table that is missing, is not a DURNO table or has nothing to plot, 128+N ended\n"
+    "by signal N (a picture it replaces is kept).\n";
+
 }  // namespace
+
+std::vector<std::string_view> optionNames() {
+  std::vector<std::string_view> names;
+  for (const OptionSpec& spec : kOptions) {
+    if (!spec.shortName.empty()) names.push_back(spec.shortName);
+    names.push_back(spec.longName);
+  }
+  return names;
+}
+
+std::string_view usageLine() {
+  return kUsageLine;
+}
+
+std::string usageText() {
+  std::string text(kUsageLine);
+  text.append(kUsageBody);
+  const std::size_t codes = text.find("%q");
+  return text.replace(codes, 2, Quantity::codesText());
+}
 
 int defaultJobs() {
   const unsigned cores = std::thread::hardware_concurrency();
   return static_cast<int>(std::clamp(cores, 1u, static_cast<unsigned>(kMostJobs)));
 }
 
-std::string takeJobsOption(std::vector<std::string_view>& arguments, int& jobs) {
-  std::vector<std::string_view> rest;
-  for (std::size_t at = 0; at < arguments.size(); ++at) {
-    const std::string_view argument = arguments[at];
-    if (argument == "--") {
-      rest.insert(rest.end(), arguments.begin() + static_cast<std::ptrdiff_t>(at), arguments.end());
-      break;
-    }
-    std::string_view value;
-    if (argument == "-j" || argument == "--jobs") {
-      if (at + 1 == arguments.size()) return "missing argument after " + quotedArgument(argument);
-      value = arguments[++at];
-    } else if (argument.starts_with("--jobs=")) {
-      value = argument.substr(7);
-    } else if (argument.starts_with("-j")) {
-      value = argument.substr(2);
-    } else {
-      rest.push_back(argument);
-      continue;
-    }
-    int count = 0;
-    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), count);
-    if (error != std::errc() || end != value.data() + value.size() || count < 1 ||
-        count > kMostJobs) {
-      return "the number of jobs must be 1 to " + std::to_string(kMostJobs) + ", not " +
-             quotedArgument(value);
-    }
-    jobs = count;
+Request parseCommandLine(std::span<const std::string_view> arguments, int defaultJobs) {
+  Request request;
+  request.jobs = defaultJobs;
+  Words words;
+  std::string problem = splitWords(arguments, words);
+  if (problem.empty()) {
+    request.kind = kindOf(words);
+    problem = requestProblem(words, arguments.size(), request);
   }
-  arguments = std::move(rest);
-  return {};
-}
-
-std::string parseExtractionArguments(std::span<const std::string_view> arguments,
-                                     CommandLineJob& job) {
-  job.tableName = kDefaultTableName;
-  Seen seen;
-  bool optionsEnded = false;
-  for (std::size_t at = 0; at < arguments.size(); ++at) {
-    const std::string_view argument = arguments[at];
-    if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
-      job.resultFiles.emplace_back(argument);
-      continue;
-    }
-    if (argument == "--") {
-      optionsEnded = true;
-      continue;
-    }
-    std::optional<std::string_view> value;
-    const OptionName* name = optionOf(argument, value);
-    if (name == nullptr) return "unknown option " + quotedArgument(argument);
-    if (name->takesArgument && !value) {
-      if (at + 1 == arguments.size()) return "missing argument after " + quotedArgument(argument);
-      value = arguments[++at];
-    }
-    if (name->takesArgument && value->empty()) {
-      return "empty argument after " + quotedArgument(argument);
-    }
-    const std::string_view optionText = name->shortName.empty() ? name->longName : argument;
-    if (std::string problem = takeOption(*name, value.value_or(""), optionText, job, seen);
-        !problem.empty()) {
-      return problem;
-    }
-  }
-  if (!seen.quantity) return "no quantity: -q A, G, F, X or P is required";
-  return {};
+  if (problem.empty()) return request;
+  Request misuse;
+  misuse.kind = RequestKind::Misuse;
+  misuse.problem = std::move(problem);
+  return misuse;
 }
 
 }  // namespace durno

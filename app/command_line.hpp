@@ -1,6 +1,8 @@
 #pragma once
 
-// The options of a run driven by the command line, as durno's arguments give them.
+// durno's command line: one table of every option, read in one pass into one request, or
+// into the one line that says why the arguments cannot be run. Nothing here prints or
+// touches a file, so every command line can be tried in a test.
 
 #include <span>
 #include <string>
@@ -14,19 +16,36 @@ namespace durno {
 // The name messages use for a table written to standard output (`-o -`).
 inline constexpr std::string_view kStandardOutputTableName = "standard output";
 
-// Reads the extraction options and result-file names of arguments (the program name left
-// out) into job. Returns an empty text, or one line naming the first problem (an unknown
-// option, a missing argument, a bad quantity code, an empty formula, an option given twice,
-// no quantity).
-std::string parseExtractionArguments(std::span<const std::string_view> arguments,
-                                     CommandLineJob& job);
-
 // The most threads -j takes, and the default: the machine's cores, at most that.
 inline constexpr int kMostJobs = 16;
 int defaultJobs();
 
-// Takes every '-j N' ('--jobs N', '-jN', '--jobs=N') out of arguments into jobs (1 to
-// kMostJobs). Returns an empty text, or one line naming the problem.
-std::string takeJobsOption(std::vector<std::string_view>& arguments, int& jobs);
+enum class RequestKind { Dialogue, Extract, Plot, Help, Version, Misuse };
+
+struct PlotRequest {
+  std::string table;
+  std::string picture;  // ".svg", or "-" for standard output
+};
+
+struct Request {
+  RequestKind kind = RequestKind::Dialogue;
+  int jobs = 1;         // Dialogue and Extract
+  CommandLineJob job;   // Extract
+  PlotRequest plot;     // Plot
+  std::string problem;  // Misuse: one line naming the first thing that cannot be run
+};
+
+// What the arguments (the program's name left out) ask for. Options and operands may come
+// in any order; "--" ends the options, and what follows is operands whatever it looks like.
+// An option's argument is the rest of its word ("-qA", "--quantity=A") or the next word,
+// whatever it looks like ("-o -jobs"). defaultJobs is the -j a request has without one.
+Request parseCommandLine(std::span<const std::string_view> arguments, int defaultJobs);
+
+// Every option's names, short and long ("-q", "--quantity", ...), as the table has them.
+std::vector<std::string_view> optionNames();
+
+// The full --help text, which begins with usageLine().
+std::string usageText();
+std::string_view usageLine();
 
 }  // namespace durno

@@ -10,14 +10,12 @@
 #include "dialogue/run_state.hpp"
 #include "dialogue/screens.hpp"
 #include "extract/extraction.hpp"
+#include "extract/quantity.hpp"
 
 namespace durno {
 
 namespace {
 
-constexpr ListWords kCompoundListWords{"Compound list", "compound", "compounds", kMaxCompounds,
-                                       "is read as a new count line"};
-constexpr ListWords kFileListWords{"File list", "file", "files", kMaxResultFiles, "is not read"};
 // Often enough to see it move, seldom enough to cost nothing against the scan.
 constexpr std::chrono::milliseconds kProgressInterval{100};
 constexpr double kBytesPerMegabyte = 1024.0 * 1024.0;
@@ -134,7 +132,7 @@ void gatherCompounds(const CommandLineJob& job, TextFiles& files, MessageStream&
     if (source.kind == CompoundSource::Kind::Formulas) {
       // As a typed formula becomes a key: the code, the formula, one blank.
       for (const std::string& formula : source.formulas)
-        inputs.keys.push_back(job.quantityCode + formula + " ");
+        inputs.keys.push_back(compoundKeyOf(job.quantityCode, formula));
       continue;
     }
     CompoundTable table;
@@ -221,21 +219,15 @@ CommandLineOutcome runCommandLine(const CommandLineJob& job, TextFiles& files,
     return outcome;
   }
   outcome.listNotSaved =
-      !saveList("Compound list", job.compoundListToSave, inputs.keys, files, messages);
-  outcome.listNotSaved =
-      !saveList("File list", job.fileListToSave, inputs.resultFiles.names(), files, messages) ||
-      outcome.listNotSaved;
+      !saveList(kCompoundListWords.list, job.compoundListToSave, inputs.keys, files, messages);
+  outcome.listNotSaved = !saveList(kFileListWords.list, job.fileListToSave,
+                                   inputs.resultFiles.names(), files, messages) ||
+                         outcome.listNotSaved;
 
-  ExtractionJob extraction;
-  extraction.quantityCode = job.quantityCode;
-  extraction.compoundKeys = inputs.keys;
-  extraction.resultFiles = inputs.resultFiles.names();
-  extraction.tableName = job.tableName;
-  extraction.tableToStandardOutput = job.tableToStandardOutput;
-  extraction.otherInputs = inputs.listsRead;
-  extraction.stopSignal = stopSignal;
-  extraction.jobs = job.jobs;
-  extraction.workerThreadSetup = keepSignalsFromThisThread;
+  const ExtractionJob extraction =
+      extractionJobOf({job.quantityCode, inputs.keys, inputs.resultFiles.names(), inputs.listsRead,
+                       job.tableName, job.tableToStandardOutput},
+                      job.jobs, stopSignal);
   const bool showProgress = messages.isTerminal() && !job.quiet;
   ProgressMessages progress(messages, showProgress, clock, inputs.resultFiles.count(),
                             showProgress ? totalSize(extraction.resultFiles, files) : 0);

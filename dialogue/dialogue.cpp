@@ -39,15 +39,10 @@ RunOutcome runDialogue(Console& console, TextFiles& files, StopSignals* stopSign
 
   showExtractionScreen(console, *state);
   const std::string tableName = state->outputName + std::string(kTableExtension);
-  ExtractionJob job;
-  job.quantityCode = state->quantityCode;
-  job.compoundKeys = state->compounds.names();
-  job.resultFiles = state->resultFiles.names();
-  job.tableName = tableName;
-  job.otherInputs = state->listsRead;
-  job.jobs = jobs;
-  job.workerThreadSetup = keepSignalsFromThisThread;
-  if (stopSignals != nullptr) job.stopSignal = &stopSignals->hold();
+  const ExtractionJob job =
+      extractionJobOf({state->quantityCode, state->compounds.names(), state->resultFiles.names(),
+                       state->listsRead, tableName},
+                      jobs, stopSignals != nullptr ? &stopSignals->hold() : nullptr);
   ExtractionScreen screen(console);
   const ExtractionOutcome outcome = runExtraction(job, state->scannerState, files, screen);
   const ClosingReport report = closingReport(tableName, outcome, state->resultFiles.count());

@@ -7,8 +7,10 @@
 #include <cstddef>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "console/stop_signals.hpp"
 #include "extract/extraction.hpp"
 #include "extract/scanner_state.hpp"
 
@@ -79,5 +81,32 @@ struct RunState {
   // clear in between would otherwise wipe it before anyone could read it.
   std::vector<std::string> notices;
 };
+
+// What either door has gathered for the extraction: the dialogue from its answers, the
+// command line from its options and lists.
+struct GatheredRun {
+  std::string_view quantityCode;
+  std::span<const std::string> compoundKeys;
+  std::span<const std::string> resultFiles;
+  std::span<const std::string> listsRead;
+  std::string_view tableName;  // with ".dat"
+  bool tableToStandardOutput = false;
+};
+
+// The one extraction job both doors run: stop signals kept for the calling thread, which
+// waits and reads where they must be heard.
+inline ExtractionJob extractionJobOf(const GatheredRun& run, int jobs, const StopFlag* stop) {
+  ExtractionJob job;
+  job.quantityCode = run.quantityCode;
+  job.compoundKeys = run.compoundKeys;
+  job.resultFiles = run.resultFiles;
+  job.tableName = run.tableName;
+  job.tableToStandardOutput = run.tableToStandardOutput;
+  job.otherInputs = run.listsRead;
+  job.stopSignal = stop;
+  job.jobs = jobs;
+  job.workerThreadSetup = keepSignalsFromThisThread;
+  return job;
+}
 
 }  // namespace durno

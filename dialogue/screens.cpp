@@ -1,33 +1,45 @@
 #include "dialogue/screens.hpp"
 
-#include <array>
+#include <algorithm>
+#include <span>
+#include <string>
 #include <string_view>
 
 #include "convert/plain_number.hpp"
 #include "convert/text_ops.hpp"
 #include "dialogue/list_files.hpp"
+#include "extract/quantity.hpp"
 
 namespace durno {
 namespace {
 
-// The trailing blanks are kept: transcripts users already have show them.
-constexpr std::array<std::string_view, 5> kMenuLines = {
-    "Extract:  Activities                       = A ",
-    "          Activity Coefficients            = G ",
-    "          Oxide mole fractions in silicate = F ",
-    "          Gas Mole Fractions               = X ",
-    "          Gas Partial Pressures            = P ",
-};
-
 constexpr std::string_view kDefaultOutputName = "Zepres";
+
+// One line of the menu: "Extract:" before the first, the names in one column, the "=" of
+// every line under the first one's, and the trailing blank that transcripts users already
+// have show.
+std::string menuLine(std::size_t index, const QuantityKind& kind) {
+  constexpr std::size_t kNameColumn = 10;
+  constexpr std::size_t kEqualsColumn = 43;
+  std::string line = index == 0 ? "Extract:" : "";
+  line.resize(kNameColumn, ' ');
+  line.append(kind.menuName);
+  line.resize(std::max(kEqualsColumn, line.size() + 1), ' ');
+  return line.append("= ").append(kind.code).append(" ");
+}
 
 // An empty first line, then the menu; the answer is typed after the last line.
 void writeMenu(Console& console) {
   console.endLine();
-  for (std::size_t index = 0; index + 1 < kMenuLines.size(); ++index) {
-    writeLine(console, kMenuLines[index]);
+  const std::span<const QuantityKind> kinds = Quantity::kinds();
+  for (std::size_t index = 0; index < kinds.size(); ++index) {
+    const std::string line = menuLine(index, kinds[index]);
+    if (index + 1 < kinds.size()) {
+      writeLine(console, line);
+    } else {
+      console.writeText(line);
+    }
   }
-  console.writeText(kMenuLines.back());
 }
 
 }  // namespace

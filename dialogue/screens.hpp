@@ -59,6 +59,11 @@ struct ListWords {
   std::string_view restFate;  // "is read as a new count line"
 };
 
+inline constexpr ListWords kCompoundListWords{"Compound list", "compound", "compounds",
+                                              kMaxCompounds, "is read as a new count line"};
+inline constexpr ListWords kFileListWords{"File list", "file", "files", kMaxResultFiles,
+                                          "is not read"};
+
 // Shows, as notify() does, what went wrong loading the list fileName, if anything: it could
 // not be read, it names more entries than fit, its count line asks for none although it
 // holds text, or it names fewer entries than its count line says.

@@ -3,6 +3,7 @@
 #include "convert/text_ops.hpp"
 #include "dialogue/list_files.hpp"
 #include "dialogue/screens.hpp"
+#include "extract/quantity.hpp"
 
 namespace durno {
 namespace {
@@ -46,7 +47,7 @@ void enterCompoundsByHand(Console& console, TextFiles& files, RunState& state) {
     console.writeText("compound ");
     const std::string formula = console.readLine();
     if (formula.empty()) break;
-    table.add(state.quantityCode + formula + " ");
+    table.add(compoundKeyOf(state.quantityCode, formula));
     console.writeText("search for ");
     writeLine(console, table.names().back());
     if (table.full()) writeLine(console, " Maximum number compounds are selected");
@@ -63,10 +64,7 @@ void loadCompounds(Console& console, TextFiles& files, RunState& state) {
   const std::string fileName = orDefaultList(console.readLine());
   state.listsRead.push_back(fileName);
   const ListLoadOutcome outcome = loadCompoundList(files, fileName, state.compounds);
-  notifyListLoad(
-      console, state,
-      {"Compound list", "compound", "compounds", kMaxCompounds, "is read as a new count line"},
-      fileName, outcome);
+  notifyListLoad(console, state, kCompoundListWords, fileName, outcome);
 }
 
 }  // namespace

@@ -55,8 +55,7 @@ void loadResultFiles(Console& console, TextFiles& files, RunState& state) {
   const std::string fileName = console.readLine();
   state.listsRead.push_back(fileName);
   const ListLoadOutcome outcome = loadFileList(files, fileName, state.resultFiles);
-  notifyListLoad(console, state, {"File list", "file", "files", kMaxResultFiles, "is not read"},
-                 fileName, outcome);
+  notifyListLoad(console, state, kFileListWords, fileName, outcome);
 }
 
 }  // namespace

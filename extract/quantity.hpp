@@ -1,17 +1,33 @@
 #pragma once
 
 // The quantity code of a run selects which values fill the table's compound columns, the
-// label line of the output table, and how a value is held. Only "A", "G", "F", "P" and "X"
-// select one; any other code is accepted by the dialogue and simply selects none.
+// label line of the output table, and how a value is held. Only the codes of
+// Quantity::kinds() select one; any other code is accepted by the dialogue and simply
+// selects none. This is the one description of the quantities: the menu, the command line,
+// its help and its messages are made from it.
 
+#include <span>
+#include <string>
 #include <string_view>
 
 #include "convert/extended_format.hpp"
 
 namespace durno {
 
+struct QuantityKind {
+  std::string_view code;      // "A"
+  std::string_view menuName;  // as the dialogue's menu names it
+  std::string_view label;     // the output table's label line, without its line end
+  bool heldAsDouble;
+};
+
 class Quantity {
  public:
+  // Every quantity a table can hold, in the order of the menu.
+  static std::span<const QuantityKind> kinds();
+  // The codes of kinds() as a sentence: "A, G, F, X or P".
+  static std::string codesText();
+
   // The quantity a code selects; the comparison is exact ("a" selects none).
   static Quantity fromCode(std::string_view code);
 
@@ -32,5 +48,9 @@ class Quantity {
   std::string_view label_;
   bool heldAsDouble_ = false;
 };
+
+// The key a formula becomes, typed or given with -c: the code, the formula, one blank. The
+// blank keeps "ASiO2" from matching the lines of "ASiO2Al".
+std::string compoundKeyOf(std::string_view quantityCode, std::string_view formula);
 
 }  // namespace durno
