@@ -22,9 +22,12 @@ namespace durno {
 // drops what it cannot show.
 void prepareStandardStreams() {
   ::signal(SIGPIPE, SIG_IGN);
+  // A closed stream is held by a stand-in opened for reading only: no file the program
+  // opens can take its number, and a write to a closed standard output still fails, as it
+  // must (a table or a help text that went nowhere is not written).
   for (int descriptor = STDIN_FILENO; descriptor <= STDERR_FILENO; ++descriptor) {
     if (::fcntl(descriptor, F_GETFD) != -1 || errno != EBADF) continue;
-    if (::open("/dev/null", O_RDWR) < 0) return;
+    if (::open("/dev/null", O_RDONLY) < 0) return;
   }
 }
 

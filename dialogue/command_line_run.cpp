@@ -138,8 +138,16 @@ void gatherCompounds(const CommandLineJob& job, TextFiles& files, MessageStream&
     CompoundTable table;
     const ListLoadOutcome outcome = loadCompoundList(files, source.listName, table);
     inputs.listsRead.push_back(source.listName);
-    if (!outcome.opened.ok() || outcome.cutToCapacity) {
+    if (!outcome.opened.ok()) {
       inputs.problem = listLoadNotice(kCompoundListWords, source.listName, outcome);
+      return;
+    }
+    // The dialogue uses the first 50 of such a list; a command line is refused as a whole,
+    // in the words of the other usage problems.
+    if (outcome.cutToCapacity) {
+      inputs.problem = std::string(kCompoundListWords.list) + " " + quoted(source.listName) +
+                       " names more than " + std::to_string(kMaxCompounds) +
+                       " compounds: the table holds at most " + std::to_string(kMaxCompounds);
       return;
     }
     if (std::string notice = listLoadNotice(kCompoundListWords, source.listName, outcome);
@@ -194,6 +202,31 @@ bool saveList(std::string_view words, const std::string& listName,
   return false;
 }
 
+// No two outputs of one run may be one file: the second would replace the first.
+std::string outputsProblem(const CommandLineJob& job, TextFiles& files) {
+  struct Output {
+    std::string_view what;
+    std::string_view name;
+  };
+  const Output outputs[] = {
+      {"the table", job.tableToStandardOutput ? std::string_view() : job.tableName},
+      {"the compound list to save", job.compoundListToSave},
+      {"the file list to save", job.fileListToSave},
+  };
+  for (std::size_t at = 0; at < std::size(outputs); ++at) {
+    for (std::size_t before = 0; before < at; ++before) {
+      const Output& first = outputs[before];
+      const Output& second = outputs[at];
+      if (first.name.empty() || second.name.empty() || !files.oneFile(first.name, second.name)) {
+        continue;
+      }
+      return quoted(second.name) + ", " + std::string(second.what) + ", is " +
+             std::string(first.what) + " " + quoted(first.name) + ": choose another name";
+    }
+  }
+  return {};
+}
+
 unsigned long long totalSize(std::span<const std::string> names, TextFiles& files) {
   unsigned long long total = 0;
   for (const std::string& name : names) {
@@ -212,6 +245,7 @@ CommandLineOutcome runCommandLine(const CommandLineJob& job, TextFiles& files,
   GatheredInputs inputs;
   gatherCompounds(job, files, messages, inputs);
   if (inputs.problem.empty()) gatherResultFiles(job, files, messages, inputs);
+  if (inputs.problem.empty()) inputs.problem = outputsProblem(job, files);
   if (inputs.problem.empty()) inputs.problem = saveProblem(job.compoundListToSave, inputs, files);
   if (inputs.problem.empty()) inputs.problem = saveProblem(job.fileListToSave, inputs, files);
   if (!inputs.problem.empty()) {

@@ -74,6 +74,8 @@ struct RunState {
   // The list files loaded so far, as named: like the result files, files this run reads,
   // which nothing it writes may replace.
   std::vector<std::string> listsRead;
+  // The lists saved so far: outputs of this run, which no later output may replace.
+  std::vector<std::string> listsSaved;
   std::string outputName;  // base name, without ".dat"
   ScannerState scannerState;
   // Problems the user must not miss (a list file that could not be read or saved). Each

@@ -75,8 +75,12 @@ std::string inputAListWouldReplace(TextFiles& files, std::string_view fileName,
 
 bool mayWriteList(Console& console, TextFiles& files, const RunState& state,
                   std::string_view fileName) {
-  const std::string input =
+  std::string input =
       inputAListWouldReplace(files, fileName, state.resultFiles.names(), state.listsRead);
+  for (const std::string& saved : state.listsSaved) {
+    if (input.empty() && files.oneFile(fileName, saved))
+      input = quoted(fileName) + " is the list " + quoted(saved) + ", which this run has saved";
+  }
   if (input.empty()) return true;
   writeLine(console, input + ": choose another name");
   return false;

@@ -24,6 +24,7 @@ void saveCompoundList(Console& console, TextFiles& files, RunState& state) {
     fileName = orDefaultList(console.readLine());
   } while (!mayWriteList(console, files, state, fileName));
   const FileStatus outcome = saveListFile(files, fileName, state.compounds.names());
+  state.listsSaved.push_back(fileName);
   if (!outcome.ok()) {
     notify(console, state,
            "Compound list could not be saved to " + quoted(fileName) + ": " + outcome.reason);

@@ -21,6 +21,7 @@ void offerToSaveFileList(Console& console, TextFiles& files, RunState& state) {
     fileName = console.readLine();
   } while (!mayWriteList(console, files, state, fileName));
   const FileStatus outcome = saveListFile(files, fileName, state.resultFiles.names());
+  state.listsSaved.push_back(fileName);
   if (!outcome.ok()) {
     notify(console, state,
            "File list could not be saved to " + quoted(fileName) + ": " + outcome.reason);

@@ -57,6 +57,9 @@ class MemoryFileSystem : public FileSystem {
   bool sameFile(const std::string& first, const std::string& second) override {
     return first == second && exists(first);
   }
+  bool oneFile(const std::string& first, const std::string& second) override {
+    return first == second;
+  }
   bool leadsTo(const std::string& name, const SystemFile& file) override;
   std::unique_ptr<SystemFile> standardOutput(FileStatus& status) override;
   long long diskFileSize(const std::string& name) override;

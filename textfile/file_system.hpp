@@ -63,6 +63,10 @@ class FileSystem {
   // True when both names exist and lead to one file, however they are spelt (a link, a
   // "..", a second name of the same file).
   virtual bool sameFile(const std::string& first, const std::string& second) = 0;
+  // True when both names lead to one file, or would once created: sameFile, or names that
+  // the system takes for one (on POSIX the same name in the same folder, on Windows also
+  // without case). Two outputs of one run must never be one file.
+  virtual bool oneFile(const std::string& first, const std::string& second) = 0;
   // True when name still leads to file, one this file system opened: false once the file
   // or a folder on its way was removed or renamed, so that what was written there can no
   // longer be found under that name.

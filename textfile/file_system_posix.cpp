@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <system_error>
 
 #include "textfile/descriptor_posix.hpp"
@@ -200,6 +201,29 @@ bool PosixFileSystem::sameFile(const std::string& first, const std::string& seco
   struct stat secondStatus {};
   return ::stat(first.c_str(), &firstStatus) == 0 && ::stat(second.c_str(), &secondStatus) == 0 &&
          firstStatus.st_dev == secondStatus.st_dev && firstStatus.st_ino == secondStatus.st_ino;
+}
+
+namespace {
+
+// The folder a name is in, as the system resolves it, and the name's last part; the
+// name as given when its folder cannot be resolved (the open that follows tells why).
+std::string resolvedName(const std::string& name) {
+  const std::size_t slash = name.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : name.substr(0, slash + 1);
+  char* resolved = ::realpath(folder.c_str(), nullptr);
+  if (resolved == nullptr) return name;
+  std::string full(resolved);
+  std::free(resolved);
+  return full.append("/").append(slash == std::string::npos ? name : name.substr(slash + 1));
+}
+
+}  // namespace
+
+bool PosixFileSystem::oneFile(const std::string& first, const std::string& second) {
+  if (sameFile(first, second)) return true;
+  struct stat named {};
+  if (::stat(first.c_str(), &named) == 0 || ::stat(second.c_str(), &named) == 0) return false;
+  return first == second || resolvedName(first) == resolvedName(second);
 }
 
 bool PosixFileSystem::leadsTo(const std::string& name, const SystemFile& file) {

@@ -240,6 +240,17 @@ bool WindowsFileSystem::sameFile(const std::string& first, const std::string& se
          firstIdentity == secondIdentity;
 }
 
+// Windows takes names that differ only in case, in the separator or in ".." for one file,
+// whether it exists yet or not: the full names are compared without case.
+bool WindowsFileSystem::oneFile(const std::string& first, const std::string& second) {
+  if (sameFile(first, second)) return true;
+  const std::wstring firstPath = systemNameOf(first).path;
+  const std::wstring secondPath = systemNameOf(second).path;
+  return ::CompareStringOrdinal(firstPath.data(), static_cast<int>(firstPath.size()),
+                                secondPath.data(), static_cast<int>(secondPath.size()),
+                                TRUE) == CSTR_EQUAL;
+}
+
 bool WindowsFileSystem::leadsTo(const std::string& name, const SystemFile& file) {
   const auto* windowsFile = dynamic_cast<const WindowsFile*>(&file);
   FileIdentity named;

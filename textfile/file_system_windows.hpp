@@ -27,6 +27,7 @@ class WindowsFileSystem : public FileSystem {
   std::unique_ptr<SystemFile> open(const std::string& name, FileMode mode,
                                    FileStatus& status) override;
   bool sameFile(const std::string& first, const std::string& second) override;
+  bool oneFile(const std::string& first, const std::string& second) override;
   bool leadsTo(const std::string& name, const SystemFile& file) override;
   std::unique_ptr<SystemFile> standardOutput(FileStatus& status) override;
   long long diskFileSize(const std::string& name) override;

@@ -128,6 +128,11 @@ bool TextFiles::sameFile(std::string_view first, std::string_view second) {
   return fileSystem_.sameFile(systemName(first), systemName(second));
 }
 
+bool TextFiles::oneFile(std::string_view first, std::string_view second) {
+  if (!isAcceptableName(first) || !isAcceptableName(second)) return false;
+  return fileSystem_.oneFile(systemName(first), systemName(second));
+}
+
 bool TextFiles::atEnd(int number) {
   OpenTextFile* entry = inputFile(number);
   return entry != nullptr && entry->atEnd();

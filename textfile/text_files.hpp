@@ -57,6 +57,8 @@ class TextFiles {
   bool standardOutputIs(std::string_view name);
   // True when both names, as openFile would take them, exist and lead to one file.
   bool sameFile(std::string_view first, std::string_view second);
+  // True when both names, as openFile would take them, lead or would lead to one file.
+  bool oneFile(std::string_view first, std::string_view second);
   // True when an Input file has no byte left or its next byte is 26, and when its next byte
   // cannot be read (so that a read-until-the-end loop always stops). False for an Output
   // file and for a number that is not open.

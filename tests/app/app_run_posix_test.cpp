@@ -137,6 +137,25 @@ TEST_F(DurnoRun, HelpAndVersionGoToStandardOutput) {
   EXPECT_EQ(full.err, "durno: the help text could not be written: No space left on device\n");
 }
 
+// A closed standard output is a failure for everything meant to go there, as for cat.
+TEST_F(DurnoRun, WhatGoesToAClosedStandardOutputIsNotWritten) {
+  put("run1.out", kResults);
+  ASSERT_EQ(run("", "-q A -c SiO2 -o t run1.out").status, 0);
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"-q A -c SiO2 -o - run1.out",
+       "Extracted data could not be written to \"standard output\": Bad file descriptor\n"},
+      {"--help", "durno: the help text could not be written: Bad file descriptor\n"},
+      {"--version", "durno: the version could not be written: Bad file descriptor\n"},
+      {"--plot t.dat -o -",
+       "durno: picture could not be written to standard output: Bad file descriptor\n"},
+  };
+  for (const auto& [arguments, message] : cases) {
+    const Finished finished = run("", arguments, ">&- 2> .stderr");
+    EXPECT_EQ(finished.status, 1) << arguments;
+    EXPECT_EQ(finished.err, message) << arguments;
+  }
+}
+
 // Arguments that cannot be run are named in one line, with the hint to --help, and touch
 // nothing; result-file names and options other than --plot's make a command-line run.
 TEST_F(DurnoRun, ArgumentsThatCannotBeRunAreNamedWithAHintAndTouchNothing) {
@@ -889,6 +908,10 @@ TEST_F(DurnoRun, CommandLineUsageErrorsNameTheProblemAndCreateNothing) {
       {"-q A -C gone.cpd run1.out", "Compound list \"gone.cpd\" could not be read: "},
       {"-q A -L gone.xtr", "File list \"gone.xtr\" could not be read: "},
       {"-q A -c SiO2 --save-file-list run1.out run1.out", "\"run1.out\" is the result file"},
+      {"-q A -c SiO2 --save-file-list out.dat -o out run1.out",
+       "\"out.dat\", the file list to save, is the table \"out.dat\""},
+      {"-q A -c SiO2 --save-compound-list x --save-file-list ./x run1.out",
+       "\"./x\", the file list to save, is the compound list to save \"x\""},
   };
   const auto before = std::distance(fs::directory_iterator(folder), fs::directory_iterator());
   for (const auto& [arguments, problem] : cases) {

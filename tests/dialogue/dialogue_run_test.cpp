@@ -230,6 +230,18 @@ TEST_F(DialogueRun, TypedListsAreSavedAsTypedUnderTheirDefaultOrGivenNames) {
       << host.transcript();
 }
 
+// A list saved by this run is one of its outputs: the other list may not replace it.
+TEST_F(DialogueRun, AFileListIsNotSavedOverTheCompoundListOfTheSameRun) {
+  runUntilAnswersEnd(upToCompounds("a") + "\nSiO2\n\nY\nk.lst\n" +
+                     "\nrun1.out\n\ny\nk.lst\nJup.xtr\n");
+  EXPECT_EQ(fileSystem.contents("k.lst"), " 1 \r\nASiO2 \r\n");
+  EXPECT_EQ(fileSystem.contents("Jup.xtr"), " 1 \r\nrun1.out\r\n");
+  EXPECT_TRUE(
+      saidLine("\"k.lst\" is the list \"k.lst\", which this run has saved: "
+               "choose another name"))
+      << host.transcript();
+}
+
 TEST_F(DialogueRun, AListSavedUnderOneCodeKeepsItsKeysUnderAnother) {
   fileSystem.put("run1.out", kRun1);
   fileSystem.put("DURNO.CPD", " 1 \r\nASiO2 \r\n");

@@ -28,6 +28,9 @@ class SpyFileSystem : public FileSystem {
   bool sameFile(const std::string& first, const std::string& second) override {
     return memory.sameFile(first, second);
   }
+  bool oneFile(const std::string& first, const std::string& second) override {
+    return memory.oneFile(first, second);
+  }
   bool leadsTo(const std::string&, const SystemFile&) override { return true; }
   std::unique_ptr<SystemFile> standardOutput(FileStatus& status) override {
     return memory.standardOutput(status);
