@@ -73,5 +73,28 @@ TEST(PacedGrid, LeavesCellsItNeverWroteAlone) {
   EXPECT_EQ(screen.rowText(2), "durno               ");
 }
 
+// A screen made narrower during a run is seen by the next frame: the lines that follow are
+// laid out for its new width, not cut or wrapped for the old one.
+TEST(PacedGrid, AScreenResizedDuringARunIsSeenByTheNextFrame) {
+  MemoryHost screen(80, 25);
+  auto now = std::chrono::steady_clock::time_point{};
+  PacedGrid paced(screen, [&now] { return now += 1ms; });
+  Console console(paced, screen);
+  console.clearScreen();
+  for (int step = 1; step <= 100; ++step) {
+    if (step == 50) screen.resize(40, 10);
+    console.writeText("at STEP = ");
+    console.writeNumber(step);
+    console.endLine();
+  }
+  console.writeText(std::string(45, 'x'));
+  console.flush();
+  EXPECT_EQ(paced.size().width, 40);
+  EXPECT_EQ(paced.size().height, 10);
+  EXPECT_EQ(screen.rowText(8), "at STEP =  100                          ");
+  EXPECT_EQ(screen.rowText(9), std::string(40, 'x'));
+  EXPECT_EQ(screen.rowText(10), std::string(5, 'x') + std::string(35, ' '));
+}
+
 }  // namespace
 }  // namespace durno
