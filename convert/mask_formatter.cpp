@@ -13,7 +13,7 @@ namespace {
 using Op = MaskLayout::Op;
 using Step = MaskLayout::Step;
 
-constexpr int kFormDigits = 18;
+constexpr int kFormDigits = kDecimalFormDigits;
 // Room for the 18 digits of a number and what a fixed-size copy of them may read beyond.
 constexpr std::size_t kTemplateDigits = 32;
 
