@@ -70,6 +70,9 @@ int takeSignificantDigits(const char*& at, const char* end, Mantissa& m) {
 // each loop over them ends in a mispredicted branch. False, with nothing taken, for any
 // other.
 bool takeShortMantissa(const char*& at, const char* end, Mantissa& m) {
+  // The formatter copies digits kept one per byte as they lie in memory, which gives them in
+  // order only on a little-endian machine.
+  if constexpr (!kWordsLittleEnd) return false;
   ShortMantissa read;
   if (!readShortMantissa(at, end, read)) return false;
   m.kept = read.digits;
