@@ -600,7 +600,7 @@ TEST_F(DurnoRun, PlotWritesThePictureWholeOrLeavesWhatItsNameHeld) {
   const std::set<std::string> names = namesIn(folder);
   const HeldLock otherWriter(folder / "held.svg", LOCK_EX);
   const std::vector<std::tuple<std::string, std::string>> cases = {
-      {"trap '' XFSZ; ulimit -f 64; '" DURNO_BINARY "' --plot big.dat -o precious.svg",
+      {"ulimit -f 64; '" DURNO_BINARY "' --plot big.dat -o precious.svg",
        "durno: picture could not be written to \"precious.svg\": File too large\n"},
       {"'" DURNO_BINARY "' --plot big.dat -o full.svg",
        "durno: picture could not be written to \"full.svg\": No space left on device\n"},
@@ -623,6 +623,36 @@ TEST_F(DurnoRun, PlotWritesThePictureWholeOrLeavesWhatItsNameHeld) {
   EXPECT_TRUE(fs::is_symlink(folder / "link.svg"));
   EXPECT_EQ(file("precious.svg").rfind("<?xml", 0), 0u);
   EXPECT_EQ(file("precious.svg").substr(file("precious.svg").size() - 7), "</svg>\n");
+}
+
+// A file-size limit is a full disk: the write past it is told, the table ends at a row's
+// end, a list is whole or said not saved, and the status is 1 rather than SIGXFSZ's death.
+TEST_F(DurnoRun, AFileSizeLimitIsToldAsAFullDiskIs) {
+  std::string steps;
+  for (int step = 1; step <= 20000; ++step)
+    steps += " STEP NUMBER " + std::to_string(step) + "\r\n AMgO = 0.5\r\n";
+  put("run1.out", steps);
+  std::string names;
+  for (int i = 0; i < 150; ++i)
+    names += " run1.out";
+  const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+      {"-j 1 -q A -c MgO -o t run1.out", "t.dat",
+       "Extracted data could not be written to \"t.dat\": File too large\n"},
+      {"-q A -c MgO -o - --save-file-list l.xtr" + names, "l.xtr",
+       "File list could not be saved to \"l.xtr\": File too large\n"
+       "Extracted data are on standard output\n"},
+  };
+  for (const auto& [arguments, written, message] : cases) {
+    const int raw =
+        std::system(("cd '" + folder.string() + "' && (ulimit -f 1; '" DURNO_BINARY "' " +
+                     arguments + " > /dev/null 2> .stderr)")
+                        .c_str());
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 1) << arguments << " " << raw;
+    EXPECT_EQ(file(".stderr"), message);
+    const std::string bytes = file(written);
+    ASSERT_GT(bytes.size(), 100u) << arguments;
+    EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n") << arguments;
+  }
 }
 
 // A pipe that sends nothing more must not keep a stopped run waiting.
