@@ -11,6 +11,7 @@
 // inside a double-quoted field, whose bytes stay as they are. Byte 26 ends the readable data.
 // Lines written end in CR LF. A '\' in a file name is a directory separator.
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -32,6 +33,8 @@ class TextFiles {
   TextFiles(const TextFiles&) = delete;
   TextFiles& operator=(const TextFiles&) = delete;
 
+  // See FileSystem::endWaitsWhen: the flag that ends the waits of the files opened here.
+  void endWaitsWhen(const std::atomic<int>* stop) { fileSystem_.endWaitsWhen(stop); }
   // Opens name under number. The whole name goes to the system, however long; an empty name
   // or one with '*', '?' or a NUL byte fails before the system is asked. Output empties an
   // existing file, but only once this program holds it exclusively.
