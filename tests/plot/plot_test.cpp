@@ -196,6 +196,8 @@ TEST_F(PlotTable, WhatIsNotATableOfNumbersIsRefusedWithTheLineThatSaysSo) {
   const std::vector<std::pair<std::string, std::string>> cases = {
       {wide + "\r\n", "\"t.dat\" is not a DURNO table: its title line names 51 compound columns"},
       {stepsOnly, "nothing to plot: \"t.dat\" has no compound values"},
+      {"Data from x\r\nActivities \r\nno title\r\n",
+       "\"t.dat\" is not a DURNO table: no title line"},
       {kHead + row('1', "1-2-3", kZero), "\"t.dat\": line 4 of the table holds \"1-2-3\""},
       {kHead + kRows + row('4', kZero, "..5.."), "\"t.dat\": line 10 of the table holds \"..5..\""},
       {kHead + row('1', "1e", kZero), "\"t.dat\": line 4 of the table holds \"1e\""},
