@@ -788,6 +788,36 @@ TEST_F(DurnoRun, ANamedPipeIsWaitedForUntilItsWriterComesOrAStop) {
   EXPECT_EQ(file(".stdout").find("could not be opened"), std::string::npos) << file(".stdout");
 }
 
+// Each case: a shell line, the status it must end with, and a text the table must hold. A
+// writer that was let in before the run opened the pipe loses nothing, and a reader that
+// holds the table's pipe and takes nothing does not keep a stop waiting.
+TEST_F(DurnoRun, APipesWriterLosesNothingAndAPipesSilentReaderHoldsNoStop) {
+  std::string steps;
+  for (int step = 1; step <= 20000; ++step)
+    steps += " STEP NUMBER " + std::to_string(step) + "\r\n AMgO = 0.5\r\n";
+  put("big.out", steps);
+  put("r2.out", " STEP NUMBER 3\r\n");
+  ASSERT_EQ(::mkfifo((folder / "p").c_str(), 0600), 0);
+  const std::string durno = "timeout --preserve-status -k 3 ";
+  const std::vector<std::tuple<std::string, int, std::string>> cases = {
+      {"(printf 'STEP NUMBER 1\\r\\nVAP = 0.5\\r\\nSTEP NUMBER 2\\r\\n' > p &); sleep 0.3; " +
+           durno + "5 '" DURNO_BINARY "' -q A -c MgO -o t --quiet -j 1 p r2.out",
+       0, "\r\n 2     50.000000000e-02"},
+      {"sleep 20 < p & " + durno +
+           "1 '" DURNO_BINARY "' -q A -c MgO -o - --quiet big.out > p; s=$?; kill $!; exit $s",
+       128 + SIGTERM, ""},
+  };
+  for (const auto& [command, status, held] : cases) {
+    fs::remove(folder / "t.dat");
+    const int raw =
+        std::system(("cd '" + folder.string() + "' && (" + command + ") 2> .stderr").c_str());
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == status) << command << " " << raw;
+    if (!held.empty()) {
+      EXPECT_NE(file("t.dat").find(held), std::string::npos) << file("t.dat");
+    }
+  }
+}
+
 // The table is the product and standard output only the screen: a screen reader that goes
 // away (`| head`) neither ends the run nor cuts the table short.
 TEST_F(DurnoRun, AScreenReaderThatGoesAwayLeavesTheTableWhole) {
