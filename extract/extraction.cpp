@@ -218,6 +218,11 @@ bool writeScannedFile(std::size_t file, ScanContext& scan) {
   return end.read.ok();
 }
 
+// A table this program wrote begins so (TableWriter::writeHeader).
+bool isTableHead(std::string_view head) {
+  return head.starts_with("Data from");
+}
+
 // The table must not be one of the files the run reads: creating it would empty that file
 // before it is read. Returns why, or an empty text when it is none of them.
 std::string whyTheTableIsAnInput(const ExtractionJob& job, TextFiles& files) {
@@ -277,6 +282,10 @@ ExtractionOutcome runExtraction(const ExtractionJob& job, ScannerState& state, T
   if (std::string why = whyTheTableIsAnInput(job, files); !why.empty()) {
     outcome.table = FileStatus::failure(FileError::InUse, std::move(why));
     return outcome;
+  }
+  if (!job.tableToStandardOutput) {
+    outcome.table = files.mayReplace(job.tableName, isTableHead, "table");
+    if (!outcome.table.ok()) return outcome;
   }
   // The workers begin before the table is made: emptying a large table that is there
   // already takes the system a while.

@@ -49,6 +49,13 @@ class TextFiles {
   // True when the file open under number can still be found under name (see
   // FileSystem::leadsTo); true too for a number that is not open.
   bool isStillNamed(int number, std::string_view name);
+  // Whether an output may write over what name holds: nothing, an empty file, something
+  // not on disk (a device, a pipe), or a file whose first bytes isOwn takes for this
+  // program's own output of that kind. Otherwise a failure whose reason says the file holds
+  // something else. A file that cannot be looked at is left to the open to refuse.
+  // The reason names what, the kind of output ("table").
+  FileStatus mayReplace(std::string_view name, bool (*isOwn)(std::string_view head),
+                        std::string_view what);
   // The length of the disk file name, or -1 (see FileSystem::diskFileSize).
   long long diskFileSize(std::string_view name);
   // Opens name, with openFile's rules for names, to be written whole: see

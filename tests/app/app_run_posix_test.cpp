@@ -589,11 +589,16 @@ std::set<std::string> namesIn(const fs::path& folder) {
   return names;
 }
 
+// A picture drawn earlier: what an SVG this program draws begins with.
+const std::string kPreciousPicture =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" a precious picture";
+
 // Each case: how the picture is named, the picture's line on standard error. A picture that
 // cannot be written whole leaves the old one and every other file as they were.
 TEST_F(DurnoRun, PlotWritesThePictureWholeOrLeavesWhatItsNameHeld) {
   put("big.dat", bigTable());
-  put("precious.svg", "a precious picture");
+  put("precious.svg", kPreciousPicture);
   put("held.svg", "a picture held by another program");
   fs::create_symlink("/dev/full", folder / "full.svg");
   fs::create_symlink("precious.svg", folder / "link.svg");
@@ -614,7 +619,7 @@ TEST_F(DurnoRun, PlotWritesThePictureWholeOrLeavesWhatItsNameHeld) {
     EXPECT_EQ(file(".stderr"), message);
     fs::remove(folder / ".stderr");
     EXPECT_EQ(namesIn(folder), names) << command;
-    EXPECT_EQ(file("precious.svg"), "a precious picture");
+    EXPECT_EQ(file("precious.svg"), kPreciousPicture);
     EXPECT_EQ(file("held.svg"), "a picture held by another program");
     EXPECT_TRUE(fs::is_symlink(folder / "full.svg"));
   }
@@ -623,6 +628,33 @@ TEST_F(DurnoRun, PlotWritesThePictureWholeOrLeavesWhatItsNameHeld) {
   EXPECT_TRUE(fs::is_symlink(folder / "link.svg"));
   EXPECT_EQ(file("precious.svg").rfind("<?xml", 0), 0u);
   EXPECT_EQ(file("precious.svg").substr(file("precious.svg").size() - 7), "</svg>\n");
+}
+
+// Each case: the arguments, the file they would write over, and the line that refuses it.
+// An output replaces only what this program writes there; any other file stays as it was.
+TEST_F(DurnoRun, AnOutputReplacesOnlyWhatThisProgramWritesThere) {
+  put("run1.out", kResults);
+  put("t.dat", "Data from an earlier run\r\n");
+  ASSERT_EQ(run("", "-q A -c MgO -o t run1.out").status, 0);
+  const std::string reason = ": it holds something other than a ";
+  const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+      {"-q A -c MgO -o notes run1.out", "notes.dat",
+       "Extracted data could not be written to \"notes.dat\"" + reason +
+           "table this program wrote, which it would replace\n"},
+      {"-q A -c MgO -o - --save-file-list notes.txt run1.out", "notes.txt",
+       "File list could not be saved to \"notes.txt\"" + reason +
+           "list this program wrote, which it would replace\n"},
+      {"--plot t.dat -o notes.svg", "notes.svg",
+       "durno: picture could not be written to \"notes.svg\"" + reason +
+           "picture this program wrote, which it would replace\n"},
+  };
+  for (const auto& [arguments, kept, message] : cases) {
+    put(kept, "my own notes\r\n");
+    const Finished finished = run("", arguments, "> /dev/null 2> .stderr");
+    EXPECT_EQ(finished.status, 1) << arguments;
+    EXPECT_EQ(finished.err.substr(0, message.size()), message) << arguments;
+    EXPECT_EQ(file(kept), "my own notes\r\n") << arguments;
+  }
 }
 
 // A file-size limit is a full disk: the write past it is told, the table ends at a row's

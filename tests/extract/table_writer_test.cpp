@@ -70,7 +70,7 @@ TEST_F(TableHeader, WithoutResultFilesOnlyTheHeaderIsWritten) {
 }
 
 TEST_F(TableHeader, AnExistingTableIsReplacedEvenWithoutMarkers) {
-  fileSystem.put("Zepres.dat", std::string(5000, 'x'));
+  fileSystem.put("Zepres.dat", "Data from an earlier run" + std::string(5000, 'x'));
   fileSystem.put("run1.out", crlfLines({"VAP = 1"}));
   run("A", {}, {"run1.out"});
   EXPECT_EQ(table(), crlfLines({"Data from run1.out", "Activities ", kFixedTitleLine}));
