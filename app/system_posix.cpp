@@ -20,8 +20,13 @@ namespace durno {
 // screen that goes away (`durno | head`) must not end the run with SIGPIPE and leave the
 // table cut short. With SIGPIPE ignored such writes fail with EPIPE, and the screen simply
 // drops what it cannot show.
+//
+// A file-size limit (`ulimit -f`) is a full disk for the program: the write that passes it
+// fails with EFBIG ("File too large") and is told, and the table is cut back to its last
+// whole row, where SIGXFSZ would end the program without a word in the middle of a field.
 void prepareStandardStreams() {
   ::signal(SIGPIPE, SIG_IGN);
+  ::signal(SIGXFSZ, SIG_IGN);
   // A closed stream is held by a stand-in opened for reading only: no file the program
   // opens can take its number, and a write to a closed standard output still fails, as it
   // must (a table or a help text that went nowhere is not written).

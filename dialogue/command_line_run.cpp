@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "console/control_bytes.hpp"
 #include "console/stop_signals.hpp"
 #include "dialogue/closing_report.hpp"
 #include "dialogue/extraction_screen.hpp"
@@ -88,10 +89,22 @@ class ProgressMessages final : public ExtractionEvents {
     everDrawn_ = true;
     lastDraw_ = now;
     drawn_ = true;
-    std::string text = progressText(now);
     const std::size_t width = static_cast<std::size_t>(std::max(messages_.columns() - 1, 1));
-    if (text.size() > width) text.resize(width);
-    messages_.drawOver(text);
+    messages_.drawOver(cutToWidth(withControlsShown(progressText(now), C1Controls::None), width));
+  }
+
+  // text cut to what fits in width columns as the terminal shows it: its control bytes are
+  // in caret form already, and a byte the stream may still show as a C1 control (M-^[,
+  // four columns) is counted as such, so the line never wraps and leaves no piece behind.
+  static std::string cutToWidth(std::string text, std::size_t width) {
+    std::size_t columns = 0;
+    std::size_t kept = 0;
+    for (; kept < text.size(); ++kept) {
+      columns += isC1Control(static_cast<unsigned char>(text[kept])) ? 4 : 1;
+      if (columns > width) break;
+    }
+    text.resize(kept);
+    return text;
   }
 
   std::string progressText(std::chrono::steady_clock::time_point now) const {

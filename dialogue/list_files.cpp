@@ -119,8 +119,22 @@ double namesAskedFor(double count) {
   return std::floor(count);
 }
 
+namespace {
+
+// A list this program wrote begins with its count line: blanks and digits.
+bool isListHead(std::string_view head) {
+  const std::size_t lineEnd = head.find_first_of("\r\n");
+  const std::string_view first = head.substr(0, lineEnd);
+  return lineEnd != std::string_view::npos &&
+         first.find_first_not_of(" 0123456789") == std::string_view::npos &&
+         first.find_first_of("0123456789") != std::string_view::npos;
+}
+
+}  // namespace
+
 FileStatus saveListFile(TextFiles& files, std::string_view fileName,
                         std::span<const std::string> names) {
+  if (FileStatus own = files.mayReplace(fileName, isListHead, "list"); !own.ok()) return own;
   if (FileStatus opened = files.openFile(kListFileNumber, fileName, FileMode::Output);
       !opened.ok()) {
     return opened;

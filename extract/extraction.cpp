@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "convert/text_ops.hpp"
@@ -161,6 +162,7 @@ bool writeScannedFile(std::size_t file, ScanContext& scan) {
   scan.events.fileBegun(fileIndex, name);
   if (!writeScannedRows(file, scan)) return false;
   const ScannedEnd end = scan.ahead->takeEnd(file);
+  if (end.read.reason == kOutOfMemoryReason) throw std::bad_alloc();
   if (!end.opened.ok()) {
     scan.events.fileUnreadable(name, FileProblem::NotOpened, end.opened.reason);
     scan.events.fileFinished(fileIndex, name, 0);
@@ -176,6 +178,11 @@ bool writeScannedFile(std::size_t file, ScanContext& scan) {
   if (!end.read.ok()) scan.events.fileUnreadable(name, FileProblem::NotRead, end.read.reason);
   scan.events.fileFinished(fileIndex, name, end.bytesRead);
   return end.read.ok();
+}
+
+// A table this program wrote begins so (TableWriter::writeHeader).
+bool isTableHead(std::string_view head) {
+  return head.starts_with("Data from");
 }
 
 // The table must not be one of the files the run reads: creating it would empty that file
@@ -233,9 +240,14 @@ ExtractionOutcome runExtraction(const ExtractionJob& job, ScannerState& state, T
   const std::span<const std::string> resultFiles = job.resultFiles;
 
   ExtractionOutcome outcome;
+  files.endWaitsWhen(job.stopSignal);
   if (std::string why = whyTheTableIsAnInput(job, files); !why.empty()) {
     outcome.table = FileStatus::failure(FileError::InUse, std::move(why));
     return outcome;
+  }
+  if (!job.tableToStandardOutput) {
+    outcome.table = files.mayReplace(job.tableName, isTableHead, "table");
+    if (!outcome.table.ok()) return outcome;
   }
   // The workers begin before the table is made: emptying a large table that is there
   // already takes the system a while.
@@ -253,12 +265,20 @@ ExtractionOutcome runExtraction(const ExtractionJob& job, ScannerState& state, T
   ScanContext scan{job, state, scanner, table, sink, files, events};
   scan.ahead = ahead.get();
   int filesRead = 0;
-  for (std::size_t i = 0; i < resultFiles.size() && !scanMustEnd(job, table); ++i) {
-    const bool readToEnd = ahead && ahead->scansAhead(i)
-                               ? writeScannedFile(i, scan)
-                               : scanResultFile(static_cast<int>(i) + 1, resultFiles[i], scan);
-    if (readToEnd) ++filesRead;
-    if (!readToEnd && !scanMustEnd(job, table)) ++outcome.unreadableFiles;
+  // Memory that runs out ends the run where it is: the rows gathered are whole rows (a
+  // row joins the block whole or not at all), so they are written, and the table's line
+  // names the lack.
+  bool outOfMemory = false;
+  try {
+    for (std::size_t i = 0; i < resultFiles.size() && !scanMustEnd(job, table); ++i) {
+      const bool readToEnd = ahead && ahead->scansAhead(i)
+                                 ? writeScannedFile(i, scan)
+                                 : scanResultFile(static_cast<int>(i) + 1, resultFiles[i], scan);
+      if (readToEnd) ++filesRead;
+      if (!readToEnd && !scanMustEnd(job, table)) ++outcome.unreadableFiles;
+    }
+  } catch (const std::bad_alloc&) {
+    outOfMemory = true;
   }
   ahead.reset();  // the workers stop before the table is closed
   table.close();
@@ -267,7 +287,8 @@ ExtractionOutcome runExtraction(const ExtractionJob& job, ScannerState& state, T
     scan.keyMatched[k] = scan.keyMatched[k] || scanner.keyMatched(static_cast<int>(k));
 
   outcome.stoppedBy = stopRequested(job.stopSignal) ? job.stopSignal->load() : 0;
-  outcome.table = table.status();
+  outcome.table = outOfMemory && table.status().ok() ? FileStatus::systemFailure(kOutOfMemoryReason)
+                                                     : table.status();
   if (outcome.stoppedBy == 0 && outcome.table.ok() && filesRead > 0 &&
       scanner.compoundsExamined()) {
     reportUnmatchedKeys(events, scan.keyMatched, keys);

@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <chrono>
+#include <new>
 
 #include "convert/precision_control.hpp"
 #include "extract/scan_sink.hpp"
@@ -146,6 +147,20 @@ void ScanAhead::recycle(ScannedPart& part) {
 
 void ScanAhead::scanFile(std::size_t file, FileScan& scan) {
   ScannedEnd end;
+  // Memory that runs out here is told to the writer, which ends the run at this file's
+  // turn: an exception leaving the thread would end the program without a word.
+  try {
+    scanOpenedFile(file, scan, end);
+  } catch (const std::bad_alloc&) {
+    end.read = FileStatus::systemFailure(kOutOfMemoryReason);
+  }
+  const std::lock_guard lock(mutex_);
+  scan.end = std::move(end);
+  scan.done = true;
+  writerWakes_.notify_all();
+}
+
+void ScanAhead::scanOpenedFile(std::size_t file, FileScan& scan, ScannedEnd& end) {
   const std::unique_ptr<OpenTextFile> input =
       setup_.files.openDetached(setup_.resultFiles[file], end.opened);
   if (input) {
@@ -169,10 +184,6 @@ void ScanAhead::scanFile(std::size_t file, FileScan& scan) {
     for (std::size_t k = 0; k < setup_.keys.size(); ++k)
       end.keyMatched[k] = scanner.keyMatched(static_cast<int>(k));
   }
-  const std::lock_guard lock(mutex_);
-  scan.end = std::move(end);
-  scan.done = true;
-  writerWakes_.notify_all();
 }
 
 bool ScanAhead::nextPart(std::size_t file, ScannedPart& part) {

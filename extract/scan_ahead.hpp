@@ -139,6 +139,7 @@ class ScanAhead {
   // none left or the run is abandoned.
   bool takeNextFile(std::size_t& file, FileScan*& scan);
   void scanFile(std::size_t file, FileScan& scan);
+  void scanOpenedFile(std::size_t file, FileScan& scan, ScannedEnd& end);
   // Hands a part to the writer, waiting while the file has enough waiting.
   void handOver(FileScan& scan, ScannedPart& part);
   // An empty part, with storage from an earlier one when there is some.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "console/control_bytes.hpp"
 #include "extract/capacities.hpp"
 
 namespace durno {
@@ -37,7 +38,11 @@ void TableWriter::openStandardOutput(std::string_view firstResultFile) {
 
 void TableWriter::writeHeader(std::string_view firstResultFile) {
   std::string header;
-  header.append("Data from ").append(firstResultFile).append("\r\n");
+  // A name's control bytes are shown as the screen shows them: a line end in a name would
+  // otherwise break the header's first line in two, and the table could not be read back.
+  header.append("Data from ")
+      .append(withControlsShown(firstResultFile, C1Controls::None))
+      .append("\r\n");
   if (quantity_.known()) header.append(quantity_.label()).append("\r\n");
   header.append(kFixedTitles);
   for (const std::string& key : compoundKeys_) {

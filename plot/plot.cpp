@@ -24,6 +24,10 @@ PlotOutcome notWritten(const std::string& picturePath, const std::string& why) {
 PlotOutcome writePicture(TextFiles& files, const std::string& picturePath, std::string_view svg,
                          const StopFlag* stop) {
   FileStatus status;
+  if (picturePath != kStandardOutputName) {
+    status = files.mayReplace(picturePath, isDrawnPicture, "picture");
+    if (!status.ok()) return notWritten(picturePath, status.reason);
+  }
   const std::unique_ptr<WholeFile> picture = picturePath == kStandardOutputName
                                                  ? files.standardOutput(status)
                                                  : files.openWhole(picturePath, status);

@@ -9,6 +9,10 @@
 
 namespace durno {
 
+bool isDrawnPicture(std::string_view head) {
+  return head.starts_with(kPictureOpening);
+}
+
 namespace {
 
 using namespace std::string_literals;
@@ -283,10 +287,9 @@ std::string drawPicture(const PlotData& data) {
                                         : linearAxis(range.min, range.max, 6),
                     data.rows};
   std::string svg =
-      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-      "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" +
-      std::to_string(kWidth) + "\" height=\"" + std::to_string(kHeight) + "\" viewBox=\"0 0 " +
-      std::to_string(kWidth) + " " + std::to_string(kHeight) +
+      std::string(kPictureOpening) + "width=\"" + std::to_string(kWidth) + "\" height=\"" +
+      std::to_string(kHeight) + "\" viewBox=\"0 0 " + std::to_string(kWidth) + " " +
+      std::to_string(kHeight) +
       "\" font-family=\"sans-serif\">\n<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
   svg += drawTitle(data.head, frame.y);
   svg += drawAxes(frame);

@@ -20,4 +20,11 @@ std::string svgText(std::string_view text);
 
 std::string drawPicture(const PlotData& data);
 
+// How every picture drawPicture draws begins, up to its size.
+inline constexpr std::string_view kPictureOpening =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" ";
+// True when head, a file's first bytes, begins as a picture drawPicture drew.
+bool isDrawnPicture(std::string_view head);
+
 }  // namespace durno

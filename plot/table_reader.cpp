@@ -108,10 +108,11 @@ bool TableReading::nextLine() {
   return true;
 }
 
-// Why the lines ended: the data did (Read), a stop, or a read failure.
+// Why the lines ended: the data did or the caller stopped reading (Read), a stop, or a
+// read failure.
 TableRead TableReading::ended() const {
   if (stopped(stop_)) return {ReadEnd::Stopped, {}};
-  if (lastRead_.error == FileError::PastEnd) return {};
+  if (lastRead_.ok() || lastRead_.error == FileError::PastEnd) return {};
   return {ReadEnd::NotPlottable, "cannot read " + quoted(path_) + ": " + lastRead_.reason};
 }
 

@@ -21,6 +21,10 @@ enum class FileError {
 
 // The reason given with FileError::InUse.
 inline constexpr const char* kFileInUseReason = "file is in use";
+// The reason of a call that a stop request ended (see FileSystem::endWaitsWhen).
+inline constexpr const char* kStoppedReason = "Interrupted system call";
+// The reason given when the program ran out of memory (the system's words for ENOMEM).
+inline constexpr const char* kOutOfMemoryReason = "Cannot allocate memory";
 
 struct FileStatus {
   FileError error = FileError::None;
@@ -36,6 +40,7 @@ struct FileStatus {
     return failure(FileError::System, std::move(reason));
   }
   static FileStatus inUse() { return failure(FileError::InUse, kFileInUseReason); }
+  static FileStatus stopped() { return systemFailure(kStoppedReason); }
 };
 
 }  // namespace durno

@@ -5,6 +5,7 @@
 // file whole and tells whether two names are one file, so the rules are tested against
 // MemoryFileSystem and the real thing is PosixFileSystem (WindowsFileSystem on Windows).
 
+#include <atomic>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -52,6 +53,14 @@ class WholeFile {
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
+  // A flag that asks the files of this file system to give up what may take without end
+  // once it is not 0 (a stop signal's number): passing a line that never ends, and on the
+  // real systems waiting for a pipe's partner or data. Such a call then fails with
+  // kStoppedReason. Null, the default, asks nothing; the flag must outlive its use.
+  void endWaitsWhen(const std::atomic<int>* stop) { stop_ = stop; }
+  bool stopAsked() const { return stop_ != nullptr && stop_->load() != 0; }
+  const std::atomic<int>* stopFlag() const { return stop_; }
+
   // Opens name. Input needs an existing readable file and shares it with other readers;
   // Output opens or creates a writable one without emptying it (the caller truncates once
   // it holds the file) and holds it alone. A file that a writer holds cannot be opened at
@@ -84,6 +93,9 @@ class FileSystem {
   virtual std::unique_ptr<WholeFile> openWhole(const std::string& name, FileStatus& status) = 0;
   // True when standard output is the file that name leads to (`>> name`).
   virtual bool standardOutputIs(const std::string& name) = 0;
+
+ private:
+  const std::atomic<int>* stop_ = nullptr;
 };
 
 }  // namespace durno

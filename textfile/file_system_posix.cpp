@@ -1,6 +1,7 @@
 #include "textfile/file_system_posix.hpp"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -57,10 +58,34 @@ class SigpipeHeld {
   bool raised_ = false;
 };
 
+// How often a wait looks at the stop flag: a thread that signals do not reach (one that
+// scans ahead) hears a stop within this time; the main thread's waits a signal ends at once.
+constexpr int kStopLookMilliseconds = 250;
+
+bool stopAsked(const std::atomic<int>* stop) {
+  return stop != nullptr && stop->load() != 0;
+}
+
+// Waits until descriptor is ready for events (or its partner has gone), or a stop is
+// asked for; false at a stop. Without a stop flag it waits as the call itself would.
+bool waitReady(int descriptor, short events, const std::atomic<int>* stop) {
+  if (stop == nullptr) return true;
+  for (;;) {
+    if (stopAsked(stop)) return false;
+    pollfd watched{descriptor, events, 0};
+    const int ready = ::poll(&watched, 1, kStopLookMilliseconds);
+    if (ready > 0) return true;
+    if (ready < 0 && errno != EINTR) return true;  // the call itself then tells why
+  }
+}
+
 class PosixFile : public SystemFile {
  public:
-  PosixFile(int descriptor, bool diskFile)
-      : descriptor_(descriptor), diskFile_(diskFile), interactive_(::isatty(descriptor) == 1) {}
+  PosixFile(int descriptor, bool diskFile, const std::atomic<int>* stop)
+      : descriptor_(descriptor),
+        diskFile_(diskFile),
+        interactive_(::isatty(descriptor) == 1),
+        stop_(diskFile ? nullptr : stop) {}
   ~PosixFile() override {
     if (descriptor_ >= 0) ::close(descriptor_);
   }
@@ -74,8 +99,10 @@ class PosixFile : public SystemFile {
   // A read that a signal interrupts is not tried again: the program's handlers that must
   // not disturb a read restart it themselves, so an interrupted read is a request to stop,
   // which a pipe that sends nothing more would otherwise keep waiting.
+  // A pipe or device that sends nothing is waited on only until a stop is asked for.
   FileStatus read(char* buffer, std::size_t size, std::size_t& count) override {
     count = 0;
+    if (!waitReady(descriptor_, POLLIN, stop_)) return FileStatus::stopped();
     const ssize_t got = ::read(descriptor_, buffer, size);
     if (got < 0) return lastSystemFailure();
     count = static_cast<std::size_t>(got);
@@ -107,6 +134,8 @@ class PosixFile : public SystemFile {
  private:
   FileStatus writeAll(std::string_view bytes, SigpipeHeld* sigpipe) {
     while (!bytes.empty()) {
+      // A reader that holds the pipe and takes nothing is waited on only until a stop.
+      if (!waitReady(descriptor_, POLLOUT, stop_)) return FileStatus::stopped();
       const ssize_t put = ::write(descriptor_, bytes.data(), bytes.size());
       if (put < 0) {
         if (errno == EINTR) continue;
@@ -122,6 +151,7 @@ class PosixFile : public SystemFile {
   int descriptor_;
   bool diskFile_;
   bool interactive_;
+  const std::atomic<int>* stop_;  // for a pipe or device: ends its waits
 };
 
 int openDescriptor(const std::string& name, FileMode mode) {
@@ -131,16 +161,19 @@ int openDescriptor(const std::string& name, FileMode mode) {
   do {
     descriptor = ::open(name.c_str(), access | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
   } while (descriptor < 0 && errno == EINTR);
-  if (descriptor < 0 || mode != FileMode::Input) return descriptor;
-  // A named pipe opened that way before its writer came would read as empty at once, and
-  // its results would be lost without a word. It is opened again and waits for a writer, as
-  // `cat` does. A signal that ends the wait is not waited through: the program's handlers
-  // that must not disturb a call restart it themselves, so an interrupted open is a request
-  // to stop, which a writer that never comes would otherwise keep waiting.
-  struct stat fileStatus {};
-  if (::fstat(descriptor, &fileStatus) != 0 || !S_ISFIFO(fileStatus.st_mode)) return descriptor;
-  ::close(descriptor);
-  return ::open(name.c_str(), access | O_CLOEXEC | O_NOCTTY);
+  return descriptor;
+}
+
+// A named pipe opened for reading before its writer came would read as empty at once, and
+// its results would be lost without a word: it is waited on, as `cat` waits, until its
+// writer has written or come and gone. The descriptor of the first open is kept: a writer
+// that this open let in writes into it, and a second open would lose those bytes. False at
+// a stop, or at a signal that ends the wait when no stop flag is given (an interrupted wait
+// is then a request to stop, which a writer that never comes would keep waiting).
+bool waitForWriter(int descriptor, const std::atomic<int>* stop) {
+  if (stop != nullptr) return waitReady(descriptor, POLLIN, stop);
+  pollfd watched{descriptor, POLLIN, 0};
+  return ::poll(&watched, 1, -1) >= 0;
 }
 
 // Takes the lock without waiting: shared for a reader, so that runs reading the same result
@@ -171,7 +204,7 @@ std::unique_ptr<SystemFile> PosixFileSystem::open(const std::string& name, FileM
   }
   const bool diskFile = S_ISREG(fileStatus.st_mode);
   // From here the descriptor is owned by the file, which closes it on every early return.
-  auto file = std::make_unique<PosixFile>(descriptor, diskFile);
+  auto file = std::make_unique<PosixFile>(descriptor, diskFile, stopFlag());
   if (S_ISDIR(fileStatus.st_mode)) {
     status = FileStatus::systemFailure(systemReason(EISDIR));
     return nullptr;
@@ -187,6 +220,11 @@ std::unique_ptr<SystemFile> PosixFileSystem::open(const std::string& name, FileM
       status = FileStatus::systemFailure(systemReason(refusal));
       return nullptr;
     }
+  }
+  if (mode == FileMode::Input && S_ISFIFO(fileStatus.st_mode) &&
+      !waitForWriter(descriptor, stopFlag())) {
+    status = stopAsked() ? FileStatus::stopped() : lastSystemFailure();
+    return nullptr;
   }
   const int flags = ::fcntl(descriptor, F_GETFL);
   if (flags < 0 || ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0) {
@@ -245,8 +283,9 @@ long long PosixFileSystem::diskFileSize(const std::string& name) {
 
 namespace durno {
 
-std::unique_ptr<SystemFile> adoptPosixDescriptor(int descriptor, bool diskFile) {
-  return std::make_unique<PosixFile>(descriptor, diskFile);
+std::unique_ptr<SystemFile> adoptPosixDescriptor(int descriptor, bool diskFile,
+                                                 const std::atomic<int>* stop) {
+  return std::make_unique<PosixFile>(descriptor, diskFile, stop);
 }
 
 }  // namespace durno

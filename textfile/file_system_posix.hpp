@@ -10,8 +10,11 @@ namespace durno {
 // used whole, as given ('/' separators, relative names against the current directory).
 // Files that are not regular (pipes, terminals, character devices) are opened without
 // waiting for a partner and then read and written blocking; only a named pipe opened for
-// Input waits for its writer, as its data would otherwise be missed (a signal whose handler
-// does not restart calls ends that wait). Two names are the same file
+// Input waits for its writer, on the descriptor of that first open, as its data would
+// otherwise be missed. With a stop flag (endWaitsWhen), every wait on a pipe or device (the
+// writer, data to read, room to write) looks at it at least four times a second, and
+// without one a signal whose handler does not restart calls ends the wait. Two names are
+// the same file
 // when they lead to the same device and inode. A file written whole goes to a new file
 // beside it (".NAME.PID-N.tmp", created exclusively) and is renamed over it while the old
 // file is held with LOCK_EX.

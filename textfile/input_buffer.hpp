@@ -4,6 +4,7 @@
 // field readers take bytes one at a time or, for whole lines, a buffer load at a time.
 // A line end is CR, CR LF or a lone LF; taking a line end takes all of its bytes.
 
+#include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -81,14 +82,13 @@ class InputBuffer {
     cursorPosition_ = next;
     return true;
   }
-  // Appends to line the bytes from the next one up to the first line stop (CR, LF, 26) or
-  // the end of the buffered bytes, and takes them. Returns the number of bytes appended.
-  // Call after peek() gave a byte.
-  std::size_t takeUpToLineStop(std::string& line) {
+  // Takes the bytes from the next one up to the first line stop (CR, LF, 26) or the end of
+  // the buffered bytes, and appends the first room of them to line. Call after peek() gave
+  // a byte.
+  void takeUpToLineStop(std::string& line, std::size_t room) {
     const std::size_t count = nextStop(stops_.get(), position_) - position_;
-    line.append(buffer_.get() + position_, count);
+    line.append(buffer_.get() + position_, std::min(count, room));
     position_ += count;
-    return count;
   }
 
   const std::string& failure() const { return failure_; }

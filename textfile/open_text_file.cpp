@@ -13,6 +13,7 @@ namespace {
 // Disk files are read 64 KiB at a time: large enough that the system call per buffer costs
 // little against scanning 2,500 lines of a result file, small enough to stay in the L2 cache.
 constexpr std::size_t kDiskBufferSize = 64 * 1024;
+static_assert(OpenTextFile::kLongestLineKept >= kDiskBufferSize);
 // A terminal is read one byte per system call, so that nothing typed ahead is taken beyond
 // the byte the caller asked for. Pipes (a result file read through `<(zcat run.out.gz)`)
 // and other devices are read in blocks like disk files: a byte per call would make such a
@@ -54,6 +55,7 @@ std::unique_ptr<OpenTextFile> OpenTextFile::open(FileSystem& fileSystem,
   std::unique_ptr<OpenTextFile> entry(new OpenTextFile(number, mode, std::move(file)));
   if (mode == FileMode::Input) {
     SystemFile& system = *entry->file_;
+    entry->stop_ = fileSystem.stopFlag();
     entry->input_.emplace(system, system.isInteractive() ? kTerminalBufferSize : kDiskBufferSize);
     if (entry->input_->peek() == kReadFailed) {
       status = entry->readFailure();
@@ -104,7 +106,12 @@ FileStatus OpenTextFile::readLineByteByByte(std::string& line) {
     if (endsData(next)) return collected ? FileStatus{} : pastEnd();
     if (!isLineEnd(next)) {
       collected = true;
-      reader.takeUpToLineStop(line);
+      reader.takeUpToLineStop(line, kLongestLineKept - line.size());
+      // Only the rest of a long line is being passed: it may never end.
+      if (line.size() == kLongestLineKept && stop_ != nullptr && stop_->load() != 0) {
+        line.clear();
+        return FileStatus::stopped();
+      }
       continue;  // the stop, or a refill when the buffer ran out first
     }
     if (!reader.takeLineEnd()) break;

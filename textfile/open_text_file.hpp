@@ -33,9 +33,18 @@ class OpenTextFile {
   // Input only. True at the end of the data, at a byte 26, and when the next byte cannot
   // be read (so that a read-until-the-end loop always stops).
   bool atEnd();
+  // The longest line head readLine gives. Every key the scanner looks for, and the number
+  // after it, stands in a line's first bytes: a longer line is given as its first
+  // kLongestLineKept bytes and the rest is passed over up to the line end, so that a line
+  // that never ends (`/dev/zero`) holds no more memory than this. It is the disk buffer's
+  // size, so every line the buffer holds whole is given whole.
+  static constexpr std::size_t kLongestLineKept = 64 * 1024;
+
   // Input only. The next line, without copying when it can: line views it in the buffer
   // (valid until the next operation on the file) or, for a line read byte by byte, storage.
-  // Empty with any failure; FileError::PastEnd when no line is left.
+  // Empty with any failure; FileError::PastEnd when no line is left. A stop asked of the
+  // file system (FileSystem::endWaitsWhen) ends the passing of a long line's rest with
+  // FileStatus::stopped().
   FileStatus readLine(std::string_view& line, std::string& storage) {
     if (input_->takeBufferedLine(line)) [[likely]]
       return {};
@@ -70,7 +79,8 @@ class OpenTextFile {
   FileMode mode_;
   bool diskFile_;
   std::unique_ptr<SystemFile> file_;
-  std::optional<InputBuffer> input_;  // Input only
+  std::optional<InputBuffer> input_;        // Input only
+  const std::atomic<int>* stop_ = nullptr;  // the file system's stop flag, for Input
 
   // Output: bytes the system has taken, the length the file gets at closing. A failed write
   // to a disk file cuts the file back to it; when even that fails, or the file is a device,

@@ -100,6 +100,28 @@ bool TextFiles::isStillNamed(int number, std::string_view name) {
   return fileSystem_.leadsTo(systemName(name), entry->systemFile());
 }
 
+FileStatus TextFiles::mayReplace(std::string_view name, bool (*isOwn)(std::string_view head),
+                                 std::string_view what) {
+  // Enough for the longest beginning an output is known by.
+  constexpr std::size_t kHeadBytes = 512;
+  if (diskFileSize(name) <= 0) return {};
+  FileStatus status;
+  const std::unique_ptr<SystemFile> file =
+      fileSystem_.open(systemName(name), FileMode::Input, status);
+  if (!file) return {};
+  std::string head(kHeadBytes, '\0');
+  std::size_t filled = 0;
+  for (std::size_t got = 1; got != 0 && filled < head.size(); filled += got) {
+    if (!file->read(head.data() + filled, head.size() - filled, got).ok()) break;
+  }
+  file->close();
+  head.resize(filled);
+  if (isOwn(head)) return {};
+  return FileStatus::failure(FileError::System, "it holds something other than a " +
+                                                    std::string(what) +
+                                                    " this program wrote, which it would replace");
+}
+
 long long TextFiles::diskFileSize(std::string_view name) {
   if (!isAcceptableName(name)) return -1;
   return fileSystem_.diskFileSize(systemName(name));

@@ -11,6 +11,7 @@
 // inside a double-quoted field, whose bytes stay as they are. Byte 26 ends the readable data.
 // Lines written end in CR LF. A '\' in a file name is a directory separator.
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -32,6 +33,8 @@ class TextFiles {
   TextFiles(const TextFiles&) = delete;
   TextFiles& operator=(const TextFiles&) = delete;
 
+  // See FileSystem::endWaitsWhen: the flag that ends the waits of the files opened here.
+  void endWaitsWhen(const std::atomic<int>* stop) { fileSystem_.endWaitsWhen(stop); }
   // Opens name under number. The whole name goes to the system, however long; an empty name
   // or one with '*', '?' or a NUL byte fails before the system is asked. Output empties an
   // existing file, but only once this program holds it exclusively.
@@ -46,6 +49,13 @@ class TextFiles {
   // True when the file open under number can still be found under name (see
   // FileSystem::leadsTo); true too for a number that is not open.
   bool isStillNamed(int number, std::string_view name);
+  // Whether an output may write over what name holds: nothing, an empty file, something
+  // not on disk (a device, a pipe), or a file whose first bytes isOwn takes for this
+  // program's own output of that kind. Otherwise a failure whose reason says the file holds
+  // something else. A file that cannot be looked at is left to the open to refuse.
+  // The reason names what, the kind of output ("table").
+  FileStatus mayReplace(std::string_view name, bool (*isOwn)(std::string_view head),
+                        std::string_view what);
   // The length of the disk file name, or -1 (see FileSystem::diskFileSize).
   long long diskFileSize(std::string_view name);
   // Opens name, with openFile's rules for names, to be written whole: see

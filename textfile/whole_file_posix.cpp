@@ -175,7 +175,7 @@ std::unique_ptr<SystemFile> PosixFileSystem::standardOutput(FileStatus& status) 
     if (descriptor >= 0) ::close(descriptor);
     return nullptr;
   }
-  return adoptPosixDescriptor(descriptor, S_ISREG(output.st_mode));
+  return adoptPosixDescriptor(descriptor, S_ISREG(output.st_mode), stopFlag());
 }
 
 bool PosixFileSystem::standardOutputIs(const std::string& name) {

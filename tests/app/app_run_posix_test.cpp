@@ -608,18 +608,23 @@ std::set<std::string> namesIn(const fs::path& folder) {
   return names;
 }
 
+// A picture drawn earlier: what an SVG this program draws begins with.
+const std::string kPreciousPicture =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" a precious picture";
+
 // Each case: how the picture is named, the picture's line on standard error. A picture that
 // cannot be written whole leaves the old one and every other file as they were.
 TEST_F(DurnoRun, PlotWritesThePictureWholeOrLeavesWhatItsNameHeld) {
   put("big.dat", bigTable());
-  put("precious.svg", "a precious picture");
+  put("precious.svg", kPreciousPicture);
   put("held.svg", "a picture held by another program");
   fs::create_symlink("/dev/full", folder / "full.svg");
   fs::create_symlink("precious.svg", folder / "link.svg");
   const std::set<std::string> names = namesIn(folder);
   const HeldLock otherWriter(folder / "held.svg", LOCK_EX);
   const std::vector<std::tuple<std::string, std::string>> cases = {
-      {"trap '' XFSZ; ulimit -f 64; '" DURNO_BINARY "' --plot big.dat -o precious.svg",
+      {"ulimit -f 64; '" DURNO_BINARY "' --plot big.dat -o precious.svg",
        "durno: picture could not be written to \"precious.svg\": File too large\n"},
       {"'" DURNO_BINARY "' --plot big.dat -o full.svg",
        "durno: picture could not be written to \"full.svg\": No space left on device\n"},
@@ -633,7 +638,7 @@ TEST_F(DurnoRun, PlotWritesThePictureWholeOrLeavesWhatItsNameHeld) {
     EXPECT_EQ(file(".stderr"), message);
     fs::remove(folder / ".stderr");
     EXPECT_EQ(namesIn(folder), names) << command;
-    EXPECT_EQ(file("precious.svg"), "a precious picture");
+    EXPECT_EQ(file("precious.svg"), kPreciousPicture);
     EXPECT_EQ(file("held.svg"), "a picture held by another program");
     EXPECT_TRUE(fs::is_symlink(folder / "full.svg"));
   }
@@ -642,6 +647,63 @@ TEST_F(DurnoRun, PlotWritesThePictureWholeOrLeavesWhatItsNameHeld) {
   EXPECT_TRUE(fs::is_symlink(folder / "link.svg"));
   EXPECT_EQ(file("precious.svg").rfind("<?xml", 0), 0u);
   EXPECT_EQ(file("precious.svg").substr(file("precious.svg").size() - 7), "</svg>\n");
+}
+
+// Each case: the arguments, the file they would write over, and the line that refuses it.
+// An output replaces only what this program writes there; any other file stays as it was.
+TEST_F(DurnoRun, AnOutputReplacesOnlyWhatThisProgramWritesThere) {
+  put("run1.out", kResults);
+  put("t.dat", "Data from an earlier run\r\n");
+  ASSERT_EQ(run("", "-q A -c MgO -o t run1.out").status, 0);
+  const std::string reason = ": it holds something other than a ";
+  const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+      {"-q A -c MgO -o notes run1.out", "notes.dat",
+       "Extracted data could not be written to \"notes.dat\"" + reason +
+           "table this program wrote, which it would replace\n"},
+      {"-q A -c MgO -o - --save-file-list notes.txt run1.out", "notes.txt",
+       "File list could not be saved to \"notes.txt\"" + reason +
+           "list this program wrote, which it would replace\n"},
+      {"--plot t.dat -o notes.svg", "notes.svg",
+       "durno: picture could not be written to \"notes.svg\"" + reason +
+           "picture this program wrote, which it would replace\n"},
+  };
+  for (const auto& [arguments, kept, message] : cases) {
+    put(kept, "my own notes\r\n");
+    const Finished finished = run("", arguments, "> /dev/null 2> .stderr");
+    EXPECT_EQ(finished.status, 1) << arguments;
+    EXPECT_EQ(finished.err.substr(0, message.size()), message) << arguments;
+    EXPECT_EQ(file(kept), "my own notes\r\n") << arguments;
+  }
+}
+
+// A file-size limit is a full disk: the write past it is told, the table ends at a row's
+// end, a list is whole or said not saved, and the status is 1 rather than SIGXFSZ's death.
+TEST_F(DurnoRun, AFileSizeLimitIsToldAsAFullDiskIs) {
+  std::string steps;
+  for (int step = 1; step <= 20000; ++step)
+    steps += " STEP NUMBER " + std::to_string(step) + "\r\n AMgO = 0.5\r\n";
+  put("run1.out", steps);
+  std::string names;
+  for (int i = 0; i < 150; ++i)
+    names += " run1.out";
+  const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+      {"-j 1 -q A -c MgO -o t run1.out", "t.dat",
+       "Extracted data could not be written to \"t.dat\": File too large\n"},
+      {"-q A -c MgO -o - --save-file-list l.xtr" + names, "l.xtr",
+       "File list could not be saved to \"l.xtr\": File too large\n"
+       "Extracted data are on standard output\n"},
+  };
+  for (const auto& [arguments, written, message] : cases) {
+    const int raw =
+        std::system(("cd '" + folder.string() + "' && (ulimit -f 1; '" DURNO_BINARY "' " +
+                     arguments + " > /dev/null 2> .stderr)")
+                        .c_str());
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 1) << arguments << " " << raw;
+    EXPECT_EQ(file(".stderr"), message);
+    const std::string bytes = file(written);
+    ASSERT_GT(bytes.size(), 100u) << arguments;
+    EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n") << arguments;
+  }
 }
 
 // A pipe that sends nothing more must not keep a stopped run waiting.
@@ -775,6 +837,36 @@ TEST_F(DurnoRun, ANamedPipeIsWaitedForUntilItsWriterComesOrAStop) {
   }));
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGTERM) << status;
   EXPECT_EQ(file(".stdout").find("could not be opened"), std::string::npos) << file(".stdout");
+}
+
+// Each case: a shell line, the status it must end with, and a text the table must hold. A
+// writer that was let in before the run opened the pipe loses nothing, and a reader that
+// holds the table's pipe and takes nothing does not keep a stop waiting.
+TEST_F(DurnoRun, APipesWriterLosesNothingAndAPipesSilentReaderHoldsNoStop) {
+  std::string steps;
+  for (int step = 1; step <= 20000; ++step)
+    steps += " STEP NUMBER " + std::to_string(step) + "\r\n AMgO = 0.5\r\n";
+  put("big.out", steps);
+  put("r2.out", " STEP NUMBER 3\r\n");
+  ASSERT_EQ(::mkfifo((folder / "p").c_str(), 0600), 0);
+  const std::string durno = "timeout --preserve-status -k 3 ";
+  const std::vector<std::tuple<std::string, int, std::string>> cases = {
+      {"(printf 'STEP NUMBER 1\\r\\nVAP = 0.5\\r\\nSTEP NUMBER 2\\r\\n' > p &); sleep 0.3; " +
+           durno + "5 '" DURNO_BINARY "' -q A -c MgO -o t --quiet -j 1 p r2.out",
+       0, "\r\n 2     50.000000000e-02"},
+      {"sleep 20 < p & " + durno +
+           "1 '" DURNO_BINARY "' -q A -c MgO -o - --quiet big.out > p; s=$?; kill $!; exit $s",
+       128 + SIGTERM, ""},
+  };
+  for (const auto& [command, status, held] : cases) {
+    fs::remove(folder / "t.dat");
+    const int raw =
+        std::system(("cd '" + folder.string() + "' && (" + command + ") 2> .stderr").c_str());
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == status) << command << " " << raw;
+    if (!held.empty()) {
+      EXPECT_NE(file("t.dat").find(held), std::string::npos) << file("t.dat");
+    }
+  }
 }
 
 // The table is the product and standard output only the screen: a screen reader that goes

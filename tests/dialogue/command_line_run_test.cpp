@@ -53,6 +53,19 @@ TEST(CommandLineProgress, IsDrawnSeldomAndTakenAwayBeforeEveryLine) {
   ASSERT_GE(seen.size(), ending.size());
   EXPECT_EQ(seen.substr(seen.size() - ending.size()), ending);
 
+  // A name's control bytes count as shown (a TAB as ^I), so no drawn line passes 79 columns.
+  MemoryMessageStream tabs(true);
+  const std::string tabbed = "run\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t1.out";
+  fileSystem.put(tabbed, steps);
+  CommandLineJob tabJob = job;
+  tabJob.resultFiles = {tabbed};
+  runCommandLine(tabJob, files, tabs, nullptr, clock);
+  EXPECT_NE(tabs.written.find("[file 1 of 1: run^I^I"), std::string::npos) << tabs.written;
+  for (std::size_t open = tabs.written.find('['); open != std::string::npos;
+       open = tabs.written.find('[', open + 1)) {
+    EXPECT_LE(tabs.written.find(']', open) - open - 1, 79u) << tabs.written;
+  }
+
   // Not a terminal, or quiet: no progress line at all.
   MemoryMessageStream plain(false);
   runCommandLine(job, files, plain, nullptr, clock);

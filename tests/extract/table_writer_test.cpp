@@ -20,6 +20,15 @@ TEST_F(TableHeader, NamesTheFirstFileLabelsTheQuantityAndPadsEachKeyTo15) {
                                 kFixedTitleLine + "ASiO2          AMgO           "}));
 }
 
+// A control byte of the first file's name is shown in caret form, so the header stays
+// three lines that --plot reads back.
+TEST_F(TableHeader, ShowsControlBytesOfTheFirstFilesNameInCaretForm) {
+  fileSystem.put("r\n1\r\t.out", "");
+  run("A", {"ASiO2 "}, {"r\n1\r\t.out"});
+  EXPECT_EQ(table(), crlfLines({"Data from r^J1^M^I.out", "Activities ",
+                                kFixedTitleLine + "ASiO2          "}));
+}
+
 TEST_F(TableHeader, EveryKnownCodeHasItsLabel) {
   const std::vector<std::pair<std::string, std::string>> labels = {
       {"A", "Activities "},
@@ -61,7 +70,7 @@ TEST_F(TableHeader, WithoutResultFilesOnlyTheHeaderIsWritten) {
 }
 
 TEST_F(TableHeader, AnExistingTableIsReplacedEvenWithoutMarkers) {
-  fileSystem.put("Zepres.dat", std::string(5000, 'x'));
+  fileSystem.put("Zepres.dat", "Data from an earlier run" + std::string(5000, 'x'));
   fileSystem.put("run1.out", crlfLines({"VAP = 1"}));
   run("A", {}, {"run1.out"});
   EXPECT_EQ(table(), crlfLines({"Data from run1.out", "Activities ", kFixedTitleLine}));

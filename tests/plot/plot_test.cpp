@@ -15,10 +15,14 @@
 
 #include "plot/curve_thinner.hpp"
 #include "plot/plot.hpp"
+#include "plot/svg_picture.hpp"
 #include "testing/memory_file_system.hpp"
 #include "textfile/text_files.hpp"
 
 namespace {
+
+// A picture this program drew earlier, which a new one may replace.
+const std::string kOldPicture = std::string(durno::kPictureOpening) + "the old picture";
 
 namespace fs = std::filesystem;
 
@@ -196,6 +200,8 @@ TEST_F(PlotTable, WhatIsNotATableOfNumbersIsRefusedWithTheLineThatSaysSo) {
   const std::vector<std::pair<std::string, std::string>> cases = {
       {wide + "\r\n", "\"t.dat\" is not a DURNO table: its title line names 51 compound columns"},
       {stepsOnly, "nothing to plot: \"t.dat\" has no compound values"},
+      {"Data from x\r\nActivities \r\nno title\r\n",
+       "\"t.dat\" is not a DURNO table: no title line"},
       {kHead + row('1', "1-2-3", kZero), "\"t.dat\": line 4 of the table holds \"1-2-3\""},
       {kHead + kRows + row('4', kZero, "..5.."), "\"t.dat\": line 10 of the table holds \"..5..\""},
       {kHead + row('1', "1e", kZero), "\"t.dat\": line 4 of the table holds \"1e\""},
@@ -226,12 +232,12 @@ TEST_F(PlotTable, APictureIsWrittenWholeOrTheOldOneStays) {
       big.append(" ").append(std::to_string(10 + (step * 7 + column) % 89)).append(".0e-03");
     big += "\r\n";
   }
-  memory.put("t.svg", "the old picture");
+  memory.put("t.svg", kOldPicture);
   memory.stopAfterFirstBlock = true;
   const durno::PlotOutcome stopped = draw(big);
   EXPECT_EQ(stopped.end, durno::PlotEnd::Stopped);
   EXPECT_EQ(stopped.stopSignal, SIGTERM);
-  EXPECT_EQ(memory.contents("t.svg"), "the old picture");
+  EXPECT_EQ(memory.contents("t.svg"), kOldPicture);
   EXPECT_FALSE(memory.exists("t.svg.new"));
 
   memory.stop = 0;
@@ -240,7 +246,7 @@ TEST_F(PlotTable, APictureIsWrittenWholeOrTheOldOneStays) {
   const durno::PlotOutcome full = draw(big);
   EXPECT_EQ(full.end, durno::PlotEnd::NotWritten);
   EXPECT_EQ(full.reason, "picture could not be written to \"t.svg\": No space left on device");
-  EXPECT_EQ(memory.contents("t.svg"), "the old picture");
+  EXPECT_EQ(memory.contents("t.svg"), kOldPicture);
   EXPECT_FALSE(memory.exists("t.svg.new"));
 }
 

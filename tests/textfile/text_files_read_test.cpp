@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -48,12 +49,18 @@ TEST(ReadLine, StopsAtCtrlZAndAtTheEndOfTheData) {
     runInEveryShape(readCase);
 }
 
-TEST(ReadLine, ReturnsLongLinesWhole) {
+// Lines up to OpenTextFile::kLongestLineKept come whole; a longer one comes as its head,
+// and the line after it is read as it stands.
+TEST(ReadLine, ReturnsLongLinesWholeUpToTheLongestKept) {
+  constexpr std::size_t kKept = OpenTextFile::kLongestLineKept;
   const ReadCase cases[] = {
       {"1000 bytes", withLongLine(1000, "\r\nB"), {line(std::string(1000, 'x')), line("B")}},
       {"a line longer than a buffer load",
        withLongLine(200000, "\nB"),
-       {line(std::string(200000, 'x')), line("B"), atEnd(true)}},
+       {line(std::string(kKept, 'x')), line("B"), atEnd(true)}},
+      {"the longest line kept, then one a byte longer",
+       withLongLine(kKept, "\r\n" + std::string(kKept + 1, 'y') + "\r\nB"),
+       {line(std::string(kKept, 'x')), line(std::string(kKept, 'y')), line("B"), atEnd(true)}},
       // 65535 bytes and CR fill the first 64 KiB load; its LF starts the next one.
       {"CR at the end of a buffer load, LF at the start of the next",
        withLongLine(65535, "\r\nB\r\n"),
@@ -73,6 +80,22 @@ TEST(ReadLine, ReturnsLongLinesWhole) {
   };
   for (const ReadCase& readCase : cases)
     runInEveryShape(readCase);
+}
+
+// A line that does not end is passed over only until a stop is asked for.
+TEST(ReadLine, AStopEndsThePassingOfALongLinesRest) {
+  MemoryFileSystem fileSystem;
+  fileSystem.putPipe("zero", std::string(1 << 20, '\0'));
+  std::atomic<int> stop{0};
+  fileSystem.endWaitsWhen(&stop);
+  TextFiles files(fileSystem);
+  ASSERT_TRUE(files.openFile(1, "zero", FileMode::Input).ok());
+  stop = 15;
+  std::string storage;
+  std::string_view line;
+  const FileStatus read = readLine(files, 1, line, storage);
+  EXPECT_EQ(read.reason, kStoppedReason);
+  EXPECT_EQ(line, "");
 }
 
 TEST(ReadTextField, SplitsAtCommasAndLineEnds) {
