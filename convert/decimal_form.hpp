@@ -10,6 +10,11 @@
 
 namespace durno {
 
+// The digits of the decimal form, and those the number parser keeps of a text: 10^18 - 1 is
+// below 2^63, so 18 digits are exact in a 64-bit integer and in the extended format's 64-bit
+// significand, and a number read with no more digits is written from them unchanged.
+inline constexpr int kDecimalFormDigits = 18;
+
 // The same form as one integer: |x| is close to significand * 10^(point - 18), with the
 // significand in [10^17, 10^18); 0 for zero (point 1). The digits of DecimalForm are the
 // significand written out.
@@ -21,7 +26,7 @@ struct DecimalInteger {
 
 struct DecimalForm {
   // The 18 significant decimal digits of |x| as ASCII '0'..'9'; all '0' for zero.
-  std::array<char, 18> digits{};
+  std::array<char, kDecimalFormDigits> digits{};
   // Point position p: 10^(p-1) <= |x| < 10^p. Zero has p = 1.
   int point = 1;
   // True for x < 0; zero of either sign is positive.
@@ -53,7 +58,7 @@ inline constexpr auto kIntegerPowersOfTen = [] {
 // digit. A carry out of the first digit leaves 1 followed by zeros and raises the point
 // by one. keep >= 18 changes nothing; keep < 0 gives zero (the point stays).
 inline void roundToLeadingDigits(DecimalInteger& number, int keep) {
-  constexpr int kDigits = 18;
+  constexpr int kDigits = kDecimalFormDigits;
   if (keep >= kDigits) return;
   if (keep < 0) {
     number.significand = 0;

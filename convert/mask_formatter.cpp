@@ -13,9 +13,16 @@ namespace {
 using Op = MaskLayout::Op;
 using Step = MaskLayout::Step;
 
-constexpr int kFormDigits = 18;
-// Room for the 18 digits of a number and what a fixed-size copy of them may read beyond.
-constexpr std::size_t kTemplateDigits = 32;
+constexpr int kFormDigits = kDecimalFormDigits;
+// A mask is written in pieces when it shows at most this many digits: each of its two runs
+// of digits is then one fixed-size copy of kPieceDigitCopy bytes.
+constexpr int kPieceShownDigits = 16;
+constexpr std::size_t kPieceDigitCopy = 16;
+// The digits of a template field, zeros past the number's: the fraction's copy begins after
+// at most kPieceShownDigits integer digits and reads kPieceDigitCopy bytes, which is more
+// than the 18 digits the general template reads (past them it writes zeros itself).
+constexpr std::size_t kTemplateDigits = kPieceShownDigits + kPieceDigitCopy;
+static_assert(kTemplateDigits >= static_cast<std::size_t>(kFormDigits));
 
 // Copies a short run of bytes; masks hold only a few literals in a row, so a plain loop
 // beats a library call.
@@ -267,13 +274,12 @@ MaskFormatter::MaskFormatter(std::string_view mask)
 
 std::optional<MaskFormatter::TemplatePieces> MaskFormatter::makePieces(const MaskLayout& layout) {
   constexpr int kMostExponentPositions = 3;
-  constexpr int kMostShownDigits = 16;
   const MaskLayout::ExponentTemplate* shape =
       layout.exponentTemplate ? &*layout.exponentTemplate : nullptr;
   const int positions = layout.exponent.positions;
   if (shape == nullptr || shape->prefix.size() > 8 || shape->suffix.size() > 8 ||
       positions > kMostExponentPositions ||
-      layout.mantissa.integerPositions + layout.mantissa.fractionPositions > kMostShownDigits) {
+      layout.mantissa.integerPositions + layout.mantissa.fractionPositions > kPieceShownDigits) {
     return std::nullopt;
   }
   TemplatePieces pieces;
@@ -302,10 +308,10 @@ char* MaskFormatter::writePieces(const char* digits, int point, bool negative, c
   char* end = out + pieces.prefixLength;
   *end = '-';
   end += negative ? 1 : 0;
-  std::memcpy(end, digits, 16);
+  std::memcpy(end, digits, kPieceDigitCopy);
   end += integerPositions;
   *end++ = '.';
-  std::memcpy(end, digits + integerPositions, 16);
+  std::memcpy(end, digits + integerPositions, kPieceDigitCopy);
   end += layout_.mantissa.fractionPositions;
   std::memcpy(end, pieces.exponents[piece].data(), 8);
   end += pieces.exponentLengths[piece];

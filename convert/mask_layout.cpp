@@ -155,11 +155,13 @@ std::optional<MaskLayout::ExponentTemplate> exponentTemplateOf(const MaskLayout&
   // Exponents of up to this many forced digits are written by the template.
   constexpr int kTemplateExponentDigits = 4;
   constexpr std::size_t kTemplateLiterals = 32;
-  constexpr int kTemplateDigits = 40;
+  // Masks showing up to this many digits are written by the template. It bounds no buffer:
+  // the template reads at most the 18 digits of the number and writes zeros past them.
+  constexpr int kTemplateShownDigits = 40;
   const MaskLayout::Mantissa& mantissa = layout.mantissa;
   const MaskLayout::Exponent& exponent = layout.exponent;
   if (!layout.hasExponent() ||
-      mantissa.integerPositions + mantissa.fractionPositions > kTemplateDigits ||
+      mantissa.integerPositions + mantissa.fractionPositions > kTemplateShownDigits ||
       mantissa.anyOptionalFraction || mantissa.integerPositions == 0 ||
       mantissa.leftmostForcedSlot != 0 || exponent.forcedPositions != exponent.positions ||
       exponent.positions > kTemplateExponentDigits || layout.literals.size() > kTemplateLiterals) {

@@ -1,17 +1,16 @@
 #include "convert/number_parser.hpp"
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
-#include <cstring>
 
+#include "convert/decimal_form.hpp"
 #include "convert/powers_of_ten.hpp"
-#include "convert/text_ops.hpp"
+#include "convert/word_ops.hpp"
 
 namespace durno {
 namespace {
 
-constexpr int kKeptDigits = 18;     // 10^18 - 1 < 2^63: the kept digits are exact.
+constexpr int kKeptDigits = kDecimalFormDigits;
 constexpr int kExponentCap = 9999;  // The exponent stops growing here.
 // The range rules: P >= 4933 means |x| >= 10^4932, which the extended format (largest
 // 1.19e4932) is taken not to hold; P <= -4933 means |x| < 10^-4933, taken as zero.
@@ -23,10 +22,6 @@ constexpr int kDigitCountCap = 100000;
 // What a number beyond the extended range becomes: 2^127 (1.70141183460469E+38), not an
 // infinity. Kept because tables and lists users already have hold this value for it.
 constexpr long double kTooLargeValue = 170141183460469231731687303715884105728.0L;
-
-bool isDigit(char c) {
-  return c >= '0' && c <= '9';
-}
 
 // A cursor over the text; reading past the end gives NUL, which ends every rule.
 class Reader {
@@ -54,71 +49,37 @@ struct Mantissa {
   bool anyDigit = false;
   bool nonzero = false;
   bool digitsDropped = false;  // significant digits beyond the kept ones
-  bool keptAsBytes = false;    // kept holds the digits one per byte (readShortMantissa)
+  bool keptAsBytes = false;    // kept holds the digits one per byte (takeShortMantissa)
 };
 
 // A run of digits from the first nonzero one on: the first kKeptDigits go into M, the
 // rest only count. Returns the number of digits taken.
 int takeSignificantDigits(const char*& at, const char* end, Mantissa& m) {
   const char* const start = at;
-  for (; at != end && isDigit(*at) && m.keptCount < kKeptDigits; ++at, ++m.keptCount)
+  for (; at != end && isDecimalDigit(*at) && m.keptCount < kKeptDigits; ++at, ++m.keptCount)
     m.kept = m.kept * 10 + static_cast<unsigned>(*at - '0');
   const char* const kept = at;
-  while (at != end && isDigit(*at))
+  while (at != end && isDecimalDigit(*at))
     ++at;
   m.digitsDropped = m.digitsDropped || at != kept;
   return static_cast<int>(at - start);
 }
 
-// The common short mantissa, such as "0.007794" or "6.1002" before "E-02", read eight
+// The common short mantissa, such as "0.007794" or "6.1002" before "E-02", is read eight
 // bytes at a time rather than byte by byte: a number's digit runs are of every length, and
-// each loop over them ends in a mispredicted branch. The digits are kept one per byte. Handles only
-// a mantissa that, with the byte that ends it, lies in the next eight bytes (or ends exactly at
-// end) and has a digit; false, with nothing taken, for any other.
-bool readShortMantissa(const char*& at, const char* end, Mantissa& m) {
-  if constexpr (std::endian::native != std::endian::little) {
-    return false;
-  } else {
-    if (end - at < 8) return false;
-    std::uint64_t word;
-    std::memcpy(&word, at, sizeof word);
-    const std::uint64_t values = word ^ (kEachByte * '0');  // digits become 0..9
-    // Bit 7 of each byte that is no digit: a value of 10 or more.
-    const std::uint64_t nonDigits = bytesAtLeast(values, 10);
-    // The byte after the eighth counts as no digit only where the text ends there.
-    const auto runEnd = [&](int from) {
-      const std::uint64_t rest = from < 8 ? nonDigits >> (8 * from) << (8 * from) : 0;
-      return rest != 0 ? std::countr_zero(rest) / 8 : (at + 8 == end ? 8 : -1);
-    };
-    const int integerDigits = runEnd(0);
-    if (integerDigits < 0) return false;
-    int fractionDigits = 0;
-    std::uint64_t digits = values;
-    int taken = integerDigits;
-    if (integerDigits < 8 && at[integerDigits] == '.') {
-      const int fractionEnd = runEnd(integerDigits + 1);
-      if (fractionEnd < 0) return false;
-      fractionDigits = fractionEnd - integerDigits - 1;
-      // The fraction digits are moved down over the point.
-      const std::uint64_t integerMask = (std::uint64_t{1} << (8 * integerDigits)) - 1;
-      digits = (values & integerMask) | ((values >> 8) & ~integerMask);
-      taken = fractionEnd;
-    }
-    const int count = integerDigits + fractionDigits;
-    if (count == 0) return false;
-    digits &= count == 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * count)) - 1;
-    // Leading zero digits are not significant.
-    const std::uint64_t nonzeroBytes = bytesAtLeast(digits, 1);
-    const int zeros = nonzeroBytes != 0 ? std::countr_zero(nonzeroBytes) / 8 : count;
-    m.kept = zeros < 8 ? digits >> (8 * zeros) : 0;
-    m.keptAsBytes = true;
-    m.keptCount = count - zeros;
-    m.point = integerDigits - zeros;
-    m.nonzero = zeros < count;
-    m.anyDigit = true;
-    at += taken;
-    return true;
-  }
+// each loop over them ends in a mispredicted branch. False, with nothing taken, for any
+// other.
+bool takeShortMantissa(const char*& at, const char* end, Mantissa& m) {
+  ShortMantissa read;
+  if (!readShortMantissa(at, end, read)) return false;
+  m.kept = read.digits;
+  m.keptAsBytes = true;
+  m.keptCount = read.count;
+  m.point = read.point;
+  m.nonzero = read.count != 0;
+  m.anyDigit = true;
+  at += read.taken;
+  return true;
 }
 
 // Reads digits with at most one '.', leaving `at` on the first byte that is neither.
@@ -126,11 +87,11 @@ bool readShortMantissa(const char*& at, const char* end, Mantissa& m) {
 // move P down.
 Mantissa readMantissa(const char*& at, const char* end) {
   Mantissa m;
-  if (readShortMantissa(at, end, m)) return m;
+  if (takeShortMantissa(at, end, m)) return m;
   const char* const start = at;
   while (at != end && *at == '0')
     ++at;
-  if (at != end && isDigit(*at)) {
+  if (at != end && isDecimalDigit(*at)) {
     m.nonzero = true;
     m.point = std::min(takeSignificantDigits(at, end, m), kDigitCountCap);
   }
@@ -141,7 +102,7 @@ Mantissa readMantissa(const char*& at, const char* end) {
       while (at != end && *at == '0')
         ++at;
       m.point = -static_cast<int>(std::min<std::ptrdiff_t>(at - zeros, kDigitCountCap));
-      m.nonzero = at != end && isDigit(*at);
+      m.nonzero = at != end && isDecimalDigit(*at);
     }
     takeSignificantDigits(at, end, m);
   }
@@ -159,13 +120,13 @@ int readExponent(const char*& at, const char* end) {
   const bool negative = at != end && *at == '-';
   if (at != end && (*at == '-' || *at == '+')) ++at;
   int exponent = 0;
-  for (; at != end && isDigit(*at); ++at)
+  for (; at != end && isDecimalDigit(*at); ++at)
     exponent = std::min(exponent * 10 + (*at - '0'), kExponentCap);
   return negative ? -exponent : exponent;
 }
 
 int radixDigitValue(char c) {
-  if (isDigit(c)) return c - '0';
+  if (isDecimalDigit(c)) return c - '0';
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   return 99;  // No radix accepts it.

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "convert/extended_format.hpp"
+#include "convert/word_ops.hpp"
 
 namespace durno {
 
@@ -66,16 +67,6 @@ class NumberRead {
   bool negative() const { return negative_; }
 
  private:
-  // The digits of digitBytes as one number: first digit highest, so they go to the top
-  // bytes, and then pairs, fours and eights are joined by three multiplications.
-  static std::uint64_t joinDigits(std::uint64_t bytes, int count) {
-    std::uint64_t joined = bytes << (8 * (8 - count));
-    joined = joined * 10 + (joined >> 8);
-    return (((joined & 0x000000FF000000FFull) * (100 + (1000000ull << 32))) +
-            (((joined >> 16) & 0x000000FF000000FFull) * (1 + (10000ull << 32)))) >>
-           32;
-  }
-
   long double value_ = 0;          // unless decimal_
   std::uint64_t significand_ = 0;  // the digits one per byte when digitBytes_
   std::int32_t point_ = 0;

@@ -122,46 +122,8 @@ bool scanResultFile(int fileIndex, const std::string& name, ScanContext& scan) {
   return readToEnd;
 }
 
-// The values carried into a file scanned ahead, formatted once per file when a row needs
-// them.
-class CarriedFields {
- public:
-  CarriedFields(const RowFormatter& formatter, const ScannerState& carried)
-      : formatter_(formatter), carried_(carried) {}
-
-  // Writes row to table with every marker replaced by the carried value's field. Only rows
-  // made before their file gave every value hold markers; the others go to the table as made.
-  void writeFilled(TableWriter& table, std::string_view row) {
-    filled_.clear();
-    for (std::size_t marker = row.find(RowFormatter::kCarriedMarker);
-         marker != std::string_view::npos; marker = row.find(RowFormatter::kCarriedMarker)) {
-      filled_.append(row.substr(0, marker));
-      filled_.append(field(static_cast<unsigned char>(row[marker + 1])));
-      row.remove_prefix(marker + 2);
-    }
-    filled_.append(row);
-    table.writeRowText(filled_);
-  }
-
- private:
-  const std::string& field(int slot) {
-    std::string& text = fields_[static_cast<std::size_t>(slot)];
-    if ((formatted_ & slotBit(slot)) == 0) {
-      formatter_.appendField(text, carried_, slot);
-      formatted_ |= slotBit(slot);
-    }
-    return text;
-  }
-
-  const RowFormatter& formatter_;
-  const ScannerState& carried_;
-  std::array<std::string, kValueSlots> fields_;
-  std::uint64_t formatted_ = 0;
-  std::string filled_;  // a row with its markers replaced
-};
-
 // Writes the rows a worker made of one file, in order, each with the values carried into
-// the file filled in; false when the scan must end part-way. Rows without markers, nearly
+// the file filled in; false when the scan must end part-way. Rows that lack none, nearly
 // all of them, go to the table a run at a time.
 bool writeScannedRows(std::size_t file, ScanContext& scan) {
   CarriedFields carried(scan.table.formatter(), scan.state);
@@ -175,9 +137,9 @@ bool writeScannedRows(std::size_t file, ScanContext& scan) {
         scan.table.writeRowText(rows.substr(runStart, rowStart - runStart));
         return false;
       }
-      if (mark.carried) {
+      if (mark.carried != 0) {
         scan.table.writeRowText(rows.substr(runStart, rowStart - runStart));
-        carried.writeFilled(scan.table, rows.substr(rowStart, mark.end - rowStart));
+        scan.table.writeRowText(carried.fill(part, rowStart, mark));
         runStart = mark.end;
       }
       rowStart = mark.end;

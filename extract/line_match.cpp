@@ -1,10 +1,9 @@
 #include "extract/line_match.hpp"
 
-#include <bit>
-#include <cstdint>
 #include <cstring>
 
 #include "convert/number_parser.hpp"
+#include "convert/word_ops.hpp"
 
 namespace durno {
 
@@ -48,25 +47,6 @@ void cutValueText(std::string_view line, std::string_view key, std::string& out)
 
 namespace {
 
-// The first byte from at on that is neither a blank nor '=', or end. The run between a key
-// and its number is of any length up to a few bytes, so eight bytes are looked at at once.
-const char* pastBlanksAndEquals(const char* at, const char* end) {
-  if constexpr (std::endian::native == std::endian::little) {
-    while (end - at >= 8) {
-      std::uint64_t word;
-      std::memcpy(&word, at, sizeof word);
-      const std::uint64_t others =
-          bytesAtLeast(word ^ (kEachByte * ' '), 1) & bytesAtLeast(word ^ (kEachByte * '='), 1);
-      if (others != 0) return at + std::countr_zero(others) / 8;
-      at += 8;
-    }
-  }
-  while (at != end && (*at == ' ' || *at == '=')) {
-    ++at;
-  }
-  return at;
-}
-
 bool mayStandBeforeTheNumbersEnd(char byte) {
   return (byte >= '0' && byte <= '9') || byte == ' ' || byte == '=' || byte == '.' || byte == '+' ||
          byte == '-' || byte == 'E' || byte == 'e' || byte == 'D' || byte == 'd';
@@ -81,7 +61,9 @@ bool mayStandBeforeTheNumbersEnd(char byte) {
 bool readValueInPlace(std::string_view line, std::string_view key, NumberRead& value) {
   const char* const afterKey = line.data() + key.size();
   const char* const end = line.data() + line.size();
-  const char* at = pastBlanksAndEquals(afterKey, end);
+  // The run between the key and its number is of any length up to a few bytes, so it is
+  // skipped eight bytes at a time.
+  const char* at = skipBlanksAndEquals(afterKey, end);
   if (at != end && (*at == '&' || *at == '\t' || *at == '\n')) return false;
   parseDecimalNumber(at, end, value);
   if (at != end && (*at == ' ' || *at == '=')) return false;

@@ -1,11 +1,11 @@
 #include "extract/scan_ahead.hpp"
 
+#include <bit>
 #include <chrono>
 
 #include "convert/precision_control.hpp"
 #include "extract/scan_sink.hpp"
 #include "extract/scanner.hpp"
-#include "extract/table_writer.hpp"
 
 namespace durno {
 
@@ -16,7 +16,7 @@ namespace {
 constexpr std::chrono::milliseconds kStopLook{20};
 
 // Rows of one file as a worker makes them: formatted, with the values the file has not
-// given yet left as markers.
+// given yet left out and their places noted.
 class PartSink final : public ScanSink {
  public:
   PartSink(const RowFormatter& formatter, const OpenTextFile& input)
@@ -24,10 +24,11 @@ class PartSink final : public ScanSink {
 
   void stepReached(long double) override {}
   void rowFinished(const ScannerState& state) override {
-    formatter_.appendRow(part.rows, state, state.seen);
-    const std::uint64_t everySlot = (std::uint64_t{1} << formatter_.valueSlots()) - 1;
-    part.marks.push_back({state.stepNumber, input_.bytesTaken(), part.rows.size(),
-                          (state.seen & everySlot) != everySlot});
+    const std::uint64_t carried = formatter_.everySlot() & ~state.seen;
+    const std::size_t firstGap = part.gaps.size();
+    formatter_.appendRowLacking(part.rows, state, carried, part.gaps);
+    part.marks.push_back(
+        {state.stepNumber, input_.bytesTaken(), part.rows.size(), carried, firstGap});
   }
 
   ScannedPart part;
@@ -38,6 +39,28 @@ class PartSink final : public ScanSink {
 };
 
 }  // namespace
+
+std::string_view CarriedFields::fill(const ScannedPart& part, std::size_t start,
+                                     const RowMark& mark) {
+  const std::string_view rows = part.rows;
+  filled_.clear();
+  std::size_t gap = mark.firstGap;
+  for (std::uint64_t slots = mark.carried; slots != 0; slots &= slots - 1, ++gap) {
+    const std::size_t at = part.gaps[gap];
+    filled_.append(rows.substr(start, at - start)).append(field(std::countr_zero(slots)));
+    start = at;
+  }
+  return filled_.append(rows.substr(start, mark.end - start));
+}
+
+const std::string& CarriedFields::field(int slot) {
+  std::string& text = fields_[static_cast<std::size_t>(slot)];
+  if ((formatted_ & slotBit(slot)) == 0) {
+    formatter_.appendField(text, carried_, slot);
+    formatted_ |= slotBit(slot);
+  }
+  return text;
+}
 
 ScanAhead::ScanAhead(ScanAheadSetup setup)
     : setup_(std::move(setup)), filesAhead_(2 * static_cast<std::size_t>(setup_.workers) + 2) {
@@ -115,6 +138,7 @@ void ScanAhead::recycle(ScannedPart& part) {
   constexpr std::size_t kSparesKept = 8;
   part.rows.clear();
   part.marks.clear();
+  part.gaps.clear();
   const std::lock_guard lock(mutex_);
   if (spareParts_.size() < kSparesKept) spareParts_.push_back(std::move(part));
   part = ScannedPart{};

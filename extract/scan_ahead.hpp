@@ -3,9 +3,10 @@
 // Result files scanned ahead of the table by a small pool of worker threads, so that every
 // core scans while the table is written in order. A worker scans one whole file from zero,
 // without the values the files before it leave behind: a value the file has not given yet
-// when a row is made is left as a marker (RowFormatter::kCarriedMarker), which the writer
-// fills in when the file's turn comes and the values carried into it are known. Each row is
-// otherwise formatted by the worker.
+// when a row is made is left out of the row's text, its slot noted in the row's mark and its
+// place in the part's gaps, and the writer puts its field there (CarriedFields) when the
+// file's turn comes and the values carried into it are known. Each row is otherwise
+// formatted by the worker.
 //
 // Memory stays bounded: at most 2 * workers + 2 files past the one the writer is on are
 // begun (enough that a worker done with a file seldom waits for the writer to move on), and
@@ -30,23 +31,50 @@
 #include "extract/capacities.hpp"
 #include "extract/quantity.hpp"
 #include "extract/scanner_state.hpp"
+#include "extract/table_writer.hpp"
 #include "textfile/text_files.hpp"
 
 namespace durno {
 
 // One row made ahead: its step, how far into its file it was made, where it ends in its
-// part's text, and whether it holds markers for values carried into the file.
+// part's text, and which values carried into the file it lacks.
 struct RowMark {
   long double step = 0;
   unsigned long long bytesRead = 0;
   std::size_t end = 0;
-  bool carried = false;
+  // The slots (slotBit) whose fields the row's text leaves out, and the first of their
+  // places in ScannedPart::gaps, which hold them in slot order.
+  std::uint64_t carried = 0;
+  std::size_t firstGap = 0;
 };
 
 // Consecutive whole rows of one file.
 struct ScannedPart {
   std::string rows;
   std::vector<RowMark> marks;
+  // Where in rows each left-out field belongs, row by row.
+  std::vector<std::size_t> gaps;
+};
+
+// The rows of a file scanned ahead as the table holds them: the fields of the values
+// carried into the file, formatted once per file when a row needs them, put in their places.
+class CarriedFields {
+ public:
+  CarriedFields(const RowFormatter& formatter, const ScannerState& carried)
+      : formatter_(formatter), carried_(carried) {}
+
+  // The row of part that begins at start and is marked by mark (one with carried slots),
+  // whole; valid until the next call.
+  std::string_view fill(const ScannedPart& part, std::size_t start, const RowMark& mark);
+
+ private:
+  const std::string& field(int slot);
+
+  const RowFormatter& formatter_;
+  const ScannerState& carried_;
+  std::array<std::string, kValueSlots> fields_;
+  std::uint64_t formatted_ = 0;
+  std::string filled_;
 };
 
 // How a file scanned ahead ended.

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "convert/number_parser.hpp"
+#include "convert/word_ops.hpp"
 #include "extract/line_match.hpp"
 
 namespace durno {
@@ -40,18 +41,7 @@ std::uint8_t firstByteOf(std::string_view key) {
 std::uint64_t CompoundKeyIndex::firstWord(std::string_view text) {
   // Bytes are packed little end first whatever the machine's order, so a key's word and a
   // line's word hold the same bytes in the same places.
-  std::uint64_t word = 0;
-  if constexpr (std::endian::native == std::endian::little) {
-    if (text.size() >= kWordBytes) {
-      std::memcpy(&word, text.data(), sizeof word);
-      return word;
-    }
-  }
-  const std::size_t n = std::min<std::size_t>(text.size(), kWordBytes);
-  for (std::size_t i = 0; i < n; ++i) {
-    word |= std::uint64_t{static_cast<unsigned char>(text[i])} << (8 * i);
-  }
-  return word;
+  return firstBytesWord(text.data(), text.size());
 }
 
 bool CompoundKeyIndex::matchesBeyondWord(int key, std::string_view line) const {

@@ -49,18 +49,17 @@ void TableWriter::writeHeader(std::string_view firstResultFile) {
   writeToFile(header);
 }
 
-void RowFormatter::appendRow(std::string& out, const ScannerState& state,
-                             std::uint64_t known) const {
+void RowFormatter::appendRow(std::string& out, const ScannerState& state, std::uint64_t lacking,
+                             std::vector<std::size_t>* gaps) const {
   stepMask_.appendTo(out, state.stepNumber);
   // The value fields are composed in one buffer and appended at once.
   std::array<char, kRowValuesRoom> values;
   char* end = values.data();
   for (int slot = 0; slot < valueSlots_; ++slot) {
-    if ((known & slotBit(slot)) != 0) [[likely]] {
+    if ((lacking & slotBit(slot)) == 0) [[likely]] {
       end = writeField(end, state, slot);
     } else {
-      *end++ = kCarriedMarker;
-      *end++ = static_cast<char>(slot);
+      gaps->push_back(out.size() + static_cast<std::size_t>(end - values.data()));
     }
   }
   *end++ = '\r';

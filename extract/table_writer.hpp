@@ -12,6 +12,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "convert/mask_formatter.hpp"
 #include "extract/quantity.hpp"
@@ -35,11 +36,6 @@ inline constexpr std::size_t kCompoundTitleWidth = 15;
 // Composes rows as the table holds them.
 class RowFormatter {
  public:
-  // In a row made ahead of its turn, a value the row's own file has not given yet: the byte
-  // kCarriedMarker, then the slot's number as one byte. Formatted fields never hold a byte
-  // below 32, so the marker cannot be mistaken.
-  static constexpr char kCarriedMarker = '\x01';
-
   RowFormatter(Quantity quantity, std::size_t keyCount)
       : quantity_(quantity),
         valueSlots_(kFirstCompoundSlot + (quantity.known() ? static_cast<int>(keyCount) : 0)) {}
@@ -47,10 +43,17 @@ class RowFormatter {
   // The widest value field, with room to spare: the value mask's fields are never wider.
   static constexpr std::size_t kValueFieldRoom = 64;
 
-  // Appends the row of state, ended by CR LF. A slot whose bit is not in known gets the
-  // marker instead of its field.
-  void appendRow(std::string& out, const ScannerState& state,
-                 std::uint64_t known = ~std::uint64_t{0}) const;
+  // Appends the row of state, ended by CR LF.
+  void appendRow(std::string& out, const ScannerState& state) const {
+    appendRow(out, state, 0, {});
+  }
+  // The row of state without the fields of the slots in lacking (a row made ahead of its
+  // turn, whose file has not given those values yet): the offset in out where each of them
+  // belongs is appended to gaps, slot by slot.
+  void appendRowLacking(std::string& out, const ScannerState& state, std::uint64_t lacking,
+                        std::vector<std::size_t>& gaps) const {
+    appendRow(out, state, lacking, &gaps);
+  }
   // Appends the field of one slot's value.
   void appendField(std::string& out, const ScannerState& state, int slot) const {
     std::array<char, kValueFieldRoom> field;
@@ -58,11 +61,15 @@ class RowFormatter {
                static_cast<std::size_t>(writeField(field.data(), state, slot) - field.data()));
   }
   int valueSlots() const { return valueSlots_; }
+  // The bits of every slot a row has.
+  std::uint64_t everySlot() const { return slotBit(valueSlots_) - 1; }
 
  private:
   // Every value field of a row and its line end.
   static constexpr std::size_t kRowValuesRoom = kValueSlots * kValueFieldRoom + 2;
 
+  void appendRow(std::string& out, const ScannerState& state, std::uint64_t lacking,
+                 std::vector<std::size_t>* gaps) const;
   // Writes the field of one slot's value at out, with room for kValueFieldRoom bytes.
   char* writeField(char* out, const ScannerState& state, int slot) const;
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -325,6 +326,59 @@ TEST(ScanAhead, GivesWhatTheScanInTurnGives) {
     EXPECT_EQ(outcome.unreadableFiles, expected.unreadableFiles);
     EXPECT_EQ(outcome.lastRowFile, expected.lastRowFile);
     EXPECT_EQ(outcome.lastRowStep, expected.lastRowStep);
+  }
+}
+
+// Corpora of four files in which every file gives every value before its first row, none
+// gives its own rows any (each gives them all after its last row, for the next file to
+// carry), and a mix in which some rows lack only the last value: a scan ahead puts the values
+// carried in where the scan in turn has them.
+TEST(ScanAhead, PutsTheCarriedValuesWhereTheScanInTurnHasThem) {
+  const std::vector<std::string> kValueLines = {"VAP = 1.5", "WTVAP = 2.5", "PTOT = 3.5",
+                                                "ASiO2 = 4.5", "AMgO = 5.5"};
+  auto values = [&](int file) {
+    std::string text;
+    for (const std::string& line : kValueLines)
+      text += line + std::to_string(file) + "\r\n";
+    return text;
+  };
+  auto steps = [](int from, int count) {
+    std::string text;
+    for (int step = from; step < from + count; ++step)
+      text += "STEP NUMBER " + std::to_string(step) + "\r\n";
+    return text;
+  };
+  struct Corpus {
+    const char* name;
+    std::function<std::string(int file)> text;
+  };
+  const std::vector<Corpus> corpora = {
+      {"every file gives every value", [&](int f) { return values(f) + steps(1, 3); }},
+      {"no file gives its rows a value", [&](int f) { return steps(1, 3) + values(f); }},
+      {"a mix",
+       [&](int f) {
+         // Odd files give every value but the last before their rows, and it after them.
+         if (f % 2 == 0) return values(f) + steps(1, 2);
+         const std::string allButLast = values(f).substr(0, values(f).rfind("AMgO"));
+         return allButLast + steps(1, 1) + kValueLines[static_cast<std::size_t>(f)] + "7\r\n" +
+                steps(2, 2) + kValueLines.back() + "8\r\n";
+       }},
+  };
+  const std::vector<std::string> run = {"f0.out", "f1.out", "f2.out", "f3.out"};
+  for (const Corpus& corpus : corpora) {
+    std::string inTurn;
+    for (const int jobs : {1, 2, 3}) {
+      ExtractionWorld world;
+      world.jobs = jobs;
+      for (std::size_t f = 0; f < run.size(); ++f)
+        world.fileSystem.put(run[f], corpus.text(static_cast<int>(f)));
+      world.run("A", {"ASiO2 ", "AMgO "}, run);
+      if (jobs == 1) {
+        inTurn = world.table();
+      } else {
+        EXPECT_EQ(world.table(), inTurn) << corpus.name << ", -j " << jobs;
+      }
+    }
   }
 }
 
