@@ -9,6 +9,7 @@
 #include "extract/quantity.hpp"
 #include "extract/scan_ahead.hpp"
 #include "extract/scanner.hpp"
+#include "extract/step_extraction.hpp"
 #include "extract/table_writer.hpp"
 
 namespace durno {
@@ -219,9 +220,15 @@ std::unique_ptr<ScanAhead> startScanAhead(const ExtractionJob& job, Quantity qua
   }
   if (diskFiles < 2) return nullptr;
   const int workers = static_cast<int>(std::min<std::size_t>(diskFiles, job.jobs));
-  return std::make_unique<ScanAhead>(ScanAheadSetup{files, quantity, keys, job.resultFiles,
-                                                    std::move(ahead), workers, job.stopSignal,
-                                                    job.workerThreadSetup});
+  return std::make_unique<ScanAhead>(ScanAheadSetup{files,
+                                                    quantity,
+                                                    keys,
+                                                    job.resultFiles,
+                                                    std::move(ahead),
+                                                    workers,
+                                                    job.stopSignal,
+                                                    job.workerThreadSetup,
+                                                    {}});
 }
 
 }  // namespace
@@ -236,6 +243,11 @@ ExtractionOutcome runExtraction(const ExtractionJob& job, ScannerState& state, T
   if (std::string why = whyTheTableIsAnInput(job, files); !why.empty()) {
     outcome.table = FileStatus::failure(FileError::InUse, std::move(why));
     return outcome;
+  }
+  if (job.format != TableFormat::Dat) {
+    StepTableRun run = runStepTable(job, quantity, keys, state, files, events);
+    if (run.keysToReport) reportUnmatchedKeys(events, run.keyMatched, keys);
+    return std::move(run.outcome);
   }
   // The workers begin before the table is made: emptying a large table that is there
   // already takes the system a while.
