@@ -4,6 +4,7 @@
 #include <charconv>
 #include <set>
 
+#include "convert/powers_of_ten.hpp"
 #include "extract/capacities.hpp"
 
 namespace durno {
@@ -23,12 +24,65 @@ void appendShortestOf(std::string& out, Number value) {
   out.append(text.data(), static_cast<std::size_t>(result.ptr - text.data()));
 }
 
-// The fixed columns before the keys', with the slots of the last three.
+// The columns before the keys'.
 constexpr std::array<std::string_view, 5> kFixedColumns{"file", "step", "VAP", "WTVAP", "PTOT"};
 
 std::string_view withoutTrailingBlanks(std::string_view text) {
   const std::size_t end = text.find_last_not_of(' ');
   return end == std::string_view::npos ? std::string_view{} : text.substr(0, end + 1);
+}
+
+// A decimal read exactly with at most 18 significant digits is its own shortest text when
+// its value is the extended number nearest to it: no two decimals of 18 digits are read as
+// one extended number (10^18 < 2^63). Its value is the nearest when the parser formed it
+// with one exact power of ten, by one correctly rounded multiplication or division.
+constexpr int kMostExactDigits = 18;
+
+// Appends a number read as such a decimal in the layout std::to_chars gives its shortest
+// text: fixed or scientific, whichever is shorter, fixed on a tie. The digits then need no
+// conversion, which costs more than the rest of a row. False, and nothing appended, for
+// any other number.
+bool appendExactDecimal(std::string& out, const NumberRead& number) {
+  if (!number.isExactDecimal() || number.digitCount() > kMostExactDigits) return false;
+  const int scale = number.point() - number.digitCount();
+  if (scale > kLargestExactPowerOfTen || scale < -kLargestExactPowerOfTen) return false;
+  std::uint64_t significand = number.significand();
+  int count = number.digitCount();
+  while (significand % 10 == 0) {
+    significand /= 10;
+    --count;
+  }
+  const int point = number.point();
+  const int exponent = point - 1;
+  std::array<char, 20> digits;
+  const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), significand).ptr;
+  const std::string_view d(digits.data(), static_cast<std::size_t>(end - digits.data()));
+  const int magnitude = exponent < 0 ? -exponent : exponent;
+  const int exponentDigits = magnitude >= 1000 ? 4 : magnitude >= 100 ? 3 : 2;
+  const int scientificLength = count + (count > 1 ? 1 : 0) + 2 + exponentDigits;
+  const int fixedLength = point <= 0 ? 2 - point + count : point < count ? count + 1 : point;
+  // A whole number written with zeros after its digits: to_chars writes the value's exact
+  // digits there, as close as a text of that length can be.
+  if (fixedLength <= scientificLength && point > count) return false;
+  if (number.negative()) out.push_back('-');
+  if (fixedLength <= scientificLength) {
+    if (point <= 0) {
+      out.append("0.").append(static_cast<std::size_t>(-point), '0').append(d);
+    } else if (point < count) {
+      out.append(d.substr(0, static_cast<std::size_t>(point)))
+          .append(".")
+          .append(d.substr(static_cast<std::size_t>(point)));
+    } else {
+      out.append(d);
+    }
+    return true;
+  }
+  out.push_back(d[0]);
+  if (count > 1) out.append(".").append(d.substr(1));
+  out.append(exponent < 0 ? "e-" : "e+");
+  if (magnitude < 10) out.push_back('0');
+  appendShortestOf(out, magnitude);
+  return true;
 }
 
 }  // namespace
@@ -39,6 +93,10 @@ void appendShortest(std::string& out, long double value) {
 
 void appendShortest(std::string& out, double value) {
   appendShortestOf(out, value);
+}
+
+void appendShortest(std::string& out, const NumberRead& number) {
+  if (!appendExactDecimal(out, number)) appendShortestOf(out, number.value());
 }
 
 StepRowFormatter::StepRowFormatter(TableFormat format, std::span<const std::string> keys,
@@ -94,16 +152,14 @@ void StepRowFormatter::appendRow(std::string& out, std::string_view fileField, l
   for (int slot = 0; slot < slots; ++slot) {
     out.push_back(separator_);
     if ((given & slotBit(slot)) == 0) continue;
-    const long double value = state.slotValue(slot).value();
-    if (slot < kFirstCompoundSlot) {
-      appendShortest(out, value);
-      continue;
-    }
-    const Quantity& quantity = keyQuantities_[static_cast<std::size_t>(slot - kFirstCompoundSlot)];
-    if (quantity.heldAsDouble()) {
-      appendShortest(out, roundToDouble(value));
+    const NumberRead& number = state.slotValue(slot);
+    const bool asDouble =
+        slot >= kFirstCompoundSlot &&
+        keyQuantities_[static_cast<std::size_t>(slot - kFirstCompoundSlot)].heldAsDouble();
+    if (asDouble) {
+      appendShortest(out, roundToDouble(number.value()));
     } else {
-      appendShortest(out, value);
+      appendShortest(out, number);
     }
   }
   out.append("\r\n");

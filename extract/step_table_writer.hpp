@@ -22,6 +22,8 @@ namespace durno {
 // Appends the shortest text that reads back to value (std::to_chars): "0.038784", "1e+400".
 void appendShortest(std::string& out, long double value);
 void appendShortest(std::string& out, double value);
+// appendShortest of number.value(), from the digits read where they decide it.
+void appendShortest(std::string& out, const NumberRead& number);
 
 // Composes the header and the rows; one per thread that makes rows.
 class StepRowFormatter {
