@@ -923,6 +923,7 @@ TEST_F(DurnoRun, CommandLineUsageErrorsNameTheProblemAndCreateNothing) {
       {"-c SiO2 run1.out", "no quantity: -q A, G, F, X or P is required"},
       {"-q A -C many.cpd run1.out", "Compound list \"many.cpd\" names more than 50 compounds"},
       {"-q A -C gone.cpd run1.out", "Compound list \"gone.cpd\" could not be read: "},
+      {"-q A -k \"$(printf 'A\\tB')\" --format tsv run1.out", "\"A\tB\" holds a tab or a line end"},
       {"-q A -L gone.xtr", "File list \"gone.xtr\" could not be read: "},
       {"-q A -c SiO2 --save-file-list run1.out run1.out", "\"run1.out\" is the result file"},
       {"-q A -c SiO2 --save-file-list out.dat -o out run1.out",
