@@ -14,15 +14,16 @@ namespace durno {
 
 namespace {
 
-constexpr std::string_view kTableExtension = ".dat";
-constexpr std::string_view kDefaultTableName = "Zepres.dat";
+constexpr std::string_view kDefaultTableName = "Zepres";
 
 enum class Option {
   Quantity,
   Compound,
   CompoundList,
+  Key,
   FileList,
   Output,
+  Format,
   SaveCompoundList,
   SaveFileList,
   Quiet,
@@ -54,8 +55,10 @@ constexpr OptionSpec kOptions[] = {
     {"-q", "--quantity", Option::Quantity, true, false, kExtract},
     {"-c", "--compound", Option::Compound, true, true, kExtract},
     {"-C", "--compound-list", Option::CompoundList, true, true, kExtract},
+    {"-k", "--key", Option::Key, true, true, kExtract},
     {"-L", "--file-list", Option::FileList, true, true, kExtract},
     {"-o", "--output", Option::Output, true, false, kExtract | kPlot},
+    {"", "--format", Option::Format, true, false, kExtract},
     {"", "--save-compound-list", Option::SaveCompoundList, true, false, kExtract},
     {"", "--save-file-list", Option::SaveFileList, true, false, kExtract},
     {"", "--quiet", Option::Quiet, false, true, kExtract},
@@ -203,12 +206,44 @@ std::string splitFormulas(std::string_view list, std::vector<std::string>& formu
   }
 }
 
-std::string tableNameOf(std::string_view name) {
-  if (name.size() >= kTableExtension.size() &&
-      lowerCase(name.substr(name.size() - kTableExtension.size())) == kTableExtension) {
+// The table's name: NAME itself when it ends in the format's extension, in any case, else
+// NAME with it.
+std::string tableNameOf(std::string_view name, TableFormat format) {
+  const std::string_view extension = tableExtensionOf(format);
+  if (name.size() >= extension.size() &&
+      lowerCase(name.substr(name.size() - extension.size())) == extension) {
     return std::string(name);
   }
-  return std::string(name) + std::string(kTableExtension);
+  return std::string(name) + std::string(extension);
+}
+
+// The comma-separated codes of a -q argument, each one a table can hold.
+std::string takeQuantities(std::string_view value, CommandLineJob& job) {
+  for (std::size_t at = 0;;) {
+    const std::size_t comma = value.find(',', at);
+    const std::string code = upperCase(value.substr(at, comma - at));
+    // The dialogue takes any letter; a command line only the quantities a table can hold.
+    if (!Quantity::fromCode(code).known()) {
+      return "unknown quantity " + quotedArgument(value) + ": use " + Quantity::codesText();
+    }
+    job.quantityCodes.push_back(code);
+    if (comma == std::string_view::npos) break;
+    at = comma + 1;
+  }
+  job.quantityCode = job.quantityCodes.front();
+  return {};
+}
+
+std::string takeFormat(std::string_view value, TableFormat& format) {
+  constexpr std::pair<std::string_view, TableFormat> kFormats[] = {
+      {"dat", TableFormat::Dat}, {"csv", TableFormat::Csv}, {"tsv", TableFormat::Tsv}};
+  for (const auto& [name, named] : kFormats) {
+    if (value == name) {
+      format = named;
+      return {};
+    }
+  }
+  return "unknown format " + quotedArgument(value) + ": use dat, csv or tsv";
 }
 
 std::string takeExtractionOption(const GivenOption& given, Request& request) {
@@ -216,12 +251,7 @@ std::string takeExtractionOption(const GivenOption& given, Request& request) {
   const std::string_view value = given.value;
   switch (given.spec->option) {
     case Option::Quantity:
-      job.quantityCode = upperCase(value);
-      // The dialogue takes any letter; a command line only the quantities a table can hold.
-      if (!Quantity::fromCode(job.quantityCode).known()) {
-        return "unknown quantity " + quotedArgument(value) + ": use " + Quantity::codesText();
-      }
-      return {};
+      return takeQuantities(value, job);
     case Option::Compound: {
       CompoundSource source;
       std::string problem = splitFormulas(value, source.formulas);
@@ -231,14 +261,20 @@ std::string takeExtractionOption(const GivenOption& given, Request& request) {
     case Option::CompoundList:
       job.compounds.push_back({CompoundSource::Kind::List, {}, std::string(value)});
       return {};
+    case Option::Key:
+      job.compounds.push_back({CompoundSource::Kind::Key, {}, std::string(value)});
+      return {};
     case Option::FileList:
       job.fileLists.emplace_back(value);
       return {};
     case Option::Output:
+      // The extension follows from --format, which may come later.
       job.tableToStandardOutput = value == "-";
       job.tableName =
-          job.tableToStandardOutput ? std::string(kStandardOutputTableName) : tableNameOf(value);
+          job.tableToStandardOutput ? std::string(kStandardOutputTableName) : std::string(value);
       return {};
+    case Option::Format:
+      return takeFormat(value, job.format);
     case Option::SaveCompoundList:
       job.compoundListToSave = value;
       return {};
@@ -273,6 +309,11 @@ std::string extractionProblem(const Words& words, Request& request) {
   if (firstOf(words, {Option::Quantity}) == nullptr) {
     return "no quantity: -q " + Quantity::codesText() + " is required";
   }
+  CommandLineJob& job = request.job;
+  if (job.quantityCodes.size() > 1 && job.format == TableFormat::Dat) {
+    return "several quantities need --format csv or tsv: a .dat table's label line names one";
+  }
+  if (!job.tableToStandardOutput) job.tableName = tableNameOf(job.tableName, job.format);
   for (const std::string_view operand : words.operands)
     request.job.resultFiles.emplace_back(operand);
   request.job.jobs = request.jobs;
@@ -360,15 +401,22 @@ constexpr std::string_view kUsageBody =
     "  *.cpd  compound list: a count line, then one compound key per line\n"
     "  *.xtr  file list: a count line, then one result-file name per line\n"
     "  *.dat  the table: source line, quantity label, titles, one row per step\n"
+    "  *.csv, *.tsv  the table for analysis tools: pandas.read_csv('NAME.csv')\n"
     "  *.svg  the picture of a table\n"
     "\n"
     "Extraction options:\n"
-    "  -q, --quantity CODE       %q (required)\n"
+    "  -q, --quantity CODE       %q (required); with --format csv or tsv\n"
+    "                            several, comma-separated (-q A,G)\n"
     "  -c, --compound LIST       formulas, comma-separated; may be repeated\n"
     "  -C, --compound-list FILE  the keys of a compound list\n"
+    "  -k, --key TEXT            a key used exactly as given, for example\n"
+    "                            'TEMPERATURE (K)'; may be repeated\n"
     "  -L, --file-list FILE      the result files of a file list, before those named\n"
     "  -o, --output NAME         the table NAME.dat (default Zepres.dat); - for\n"
     "                            standard output\n"
+    "  --format dat|csv|tsv      the table: NAME.dat (default), or NAME.csv or\n"
+    "                            NAME.tsv with a header row and one row per step\n"
+    "                            line of each file, holding that step's own values\n"
     "  --save-compound-list FILE, --save-file-list FILE\n"
     "                            also save the keys or the result-file names as lists\n"
     "  --quiet                   no progress and no closing line\n"

@@ -134,18 +134,32 @@ class ProgressMessages final : public ExtractionEvents {
 // Everything the command line names, gathered before anything is written.
 struct GatheredInputs {
   std::vector<std::string> keys;
+  std::vector<Quantity> keyQuantities;  // how each key's values are held in a CSV or TSV
   NameList resultFiles;
   std::vector<std::string> listsRead;
   std::string problem;  // the usage problem, when there is one
+
+  void addKey(std::string key, Quantity quantity) {
+    keys.push_back(std::move(key));
+    keyQuantities.push_back(quantity);
+  }
 };
 
 void gatherCompounds(const CommandLineJob& job, TextFiles& files, MessageStream& messages,
                      GatheredInputs& inputs) {
   for (const CompoundSource& source : job.compounds) {
     if (source.kind == CompoundSource::Kind::Formulas) {
-      // As a typed formula becomes a key: the code, the formula, one blank.
-      for (const std::string& formula : source.formulas)
-        inputs.keys.push_back(compoundKeyOf(job.quantityCode, formula));
+      // As a typed formula becomes a key: the code, the formula, one blank; the formulas of
+      // one -c once for each quantity in turn.
+      for (const std::string& code : job.quantityCodes) {
+        for (const std::string& formula : source.formulas)
+          inputs.addKey(compoundKeyOf(code, formula), Quantity::fromCode(code));
+      }
+      continue;
+    }
+    if (source.kind == CompoundSource::Kind::Key) {
+      // A key of -k is no quantity's: its values are held as read.
+      inputs.addKey(source.listName, Quantity::fromCode({}));
       continue;
     }
     CompoundTable table;
@@ -168,7 +182,7 @@ void gatherCompounds(const CommandLineJob& job, TextFiles& files, MessageStream&
       messages.writeLine(notice);
     }
     for (const std::string& key : table.names())
-      inputs.keys.push_back(key);
+      inputs.addKey(key, Quantity::fromCode(job.quantityCode));
   }
   if (inputs.keys.size() > static_cast<std::size_t>(kMaxCompounds)) {
     inputs.problem = "too many compounds: " + std::to_string(inputs.keys.size()) +
@@ -240,6 +254,25 @@ std::string outputsProblem(const CommandLineJob& job, TextFiles& files) {
   return {};
 }
 
+// A TSV quotes nothing, so no name of its header or its file column may hold a tab or a
+// line end.
+std::string tsvNamesProblem(const CommandLineJob& job, const GatheredInputs& inputs) {
+  if (job.format != TableFormat::Tsv) return {};
+  const auto unfit = [](const std::string& name) {
+    return name.find_first_of("\t\r\n") != std::string::npos;
+  };
+  for (const auto& names :
+       {std::span<const std::string>(inputs.keys), inputs.resultFiles.names()}) {
+    for (const std::string& name : names) {
+      if (unfit(name)) {
+        return quoted(name) + " holds a tab or a line end, which a TSV table cannot hold: use " +
+               "--format csv";
+      }
+    }
+  }
+  return {};
+}
+
 unsigned long long totalSize(std::span<const std::string> names, TextFiles& files) {
   unsigned long long total = 0;
   for (const std::string& name : names) {
@@ -259,6 +292,7 @@ CommandLineOutcome runCommandLine(const CommandLineJob& job, TextFiles& files,
   gatherCompounds(job, files, messages, inputs);
   if (inputs.problem.empty()) gatherResultFiles(job, files, messages, inputs);
   if (inputs.problem.empty()) inputs.problem = outputsProblem(job, files);
+  if (inputs.problem.empty()) inputs.problem = tsvNamesProblem(job, inputs);
   if (inputs.problem.empty()) inputs.problem = saveProblem(job.compoundListToSave, inputs, files);
   if (inputs.problem.empty()) inputs.problem = saveProblem(job.fileListToSave, inputs, files);
   if (!inputs.problem.empty()) {
@@ -273,7 +307,7 @@ CommandLineOutcome runCommandLine(const CommandLineJob& job, TextFiles& files,
 
   const ExtractionJob extraction =
       extractionJobOf({job.quantityCode, inputs.keys, inputs.resultFiles.names(), inputs.listsRead,
-                       job.tableName, job.tableToStandardOutput},
+                       job.tableName, job.tableToStandardOutput, job.format, inputs.keyQuantities},
                       job.jobs, stopSignal);
   const bool showProgress = messages.isTerminal() && !job.quiet;
   ProgressMessages progress(messages, showProgress, clock, inputs.resultFiles.count(),

@@ -12,25 +12,29 @@
 #include "console/message_stream.hpp"
 #include "console/stop_signals.hpp"
 #include "dialogue/dialogue.hpp"
+#include "extract/table_format.hpp"
 #include "textfile/text_files.hpp"
 
 namespace durno {
 
 // Where compound keys come from, in the order the command line gives them.
 struct CompoundSource {
-  enum class Kind { Formulas, List };
+  enum class Kind { Formulas, List, Key };
   Kind kind = Kind::Formulas;
-  // Formulas: the formulas, each made a key as a typed one is; List: the compound list.
+  // Formulas: the formulas, each made a key as a typed one is, once per quantity; List:
+  // the compound list; Key: listName is one key, used exactly as given.
   std::vector<std::string> formulas;
   std::string listName;
 };
 
 struct CommandLineJob {
-  std::string quantityCode;  // upper-cased
+  std::string quantityCode;                // upper-cased; the first of quantityCodes
+  std::vector<std::string> quantityCodes;  // several only for a CSV or TSV table
+  TableFormat format = TableFormat::Dat;
   std::vector<CompoundSource> compounds;
   std::vector<std::string> fileLists;    // read first, in order
   std::vector<std::string> resultFiles;  // then these, in order
-  std::string tableName;                 // with ".dat"
+  std::string tableName;                 // with the format's extension
   bool tableToStandardOutput = false;
   std::string compoundListToSave;  // empty when none is asked for
   std::string fileListToSave;

@@ -93,6 +93,8 @@ struct GatheredRun {
   std::span<const std::string> listsRead;
   std::string_view tableName;  // with ".dat"
   bool tableToStandardOutput = false;
+  TableFormat format = TableFormat::Dat;      // the command line may ask for a CSV or TSV
+  std::span<const Quantity> keyQuantities{};  // see ExtractionJob
 };
 
 // The one extraction job both doors run: stop signals kept for the calling thread, which
@@ -104,6 +106,8 @@ inline ExtractionJob extractionJobOf(const GatheredRun& run, int jobs, const Sto
   job.resultFiles = run.resultFiles;
   job.tableName = run.tableName;
   job.tableToStandardOutput = run.tableToStandardOutput;
+  job.format = run.format;
+  job.keyQuantities = run.keyQuantities;
   job.otherInputs = run.listsRead;
   job.stopSignal = stop;
   job.jobs = jobs;

@@ -10,6 +10,7 @@
 #include "extract/quantity.hpp"
 #include "extract/scan_ahead.hpp"
 #include "extract/scanner.hpp"
+#include "extract/step_extraction.hpp"
 #include "extract/table_writer.hpp"
 
 namespace durno {
@@ -185,6 +186,11 @@ bool isTableHead(std::string_view head) {
   return head.starts_with("Data from");
 }
 
+// A CSV or TSV table this program wrote begins with its first column's title.
+bool isStepTableHead(std::string_view head) {
+  return head.starts_with("file,step,") || head.starts_with("file\tstep\t");
+}
+
 // The table must not be one of the files the run reads: creating it would empty that file
 // before it is read. Returns why, or an empty text when it is none of them.
 std::string whyTheTableIsAnInput(const ExtractionJob& job, TextFiles& files) {
@@ -226,9 +232,15 @@ std::unique_ptr<ScanAhead> startScanAhead(const ExtractionJob& job, Quantity qua
   }
   if (diskFiles < 2) return nullptr;
   const int workers = static_cast<int>(std::min<std::size_t>(diskFiles, job.jobs));
-  return std::make_unique<ScanAhead>(ScanAheadSetup{files, quantity, keys, job.resultFiles,
-                                                    std::move(ahead), workers, job.stopSignal,
-                                                    job.workerThreadSetup});
+  return std::make_unique<ScanAhead>(ScanAheadSetup{files,
+                                                    quantity,
+                                                    keys,
+                                                    job.resultFiles,
+                                                    std::move(ahead),
+                                                    workers,
+                                                    job.stopSignal,
+                                                    job.workerThreadSetup,
+                                                    {}});
 }
 
 }  // namespace
@@ -246,8 +258,14 @@ ExtractionOutcome runExtraction(const ExtractionJob& job, ScannerState& state, T
     return outcome;
   }
   if (!job.tableToStandardOutput) {
-    outcome.table = files.mayReplace(job.tableName, isTableHead, "table");
+    outcome.table = files.mayReplace(
+        job.tableName, job.format == TableFormat::Dat ? isTableHead : isStepTableHead, "table");
     if (!outcome.table.ok()) return outcome;
+  }
+  if (job.format != TableFormat::Dat) {
+    StepTableRun run = runStepTable(job, quantity, keys, state, files, events);
+    if (run.keysToReport) reportUnmatchedKeys(events, run.keyMatched, keys);
+    return std::move(run.outcome);
   }
   // The workers begin before the table is made: emptying a large table that is there
   // already takes the system a while.

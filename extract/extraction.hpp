@@ -12,7 +12,9 @@
 #include "convert/extended_format.hpp"
 #include "extract/capacities.hpp"
 #include "extract/extraction_events.hpp"
+#include "extract/quantity.hpp"
 #include "extract/scanner_state.hpp"
+#include "extract/table_format.hpp"
 #include "textfile/text_files.hpp"
 
 namespace durno {
@@ -40,6 +42,11 @@ struct ExtractionJob {
   int jobs = 1;
   // Called first on each scanning thread (to keep stop signals for the calling thread).
   void (*workerThreadSetup)() = nullptr;
+  // The .dat table, or a CSV or TSV of each step's own values (extract/step_extraction.hpp).
+  TableFormat format = TableFormat::Dat;
+  // With a CSV or TSV: how the values of each compound key are held, key by key; keys
+  // beyond it are held as quantityCode says.
+  std::span<const Quantity> keyQuantities;
 };
 
 struct ExtractionOutcome {

@@ -37,6 +37,7 @@ class Quantity {
   std::string_view label() const { return label_; }
   // A value as the table holds it. Activity coefficients are held as doubles: a number
   // beyond the double range becomes an infinity, which the table shows as such.
+  bool heldAsDouble() const { return heldAsDouble_; }
   long double held(long double value) const {
     return heldAsDouble_ ? static_cast<long double>(roundToDouble(value)) : value;
   }

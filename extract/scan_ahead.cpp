@@ -18,7 +18,7 @@ constexpr std::chrono::milliseconds kStopLook{20};
 
 // Rows of one file as a worker makes them: formatted, with the values the file has not
 // given yet left out and their places noted.
-class PartSink final : public ScanSink {
+class PartSink final : public PartRows {
  public:
   PartSink(const RowFormatter& formatter, const OpenTextFile& input)
       : formatter_(formatter), input_(input) {}
@@ -31,8 +31,6 @@ class PartSink final : public ScanSink {
     part.marks.push_back(
         {state.stepNumber, input_.bytesTaken(), part.rows.size(), carried, firstGap});
   }
-
-  ScannedPart part;
 
  private:
   const RowFormatter& formatter_;
@@ -165,14 +163,18 @@ void ScanAhead::scanOpenedFile(std::size_t file, FileScan& scan, ScannedEnd& end
       setup_.files.openDetached(setup_.resultFiles[file], end.opened);
   if (input) {
     const RowFormatter formatter(setup_.quantity, setup_.keys.size());
-    PartSink sink(formatter, *input);
+    const std::unique_ptr<PartRows> rows = setup_.makeRows
+                                               ? setup_.makeRows(file, *input, end.state)
+                                               : std::make_unique<PartSink>(formatter, *input);
+    PartRows& sink = *rows;
     Scanner scanner(end.state, setup_.quantity, setup_.keys, sink);
     for (;;) {
       std::string_view line;
       const FileStatus read = input->readLine(line, end.state.currentLine);
-      if (read.error == FileError::PastEnd || mustStop()) break;
+      if (mustStop()) break;
       if (!read.ok()) {
-        end.read = read;
+        if (read.error != FileError::PastEnd) end.read = read;
+        sink.fileEnded();
         break;
       }
       scanner.scanLine(line);

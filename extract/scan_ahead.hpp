@@ -19,6 +19,7 @@
 #include <csignal>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -30,6 +31,7 @@
 #include "console/stop_signals.hpp"
 #include "extract/capacities.hpp"
 #include "extract/quantity.hpp"
+#include "extract/scan_sink.hpp"
 #include "extract/scanner_state.hpp"
 #include "extract/table_writer.hpp"
 #include "textfile/text_files.hpp"
@@ -77,6 +79,19 @@ class CarriedFields {
   std::string filled_;
 };
 
+// What makes the rows of a file a worker scans: the scanner's sink, filling part.
+class PartRows : public ScanSink {
+ public:
+  // The file's lines were scanned to its end, or to a read failure.
+  virtual void fileEnded() {}
+
+  ScannedPart part;
+};
+
+// Makes the PartRows for file (counted from 0), read from input and scanned into state.
+using PartRowsMaker = std::function<std::unique_ptr<PartRows>(
+    std::size_t file, const OpenTextFile& input, const ScannerState& state)>;
+
 // How a file scanned ahead ended.
 struct ScannedEnd {
   FileStatus opened;   // not ok when the file could not be opened
@@ -96,6 +111,8 @@ struct ScanAheadSetup {
   const StopFlag* stopSignal = nullptr;
   // Called first on each worker thread (to keep stop signals for the main thread).
   void (*workerThreadSetup)() = nullptr;
+  // The rows of another table than the .dat; empty for the .dat's.
+  PartRowsMaker makeRows;
 };
 
 class ScanAhead {

@@ -139,18 +139,19 @@ void Scanner::scanCandidateLine(std::string_view line, std::uint8_t kinds) {
     cutMatchedValue(line, kStepKey, cut_, step);
     state_.stepNumber = step.value();
     sink_.stepReached(state_.stepNumber);
+    state_.givenSinceStep = 0;
   }
   if ((kinds & kMayBeVap) && beginsWithFixedKey<kVapKey>(line)) {
     cutMatchedValue(line, kVapKey, cut_, state_.vap);
-    state_.seen |= slotBit(kVapSlot);
+    state_.markGiven(kVapSlot);
   }
   if ((kinds & kMayBeWtvap) && beginsWithFixedKey<kWtvapKey>(line)) {
     cutMatchedValue(line, kWtvapKey, cut_, state_.wtvap);
-    state_.seen |= slotBit(kWtvapSlot);
+    state_.markGiven(kWtvapSlot);
   }
   if ((kinds & kMayBePtot) && beginsWithFixedKey<kPtotKey>(line)) {
     cutMatchedValue(line, kPtotKey, cut_, state_.ptot);
-    state_.seen |= slotBit(kPtotSlot);
+    state_.markGiven(kPtotSlot);
   }
   if (kinds & kMayBeCompound) {
     // Every matching key takes the value, equal keys included. Each key writes only its
@@ -163,7 +164,7 @@ void Scanner::scanCandidateLine(std::string_view line, std::uint8_t kinds) {
 void Scanner::takeCompoundValue(int key, std::string_view line) {
   matched_[static_cast<std::size_t>(key)] = true;
   cutMatchedValue(line, keys_[key], cut_, state_.values[key]);
-  state_.seen |= slotBit(kFirstCompoundSlot + key);
+  state_.markGiven(kFirstCompoundSlot + key);
 }
 
 }  // namespace durno

@@ -42,6 +42,15 @@ struct ScannerState {
   // so a scan ahead of the table can clear them at a file's start and tell which values
   // the file itself gave.
   std::uint64_t seen = 0;
+  // The same bits for the lines since the latest step line: the scanner clears them once
+  // the sink has heard of the next step line, so a table of each step's own values can
+  // tell which values that step gave.
+  std::uint64_t givenSinceStep = 0;
+
+  void markGiven(int slot) {
+    seen |= slotBit(slot);
+    givenSinceStep |= slotBit(slot);
+  }
 
   // The value in slot s (see kVapSlot); s below kValueSlots.
   NumberRead& slotValue(int slot) {

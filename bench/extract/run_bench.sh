@@ -13,6 +13,8 @@
 #   piped -j 1, -j 2, ... the dialogue with its answers piped in, screen to /dev/null,
 #                         with 1, 2, ... the cores threads
 #   command               the same extraction from the command line (default threads)
+#   command csv           the same with --format csv: each step's own values, one row per
+#                         step line, shortest numbers (its time is given against command's)
 #   terminal              the dialogue typed in tmux (80x25), when tmux is installed: the
 #                         answers are typed ahead, and the time is the program's own
 # and the medians are reported, with the peak RSS. Wall times are taken to the
@@ -87,7 +89,7 @@ jobs=(1)
 for ((j = 2; j <= cores && j <= 16; j *= 2)); do jobs+=("$j"); done
 names=("wc -l")
 for j in "${jobs[@]}"; do names+=("piped -j $j"); done
-names+=("command")
+names+=("command" "command csv")
 command -v tmux >/dev/null && names+=("terminal")
 for name in "${names[@]}"; do : >"$corpus/${name// /_}.times"; done
 
@@ -96,6 +98,8 @@ for ((r = 1; r <= rounds; r++)); do
   for j in "${jobs[@]}"; do timed "$corpus/answers" "$corpus/piped_-j_$j.times" "$durno" -j "$j"; done
   timed /dev/null "$corpus/command.times" "$durno" -q A -C "$corpus/bench50.cpd" \
     -L "$corpus/bench.xtr" -o "$corpus/command"
+  timed /dev/null "$corpus/command_csv.times" "$durno" -q A -C "$corpus/bench50.cpd" \
+    -L "$corpus/bench.xtr" --format csv -o "$corpus/command"
   command -v tmux >/dev/null && typed "$corpus/terminal.times"
 done
 cmp -s "$corpus/piped.dat" "$corpus/command.dat" || echo "the command line's table differs!"
@@ -115,6 +119,10 @@ for name in "${names[@]}"; do
                    n, s, b/s/1e6, 100*w/s, s/p, c, m/1024}'
 done
 
+dat_s=$(awk '{print $1}' "$corpus/command.times" | median)
+csv_s=$(awk '{print $1}' "$corpus/command_csv.times" | median)
+awk -v d="$dat_s" -v c="$csv_s" 'BEGIN {printf "CSV / .dat wall time, command line: %.3f (at most 1.10 wanted)\n", c/d}'
+
 # Peak memory must not grow with file size: one file, then one ten times longer.
 single="$corpus/single"
 if [ ! -f "$single/big/run01.out" ]; then
@@ -123,9 +131,12 @@ if [ ! -f "$single/big/run01.out" ]; then
 fi
 for name in small big; do
   : >"$single/$name.times"
-  timed /dev/null "$single/$name.times" "$durno" -q A -C "$corpus/bench50.cpd" \
-    -L "$single/$name/bench.xtr" -o "$single/$name-table"
-  read -r s rss cpu <"$single/$name.times"
-  awk -v n="$name" -v b="$(wc -c <"$single/$name/run01.out")" -v s="$s" -v m="$rss" \
-    'BEGIN {printf "single file %-6s %10d bytes  wall %6.3f s  peak RSS %5.1f MiB\n", n, b, s, m/1024}'
+  for format in dat csv; do
+    : >"$single/$name.times"
+    timed /dev/null "$single/$name.times" "$durno" -q A -C "$corpus/bench50.cpd" \
+      -L "$single/$name/bench.xtr" --format "$format" -o "$single/$name-table"
+    read -r s rss cpu <"$single/$name.times"
+    awk -v n="$name" -v f="$format" -v b="$(wc -c <"$single/$name/run01.out")" -v s="$s" -v m="$rss" \
+      'BEGIN {printf "single file %-6s %s %10d bytes  wall %6.3f s  peak RSS %5.1f MiB\n", n, f, b, s, m/1024}'
+  done
 done

@@ -921,11 +921,28 @@ TEST_F(DurnoRun, ManPageNamesTheOptionsAndExitStatusesOfHelp) {
 
   const std::regex option(R"((?:^|[\s,\[|])(--?[a-zA-Z][-a-z]*))");
   const auto helpOptions = matches(section(help, "Extraction options:", "\nExit status:"), option);
-  EXPECT_EQ(helpOptions,
-            (std::set<std::string>{"-q", "--quantity", "-c", "--compound", "-C", "--compound-list",
-                                   "-L", "--file-list", "-o", "--output", "--save-compound-list",
-                                   "--save-file-list", "--quiet", "-j", "--jobs", "-h", "--help",
-                                   "--version", "--plot"}));
+  EXPECT_EQ(helpOptions, (std::set<std::string>{"-q",
+                                                "--quantity",
+                                                "-c",
+                                                "--compound",
+                                                "-C",
+                                                "--compound-list",
+                                                "-k",
+                                                "--key",
+                                                "-L",
+                                                "--file-list",
+                                                "-o",
+                                                "--output",
+                                                "--format",
+                                                "--save-compound-list",
+                                                "--save-file-list",
+                                                "--quiet",
+                                                "-j",
+                                                "--jobs",
+                                                "-h",
+                                                "--help",
+                                                "--version",
+                                                "--plot"}));
   EXPECT_EQ(matches(section(manPage, ".SH OPTIONS", ".SH THE DIALOGUE"), option), helpOptions);
 
   const std::regex status(R"((?:^|[\s,:])(\d+(?:\+N)?)(?=[\s.]))");
@@ -998,6 +1015,7 @@ TEST_F(DurnoRun, CommandLineUsageErrorsNameTheProblemAndCreateNothing) {
       {"-c SiO2 run1.out", "no quantity: -q A, G, F, X or P is required"},
       {"-q A -C many.cpd run1.out", "Compound list \"many.cpd\" names more than 50 compounds"},
       {"-q A -C gone.cpd run1.out", "Compound list \"gone.cpd\" could not be read: "},
+      {"-q A -k \"$(printf 'A\\tB')\" --format tsv run1.out", "\"A\tB\" holds a tab or a line end"},
       {"-q A -L gone.xtr", "File list \"gone.xtr\" could not be read: "},
       {"-q A -c SiO2 --save-file-list run1.out run1.out", "\"run1.out\" is the result file"},
       {"-q A -c SiO2 --save-file-list out.dat -o out run1.out",

@@ -51,10 +51,14 @@ std::string described(const Request& request) {
       break;
   }
   const CommandLineJob& job = request.job;
-  std::string text = "extract -j " + std::to_string(job.jobs) + " -q " + job.quantityCode;
+  std::string text = "extract -j " + std::to_string(job.jobs) + " -q ";
+  for (const std::string& code : job.quantityCodes)
+    text.append(code == job.quantityCodes.front() ? "" : ",").append(code);
   for (const CompoundSource& source : job.compounds) {
     if (source.kind == CompoundSource::Kind::List) {
       text.append(" -C ").append(source.listName);
+    } else if (source.kind == CompoundSource::Kind::Key) {
+      text.append(" -k ").append(source.listName);
     } else {
       text.append(" -c ").append(joined(source.formulas));
     }
@@ -66,6 +70,7 @@ std::string described(const Request& request) {
   if (!job.compoundListToSave.empty()) text.append(" save-c ").append(job.compoundListToSave);
   if (!job.fileListToSave.empty()) text.append(" save-f ").append(job.fileListToSave);
   if (job.quiet) text.append(" quiet");
+  if (job.format != TableFormat::Dat) text.append(" as").append(tableExtensionOf(job.format));
   return text;
 }
 
@@ -94,6 +99,11 @@ TEST(CommandLine, EachArgumentListMakesOneRequestOrOneProblem) {
       {"-q P -o - --quiet - --save-compound-list k --save-file-list=f",
        "extract -j 4 -q P [-] -> standard output (stdout) save-c k save-f f quiet"},
       {"-q F --output=T.DAT r", "extract -j 4 -q F [r] -> T.DAT"},
+      {"-q A,g -c SiO2 --format csv -o t r", "extract -j 4 -q A,G -c [SiO2] [r] -> t.csv as.csv"},
+      {"--format=tsv -q A -k T -c MgO r",
+       "extract -j 4 -q A -k T -c [MgO] [r] -> Zepres.tsv as.tsv"},
+      {"-o t.CSV --format csv -q A r", "extract -j 4 -q A [r] -> t.CSV as.csv"},
+      {"-q A --format dat -o t.csv r", "extract -j 4 -q A [r] -> t.csv.dat"},
       {"--plot t.dat", "plot t.dat -> t.svg"},
       {"-o x.SVG --plot run/t", "plot run/t -> x.SVG"},
       {"--plot t.dat -o -", "plot t.dat -> -"},
@@ -109,6 +119,10 @@ TEST(CommandLine, EachArgumentListMakesOneRequestOrOneProblem) {
       {"-q B r", "misuse: unknown quantity 'B': use A, G, F, X or P"},
       {"-qA --quantity=G r", "misuse: the option '--quantity' is given twice"},
       {"-q A -o a -o b r", "misuse: the option '-o' is given twice"},
+      {"-q A,G r",
+       "misuse: several quantities need --format csv or tsv: a .dat table's label line names one"},
+      {"-q A,B --format csv r", "misuse: unknown quantity 'A,B': use A, G, F, X or P"},
+      {"-q A --format xls r", "misuse: unknown format 'xls': use dat, csv or tsv"},
       {"-q A -c SiO2,,MgO r", "misuse: an empty formula in the compounds 'SiO2,,MgO'"},
       {"-j 0", "misuse: the number of jobs must be 1 to 16, not '0'"},
       {"-j 17 -q A r", "misuse: the number of jobs must be 1 to 16, not '17'"},
