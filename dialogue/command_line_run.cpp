@@ -273,6 +273,23 @@ std::string tsvNamesProblem(const CommandLineJob& job, const GatheredInputs& inp
   return {};
 }
 
+// An output may replace only what this program writes there: refused before anything is.
+std::string replaceProblem(const CommandLineJob& job, TextFiles& files) {
+  FileStatus status;
+  std::string_view name;
+  if (!job.tableToStandardOutput) {
+    name = job.tableName;
+    status = tableMayReplace(files, name, job.format);
+  }
+  for (const std::string* list : {&job.compoundListToSave, &job.fileListToSave}) {
+    if (status.ok() && !list->empty()) {
+      name = *list;
+      status = listMayReplace(files, name);
+    }
+  }
+  return status.ok() ? std::string() : quoted(name) + ": " + status.reason;
+}
+
 unsigned long long totalSize(std::span<const std::string> names, TextFiles& files) {
   unsigned long long total = 0;
   for (const std::string& name : names) {
@@ -295,6 +312,7 @@ CommandLineOutcome runCommandLine(const CommandLineJob& job, TextFiles& files,
   if (inputs.problem.empty()) inputs.problem = tsvNamesProblem(job, inputs);
   if (inputs.problem.empty()) inputs.problem = saveProblem(job.compoundListToSave, inputs, files);
   if (inputs.problem.empty()) inputs.problem = saveProblem(job.fileListToSave, inputs, files);
+  if (inputs.problem.empty()) inputs.problem = replaceProblem(job, files);
   if (!inputs.problem.empty()) {
     outcome.usageProblem = std::move(inputs.problem);
     return outcome;

@@ -132,9 +132,13 @@ bool isListHead(std::string_view head) {
 
 }  // namespace
 
+FileStatus listMayReplace(TextFiles& files, std::string_view fileName) {
+  return files.mayReplace(fileName, isListHead, "list");
+}
+
 FileStatus saveListFile(TextFiles& files, std::string_view fileName,
                         std::span<const std::string> names) {
-  if (FileStatus own = files.mayReplace(fileName, isListHead, "list"); !own.ok()) return own;
+  if (FileStatus own = listMayReplace(files, fileName); !own.ok()) return own;
   if (FileStatus opened = files.openFile(kListFileNumber, fileName, FileMode::Output);
       !opened.ok()) {
     return opened;

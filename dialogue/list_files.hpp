@@ -44,6 +44,10 @@ struct ListLoadOutcome {
 
 // Writes names as a list file under kListFileNumber, emptying an existing file. Ok only
 // when the file was created and every byte reached it.
+// Whether a list may be written over what fileName holds: nothing, an empty file, or a
+// list (TextFiles::mayReplace).
+FileStatus listMayReplace(TextFiles& files, std::string_view fileName);
+
 FileStatus saveListFile(TextFiles& files, std::string_view fileName,
                         std::span<const std::string> names);
 

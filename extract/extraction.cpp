@@ -245,6 +245,11 @@ std::unique_ptr<ScanAhead> startScanAhead(const ExtractionJob& job, Quantity qua
 
 }  // namespace
 
+FileStatus tableMayReplace(TextFiles& files, std::string_view tableName, TableFormat format) {
+  return files.mayReplace(tableName, format == TableFormat::Dat ? isTableHead : isStepTableHead,
+                          "table");
+}
+
 ExtractionOutcome runExtraction(const ExtractionJob& job, ScannerState& state, TextFiles& files,
                                 ExtractionEvents& events) {
   const Quantity quantity = Quantity::fromCode(job.quantityCode);
@@ -258,8 +263,7 @@ ExtractionOutcome runExtraction(const ExtractionJob& job, ScannerState& state, T
     return outcome;
   }
   if (!job.tableToStandardOutput) {
-    outcome.table = files.mayReplace(
-        job.tableName, job.format == TableFormat::Dat ? isTableHead : isStepTableHead, "table");
+    outcome.table = tableMayReplace(files, job.tableName, job.format);
     if (!outcome.table.ok()) return outcome;
   }
   if (job.format != TableFormat::Dat) {

@@ -74,6 +74,10 @@ struct ExtractionOutcome {
 // worth the rest of the scan) or a stop is requested (then the scan ends after a whole
 // row). After a scan that ran to its end, events hears of the compound keys that began no
 // line of any result file.
+// Whether a table of format may be written over what tableName holds: nothing, an empty
+// file, or a table of that format this program wrote (TextFiles::mayReplace).
+FileStatus tableMayReplace(TextFiles& files, std::string_view tableName, TableFormat format);
+
 ExtractionOutcome runExtraction(const ExtractionJob& job, ScannerState& state, TextFiles& files,
                                 ExtractionEvents& events);
 
