@@ -14,7 +14,6 @@
 namespace durno {
 namespace {
 
-constexpr std::string_view kTableExtension = ".dat";
 
 void showExtractionScreen(Console& console, const RunState& state) {
   console.endLine();
@@ -35,10 +34,10 @@ RunOutcome runDialogue(Console& console, TextFiles& files, StopSignals* stopSign
   state->quantityCode = askQuantityCode(console);
   chooseCompounds(console, files, *state);
   chooseResultFiles(console, files, *state);
-  state->outputName = askOutputName(console);
+  state->outputName = askOutputName(console, files, *state);
 
   showExtractionScreen(console, *state);
-  const std::string tableName = state->outputName + std::string(kTableExtension);
+  const std::string tableName = state->outputName + std::string(tableExtensionOf(TableFormat::Dat));
   const ExtractionJob job =
       extractionJobOf({state->quantityCode, state->compounds.names(), state->resultFiles.names(),
                        state->listsRead, tableName},

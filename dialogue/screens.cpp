@@ -81,6 +81,9 @@ bool mayWriteList(Console& console, TextFiles& files, const RunState& state,
     if (input.empty() && files.oneFile(fileName, saved))
       input = quoted(fileName) + " is the list " + quoted(saved) + ", which this run has saved";
   }
+  if (const FileStatus own = listMayReplace(files, fileName); input.empty() && !own.ok()) {
+    input = quoted(fileName) + ": " + own.reason;
+  }
   if (input.empty()) return true;
   writeLine(console, input + ": choose another name");
   return false;
@@ -141,13 +144,28 @@ std::string askQuantityCode(Console& console) {
   }
 }
 
-std::string askOutputName(Console& console) {
-  console.endLine();
-  writeLine(console, "Filename for extracted data, NO EXTENSION ");
-  console.writeText("                     (e.g.,data\\ZEPres) ");
-  std::string name = console.readLine();
-  if (name.empty()) return std::string(kDefaultOutputName);
-  return name;
+// Asked again while the table would replace a file this program did not write there or
+// a list this run saved: the table is the run's last output and may spoil no other.
+std::string askOutputName(Console& console, TextFiles& files, const RunState& state) {
+  for (;;) {
+    console.endLine();
+    writeLine(console, "Filename for extracted data, NO EXTENSION ");
+    console.writeText("                     (e.g.,data\\ZEPres) ");
+    std::string name = console.readLine();
+    if (name.empty()) name = kDefaultOutputName;
+    const std::string table = name + std::string(tableExtensionOf(TableFormat::Dat));
+    std::string problem;
+    for (const std::string& saved : state.listsSaved) {
+      if (problem.empty() && files.oneFile(table, saved))
+        problem = quoted(table) + " is the list " + quoted(saved) + ", which this run has saved";
+    }
+    if (const FileStatus own = tableMayReplace(files, table, TableFormat::Dat);
+        problem.empty() && !own.ok()) {
+      problem = quoted(table) + ": " + own.reason;
+    }
+    if (problem.empty()) return name;
+    writeLine(console, problem + ": choose another name");
+  }
 }
 
 }  // namespace durno

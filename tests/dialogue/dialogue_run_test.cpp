@@ -242,6 +242,24 @@ TEST_F(DialogueRun, AFileListIsNotSavedOverTheCompoundListOfTheSameRun) {
       << host.transcript();
 }
 
+// A list or a table named over a file this program did not write is asked for again, and
+// that file is kept: here a result file not yet named, and notes under the table's name.
+TEST_F(DialogueRun, AnOutputOverAFileThisProgramDidNotWriteIsAskedForAgain) {
+  fileSystem.put("run1.out", kRun1);
+  fileSystem.put("notes.dat", "my notes\r\n");
+  EXPECT_EQ(run(upToCompounds("a") + "\nSiO2\n\nY\nrun1.out\nk.cpd\n" + "\nrun1.out\n\nn\n" +
+                "notes\nt\n"),
+            RunEnd::Completed);
+  EXPECT_EQ(fileSystem.contents("run1.out"), kRun1);
+  EXPECT_EQ(fileSystem.contents("notes.dat"), "my notes\r\n");
+  EXPECT_EQ(fileSystem.contents("k.cpd"), " 1 \r\nASiO2 \r\n");
+  EXPECT_TRUE(fileSystem.exists("t.dat"));
+  const std::string refused = ": it holds something other than a ";
+  EXPECT_NE(host.transcript().find("\"run1.out\"" + refused + "list"), std::string::npos)
+      << host.transcript();
+  EXPECT_NE(host.transcript().find("\"notes.dat\"" + refused + "table"), std::string::npos);
+}
+
 TEST_F(DialogueRun, AListSavedUnderOneCodeKeepsItsKeysUnderAnother) {
   fileSystem.put("run1.out", kRun1);
   fileSystem.put("DURNO.CPD", " 1 \r\nASiO2 \r\n");
