@@ -12,6 +12,13 @@ namespace {
 // melts.dat holds the rows up to step 5 of melt02.out'.
 std::string interruptionText(const std::string& tableName, const ExtractionOutcome& outcome) {
   std::string line = "Extraction interrupted by " + signalName(outcome.stoppedBy);
+  if (!outcome.table.ok() && outcome.table.reason == kStoppedReason && outcome.rows > 0) {
+    // A write the stop ended: a pipe whose reader took nothing more holds what it took,
+    // which cannot be taken back.
+    return line + " while " + tableName + " took no more: it holds a part of the rows up to step " +
+           numberText(outcome.lastRowStep) + " of " + outcome.lastRowFile +
+           " and may end inside a row";
+  }
   if (!outcome.table.ok()) return line;
   line += ": " + tableName;
   if (outcome.rows == 0) return line + " holds no rows";
@@ -48,7 +55,10 @@ std::string signalName(int signalNumber) {
 ClosingReport closingReport(const std::string& tableName, const ExtractionOutcome& outcome,
                             long long resultFileCount) {
   ClosingReport report;
-  if (!outcome.table.ok()) {
+  // A write the stop itself ended is told by the interruption's line alone.
+  const bool writeStopped = outcome.stoppedBy != 0 && !outcome.table.ok() &&
+                            outcome.table.reason == kStoppedReason;
+  if (!outcome.table.ok() && !writeStopped) {
     report.lines.push_back({"Extracted data could not be written to " + quoted(tableName) + ": " +
                             outcome.table.reason});
     report.run.end = RunEnd::TableNotWritten;

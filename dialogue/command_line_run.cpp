@@ -306,8 +306,16 @@ CommandLineOutcome runCommandLine(const CommandLineJob& job, TextFiles& files,
                                   const ProgressClock& clock) {
   CommandLineOutcome outcome;
   GatheredInputs inputs;
+  // A list may be a pipe that a stop must be able to end the wait on.
+  files.endWaitsWhen(stopSignal);
   gatherCompounds(job, files, messages, inputs);
   if (inputs.problem.empty()) gatherResultFiles(job, files, messages, inputs);
+  if (const int stop = stopSignal != nullptr ? stopSignal->load() : 0; stop != 0) {
+    messages.writeLine("Interrupted by " + signalName(stop) + " while the lists were read: " +
+                       "nothing was written");
+    outcome.run = {RunEnd::Stopped, stop};
+    return outcome;
+  }
   if (inputs.problem.empty()) inputs.problem = outputsProblem(job, files);
   if (inputs.problem.empty()) inputs.problem = tsvNamesProblem(job, inputs);
   if (inputs.problem.empty()) inputs.problem = saveProblem(job.compoundListToSave, inputs, files);

@@ -850,15 +850,20 @@ TEST_F(DurnoRun, APipesWriterLosesNothingAndAPipesSilentReaderHoldsNoStop) {
   put("r2.out", " STEP NUMBER 3\r\n");
   ASSERT_EQ(::mkfifo((folder / "p").c_str(), 0600), 0);
   const std::string durno = "timeout --preserve-status -k 3 ";
-  const std::vector<std::tuple<std::string, int, std::string>> cases = {
+  // The command, its status, a text the table holds and one that standard error holds.
+  const std::vector<std::tuple<std::string, int, std::string, std::string>> cases = {
       {"(printf 'STEP NUMBER 1\\r\\nVAP = 0.5\\r\\nSTEP NUMBER 2\\r\\n' > p &); sleep 0.3; " +
            durno + "5 '" DURNO_BINARY "' -q A -c MgO -o t --quiet -j 1 p r2.out",
-       0, "\r\n 2     50.000000000e-02"},
+       0, "\r\n 2     50.000000000e-02", ""},
       {"sleep 20 < p & " + durno +
            "1 '" DURNO_BINARY "' -q A -c MgO -o - --quiet big.out > p; s=$?; kill $!; exit $s",
-       128 + SIGTERM, ""},
+       128 + SIGTERM, "",
+       "Extraction interrupted by SIGTERM while standard output took no more: it holds a part "
+       "of the rows up to step "},
+      {durno + "1 '" DURNO_BINARY "' -q A -c MgO -L p -o t r2.out", 128 + SIGTERM, "",
+       "Interrupted by SIGTERM while the lists were read: nothing was written\n"},
   };
-  for (const auto& [command, status, held] : cases) {
+  for (const auto& [command, status, held, said] : cases) {
     fs::remove(folder / "t.dat");
     const int raw =
         std::system(("cd '" + folder.string() + "' && (" + command + ") 2> .stderr").c_str());
@@ -866,6 +871,7 @@ TEST_F(DurnoRun, APipesWriterLosesNothingAndAPipesSilentReaderHoldsNoStop) {
     if (!held.empty()) {
       EXPECT_NE(file("t.dat").find(held), std::string::npos) << file("t.dat");
     }
+    EXPECT_NE(file(".stderr").find(said), std::string::npos) << file(".stderr");
   }
 }
 
