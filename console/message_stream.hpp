@@ -14,6 +14,9 @@ class MessageStream {
   virtual ~MessageStream() = default;
   // True when a person watches: a terminal or console, where a progress line makes sense.
   virtual bool isTerminal() const = 0;
+  // True when standard output is the terminal this stream writes to: a table written there
+  // would be mixed with a progress line.
+  virtual bool sharesTerminalWithStandardOutput() const = 0;
   // The terminal's width in columns; 80 when it cannot be told.
   virtual int columns() const = 0;
   // Writes text and a line end (CR LF on Windows) at once. A stream that refuses bytes
@@ -26,21 +29,5 @@ class MessageStream {
 
 // Standard error of the running program.
 std::unique_ptr<MessageStream> standardErrorStream();
-
-// A stream in memory for tests: what was written, with "\n" line ends, and each progress
-// line drawn as "[text]" so tests can see when it was drawn and taken away.
-class MemoryMessageStream : public MessageStream {
- public:
-  explicit MemoryMessageStream(bool terminal = false) : terminal_(terminal) {}
-  bool isTerminal() const override { return terminal_; }
-  int columns() const override { return 80; }
-  void writeLine(std::string_view text) override { written.append(text).append("\n"); }
-  void drawOver(std::string_view text) override { written.append("[").append(text).append("]"); }
-
-  std::string written;
-
- private:
-  bool terminal_;
-};
 
 }  // namespace durno

@@ -1,6 +1,7 @@
 #include "console/message_stream.hpp"
 
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -19,6 +20,13 @@ class StandardError final : public MessageStream {
         c1_(localeIsUtf8() ? C1Controls::Utf8 : C1Controls::Bytes) {}
 
   bool isTerminal() const override { return terminal_; }
+
+  bool sharesTerminalWithStandardOutput() const override {
+    struct stat output {};
+    struct stat error {};
+    return terminal_ && ::isatty(STDOUT_FILENO) == 1 && ::fstat(STDOUT_FILENO, &output) == 0 &&
+           ::fstat(STDERR_FILENO, &error) == 0 && output.st_rdev == error.st_rdev;
+  }
 
   int columns() const override {
     winsize size{};

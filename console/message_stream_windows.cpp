@@ -21,6 +21,14 @@ class StandardError final : public MessageStream {
 
   bool isTerminal() const override { return terminal_; }
 
+  // A process has one console: standard output on a console is this stream's.
+  bool sharesTerminalWithStandardOutput() const override {
+    DWORD mode = 0;
+    const HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    return terminal_ && output != nullptr && output != INVALID_HANDLE_VALUE &&
+           ::GetConsoleMode(output, &mode) != 0;
+  }
+
   int columns() const override {
     CONSOLE_SCREEN_BUFFER_INFO info{};
     if (terminal_ && ::GetConsoleScreenBufferInfo(handle_, &info) != 0 && info.dwSize.X > 0) {

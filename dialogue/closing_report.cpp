@@ -56,8 +56,8 @@ ClosingReport closingReport(const std::string& tableName, const ExtractionOutcom
                             long long resultFileCount) {
   ClosingReport report;
   // A write the stop itself ended is told by the interruption's line alone.
-  const bool writeStopped = outcome.stoppedBy != 0 && !outcome.table.ok() &&
-                            outcome.table.reason == kStoppedReason;
+  const bool writeStopped =
+      outcome.stoppedBy != 0 && !outcome.table.ok() && outcome.table.reason == kStoppedReason;
   if (!outcome.table.ok() && !writeStopped) {
     report.lines.push_back({"Extracted data could not be written to " + quoted(tableName) + ": " +
                             outcome.table.reason});

@@ -311,8 +311,8 @@ CommandLineOutcome runCommandLine(const CommandLineJob& job, TextFiles& files,
   gatherCompounds(job, files, messages, inputs);
   if (inputs.problem.empty()) gatherResultFiles(job, files, messages, inputs);
   if (const int stop = stopSignal != nullptr ? stopSignal->load() : 0; stop != 0) {
-    messages.writeLine("Interrupted by " + signalName(stop) + " while the lists were read: " +
-                       "nothing was written");
+    messages.writeLine("Interrupted by " + signalName(stop) +
+                       " while the lists were read: " + "nothing was written");
     outcome.run = {RunEnd::Stopped, stop};
     return outcome;
   }
@@ -335,7 +335,10 @@ CommandLineOutcome runCommandLine(const CommandLineJob& job, TextFiles& files,
       extractionJobOf({job.quantityCode, inputs.keys, inputs.resultFiles.names(), inputs.listsRead,
                        job.tableName, job.tableToStandardOutput, job.format, inputs.keyQuantities},
                       job.jobs, stopSignal);
-  const bool showProgress = messages.isTerminal() && !job.quiet;
+  // A table on the same terminal would be glued to the progress line.
+  const bool showProgress =
+      messages.isTerminal() && !job.quiet &&
+      !(job.tableToStandardOutput && messages.sharesTerminalWithStandardOutput());
   ProgressMessages progress(messages, showProgress, clock, inputs.resultFiles.count(),
                             showProgress ? totalSize(extraction.resultFiles, files) : 0);
   // The scanner's tables are large; on the heap they keep the stack small.

@@ -14,7 +14,6 @@
 namespace durno {
 namespace {
 
-
 void showExtractionScreen(Console& console, const RunState& state) {
   console.endLine();
   console.clearScreen();

@@ -6,9 +6,9 @@
 #include <regex>
 #include <string>
 
-#include "console/message_stream.hpp"
 #include "dialogue/command_line_run.hpp"
 #include "testing/memory_file_system.hpp"
+#include "testing/memory_message_stream.hpp"
 #include "textfile/text_files.hpp"
 
 namespace durno {
@@ -66,10 +66,18 @@ TEST(CommandLineProgress, IsDrawnSeldomAndTakenAwayBeforeEveryLine) {
     EXPECT_LE(tabs.written.find(']', open) - open - 1, 79u) << tabs.written;
   }
 
-  // Not a terminal, or quiet: no progress line at all.
+  // Not a terminal, a table on the same terminal, or quiet: no progress line at all.
   MemoryMessageStream plain(false);
   runCommandLine(job, files, plain, nullptr, clock);
   EXPECT_EQ(plain.written.find('['), std::string::npos);
+  CommandLineJob toScreen = job;
+  toScreen.tableToStandardOutput = true;
+  MemoryMessageStream sharing(true, true);
+  runCommandLine(toScreen, files, sharing, nullptr, clock);
+  EXPECT_EQ(sharing.written.find('['), std::string::npos) << sharing.written;
+  MemoryMessageStream otherScreen(true, false);
+  runCommandLine(toScreen, files, otherScreen, nullptr, clock);
+  EXPECT_NE(otherScreen.written.find('['), std::string::npos);
   job.quiet = true;
   MemoryMessageStream quiet(true);
   runCommandLine(job, files, quiet, nullptr, clock);
