@@ -11,6 +11,7 @@
 #include "console/console.hpp"
 #include "console/message_stream.hpp"
 #include "console/standard_console.hpp"
+#include "convert/text_ops.hpp"
 #include "dialogue/closing_report.hpp"
 #include "dialogue/dialogue.hpp"
 #include "plot/plot.hpp"
@@ -51,6 +52,13 @@ int runPlot(const PlotRequest& line) {
   const StopFlag& stop = stopSignals->hold();
   const std::unique_ptr<FileSystem> fileSystem = systemFileSystem();
   TextFiles files(*fileSystem);
+  // A picture named over a file this program did not draw is a name that cannot be used
+  // (the table itself is refused as the drawing's own failure).
+  if (line.picture != kStandardOutputName && !files.sameFile(line.picture, line.table)) {
+    if (const FileStatus own = pictureMayReplace(files, line.picture); !own.ok()) {
+      return reportUsageProblem(quoted(line.picture) + ": " + own.reason);
+    }
+  }
   const PlotOutcome outcome = plotTable(files, line.table, line.picture, &stop);
   const bool toOutput = line.picture == kStandardOutputName;
   const std::string picture = toOutput ? "standard output" : "\"" + line.picture + "\"";

@@ -6,8 +6,8 @@
 
 #include <cerrno>
 
-#include "console/control_bytes.hpp"
 #include "console/terminal_host_posix.hpp"
+#include "convert/control_bytes.hpp"
 
 namespace durno {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "console/control_bytes.hpp"
+#include "convert/control_bytes.hpp"
 
 namespace durno {
 

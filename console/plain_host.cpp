@@ -1,6 +1,6 @@
 #include "console/plain_host.hpp"
 
-#include "console/control_bytes.hpp"
+#include "convert/control_bytes.hpp"
 
 namespace durno {
 

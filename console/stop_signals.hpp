@@ -4,16 +4,11 @@
 // at once (the terminal restored, nothing more written); from then on the first of them is
 // only noted, so that the holder can finish what it is writing and stop where it chooses.
 
-#include <atomic>
 #include <csignal>
 
-namespace durno {
+#include "textfile/stop_flag.hpp"
 
-// A stop as noted for the rest of the program: set by a signal handler (POSIX) or by the
-// console control handler's own thread (Windows), read by the threads of the run. A
-// lock-free atomic is safe for both, where a volatile sig_atomic_t is safe for signals only.
-using StopFlag = std::atomic<int>;
-static_assert(StopFlag::is_always_lock_free);
+namespace durno {
 
 class StopSignals {
  public:

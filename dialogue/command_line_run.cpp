@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <memory>
 
-#include "console/control_bytes.hpp"
 #include "console/stop_signals.hpp"
+#include "convert/control_bytes.hpp"
 #include "dialogue/closing_report.hpp"
 #include "dialogue/extraction_screen.hpp"
 #include "dialogue/list_files.hpp"

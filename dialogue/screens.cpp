@@ -144,8 +144,8 @@ std::string askQuantityCode(Console& console) {
   }
 }
 
-// Asked again while the table would replace a file this program did not write there or
-// a list this run saved: the table is the run's last output and may spoil no other.
+// Asked again while the table would replace a file the run reads, a list it saved, or a
+// file this program did not write there: the table may spoil no other file.
 std::string askOutputName(Console& console, TextFiles& files, const RunState& state) {
   for (;;) {
     console.endLine();
@@ -154,7 +154,8 @@ std::string askOutputName(Console& console, TextFiles& files, const RunState& st
     std::string name = console.readLine();
     if (name.empty()) name = kDefaultOutputName;
     const std::string table = name + std::string(tableExtensionOf(TableFormat::Dat));
-    std::string problem;
+    std::string problem =
+        inputAListWouldReplace(files, table, state.resultFiles.names(), state.listsRead);
     for (const std::string& saved : state.listsSaved) {
       if (problem.empty() && files.oneFile(table, saved))
         problem = quoted(table) + " is the list " + quoted(saved) + ", which this run has saved";

@@ -8,13 +8,13 @@
 #include <string>
 #include <string_view>
 
-#include "console/stop_signals.hpp"
 #include "convert/extended_format.hpp"
 #include "extract/capacities.hpp"
 #include "extract/extraction_events.hpp"
 #include "extract/quantity.hpp"
 #include "extract/scanner_state.hpp"
 #include "extract/table_format.hpp"
+#include "textfile/stop_flag.hpp"
 #include "textfile/text_files.hpp"
 
 namespace durno {

@@ -28,12 +28,12 @@
 #include <thread>
 #include <vector>
 
-#include "console/stop_signals.hpp"
 #include "extract/capacities.hpp"
 #include "extract/quantity.hpp"
 #include "extract/scan_sink.hpp"
 #include "extract/scanner_state.hpp"
 #include "extract/table_writer.hpp"
+#include "textfile/stop_flag.hpp"
 #include "textfile/text_files.hpp"
 
 namespace durno {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "console/control_bytes.hpp"
+#include "convert/control_bytes.hpp"
 #include "extract/capacities.hpp"
 
 namespace durno {

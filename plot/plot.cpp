@@ -25,7 +25,7 @@ PlotOutcome writePicture(TextFiles& files, const std::string& picturePath, std::
                          const StopFlag* stop) {
   FileStatus status;
   if (picturePath != kStandardOutputName) {
-    status = files.mayReplace(picturePath, isDrawnPicture, "picture");
+    status = pictureMayReplace(files, picturePath);
     if (!status.ok()) return notWritten(picturePath, status.reason);
   }
   const std::unique_ptr<WholeFile> picture = picturePath == kStandardOutputName
@@ -44,6 +44,10 @@ PlotOutcome writePicture(TextFiles& files, const std::string& picturePath, std::
 }
 
 }  // namespace
+
+FileStatus pictureMayReplace(TextFiles& files, std::string_view picturePath) {
+  return files.mayReplace(picturePath, isDrawnPicture, "picture");
+}
 
 PlotOutcome plotTable(TextFiles& files, const std::string& tablePath,
                       const std::string& picturePath, const StopFlag* stop) {

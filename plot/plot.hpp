@@ -8,7 +8,7 @@
 #include <csignal>
 #include <string>
 
-#include "console/stop_signals.hpp"
+#include "textfile/stop_flag.hpp"
 #include "textfile/text_files.hpp"
 
 namespace durno {
@@ -28,6 +28,10 @@ struct PlotOutcome {
   std::string reason;  // one line, without the program name, when not Drawn or Stopped
   int stopSignal = 0;  // the signal's number when Stopped
 };
+
+// Whether a picture may be written over what picturePath holds: nothing, an empty file, or
+// a picture this program drew (TextFiles::mayReplace).
+FileStatus pictureMayReplace(TextFiles& files, std::string_view picturePath);
 
 // Draws the table at tablePath into picturePath (kStandardOutputName: standard output).
 // Nothing is written unless the whole table was read and plotted. A stop noted in *stop

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "console/stop_signals.hpp"
 #include "plot/curve_thinner.hpp"
+#include "textfile/stop_flag.hpp"
 #include "textfile/text_files.hpp"
 
 namespace durno {

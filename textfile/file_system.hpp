@@ -5,13 +5,13 @@
 // file whole and tells whether two names are one file, so the rules are tested against
 // MemoryFileSystem and the real thing is PosixFileSystem (WindowsFileSystem on Windows).
 
-#include <atomic>
 #include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
 
 #include "textfile/file_status.hpp"
+#include "textfile/stop_flag.hpp"
 
 namespace durno {
 
@@ -57,9 +57,9 @@ class FileSystem {
   // once it is not 0 (a stop signal's number): passing a line that never ends, and on the
   // real systems waiting for a pipe's partner or data. Such a call then fails with
   // kStoppedReason. Null, the default, asks nothing; the flag must outlive its use.
-  void endWaitsWhen(const std::atomic<int>* stop) { stop_ = stop; }
+  void endWaitsWhen(const StopFlag* stop) { stop_ = stop; }
   bool stopAsked() const { return stop_ != nullptr && stop_->load() != 0; }
-  const std::atomic<int>* stopFlag() const { return stop_; }
+  const StopFlag* stopFlag() const { return stop_; }
 
   // Opens name. Input needs an existing readable file and shares it with other readers;
   // Output opens or creates a writable one without emptying it (the caller truncates once
@@ -95,7 +95,7 @@ class FileSystem {
   virtual bool standardOutputIs(const std::string& name) = 0;
 
  private:
-  const std::atomic<int>* stop_ = nullptr;
+  const StopFlag* stop_ = nullptr;
 };
 
 }  // namespace durno

@@ -62,13 +62,13 @@ class SigpipeHeld {
 // scans ahead) hears a stop within this time; the main thread's waits a signal ends at once.
 constexpr int kStopLookMilliseconds = 250;
 
-bool stopAsked(const std::atomic<int>* stop) {
+bool stopAsked(const StopFlag* stop) {
   return stop != nullptr && stop->load() != 0;
 }
 
 // Waits until descriptor is ready for events (or its partner has gone), or a stop is
 // asked for; false at a stop. Without a stop flag it waits as the call itself would.
-bool waitReady(int descriptor, short events, const std::atomic<int>* stop) {
+bool waitReady(int descriptor, short events, const StopFlag* stop) {
   if (stop == nullptr) return true;
   for (;;) {
     if (stopAsked(stop)) return false;
@@ -81,7 +81,7 @@ bool waitReady(int descriptor, short events, const std::atomic<int>* stop) {
 
 class PosixFile : public SystemFile {
  public:
-  PosixFile(int descriptor, bool diskFile, const std::atomic<int>* stop)
+  PosixFile(int descriptor, bool diskFile, const StopFlag* stop)
       : descriptor_(descriptor),
         diskFile_(diskFile),
         interactive_(::isatty(descriptor) == 1),
@@ -151,7 +151,7 @@ class PosixFile : public SystemFile {
   int descriptor_;
   bool diskFile_;
   bool interactive_;
-  const std::atomic<int>* stop_;  // for a pipe or device: ends its waits
+  const StopFlag* stop_;  // for a pipe or device: ends its waits
 };
 
 int openDescriptor(const std::string& name, FileMode mode) {
@@ -170,7 +170,7 @@ int openDescriptor(const std::string& name, FileMode mode) {
 // that this open let in writes into it, and a second open would lose those bytes. False at
 // a stop, or at a signal that ends the wait when no stop flag is given (an interrupted wait
 // is then a request to stop, which a writer that never comes would keep waiting).
-bool waitForWriter(int descriptor, const std::atomic<int>* stop) {
+bool waitForWriter(int descriptor, const StopFlag* stop) {
   if (stop != nullptr) return waitReady(descriptor, POLLIN, stop);
   pollfd watched{descriptor, POLLIN, 0};
   return ::poll(&watched, 1, -1) >= 0;
@@ -284,7 +284,7 @@ long long PosixFileSystem::diskFileSize(const std::string& name) {
 namespace durno {
 
 std::unique_ptr<SystemFile> adoptPosixDescriptor(int descriptor, bool diskFile,
-                                                 const std::atomic<int>* stop) {
+                                                 const StopFlag* stop) {
   return std::make_unique<PosixFile>(descriptor, diskFile, stop);
 }
 

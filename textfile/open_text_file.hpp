@@ -79,8 +79,8 @@ class OpenTextFile {
   FileMode mode_;
   bool diskFile_;
   std::unique_ptr<SystemFile> file_;
-  std::optional<InputBuffer> input_;        // Input only
-  const std::atomic<int>* stop_ = nullptr;  // the file system's stop flag, for Input
+  std::optional<InputBuffer> input_;  // Input only
+  const StopFlag* stop_ = nullptr;    // the file system's stop flag, for Input
 
   // Output: bytes the system has taken, the length the file gets at closing. A failed write
   // to a disk file cuts the file back to it; when even that fails, or the file is a device,

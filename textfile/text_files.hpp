@@ -11,7 +11,6 @@
 // inside a double-quoted field, whose bytes stay as they are. Byte 26 ends the readable data.
 // Lines written end in CR LF. A '\' in a file name is a directory separator.
 
-#include <atomic>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -20,6 +19,7 @@
 #include "textfile/file_status.hpp"
 #include "textfile/file_system.hpp"
 #include "textfile/open_text_file.hpp"
+#include "textfile/stop_flag.hpp"
 
 namespace durno {
 
@@ -34,7 +34,7 @@ class TextFiles {
   TextFiles& operator=(const TextFiles&) = delete;
 
   // See FileSystem::endWaitsWhen: the flag that ends the waits of the files opened here.
-  void endWaitsWhen(const std::atomic<int>* stop) { fileSystem_.endWaitsWhen(stop); }
+  void endWaitsWhen(const StopFlag* stop) { fileSystem_.endWaitsWhen(stop); }
   // Opens name under number. The whole name goes to the system, however long; an empty name
   // or one with '*', '?' or a NUL byte fails before the system is asked. Output empties an
   // existing file, but only once this program holds it exclusively.

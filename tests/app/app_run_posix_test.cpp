@@ -263,21 +263,21 @@ TEST_F(DurnoRun, AnswersThatEndEarlyEndTheRunWithStatus2AndOneLine) {
 }
 
 // The table is compared with the result files as the system identifies files, so no
-// spelling of a result file's name lets the table empty it.
+// spelling of a result file's name lets the table empty it: the name is asked for again.
 TEST_F(DurnoRun, ATableThatIsOneOfTheResultFilesIsRefusedAndEmptiesNothing) {
   put("same.dat", kResults);
   fs::create_directory(folder / "sub");
   fs::create_hard_link(folder / "same.dat", folder / "hard.out");
   fs::create_symlink("same.dat", folder / "soft.out");
   for (const std::string name : {"same.dat", "sub/../same.dat", "hard.out", "soft.out"}) {
-    const Finished finished = run(typedRunAnswers("a", "same", name));
-    EXPECT_EQ(finished.status, 1) << name;
+    const Finished finished = run(typedRunAnswers("a", "same\nother", name));
+    EXPECT_EQ(finished.status, 0) << name;
     EXPECT_EQ(file("same.dat"), kResults) << name;
-    EXPECT_NE(finished.out.find("Extracted data could not be written to \"same.dat\": it is the "
-                                "result file \"" +
-                                name + "\", which it would empty\n"),
+    EXPECT_NE(finished.out.find("\"same.dat\" is the result file \"" + name +
+                                "\", which this run reads: choose another name\n"),
               std::string::npos)
         << finished.out;
+    EXPECT_NE(file("other.dat").find("Data from " + name), std::string::npos) << name;
   }
 }
 
@@ -650,7 +650,8 @@ TEST_F(DurnoRun, PlotWritesThePictureWholeOrLeavesWhatItsNameHeld) {
 }
 
 // Each case: the arguments, the file they would write over, and the line that refuses it.
-// An output replaces only what this program writes there; any other file stays as it was.
+// An output replaces only what this program writes there; any other file stays as it was,
+// and the command line that names it is refused before anything is written.
 TEST_F(DurnoRun, AnOutputReplacesOnlyWhatThisProgramWritesThere) {
   put("run1.out", kResults);
   put("t.dat", "Data from an earlier run\r\n");
@@ -658,19 +659,18 @@ TEST_F(DurnoRun, AnOutputReplacesOnlyWhatThisProgramWritesThere) {
   const std::string reason = ": it holds something other than a ";
   const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
       {"-q A -c MgO -o notes run1.out", "notes.dat",
-       "Extracted data could not be written to \"notes.dat\"" + reason +
-           "table this program wrote, which it would replace\n"},
+       "durno: \"notes.dat\"" + reason + "table this program wrote, which it would replace\n"},
       {"-q A -c MgO -o - --save-file-list notes.txt run1.out", "notes.txt",
-       "File list could not be saved to \"notes.txt\"" + reason +
-           "list this program wrote, which it would replace\n"},
+       "durno: \"notes.txt\"" + reason + "list this program wrote, which it would replace\n"},
+      {"-q A -c MgO -o t --format csv run1.out", "t.csv",
+       "durno: \"t.csv\"" + reason + "table this program wrote, which it would replace\n"},
       {"--plot t.dat -o notes.svg", "notes.svg",
-       "durno: picture could not be written to \"notes.svg\"" + reason +
-           "picture this program wrote, which it would replace\n"},
+       "durno: \"notes.svg\"" + reason + "picture this program wrote, which it would replace\n"},
   };
   for (const auto& [arguments, kept, message] : cases) {
     put(kept, "my own notes\r\n");
     const Finished finished = run("", arguments, "> /dev/null 2> .stderr");
-    EXPECT_EQ(finished.status, 1) << arguments;
+    EXPECT_EQ(finished.status, 2) << arguments;
     EXPECT_EQ(finished.err.substr(0, message.size()), message) << arguments;
     EXPECT_EQ(file(kept), "my own notes\r\n") << arguments;
   }
@@ -728,7 +728,7 @@ TEST_F(DurnoRun, AStopSignalEndsAScanWaitingOnASilentPipe) {
 // The table is a pipe the test writes: its head and a row, then the signal while the
 // plot waits for more.
 TEST_F(DurnoRun, AStopSignalDuringPlotEndsItWithStatus128PlusItsNumberAndKeepsTheOldPicture) {
-  put("live.svg", "the old picture");
+  put("live.svg", kPreciousPicture);
   ASSERT_EQ(::mkfifo((folder / "live.dat").c_str(), 0600), 0);
   const std::set<std::string> names = namesIn(folder);
   for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
@@ -754,7 +754,7 @@ TEST_F(DurnoRun, AStopSignalDuringPlotEndsItWithStatus128PlusItsNumberAndKeepsTh
     EXPECT_EQ(file(".stdout"), "durno: interrupted by " + name +
                                    ": picture not written, \"live.svg\" is as it was\n");
     fs::remove(folder / ".stdout");
-    EXPECT_EQ(file("live.svg"), "the old picture");
+    EXPECT_EQ(file("live.svg"), kPreciousPicture);
     EXPECT_EQ(namesIn(folder), names);
   }
 }
@@ -775,8 +775,8 @@ TEST_F(DurnoRun, AStopSignalAtAPromptEndsTheRunAtOnce) {
 }
 
 // No file the run writes may be one it reads: a list saved under the name of a result file
-// or of a list loaded (however spelt) is refused and asked for again, and a table named like
-// a loaded list is refused as one named like a result file is. Every input stays as it was.
+// or of a list loaded (however spelt) is refused and asked for again, and so is a table named
+// like a loaded list. Every input stays as it was.
 TEST_F(DurnoRun, NothingTheRunWritesReplacesAFileItReads) {
   put("run1.out", kResults);
   put("keys.cpd", " 1 \r\nASiO2 \r\n");
@@ -796,10 +796,10 @@ TEST_F(DurnoRun, NothingTheRunWritesReplacesAFileItReads) {
   EXPECT_EQ(file("keys.cpd"), " 1 \r\nASiO2 \r\n");
   EXPECT_NE(file("t.dat").find("\r\n 2    "), std::string::npos) << file("t.dat");
 
-  const Finished refused = run("\na\nf\nkeys.cpd\nl\nruns.dat\nruns\n");
-  EXPECT_EQ(refused.status, 1);
-  EXPECT_NE(refused.out.find("\nExtracted data could not be written to \"runs.dat\": it is the "
-                             "list file \"runs.dat\", which it would empty\n"),
+  const Finished refused = run("\na\nf\nkeys.cpd\nl\nruns.dat\nruns\nt2\n");
+  EXPECT_EQ(refused.status, 0);
+  EXPECT_NE(refused.out.find("\"runs.dat\" is the list file \"runs.dat\", which this run has "
+                             "read: choose another name\n"),
             std::string::npos)
       << refused.out;
   EXPECT_EQ(file("runs.dat"), " 1 \r\nrun1.out\r\n");

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "console/control_bytes.hpp"
+#include "convert/control_bytes.hpp"
 
 namespace durno {
 namespace {
