@@ -54,7 +54,7 @@ struct StepScan {
   std::span<const std::string> keys;
   ScannerState& state;
   const StepRowFormatter& formatter;
-  StepTableWriter& table;
+  TableFile& table;
   TextFiles& files;
   ExtractionEvents& events;
   ScanAhead* ahead = nullptr;
@@ -207,7 +207,7 @@ StepTableRun runStepTable(const ExtractionJob& job, Quantity quantity,
   std::copy_n(job.keyQuantities.begin(), std::min(job.keyQuantities.size(), keys.size()),
               keyQuantities.begin());
   const StepRowFormatter formatter(job.format, keys, keyQuantities);
-  StepTableWriter table(files);
+  TableFile table(files);
   StepScan scan{job, quantity, keys, state, formatter, table, files, events, nullptr, {}, 0};
   // The workers begin before the table is made, as for the .dat table.
   std::unique_ptr<ScanAhead> ahead = startScanAhead(scan);

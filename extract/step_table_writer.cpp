@@ -11,9 +11,6 @@ namespace durno {
 
 namespace {
 
-// As the .dat table's blocks: a few hundred rows per system call.
-constexpr std::size_t kBlockSize = 64 * 1024;
-
 // Room for the shortest text of any long double, "-1.2345678901234567891e-4950" and more.
 constexpr std::size_t kNumberRoom = 64;
 
@@ -163,52 +160,6 @@ void StepRowFormatter::appendRow(std::string& out, std::string_view fileField, l
     }
   }
   out.append("\r\n");
-}
-
-void StepTableWriter::openOutputTable(std::string_view tableName, std::string_view header) {
-  tableName_ = tableName;
-  block_.reserve(kBlockSize + kBlockSize / 4);
-  note(files_.openFile(kTableFileNumber, tableName, FileMode::Output));
-  writeToFile(header);
-}
-
-void StepTableWriter::openStandardOutput(std::string_view header) {
-  note(files_.openStandardOutput(kTableFileNumber));
-  writeToFile(header);
-}
-
-void StepTableWriter::writeRows(std::string_view rows) {
-  if (rows.empty()) return;
-  if (block_.empty() && rows.size() >= kBlockSize) {
-    writeToFile(rows);
-    return;
-  }
-  block_.append(rows);
-  if (block_.size() >= kBlockSize) flush();
-}
-
-void StepTableWriter::flush() {
-  if (block_.empty()) return;
-  writeToFile(block_);
-  block_.clear();
-}
-
-void StepTableWriter::close() {
-  flush();
-  if (!tableName_.empty() && !files_.isStillNamed(kTableFileNumber, tableName_)) {
-    note(
-        FileStatus::systemFailure("its name no longer leads to it: the file or its folder "
-                                  "was removed or renamed during the run"));
-  }
-  note(files_.closeFile(kTableFileNumber));
-}
-
-void StepTableWriter::writeToFile(std::string_view text) {
-  note(files_.writeText(kTableFileNumber, text));
-}
-
-void StepTableWriter::note(FileStatus status) {
-  if (status_.ok()) status_ = std::move(status);
 }
 
 }  // namespace durno

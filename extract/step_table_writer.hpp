@@ -14,6 +14,7 @@
 
 #include "extract/quantity.hpp"
 #include "extract/scanner_state.hpp"
+#include "extract/table_file.hpp"
 #include "extract/table_format.hpp"
 #include "textfile/text_files.hpp"
 
@@ -46,31 +47,6 @@ class StepRowFormatter {
   char separator_;
   std::span<const std::string> keys_;
   std::span<const Quantity> keyQuantities_;
-};
-
-// The table file itself, with the .dat table's rules: whole rows, the first failure kept,
-// a table whose name no longer leads to it reported.
-class StepTableWriter {
- public:
-  explicit StepTableWriter(TextFiles& files) : files_(files) {}
-
-  // Creates (or empties) tableName as file 2, or takes standard output, and writes header.
-  void openOutputTable(std::string_view tableName, std::string_view header);
-  void openStandardOutput(std::string_view header);
-  // Whole rows, CR LF included.
-  void writeRows(std::string_view rows);
-  void flush();
-  void close();
-  const FileStatus& status() const { return status_; }
-
- private:
-  void writeToFile(std::string_view text);
-  void note(FileStatus status);
-
-  TextFiles& files_;
-  std::string tableName_;  // empty for standard output
-  std::string block_;
-  FileStatus status_;
 };
 
 }  // namespace durno

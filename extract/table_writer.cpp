@@ -8,35 +8,24 @@
 
 namespace durno {
 
-namespace {
-
-// Rows are handed on once this many bytes of them are gathered: a few hundred rows, few
-// enough system calls to cost nothing, a block the page cache takes in one piece.
-constexpr std::size_t kBlockSize = 64 * 1024;
-
-}  // namespace
+namespace {}  // namespace
 
 TableWriter::TableWriter(TextFiles& files, Quantity quantity,
                          std::span<const std::string> compoundKeys)
-    : files_(files),
-      quantity_(quantity),
+    : quantity_(quantity),
       compoundKeys_(compoundKeys),
-      formatter_(quantity, compoundKeys_.size()) {
-  block_.reserve(kBlockSize + kBlockSize / 4);
-}
+      formatter_(quantity, compoundKeys_.size()),
+      file_(files) {}
 
 void TableWriter::openOutputTable(std::string_view tableName, std::string_view firstResultFile) {
-  tableName_ = tableName;
-  note(files_.openFile(kTableFileNumber, tableName, FileMode::Output));
-  writeHeader(firstResultFile);
+  file_.openOutputTable(tableName, header(firstResultFile));
 }
 
 void TableWriter::openStandardOutput(std::string_view firstResultFile) {
-  note(files_.openStandardOutput(kTableFileNumber));
-  writeHeader(firstResultFile);
+  file_.openStandardOutput(header(firstResultFile));
 }
 
-void TableWriter::writeHeader(std::string_view firstResultFile) {
+std::string TableWriter::header(std::string_view firstResultFile) const {
   std::string header;
   // A name's control bytes are shown as the screen shows them: a line end in a name would
   // otherwise break the header's first line in two, and the table could not be read back.
@@ -51,7 +40,7 @@ void TableWriter::writeHeader(std::string_view firstResultFile) {
     if (key.size() < kCompoundTitleWidth) header.append(kCompoundTitleWidth - key.size(), ' ');
   }
   header.append("\r\n");
-  writeToFile(header);
+  return header;
 }
 
 void RowFormatter::appendRow(std::string& out, const ScannerState& state, std::uint64_t lacking,
@@ -81,44 +70,12 @@ char* RowFormatter::writeField(char* out, const ScannerState& state, int slot) c
 }
 
 void TableWriter::writeRow(const ScannerState& state) {
-  formatter_.appendRow(block_, state);
-  if (block_.size() >= kBlockSize) flush();
+  formatter_.appendRow(file_.pending(), state);
+  file_.rowsAdded();
 }
 
 void TableWriter::writeRowText(std::string_view rows) {
-  if (rows.empty()) return;
-  // A run of rows as large as a block goes to the file as it is, without a copy.
-  if (block_.empty() && rows.size() >= kBlockSize) {
-    writeToFile(rows);
-    return;
-  }
-  block_.append(rows);
-  if (block_.size() >= kBlockSize) flush();
-}
-
-void TableWriter::flush() {
-  if (block_.empty()) return;
-  writeToFile(block_);
-  block_.clear();
-}
-
-void TableWriter::close() {
-  flush();
-  if (!tableName_.empty() && !files_.isStillNamed(kTableFileNumber, tableName_)) {
-    note(
-        FileStatus::systemFailure("its name no longer leads to it: the file or its folder "
-                                  "was removed or renamed during the run"));
-  }
-  note(files_.closeFile(kTableFileNumber));
-}
-
-void TableWriter::writeToFile(std::string_view text) {
-  note(files_.writeText(kTableFileNumber, text));
-}
-
-void TableWriter::note(FileStatus status) {
-  // The first failure is the one worth reporting.
-  if (status_.ok()) status_ = std::move(status);
+  file_.writeRows(rows);
 }
 
 }  // namespace durno

@@ -3,9 +3,8 @@
 // The output table: a header (source line, quantity label, title line) and one row per
 // step marker, written as text file 2 with CR LF line ends.
 //
-// Rows are composed in memory and given to the file layer in blocks of whole rows (about
-// 64 KiB), so a table cut short by a killed program or a full disk still ends at a row's
-// end, at the cost of one system call per block rather than one per row.
+// Rows are composed in memory and given to the file layer in blocks of whole rows
+// (TableFile).
 
 #include <array>
 #include <cstdint>
@@ -17,6 +16,7 @@
 #include "convert/mask_formatter.hpp"
 #include "extract/quantity.hpp"
 #include "extract/scanner_state.hpp"
+#include "extract/table_file.hpp"
 #include "textfile/text_files.hpp"
 
 namespace durno {
@@ -100,27 +100,19 @@ class TableWriter {
   const RowFormatter& formatter() const { return formatter_; }
 
   // Hands the rows gathered so far to the file layer.
-  void flush();
+  void flush() { file_.flush(); }
 
-  // Closes the table. Afterwards status() tells whether it was created and every write and
-  // the closing succeeded, and whether its name still leads to it (a table whose folder
-  // was removed during the run is lost), or else the first failure.
-  void close();
-  const FileStatus& status() const { return status_; }
+  // Closes the table; see TableFile::close.
+  void close() { file_.close(); }
+  const FileStatus& status() const { return file_.status(); }
 
  private:
-  void writeHeader(std::string_view firstResultFile);
-  // Writes text to file 2 and keeps the first failure the file layer reports.
-  void writeToFile(std::string_view text);
-  void note(FileStatus status);
+  std::string header(std::string_view firstResultFile) const;
 
-  TextFiles& files_;
   Quantity quantity_;
   std::span<const std::string> compoundKeys_;
   RowFormatter formatter_;
-  std::string tableName_;  // empty for standard output
-  std::string block_;      // whole rows not yet handed to the file layer
-  FileStatus status_;
+  TableFile file_;
 };
 
 }  // namespace durno
