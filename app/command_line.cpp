@@ -68,6 +68,16 @@ constexpr OptionSpec kOptions[] = {
     {"", "--version", Option::Version, false, false, kNone},
 };
 
+// The Windows way of asking for help, where the system takes it so.
+constexpr std::string_view kSlashHelp = "/?";
+
+const OptionSpec* helpOption() {
+  for (const OptionSpec& spec : kOptions) {
+    if (spec.option == Option::Help) return &spec;
+  }
+  return nullptr;
+}
+
 // One option as the command line gives it.
 struct GivenOption {
   const OptionSpec* spec;
@@ -116,12 +126,16 @@ bool isOperand(std::string_view word) {
 
 // Splits the arguments into options and operands; the problem, if any, is the first word
 // that cannot be read as either.
-std::string splitWords(std::span<const std::string_view> arguments, Words& words) {
+std::string splitWords(std::span<const std::string_view> arguments, bool slashHelp, Words& words) {
   for (std::size_t at = 0; at < arguments.size(); ++at) {
     const std::string_view word = arguments[at];
     if (word == "--") {
       words.operands.insert(words.operands.end(), arguments.begin() + at + 1, arguments.end());
       return {};
+    }
+    if (slashHelp && word == kSlashHelp) {
+      words.options.push_back({helpOption(), word, {}});
+      continue;
     }
     if (isOperand(word)) {
       words.operands.push_back(word);
@@ -465,11 +479,12 @@ int defaultJobs() {
   return static_cast<int>(std::clamp(cores, 1u, static_cast<unsigned>(kMostJobs)));
 }
 
-Request parseCommandLine(std::span<const std::string_view> arguments, int defaultJobs) {
+Request parseCommandLine(std::span<const std::string_view> arguments, int defaultJobs,
+                         bool slashHelp) {
   Request request;
   request.jobs = defaultJobs;
   Words words;
-  std::string problem = splitWords(arguments, words);
+  std::string problem = splitWords(arguments, slashHelp, words);
   if (problem.empty()) {
     request.kind = kindOf(words);
     problem = requestProblem(words, arguments.size(), request);

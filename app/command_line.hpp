@@ -39,7 +39,9 @@ struct Request {
 // in any order; "--" ends the options, and what follows is operands whatever it looks like.
 // An option's argument is the rest of its word ("-qA", "--quantity=A") or the next word,
 // whatever it looks like ("-o -jobs"). defaultJobs is the -j a request has without one.
-Request parseCommandLine(std::span<const std::string_view> arguments, int defaultJobs);
+// slashHelp: "/?" is also --help, as on Windows.
+Request parseCommandLine(std::span<const std::string_view> arguments, int defaultJobs,
+                         bool slashHelp = false);
 
 // Every option's names, short and long ("-q", "--quantity", ...), as the table has them.
 std::vector<std::string_view> optionNames();

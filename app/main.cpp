@@ -35,7 +35,7 @@ int run(const durno::Request& request) {
   }
   if (request.kind == durno::RequestKind::Plot) return durno::runPlot(request.plot);
   if (request.kind == durno::RequestKind::Extract) {
-    return durno::runExtractionCommand(request.job);
+    return durno::runExtractionCommand(request.job, durno::slashWordsAreOptions());
   }
   return durno::runInteractive(request.jobs);
 }
@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
   if (!problem.empty()) return durno::reportUsageProblem(problem);
   const std::vector<std::string_view> words(arguments.begin() + 1, arguments.end());
   try {
-    return run(durno::parseCommandLine(words, durno::defaultJobs()));
+    return run(durno::parseCommandLine(words, durno::defaultJobs(), durno::slashWordsAreOptions()));
   } catch (const std::exception& error) {
     // Nothing below throws on purpose; this only keeps an unforeseen failure readable.
     std::fprintf(stderr, "durno: %s\n", error.what());

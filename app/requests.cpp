@@ -84,11 +84,18 @@ int runPlot(const PlotRequest& line) {
 
 // An extraction the command line describes: no banner, no prompt, standard input never
 // read; messages and the progress line on standard error.
-int runExtractionCommand(const CommandLineJob& job) {
+int runExtractionCommand(const CommandLineJob& job, bool slashWordsAreOptions) {
   const std::unique_ptr<StopSignals> stopSignals = consoleFreeStopSignals();
   const StopFlag& stop = stopSignals->hold();
   const std::unique_ptr<FileSystem> fileSystem = systemFileSystem();
   TextFiles files(*fileSystem);
+  // Where "/x" may be an option, one that names no file is a mistyped option: taken as a
+  // result file it would give a table without its rows.
+  for (const std::string& name : job.resultFiles) {
+    if (slashWordsAreOptions && name.starts_with('/') && files.diskFileSize(name) < 0) {
+      return reportUsageProblem("unknown option '" + name + "'");
+    }
+  }
   const std::unique_ptr<MessageStream> messages = standardErrorStream();
   const CommandLineOutcome outcome = runCommandLine(job, files, *messages, &stop);
   if (!outcome.usageProblem.empty()) {

@@ -15,7 +15,7 @@ int reportUsageProblem(std::string_view problem);
 int showText(std::string_view text, const char* what);
 
 int runPlot(const PlotRequest& plot);
-int runExtractionCommand(const CommandLineJob& job);
+int runExtractionCommand(const CommandLineJob& job, bool slashWordsAreOptions);
 int runInteractive(int jobs);
 
 }  // namespace durno

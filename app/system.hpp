@@ -16,6 +16,10 @@ namespace durno {
 // that goes away cannot end the program.
 void prepareStandardStreams();
 
+// True where words that begin with '/' may be options ("/?" on Windows): such a word that
+// is no option and names no existing file is then refused, never taken as a result file.
+bool slashWordsAreOptions();
+
 // The program's arguments, its name first, as the bytes the rest of the program takes names
 // in. On failure sets problem (the usage problem to report) and returns what it could.
 std::vector<std::string> commandLineArguments(int argc, char** argv, std::string& problem);

@@ -36,6 +36,11 @@ void prepareStandardStreams() {
   }
 }
 
+// "/x" is a file's full name here.
+bool slashWordsAreOptions() {
+  return false;
+}
+
 // Arguments are bytes, as the program takes them everywhere.
 std::vector<std::string> commandLineArguments(int argc, char** argv, std::string&) {
   return {argv, argv + argc};

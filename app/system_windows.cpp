@@ -24,7 +24,10 @@ void prepareStandardStreams() {
 // C runtime's argv is in the ANSI code page and would open other files. A character the
 // code page lacks cannot be carried as those bytes: the argument is refused with the
 // reason rather than turned into a look-alike (no best fit), which would name another file.
-// A lone "/?", the Windows way of asking for help, is taken as --help.
+bool slashWordsAreOptions() {
+  return true;
+}
+
 std::vector<std::string> commandLineArguments(int argc, char** argv, std::string& problem) {
   int count = 0;
   wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
@@ -50,7 +53,6 @@ std::vector<std::string> commandLineArguments(int argc, char** argv, std::string
     arguments.push_back(std::move(bytes));
   }
   ::LocalFree(wide);
-  if (arguments.size() == 2 && arguments[1] == "/?") arguments[1] = "--help";
   return arguments;
 }
 

@@ -142,6 +142,24 @@ TEST(CommandLine, EachArgumentListMakesOneRequestOrOneProblem) {
   }
 }
 
+// Where "/?" asks for help (Windows), it is --help wherever --help is, and refused where
+// --help is; elsewhere it is a file's name.
+TEST(CommandLine, SlashQuestionMarkIsHelpWhereTheSystemTakesItSo) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"/?", "help"},
+      {"-q A -c SiO2 r /?", "misuse: the option '/?' comes alone"},
+      {"-q A -c SiO2 r -- /?", "extract -j 4 -q A -c [SiO2] [r,/?] -> Zepres.dat"},
+  };
+  for (const auto& [arguments, request] : cases) {
+    const std::vector<std::string> words = wordsOf(arguments);
+    const std::vector<std::string_view> views(words.begin(), words.end());
+    EXPECT_EQ(described(parseCommandLine(views, kDefaultJobs, true)), request) << arguments;
+  }
+  const std::vector<std::string_view> posix = {"-q", "A", "/?"};
+  EXPECT_EQ(described(parseCommandLine(posix, kDefaultJobs)),
+            "extract -j 4 -q A [/?] -> Zepres.dat");
+}
+
 std::string fileText(const char* path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
