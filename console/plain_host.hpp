@@ -9,6 +9,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "console/host.hpp"
 #include "console/output_buffer.hpp"
@@ -73,6 +74,9 @@ class PlainKeys : public KeySource {
   bool ended_ = false;
   // A LF right after a CR belongs to the same Enter.
   bool afterCarriageReturn_ = false;
+  // Where a read from a pipe cannot be ended by a stop (Windows), the pipe is read on a
+  // thread of its own, and this is what it shares with the keys; null elsewhere.
+  std::shared_ptr<void> pipeReader_;
 };
 
 }  // namespace durno
