@@ -191,11 +191,12 @@ std::string jobsProblem(std::string_view value, int& jobs) {
   return {};
 }
 
-// The comma-separated formulas of a -c argument.
+// The comma-separated formulas of a -c argument, without the blanks around each: a blank
+// kept in a formula would make a key that matches only some of its lines ("SiO2, MgO").
 std::string splitFormulas(std::string_view list, std::vector<std::string>& formulas) {
   for (std::size_t at = 0;;) {
     const std::size_t comma = list.find(',', at);
-    const std::string_view formula = list.substr(at, comma - at);
+    const std::string_view formula = withoutBlanksAround(list.substr(at, comma - at));
     if (formula.empty()) return "an empty formula in the compounds " + quotedArgument(list);
     formulas.emplace_back(formula);
     if (comma == std::string_view::npos) return {};

@@ -34,6 +34,18 @@ void saveCompoundList(Console& console, TextFiles& files, RunState& state) {
   console.endLine();
 }
 
+// A typed formula is kept as typed, since stored lists and their users rely on the keys;
+// a blank at either end, invisible on the screen, is told at once, under the entry.
+void tellBlanksAround(Console& console, RunState& state, std::string_view formula) {
+  const bool begins = formula.front() == ' ';
+  const bool ends = formula.back() == ' ';
+  if (!begins && !ends) return;
+  const std::string_view where = begins && ends ? "begins and ends" : begins ? "begins" : "ends";
+  notify(console, state,
+         quoted(formula) + " " + std::string(where) +
+             " with a blank, kept in the key: only lines spelt so match");
+}
+
 // Typed formulas become keys: the quantity code, the formula exactly as typed, and one
 // blank, so that the key for SiO does not also match the lines of SiO2.
 void enterCompoundsByHand(Console& console, TextFiles& files, RunState& state) {
@@ -51,6 +63,7 @@ void enterCompoundsByHand(Console& console, TextFiles& files, RunState& state) {
     table.add(compoundKeyOf(state.quantityCode, formula));
     console.writeText("search for ");
     writeLine(console, table.names().back());
+    tellBlanksAround(console, state, formula);
     if (table.full()) writeLine(console, " Maximum number compounds are selected");
   }
   console.endLine();

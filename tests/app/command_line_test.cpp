@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -22,8 +23,10 @@ constexpr int kDefaultJobs = 4;
 std::vector<std::string> wordsOf(const std::string& arguments) {
   std::vector<std::string> words;
   std::istringstream in(arguments);
-  for (std::string word; in >> word;)
+  for (std::string word; in >> word;) {
+    std::replace(word.begin(), word.end(), '~', ' ');  // a blank inside one word
     words.push_back(word == "''" ? std::string() : word);
+  }
   return words;
 }
 
@@ -88,6 +91,7 @@ TEST(CommandLine, EachArgumentListMakesOneRequestOrOneProblem) {
       {"-q A -c SiO2 -o -jobs run1.out", "extract -j 4 -q A -c [SiO2] [run1.out] -> -jobs.dat"},
       {"-j 4 -q A r -- -j 5", "extract -j 4 -q A [r,-j,5] -> Zepres.dat"},
       {"r1 -qa -j1 r2", "extract -j 1 -q A [r1,r2] -> Zepres.dat"},
+      {"-q A -c ~SiO2,~MgO~ r", "extract -j 4 -q A -c [SiO2,MgO] [r] -> Zepres.dat"},
       {"--compound-list=x -q g r", "extract -j 4 -q G -C x [r] -> Zepres.dat"},
       {"--compound=SiO2,MgO -Ck.cpd -c FeO -L l.xtr --file-list=m.xtr -q X",
        "extract -j 4 -q X -c [SiO2,MgO] -C k.cpd -c [FeO] -L l.xtr -L m.xtr [] -> Zepres.dat"},
@@ -110,6 +114,7 @@ TEST(CommandLine, EachArgumentListMakesOneRequestOrOneProblem) {
       {"-qA --quantity=G r", "misuse: the option '--quantity' is given twice"},
       {"-q A -o a -o b r", "misuse: the option '-o' is given twice"},
       {"-q A -c SiO2,,MgO r", "misuse: an empty formula in the compounds 'SiO2,,MgO'"},
+      {"-q A -c SiO2,~ r", "misuse: an empty formula in the compounds 'SiO2, '"},
       {"-j 0", "misuse: the number of jobs must be 1 to 16, not '0'"},
       {"-j 17 -q A r", "misuse: the number of jobs must be 1 to 16, not '17'"},
       {"--jobs=2x", "misuse: the number of jobs must be 1 to 16, not '2x'"},

@@ -162,6 +162,16 @@ TEST_F(DialogueRun, TypedFormulasBecomeKeysWithTheCodeInFrontAndABlankBehind) {
   EXPECT_EQ(host.cursorColumn(), 13);
 }
 
+// A blank typed at an end of a formula stays in its key, and is told under the entry.
+TEST_F(DialogueRun, AFormulaWithABlankAtAnEndIsToldUnderItsEntry) {
+  runUntilAnswersEnd(upToCompounds("a") + "\nMgO \n SiO2\n");
+  expectRowsUpToCursor({" 1 compound MgO", "search for AMgO  ",
+                        "\"MgO \" ends with a blank, kept in the key: only lines spelt so match",
+                        " 2 compound  SiO2", "search for A SiO2 ",
+                        "\" SiO2\" begins with a blank, kept in the key: only lines spelt so match",
+                        " 3 compound "});
+}
+
 TEST_F(DialogueRun, TheFiftiethCompoundEndsEntryWithItsMessage) {
   std::string answers = upToCompounds("g") + "\n";
   for (int index = 1; index <= 50; ++index)
