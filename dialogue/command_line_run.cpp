@@ -6,6 +6,7 @@
 #include "console/stop_signals.hpp"
 #include "dialogue/closing_report.hpp"
 #include "dialogue/extraction_screen.hpp"
+#include "dialogue/found_compounds.hpp"
 #include "dialogue/list_files.hpp"
 #include "dialogue/run_state.hpp"
 #include "dialogue/screens.hpp"
@@ -252,6 +253,14 @@ CommandLineOutcome runCommandLine(const CommandLineJob& job, TextFiles& files,
     outcome.usageProblem = std::move(inputs.problem);
     return outcome;
   }
+  if (job.allCompounds) {
+    const CompoundCensus census =
+        takeCompoundCensus(files, inputs.resultFiles.names(), job.quantityCode, job.jobs);
+    if (std::string notice = addAllCompounds(census, job.quantityCode, inputs.keys);
+        !notice.empty()) {
+      messages.writeLine(notice);
+    }
+  }
   outcome.listNotSaved =
       !saveList(kCompoundListWords.list, job.compoundListToSave, inputs.keys, files, messages);
   outcome.listNotSaved = !saveList(kFileListWords.list, job.fileListToSave,
@@ -267,7 +276,8 @@ CommandLineOutcome runCommandLine(const CommandLineJob& job, TextFiles& files,
                             showProgress ? totalSize(extraction.resultFiles, files) : 0);
   // The scanner's tables are large; on the heap they keep the stack small.
   auto state = std::make_unique<ScannerState>();
-  const ExtractionOutcome extracted = runExtraction(extraction, *state, files, progress);
+  SuggestingEvents events(progress, files, extraction.resultFiles, job.jobs);
+  const ExtractionOutcome extracted = runExtraction(extraction, *state, files, events);
   progress.takeAway();
   const ClosingReport report = closingReport(job.tableName, extracted, inputs.resultFiles.count());
   for (const ClosingLine& line : report.lines) {

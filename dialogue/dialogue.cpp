@@ -7,6 +7,7 @@
 #include "dialogue/banner.hpp"
 #include "dialogue/closing_report.hpp"
 #include "dialogue/extraction_screen.hpp"
+#include "dialogue/found_compounds.hpp"
 #include "dialogue/run_state.hpp"
 #include "dialogue/screens.hpp"
 #include "extract/extraction.hpp"
@@ -44,7 +45,8 @@ RunOutcome runDialogue(Console& console, TextFiles& files, StopSignals* stopSign
                        state->listsRead, tableName},
                       jobs, stopSignals != nullptr ? &stopSignals->hold() : nullptr);
   ExtractionScreen screen(console);
-  const ExtractionOutcome outcome = runExtraction(job, state->scannerState, files, screen);
+  SuggestingEvents events(screen, files, job.resultFiles, jobs);
+  const ExtractionOutcome outcome = runExtraction(job, state->scannerState, files, events);
   const ClosingReport report = closingReport(tableName, outcome, state->resultFiles.count());
   console.endLine();
   for (const ClosingLine& line : report.lines)
