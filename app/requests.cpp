@@ -30,6 +30,8 @@ int exitStatus(const RunOutcome& outcome) {
       return exitCode(ExitStatus::Success);
     case RunEnd::FilesUnread:
       return exitCode(ExitStatus::FilesUnread);
+    case RunEnd::ListUnread:
+      return exitCode(ExitStatus::ListUnread);
     case RunEnd::TableNotWritten:
       return exitCode(ExitStatus::NotWritten);
     case RunEnd::Stopped:

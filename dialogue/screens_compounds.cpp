@@ -78,6 +78,7 @@ void loadCompounds(Console& console, TextFiles& files, RunState& state) {
   const std::string fileName = orDefaultList(console.readLine());
   state.listsRead.push_back(fileName);
   const ListLoadOutcome outcome = loadCompoundList(files, fileName, state.compounds);
+  if (!outcome.opened.ok()) state.compoundListUnread = true;
   notifyListLoad(console, state, kCompoundListWords, fileName, outcome);
 }
 

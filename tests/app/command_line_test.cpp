@@ -50,6 +50,9 @@ std::string described(const Request& request) {
       return "dialogue -j " + std::to_string(request.jobs);
     case RequestKind::Plot:
       return "plot " + request.plot.table + " -> " + request.plot.picture;
+    case RequestKind::ListCompounds:
+      return "list -j " + std::to_string(request.job.jobs) + " -q " + request.job.quantityCode +
+             " -L " + joined(request.job.fileLists) + " " + joined(request.job.resultFiles);
     case RequestKind::Extract:
       break;
   }
@@ -69,6 +72,7 @@ std::string described(const Request& request) {
   if (!job.compoundListToSave.empty()) text.append(" save-c ").append(job.compoundListToSave);
   if (!job.fileListToSave.empty()) text.append(" save-f ").append(job.fileListToSave);
   if (job.quiet) text.append(" quiet");
+  if (job.allCompounds) text.append(" all");
   return text;
 }
 
@@ -101,6 +105,12 @@ TEST(CommandLine, EachArgumentListMakesOneRequestOrOneProblem) {
       {"--plot t.dat", "plot t.dat -> t.svg"},
       {"-o x.SVG --plot run/t", "plot run/t -> x.SVG"},
       {"--plot t.dat -o -", "plot t.dat -> -"},
+      {"--list-compounds r1 -L l.xtr r2", "list -j 4 -q AGFXP -L [l.xtr] [r1,r2]"},
+      {"-j2 -q xa --list-compounds -L l.xtr", "list -j 2 -q XA -L [l.xtr] []"},
+      {"--list-compounds -q AS r", "misuse: unknown quantity 'S': use A, G, F, X or P"},
+      {"--list-compounds", "misuse: no result file was named"},
+      {"--list-compounds -c SiO2 r", "misuse: the option '-c' does not go with --list-compounds"},
+      {"--all-compounds -q A r", "extract -j 4 -q A [r] -> Zepres.dat all"},
       // Refused, with the first problem.
       {"--help --version", "misuse: the option '--help' comes alone"},
       {"-q A r -h", "misuse: the option '-h' comes alone"},

@@ -184,8 +184,11 @@ TEST_F(DialogueRun, TheFiftiethCompoundEndsEntryWithItsMessage) {
 
 TEST_F(DialogueRun, TheSeventiethFileEndsEntryWithItsMessage) {
   std::string answers = upToCompounds("a") + kNoCompounds + "\n";
-  for (int index = 1; index <= 70; ++index)
-    answers += joined({"r", std::to_string(index), "\n"});
+  for (int index = 1; index <= 70; ++index) {
+    const std::string name = joined({"r", std::to_string(index)});
+    answers += joined({name, "\n"});
+    fileSystem.put(name, "");
+  }
   runUntilAnswersEnd(answers);
   expectRowsUpToCursor({" 69 Filename r69", " 70 Filename r70", " No more files can be selected ",
                         "", "Save the filelist for other extractions <Y>/<N = RETURN> "});
@@ -196,6 +199,7 @@ TEST_F(DialogueRun, ResultFileScreensReadAsTheyShould) {
   expectRows(1, {"", "Multiple result files can be extracted.",
                  "read files from list <L> or input of individual filename(s) = RETURN "});
 
+  fileSystem.put("run1.out", kRun1);
   MemoryHost typedHost{kWidth, kHeight};
   Console typedConsole{typedHost, typedHost};
   typedHost.typeText(upToCompounds("a") + kNoCompounds + "\nrun1.out\n");
@@ -324,6 +328,24 @@ TEST_F(DialogueRun, ListProblemsAreShownOnOneLineAndAgainWhenExtracting) {
       saidLine("Extracting data......\n"
                "Compound list \"nope.cpd\" could not be read: No such file or directory\n"
                "File list \"big.xtr\" names more than 70 files: only the first 70 are used"));
+}
+
+// What scrolled away is told again above the closing lines, and a list that could not be
+// read is no success.
+TEST_F(DialogueRun, NoticesAreRepeatedAtTheEndAndAnUnreadListEndsTheRunWithItsStatus) {
+  fileSystem.put("run1.out", kRun1);
+  EXPECT_EQ(run(upToCompounds("a") + "f\nnope.cpd\n" + "\nrun1.out\n\nn\n\n"), RunEnd::ListUnread);
+  expectRowsUpToCursor({"", "Told during the run:",
+                        "Compound list \"nope.cpd\" could not be read: No such file or directory",
+                        "", "Extracted data are on Zepres.dat", ""});
+  EXPECT_EQ(run(upToCompounds("a") + "\nSiO2\n\nn\n" + "\nrun1.out\ngone.out\n\nn\n\n"),
+            RunEnd::FilesUnread);
+  EXPECT_TRUE(
+      saidLine("\"gone.out\" is no file on disk now: it is kept, and tried when the "
+               "extraction reads it"));
+  EXPECT_TRUE(
+      saidLine("Told during the run:\nResult file \"gone.out\" could not be opened: No "
+               "such file or directory"));
 }
 
 TEST_F(DialogueRun, ATableThatCannotBeWrittenEndsWithItsReasonAndStatus1) {
