@@ -8,6 +8,7 @@
 #include "dialogue/extraction_screen.hpp"
 #include "dialogue/found_compounds.hpp"
 #include "dialogue/list_files.hpp"
+#include "dialogue/run_notices.hpp"
 #include "dialogue/run_state.hpp"
 #include "dialogue/screens.hpp"
 #include "extract/extraction.hpp"
@@ -157,6 +158,10 @@ void gatherCompounds(const CommandLineJob& job, TextFiles& files, MessageStream&
     }
     for (const std::string& key : table.names())
       inputs.keys.push_back(key);
+    if (std::string told = keysOfAnotherQuantity(source.listName, table.names(), job.quantityCode);
+        !told.empty()) {
+      messages.writeLine(told);
+    }
   }
   if (inputs.keys.size() > static_cast<std::size_t>(kMaxCompounds)) {
     inputs.problem = "too many compounds: " + std::to_string(inputs.keys.size()) +

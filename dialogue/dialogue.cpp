@@ -53,6 +53,8 @@ RunOutcome runDialogue(Console& console, TextFiles& files, StopSignals* stopSign
   if (state->compoundListUnread && report.run.end == RunEnd::Completed)
     report.run.end = RunEnd::ListUnread;
   // The notices told before the scan and during it have scrolled away under the step lines.
+  if (std::string told = unknownQuantityNotice(state->quantityCode); !told.empty())
+    state->notices.push_back(std::move(told));
   repeatNotices(console, state->notices, recorder.fileProblems());
   console.endLine();
   for (const ClosingLine& line : report.lines)

@@ -38,6 +38,16 @@ class NoticeRecorder final : public ExtractionEvents {
   std::vector<std::string> fileProblems_;
 };
 
+// Keys of a loaded list that begin with another letter than the quantity code give columns
+// of another quantity under its label: 'the keys of oxides.cpd begin with A; the quantity is
+// G: the columns are activities'. Empty when every key begins with code.
+std::string keysOfAnotherQuantity(std::string_view listName, std::span<const std::string> keys,
+                                  std::string_view code);
+
+// A dialogue code that selects no quantity: 'S is none of A, G, F, X, P: the table holds only
+// the step values'. Empty for a known code.
+std::string unknownQuantityNotice(std::string_view code);
+
 // "Told during the run:" and each notice, when there are any.
 void repeatNotices(Console& console, std::span<const std::string> notices,
                    std::span<const std::string> fileProblems);

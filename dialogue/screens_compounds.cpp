@@ -2,6 +2,7 @@
 
 #include "convert/text_ops.hpp"
 #include "dialogue/list_files.hpp"
+#include "dialogue/run_notices.hpp"
 #include "dialogue/screens.hpp"
 #include "extract/quantity.hpp"
 
@@ -80,6 +81,11 @@ void loadCompounds(Console& console, TextFiles& files, RunState& state) {
   const ListLoadOutcome outcome = loadCompoundList(files, fileName, state.compounds);
   if (!outcome.opened.ok()) state.compoundListUnread = true;
   notifyListLoad(console, state, kCompoundListWords, fileName, outcome);
+  if (std::string told =
+          keysOfAnotherQuantity(fileName, state.compounds.names(), state.quantityCode);
+      !told.empty()) {
+    notify(console, state, std::move(told));
+  }
 }
 
 }  // namespace

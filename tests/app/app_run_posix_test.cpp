@@ -831,27 +831,28 @@ TEST_F(DurnoRun, ManPageNamesTheOptionsAndExitStatusesOfHelp) {
 
   const std::regex option(R"((?:^|[\s,\[|])(--?[a-zA-Z][-a-z]*))");
   const auto helpOptions = matches(section(help, "Extraction options:", "\nExit status:"), option);
-  EXPECT_EQ(helpOptions, (std::set<std::string>{"-q",
-                                                "--quantity",
-                                                "-c",
-                                                "--compound",
-                                                "-C",
-                                                "--compound-list",
-                                                "-L",
-                                                "--file-list",
-                                                "-o",
-                                                "--output",
-                                                "--save-compound-list",
-                                                "--save-file-list",
-                                                "--quiet",
-                                                "-j",
-                                                "--jobs",
-                                                "-h",
-                                                "--help",
-                                                "--version",
-                                                "--plot",
-                                                "--all-compounds",
-                                                "--list-compounds"}));
+  const std::set<std::string> everyOption = {"-q",
+                                             "--quantity",
+                                             "-c",
+                                             "--compound",
+                                             "-C",
+                                             "--compound-list",
+                                             "-L",
+                                             "--file-list",
+                                             "-o",
+                                             "--output",
+                                             "--save-compound-list",
+                                             "--save-file-list",
+                                             "--quiet",
+                                             "-j",
+                                             "--jobs",
+                                             "-h",
+                                             "--help",
+                                             "--version",
+                                             "--plot",
+                                             "--all-compounds",
+                                             "--list-compounds"};
+  EXPECT_EQ(helpOptions, everyOption);
   EXPECT_EQ(matches(section(manPage, ".SH OPTIONS", ".SH THE DIALOGUE"), option), helpOptions);
 
   const std::regex status(R"((?:^|[\s,:])(\d+(?:\+N)?)(?=[\s.]))");

@@ -270,6 +270,25 @@ TEST_F(DialogueRun, AListSavedUnderOneCodeKeepsItsKeysUnderAnother) {
   EXPECT_NE(table.find("e-01    25.000000000e-02   \r\n"), std::string::npos) << table;
 }
 
+// Columns of another quantity than the table's label, or none at all, are told.
+TEST_F(DialogueRun, KeysOfAnotherQuantityAndACodeOfNoneAreTold) {
+  fileSystem.put("run1.out", kRun1);
+  fileSystem.put("oxides.cpd", " 1 \r\nASiO2 \r\n");
+  fileSystem.put("mixed.cpd", " 3 \r\nGSiO2 \r\nAMgO \r\nXCO \r\n");
+  EXPECT_EQ(run(upToCompounds("g") + "F\noxides.cpd\n" + "\nrun1.out\n\nn\n\n"), RunEnd::Completed);
+  EXPECT_TRUE(
+      saidLine("the keys of oxides.cpd begin with A; the quantity is G: the columns are "
+               "activities"));
+  EXPECT_EQ(run(upToCompounds("g") + "F\nmixed.cpd\n" + "\nrun1.out\n\nn\n\n"), RunEnd::Completed);
+  EXPECT_TRUE(
+      saidLine("the keys of mixed.cpd begin with A, X; the quantity is G: some columns "
+               "hold another quantity"));
+  EXPECT_EQ(run(upToCompounds("s") + "\nSiO2\n\nn\n" + "\nrun1.out\n\nn\n\n"), RunEnd::Completed);
+  EXPECT_TRUE(
+      saidLine("Told during the run:\nS is none of A, G, F, X, P: the table holds only "
+               "the step values"));
+}
+
 TEST_F(DialogueRun, ListProblemsAreShownOnOneLineAndAgainWhenExtracting) {
   struct Case {
     std::string answers;
