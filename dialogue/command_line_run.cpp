@@ -69,6 +69,10 @@ class ProgressMessages final : public ExtractionEvents {
     fileBytes_ = 0;
   }
   void keysUnmatched(std::span<const std::string> keys) override { say(unmatchedKeysText(keys)); }
+  void keyPartlyFound(std::string_view name, std::string_view key, long long steps,
+                      long long stepsWithValues) override {
+    say(partlyFoundText(name, key, steps, stepsWithValues));
+  }
 
   void say(std::string_view line) {
     takeAway();

@@ -63,6 +63,10 @@ class SuggestingEvents final : public ExtractionEvents {
     inner_.fileFinished(fileIndex, name, bytesRead);
   }
   void keysUnmatched(std::span<const std::string> keys) override;
+  void keyPartlyFound(std::string_view name, std::string_view key, long long steps,
+                      long long stepsWithValues) override {
+    inner_.keyPartlyFound(name, key, steps, stepsWithValues);
+  }
 
  private:
   ExtractionEvents& inner_;

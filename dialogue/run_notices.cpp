@@ -46,6 +46,12 @@ std::string unknownQuantityNotice(std::string_view code) {
       .append(": the table holds only the step values");
 }
 
+void NoticeRecorder::keyPartlyFound(std::string_view name, std::string_view key, long long steps,
+                                    long long stepsWithValues) {
+  fileProblems_.push_back(partlyFoundText(name, key, steps, stepsWithValues));
+  inner_.keyPartlyFound(name, key, steps, stepsWithValues);
+}
+
 void repeatNotices(Console& console, std::span<const std::string> notices,
                    std::span<const std::string> fileProblems) {
   if (notices.empty() && fileProblems.empty()) return;

@@ -14,7 +14,8 @@
 
 namespace durno {
 
-// Passes every event on, and keeps the texts of the result files that could not be read.
+// Passes every event on, and keeps the texts of the result files that could not be read and
+// of the keys found in some of a file's steps only.
 class NoticeRecorder final : public ExtractionEvents {
  public:
   explicit NoticeRecorder(ExtractionEvents& inner) : inner_(inner) {}
@@ -30,6 +31,8 @@ class NoticeRecorder final : public ExtractionEvents {
     inner_.fileFinished(fileIndex, name, bytesRead);
   }
   void keysUnmatched(std::span<const std::string> keys) override { inner_.keysUnmatched(keys); }
+  void keyPartlyFound(std::string_view name, std::string_view key, long long steps,
+                      long long stepsWithValues) override;
 
   std::span<const std::string> fileProblems() const { return fileProblems_; }
 

@@ -166,8 +166,12 @@ void ScanAhead::scanFile(std::size_t file, FileScan& scan) {
     if (!sink.part.marks.empty()) handOver(scan, sink.part);
     end.bytesRead = input->bytesTaken();
     input->close();
-    for (std::size_t k = 0; k < setup_.keys.size(); ++k)
+    scanner.endStepCounts();
+    end.stepsWithValues = scanner.stepsWithValues();
+    for (std::size_t k = 0; k < setup_.keys.size(); ++k) {
       end.keyMatched[k] = scanner.keyMatched(static_cast<int>(k));
+      end.stepsWithKey[k] = scanner.stepsWithKey(static_cast<int>(k));
+    }
   }
   const std::lock_guard lock(mutex_);
   scan.end = std::move(end);
