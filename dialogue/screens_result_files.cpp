@@ -44,8 +44,8 @@ void enterResultFilesByHand(Console& console, TextFiles& files, RunState& state)
     if (name.empty()) break;
     if (files.diskFileSize(name) < 0) {
       std::string told = quoted(name);
-      writeLine(console, told.append(" is no file on disk now: it is kept, and tried when the "
-                                     "extraction reads it"));
+      writeLine(console, told.append(" is no file on disk now: kept, and tried at the "
+                                     "extraction"));
     }
     table.add(std::move(name));
     if (table.full()) writeLine(console, " No more files can be selected ");

@@ -360,8 +360,8 @@ TEST_F(DialogueRun, NoticesAreRepeatedAtTheEndAndAnUnreadListEndsTheRunWithItsSt
   EXPECT_EQ(run(upToCompounds("a") + "\nSiO2\n\nn\n" + "\nrun1.out\ngone.out\n\nn\n\n"),
             RunEnd::FilesUnread);
   EXPECT_TRUE(
-      saidLine("\"gone.out\" is no file on disk now: it is kept, and tried when the "
-               "extraction reads it"));
+      saidLine("\"gone.out\" is no file on disk now: kept, and tried at the "
+               "extraction"));
   EXPECT_TRUE(
       saidLine("Told during the run:\nResult file \"gone.out\" could not be opened: No "
                "such file or directory"));
