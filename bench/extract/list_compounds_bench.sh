@@ -14,6 +14,7 @@ durno="${1:-$root/build/app/durno}"
 corpus="${2:-/tmp/durno-bench}"
 rounds="${3:-5}"
 export LC_ALL=C
+durno="$(cd "$(dirname "$durno")" && pwd)/$(basename "$durno")"
 
 if [ ! -f "$corpus/bench.xtr" ]; then
   mkdir -p "$corpus"
