@@ -31,7 +31,8 @@ void saveCompoundList(Console& console, TextFiles& files, RunState& state) {
            "Compound list could not be saved to " + quoted(fileName) + ": " + outcome.reason);
     return;
   }
-  writeLine(console, "List of compounds saved");
+  // A notice, so that the next screen clear does not take it away unseen.
+  notify(console, state, "List of compounds saved");
   console.endLine();
 }
 

@@ -365,6 +365,9 @@ TEST_F(DialogueRun, NoticesAreRepeatedAtTheEndAndAnUnreadListEndsTheRunWithItsSt
   EXPECT_TRUE(
       saidLine("Told during the run:\nResult file \"gone.out\" could not be opened: No "
                "such file or directory"));
+  EXPECT_EQ(run(upToCompounds("a") + "\nSiO2\n\ny\nk.cpd\n" + "\nrun1.out\n\nn\n\n"),
+            RunEnd::Completed);
+  EXPECT_TRUE(saidLine("Told during the run:\nList of compounds saved"));
 }
 
 TEST_F(DialogueRun, ATableThatCannotBeWrittenEndsWithItsReasonAndStatus1) {
