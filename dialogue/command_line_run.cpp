@@ -263,8 +263,8 @@ CommandLineOutcome runCommandLine(const CommandLineJob& job, TextFiles& files,
     return outcome;
   }
   if (job.allCompounds) {
-    const CompoundCensus census =
-        takeCompoundCensus(files, inputs.resultFiles.names(), job.quantityCode, job.jobs);
+    const CompoundCensus census = takeCompoundCensus(
+        files, diskFilesOf(inputs.resultFiles.names(), files), job.quantityCode, job.jobs);
     if (std::string notice = addAllCompounds(census, job.quantityCode, inputs.keys);
         !notice.empty()) {
       messages.writeLine(notice);

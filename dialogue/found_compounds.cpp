@@ -48,6 +48,14 @@ std::string listingLine(std::string_view formula, std::string_view key, std::str
 
 }  // namespace
 
+std::vector<std::string> diskFilesOf(std::span<const std::string> names, TextFiles& files) {
+  std::vector<std::string> onDisk;
+  for (const std::string& name : names) {
+    if (files.diskFileSize(name) >= 0) onDisk.push_back(name);
+  }
+  return onDisk;
+}
+
 std::string compoundListingText(const CompoundCensus& census, std::string_view codes,
                                 long long fileCount) {
   std::string text =
@@ -136,7 +144,8 @@ std::string suggestionFor(std::string_view key, const CompoundCensus& census) {
 }
 
 void SuggestingEvents::keysUnmatched(std::span<const std::string> keys) {
-  const CompoundCensus census = takeCompoundCensus(files_, resultFiles_, allCodes(), jobs_);
+  const CompoundCensus census =
+      takeCompoundCensus(files_, diskFilesOf(resultFiles_, files_), allCodes(), jobs_);
   std::vector<std::string> told;
   for (const std::string& key : keys) {
     const std::string suggestion = suggestionFor(key, census);

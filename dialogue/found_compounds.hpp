@@ -31,6 +31,10 @@ CompoundListing listCompounds(const CommandLineJob& job, TextFiles& files, Messa
 std::string compoundListingText(const CompoundCensus& census, std::string_view codes,
                                 long long fileCount);
 
+// The names that are files on disk: a pipe or a device gives its lines once, to the
+// extraction, and is not read for the census of --all-compounds or of the suggestions.
+std::vector<std::string> diskFilesOf(std::span<const std::string> names, TextFiles& files);
+
 // --all-compounds: appends to keys every key of code found that keys lack, in order of first
 // appearance, up to kMaxCompounds keys; returns a notice when some found had no room.
 std::string addAllCompounds(const CompoundCensus& census, std::string_view code,
