@@ -164,10 +164,11 @@ void Scanner::scanCandidateLine(std::string_view line, std::uint8_t kinds) {
 }
 
 void Scanner::closeStep() {
-  if (keysThisStep_ == 0) return;
-  ++stepsWithValues_;
-  for (std::uint64_t keys = keysThisStep_; keys != 0; keys &= keys - 1)
-    ++stepsWithKey_[static_cast<std::size_t>(std::countr_zero(keys))];
+  if (markersSeen_++ > 0) {
+    ++stepsWithValues_;
+    for (std::uint64_t keys = keysThisStep_; keys != 0; keys &= keys - 1)
+      ++stepsWithKey_[static_cast<std::size_t>(std::countr_zero(keys))];
+  }
   keysThisStep_ = 0;
 }
 

@@ -86,13 +86,15 @@ class Scanner {
   // Whether some line began with compound key k (counted from 0).
   bool keyMatched(int k) const { return matched_[static_cast<std::size_t>(k)]; }
 
-  // The steps (the lines up to a step marker, or to the end of a file) in which some key
-  // began a line, since the counts were last cleared, and in how many of them key k did: a
-  // key found in fewer holds in the other rows a value of an earlier step.
-  void endStepCounts() { closeStep(); }
+  // The steps (the lines from one step marker to the next) since the counts were last
+  // cleared, and in how many of them key k began a line: a key found in fewer holds in the
+  // other rows a value of an earlier step. The lines before a file's first marker and after
+  // its last are no step of it.
+  void endStepCounts() { keysThisStep_ = 0; }
   long long stepsWithValues() const { return stepsWithValues_; }
   long long stepsWithKey(int k) const { return stepsWithKey_[static_cast<std::size_t>(k)]; }
   void clearStepCounts() {
+    markersSeen_ = 0;
     stepsWithValues_ = 0;
     stepsWithKey_.fill(0);
     keysThisStep_ = 0;
@@ -117,6 +119,7 @@ class Scanner {
   std::string cut_;  // scratch for the value cut
   std::array<bool, kMaxCompounds> matched_{};
   std::uint64_t keysThisStep_ = 0;  // bit k: key k began a line since the last marker
+  long long markersSeen_ = 0;
   long long stepsWithValues_ = 0;
   std::array<long long, kMaxCompounds> stepsWithKey_{};
 };

@@ -91,13 +91,13 @@ TEST(CommandLineRun, TellsKeysFoundInPartAndTakesEveryCompoundFound) {
     EXPECT_EQ(messages.written,
               "the keys of g.cpd begin with G; the quantity is A: the columns are activity "
               "coefficients\n"
-              "\"GFeO \" was found in 2 of 6 steps of \"run1.out\": its other rows repeat an "
+              "\"GFeO \" was found in 1 of 5 steps of \"run1.out\": its other rows repeat an "
               "earlier value\n"
-              "\"AMgO \" was found in 2 of 6 steps of \"run1.out\": its other rows repeat an "
+              "\"AMgO \" was found in 1 of 5 steps of \"run1.out\": its other rows repeat an "
               "earlier value\n"
-              "\"GFeO \" was found in 2 of 6 steps of \"run2.out\": its other rows repeat an "
+              "\"GFeO \" was found in 1 of 5 steps of \"run2.out\": its other rows repeat an "
               "earlier value\n"
-              "\"AMgO \" was found in 2 of 6 steps of \"run2.out\": its other rows repeat an "
+              "\"AMgO \" was found in 1 of 5 steps of \"run2.out\": its other rows repeat an "
               "earlier value\n"
               "Extracted data are on t.dat\n")
         << jobs;
@@ -105,6 +105,16 @@ TEST(CommandLineRun, TellsKeysFoundInPartAndTakesEveryCompoundFound) {
     EXPECT_NE(table.find("GFeO           ASiO2          AMgO           \r\n"), std::string::npos)
         << table;
   }
+  // The steps are the file's, also when the key is the run's only one.
+  CommandLineJob alone;
+  alone.quantityCode = "A";
+  alone.compounds = {{CompoundSource::Kind::Formulas, {"MgO"}, {}}};
+  alone.resultFiles = {"run1.out"};
+  alone.tableName = "t.dat";
+  MemoryMessageStream messages(false);
+  runCommandLine(alone, files, messages, nullptr);
+  EXPECT_EQ(messages.written.find("\"AMgO \" was found in 1 of 5 steps of \"run1.out\""), 0u)
+      << messages.written;
 }
 
 }  // namespace
