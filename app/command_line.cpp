@@ -29,6 +29,8 @@ enum class Option {
   Quiet,
   Jobs,
   Plot,
+  ListCompounds,
+  AllCompounds,
   Help,
   Version,
 };
@@ -39,6 +41,7 @@ enum Uses : unsigned {
   kDialogue = 1u << 0,
   kExtract = 1u << 1,
   kPlot = 1u << 2,
+  kList = 1u << 3,
 };
 
 struct OptionSpec {
@@ -52,18 +55,20 @@ struct OptionSpec {
 
 // Every option the program takes. --help and the manual page describe the same set.
 constexpr OptionSpec kOptions[] = {
-    {"-q", "--quantity", Option::Quantity, true, false, kExtract},
+    {"-q", "--quantity", Option::Quantity, true, false, kExtract | kList},
     {"-c", "--compound", Option::Compound, true, true, kExtract},
     {"-C", "--compound-list", Option::CompoundList, true, true, kExtract},
     {"-k", "--key", Option::Key, true, true, kExtract},
-    {"-L", "--file-list", Option::FileList, true, true, kExtract},
+    {"-L", "--file-list", Option::FileList, true, true, kExtract | kList},
     {"-o", "--output", Option::Output, true, false, kExtract | kPlot},
     {"", "--format", Option::Format, true, false, kExtract},
     {"", "--save-compound-list", Option::SaveCompoundList, true, false, kExtract},
     {"", "--save-file-list", Option::SaveFileList, true, false, kExtract},
     {"", "--quiet", Option::Quiet, false, true, kExtract},
-    {"-j", "--jobs", Option::Jobs, true, true, kDialogue | kExtract},
+    {"-j", "--jobs", Option::Jobs, true, true, kDialogue | kExtract | kList},
     {"", "--plot", Option::Plot, true, false, kPlot},
+    {"", "--list-compounds", Option::ListCompounds, false, false, kList},
+    {"", "--all-compounds", Option::AllCompounds, false, false, kExtract},
     {"-h", "--help", Option::Help, false, false, kNone},
     {"", "--version", Option::Version, false, false, kNone},
 };
@@ -172,6 +177,7 @@ RequestKind kindOf(const Words& words) {
     return alone->spec->option == Option::Help ? RequestKind::Help : RequestKind::Version;
   }
   if (firstOf(words, {Option::Plot}) != nullptr) return RequestKind::Plot;
+  if (firstOf(words, {Option::ListCompounds}) != nullptr) return RequestKind::ListCompounds;
   const bool onlyDialogue =
       std::all_of(words.options.begin(), words.options.end(),
                   [](const GivenOption& given) { return (given.spec->uses & kDialogue) != 0; });
@@ -208,16 +214,28 @@ std::string jobsProblem(std::string_view value, int& jobs) {
   return {};
 }
 
-// The comma-separated formulas of a -c argument.
+// The comma-separated formulas of a -c argument, without the blanks around each: a blank
+// kept in a formula would make a key that matches only some of its lines ("SiO2, MgO").
 std::string splitFormulas(std::string_view list, std::vector<std::string>& formulas) {
   for (std::size_t at = 0;;) {
     const std::size_t comma = list.find(',', at);
-    const std::string_view formula = list.substr(at, comma - at);
+    const std::string_view formula = withoutBlanksAround(list.substr(at, comma - at));
     if (formula.empty()) return "an empty formula in the compounds " + quotedArgument(list);
     formulas.emplace_back(formula);
     if (comma == std::string_view::npos) return {};
     at = comma + 1;
   }
+}
+
+// --list-compounds takes several codes at once ("AG"), each one of the menu's.
+std::string listCodesProblem(std::string_view codes) {
+  for (const char code : codes) {
+    if (!Quantity::fromCode(std::string_view(&code, 1)).known()) {
+      return "unknown quantity " + quotedArgument(std::string_view(&code, 1)) + ": use " +
+             Quantity::codesText();
+    }
+  }
+  return {};
 }
 
 // The table's name: NAME itself when it ends in the format's extension, in any case, else
@@ -265,6 +283,13 @@ std::string takeExtractionOption(const GivenOption& given, Request& request) {
   const std::string_view value = given.value;
   switch (given.spec->option) {
     case Option::Quantity:
+      if (request.kind == RequestKind::ListCompounds) {
+        // Several codes at once, with or without commas between them ("AG", "A,G").
+        for (const char code : upperCase(value)) {
+          if (code != ',') job.quantityCode.push_back(code);
+        }
+        return listCodesProblem(job.quantityCode);
+      }
       return takeQuantities(value, job);
     case Option::Compound: {
       CompoundSource source;
@@ -300,6 +325,10 @@ std::string takeExtractionOption(const GivenOption& given, Request& request) {
       return {};
     case Option::Jobs:
       return jobsProblem(value, request.jobs);
+    case Option::AllCompounds:
+      job.allCompounds = true;
+      return {};
+    case Option::ListCompounds:
     case Option::Plot:
     case Option::Help:
     case Option::Version:
@@ -364,6 +393,25 @@ std::string plotProblem(const Words& words, PlotRequest& plot) {
   return {};
 }
 
+// --list-compounds: the codes of the menu unless -q names some, and at least one file.
+std::string listProblem(const Words& words, Request& request) {
+  if (std::string problem = optionsProblem(words, kList, "--list-compounds"); !problem.empty()) {
+    return problem;
+  }
+  if (std::string problem = takeOptions(words, request); !problem.empty()) return problem;
+  if (request.job.quantityCode.empty()) {
+    for (const QuantityKind& kind : Quantity::kinds())
+      request.job.quantityCode += kind.code;
+  }
+  for (const std::string_view operand : words.operands)
+    request.job.resultFiles.emplace_back(operand);
+  request.job.jobs = request.jobs;
+  if (request.job.resultFiles.empty() && request.job.fileLists.empty()) {
+    return "no result file was named";
+  }
+  return {};
+}
+
 std::string requestProblem(const Words& words, std::size_t argumentCount, Request& request) {
   switch (request.kind) {
     case RequestKind::Help:
@@ -376,6 +424,8 @@ std::string requestProblem(const Words& words, std::size_t argumentCount, Reques
         return problem;
       }
       return plotProblem(words, request.plot);
+    case RequestKind::ListCompounds:
+      return listProblem(words, request);
     case RequestKind::Dialogue:
     case RequestKind::Extract:
       if (std::string problem = optionsProblem(words, kDialogue | kExtract, "an extraction");
@@ -392,7 +442,8 @@ std::string requestProblem(const Words& words, std::size_t argumentCount, Reques
 
 // The first line of the usage text, also shown alone after a bad argument.
 constexpr std::string_view kUsageLine =
-    "Usage: durno [-j N] | -q CODE [OPTION]... RESULT-FILE... | --plot TABLE [-o SVG]\n";
+    "Usage: durno [-j N] | -q CODE [OPTION]... RESULT-FILE... | --plot TABLE [-o SVG]\n"
+    "       | --list-compounds [-q CODES] RESULT-FILE... [-L LIST]\n";
 
 // Everything of --help after its first line; the quantity codes are put in where "%q" stands.
 constexpr std::string_view kUsageBody =
@@ -421,7 +472,10 @@ constexpr std::string_view kUsageBody =
     "Extraction options:\n"
     "  -q, --quantity CODE       %q (required); with --format csv or tsv\n"
     "                            several, comma-separated (-q A,G)\n"
-    "  -c, --compound LIST       formulas, comma-separated; may be repeated\n"
+    "  -c, --compound LIST       formulas, comma-separated (blanks around each are\n"
+    "                            dropped); may be repeated\n"
+    "  --all-compounds           also every other compound of the quantity found in\n"
+    "                            the result files (at most 50 in all)\n"
     "  -C, --compound-list FILE  the keys of a compound list\n"
     "  -k, --key TEXT            a key used exactly as given, for example\n"
     "                            'TEMPERATURE (K)'; may be repeated\n"
@@ -441,13 +495,19 @@ constexpr std::string_view kUsageBody =
     "  -h, --help       show this text and exit\n"
     "  --version        show the version and exit\n"
     "  --plot NAME.dat  draw the table as NAME.svg beside it, and exit\n"
+    "  --list-compounds  list, for each quantity code (all, or those of -q CODES),\n"
+    "                   the formulas found in the result files (and those of -L),\n"
+    "                   with the key -c makes, files and steps; -j as above\n"
     "  -o PICTURE.svg   with --plot: the picture's name instead (ending in .svg),\n"
     "                   or - for standard output\n"
     "\n"
     "Exit status: 0 table written (or ESC at the start screen), 1 table (or a list\n"
     "asked for) not written, 2 a command line that cannot be run or answers that\n"
-    "ended early, 3 table written but some result files could not be read, 128+N\n"
-    "ended by signal N during extraction.\n"
+    "ended early, 3 table written but some result files could not be read, 4 table\n"
+    "written but a compound list of the dialogue could not be read, 128+N ended by\n"
+    "signal N during extraction.\n"
+    "With --list-compounds: 0 listed, 1 list not written, 2 bad arguments, 3 some\n"
+    "result files could not be read.\n"
     "With --plot: 0 picture written, 1 picture not written, 2 bad arguments or a\n"
     "table that is missing, is not a DURNO table or has nothing to plot, 128+N ended\n"
     "by signal N (a picture it replaces is kept).\n";

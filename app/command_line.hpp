@@ -20,7 +20,7 @@ inline constexpr std::string_view kStandardOutputTableName = "standard output";
 inline constexpr int kMostJobs = 16;
 int defaultJobs();
 
-enum class RequestKind { Dialogue, Extract, Plot, Help, Version, Misuse };
+enum class RequestKind { Dialogue, Extract, Plot, ListCompounds, Help, Version, Misuse };
 
 struct PlotRequest {
   std::string table;
@@ -30,7 +30,7 @@ struct PlotRequest {
 struct Request {
   RequestKind kind = RequestKind::Dialogue;
   int jobs = 1;         // Dialogue and Extract
-  CommandLineJob job;   // Extract
+  CommandLineJob job;   // Extract; ListCompounds: its codes, files, lists and jobs
   PlotRequest plot;     // Plot
   std::string problem;  // Misuse: one line naming the first thing that cannot be run
 };

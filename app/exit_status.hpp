@@ -11,6 +11,7 @@ enum class ExitStatus : int {
   Usage = 2,        // arguments that cannot be run, answers that ended early; with --plot
                     // also a table that is missing, is not DURNO's or has nothing to draw
   FilesUnread = 3,  // the table is written, but lacks the rows of some result file
+  ListUnread = 4,   // the dialogue's table is written, but a compound list was not read
 };
 
 // Plus the number of the signal that stopped the run.

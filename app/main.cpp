@@ -23,6 +23,8 @@ int run(const durno::Request& request) {
       return durno::showText("durno " DURNO_VERSION "\n", "version");
     case durno::RequestKind::Misuse:
       return durno::reportUsageProblem(request.problem);
+    case durno::RequestKind::ListCompounds:
+      return durno::runListCompounds(request.job);
     case durno::RequestKind::Plot:
     case durno::RequestKind::Extract:
     case durno::RequestKind::Dialogue:

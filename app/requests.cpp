@@ -14,6 +14,7 @@
 #include "convert/text_ops.hpp"
 #include "dialogue/closing_report.hpp"
 #include "dialogue/dialogue.hpp"
+#include "dialogue/found_compounds.hpp"
 #include "plot/plot.hpp"
 #include "textfile/text_files.hpp"
 
@@ -30,6 +31,8 @@ int exitStatus(const RunOutcome& outcome) {
       return exitCode(ExitStatus::Success);
     case RunEnd::FilesUnread:
       return exitCode(ExitStatus::FilesUnread);
+    case RunEnd::ListUnread:
+      return exitCode(ExitStatus::ListUnread);
     case RunEnd::TableNotWritten:
       return exitCode(ExitStatus::NotWritten);
     case RunEnd::Stopped:
@@ -115,6 +118,18 @@ int showText(std::string_view text, const char* what) {
   if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) return exitCode(ExitStatus::Success);
   std::fprintf(stderr, "durno: the %s could not be written: %s\n", what, std::strerror(errno));
   return exitCode(ExitStatus::NotWritten);
+}
+
+int runListCompounds(const CommandLineJob& job) {
+  const std::unique_ptr<FileSystem> fileSystem = systemFileSystem();
+  TextFiles files(*fileSystem);
+  const std::unique_ptr<MessageStream> messages = standardErrorStream();
+  const CompoundListing listing = listCompounds(job, files, *messages);
+  if (!listing.usageProblem.empty()) return reportUsageProblem(listing.usageProblem);
+  const int status = showText(listing.text, "list of compounds");
+  if (status == exitCode(ExitStatus::Success) && listing.unreadableFiles > 0)
+    return exitCode(ExitStatus::FilesUnread);
+  return status;
 }
 
 int runInteractive(int jobs) {

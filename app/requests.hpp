@@ -16,6 +16,8 @@ int showText(std::string_view text, const char* what);
 
 int runPlot(const PlotRequest& plot);
 int runExtractionCommand(const CommandLineJob& job, bool slashWordsAreOptions);
+// --list-compounds: the listing to standard output, problems to standard error.
+int runListCompounds(const CommandLineJob& job);
 int runInteractive(int jobs);
 
 }  // namespace durno

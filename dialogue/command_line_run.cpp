@@ -7,7 +7,9 @@
 #include "convert/control_bytes.hpp"
 #include "dialogue/closing_report.hpp"
 #include "dialogue/extraction_screen.hpp"
+#include "dialogue/found_compounds.hpp"
 #include "dialogue/list_files.hpp"
+#include "dialogue/run_notices.hpp"
 #include "dialogue/run_state.hpp"
 #include "dialogue/screens.hpp"
 #include "extract/extraction.hpp"
@@ -68,6 +70,10 @@ class ProgressMessages final : public ExtractionEvents {
     fileBytes_ = 0;
   }
   void keysUnmatched(std::span<const std::string> keys) override { say(unmatchedKeysText(keys)); }
+  void keyPartlyFound(std::string_view name, std::string_view key, long long steps,
+                      long long stepsWithValues) override {
+    say(partlyFoundText(name, key, steps, stepsWithValues));
+  }
 
   void say(std::string_view line) {
     takeAway();
@@ -151,7 +157,11 @@ void gatherCompounds(const CommandLineJob& job, TextFiles& files, MessageStream&
     if (source.kind == CompoundSource::Kind::Formulas) {
       // As a typed formula becomes a key: the code, the formula, one blank; the formulas of
       // one -c once for each quantity in turn.
-      for (const std::string& code : job.quantityCodes) {
+      // A job made without the parser may name its one quantity in quantityCode alone.
+      const std::vector<std::string> codes = job.quantityCodes.empty()
+                                                 ? std::vector<std::string>{job.quantityCode}
+                                                 : job.quantityCodes;
+      for (const std::string& code : codes) {
         for (const std::string& formula : source.formulas)
           inputs.addKey(compoundKeyOf(code, formula), Quantity::fromCode(code));
       }
@@ -183,6 +193,10 @@ void gatherCompounds(const CommandLineJob& job, TextFiles& files, MessageStream&
     }
     for (const std::string& key : table.names())
       inputs.addKey(key, Quantity::fromCode(job.quantityCode));
+    if (std::string told = keysOfAnotherQuantity(source.listName, table.names(), job.quantityCode);
+        !told.empty()) {
+      messages.writeLine(told);
+    }
   }
   if (inputs.keys.size() > static_cast<std::size_t>(kMaxCompounds)) {
     inputs.problem = "too many compounds: " + std::to_string(inputs.keys.size()) +
@@ -325,6 +339,14 @@ CommandLineOutcome runCommandLine(const CommandLineJob& job, TextFiles& files,
     outcome.usageProblem = std::move(inputs.problem);
     return outcome;
   }
+  if (job.allCompounds) {
+    const CompoundCensus census = takeCompoundCensus(
+        files, diskFilesOf(inputs.resultFiles.names(), files), job.quantityCode, job.jobs);
+    if (std::string notice = addAllCompounds(census, job.quantityCode, inputs.keys);
+        !notice.empty()) {
+      messages.writeLine(notice);
+    }
+  }
   outcome.listNotSaved =
       !saveList(kCompoundListWords.list, job.compoundListToSave, inputs.keys, files, messages);
   outcome.listNotSaved = !saveList(kFileListWords.list, job.fileListToSave,
@@ -343,7 +365,8 @@ CommandLineOutcome runCommandLine(const CommandLineJob& job, TextFiles& files,
                             showProgress ? totalSize(extraction.resultFiles, files) : 0);
   // The scanner's tables are large; on the heap they keep the stack small.
   auto state = std::make_unique<ScannerState>();
-  const ExtractionOutcome extracted = runExtraction(extraction, *state, files, progress);
+  SuggestingEvents events(progress, files, extraction.resultFiles, job.jobs);
+  const ExtractionOutcome extracted = runExtraction(extraction, *state, files, events);
   progress.takeAway();
   const ClosingReport report = closingReport(job.tableName, extracted, inputs.resultFiles.count());
   for (const ClosingLine& line : report.lines) {

@@ -39,6 +39,8 @@ struct CommandLineJob {
   std::string compoundListToSave;  // empty when none is asked for
   std::string fileListToSave;
   bool quiet = false;
+  // Every other compound of the quantity found in the result files, up to kMaxCompounds.
+  bool allCompounds = false;
   int jobs = 1;  // threads that scan result files (see ExtractionJob::jobs)
 };
 

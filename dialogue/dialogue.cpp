@@ -7,6 +7,8 @@
 #include "dialogue/banner.hpp"
 #include "dialogue/closing_report.hpp"
 #include "dialogue/extraction_screen.hpp"
+#include "dialogue/found_compounds.hpp"
+#include "dialogue/run_notices.hpp"
 #include "dialogue/run_state.hpp"
 #include "dialogue/screens.hpp"
 #include "extract/extraction.hpp"
@@ -42,8 +44,16 @@ RunOutcome runDialogue(Console& console, TextFiles& files, StopSignals* stopSign
                        state->listsRead, tableName},
                       jobs, stopSignals != nullptr ? &stopSignals->hold() : nullptr);
   ExtractionScreen screen(console);
-  const ExtractionOutcome outcome = runExtraction(job, state->scannerState, files, screen);
-  const ClosingReport report = closingReport(tableName, outcome, state->resultFiles.count());
+  NoticeRecorder recorder(screen);
+  SuggestingEvents events(recorder, files, job.resultFiles, jobs);
+  const ExtractionOutcome outcome = runExtraction(job, state->scannerState, files, events);
+  ClosingReport report = closingReport(tableName, outcome, state->resultFiles.count());
+  if (state->compoundListUnread && report.run.end == RunEnd::Completed)
+    report.run.end = RunEnd::ListUnread;
+  // The notices told before the scan and during it have scrolled away under the step lines.
+  if (std::string told = unknownQuantityNotice(state->quantityCode); !told.empty())
+    state->notices.push_back(std::move(told));
+  repeatNotices(console, state->notices, recorder.fileProblems());
   console.endLine();
   for (const ClosingLine& line : report.lines)
     writeLine(console, line.text);

@@ -10,10 +10,11 @@
 namespace durno {
 
 // How a run ended, the worst first: a stop outranks a table not written, which outranks
-// result files left unread.
+// result files left unread, which outrank a compound list left unread.
 enum class RunEnd {
   Completed,        // the table holds every result file's rows
   LeftAtStart,      // ESC at the banner: nothing was written
+  ListUnread,       // the table is written, but a compound list to load could not be read
   FilesUnread,      // the table lacks the rows of some result file
   TableNotWritten,  // the table file is missing or incomplete
   Stopped,          // a stop signal ended the scan after a whole row

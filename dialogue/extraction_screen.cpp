@@ -36,6 +36,24 @@ void ExtractionScreen::fileUnreadable(std::string_view name, FileProblem problem
   console_.endLine();
 }
 
+std::string partlyFoundText(std::string_view name, std::string_view key, long long steps,
+                            long long stepsWithValues) {
+  std::string text = quoted(key);
+  return text.append(" was found in ")
+      .append(std::to_string(steps))
+      .append(" of ")
+      .append(std::to_string(stepsWithValues))
+      .append(" steps of ")
+      .append(quoted(name))
+      .append(": its other rows repeat an earlier value");
+}
+
+void ExtractionScreen::keyPartlyFound(std::string_view name, std::string_view key, long long steps,
+                                      long long stepsWithValues) {
+  console_.writeText(partlyFoundText(name, key, steps, stepsWithValues));
+  console_.endLine();
+}
+
 void ExtractionScreen::keysUnmatched(std::span<const std::string> keys) {
   console_.writeText(unmatchedKeysText(keys));
   console_.endLine();

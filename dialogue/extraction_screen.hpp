@@ -19,6 +19,9 @@ class ExtractionScreen final : public ExtractionEvents {
   void fileFinished(int, std::string_view, unsigned long long) override {}
   // 'Not found in any result file: ASiO2, AMgO', each key without its closing blank.
   void keysUnmatched(std::span<const std::string> keys) override;
+  // See partlyFoundText.
+  void keyPartlyFound(std::string_view name, std::string_view key, long long steps,
+                      long long stepsWithValues) override;
 
  private:
   Console& console_;
@@ -26,6 +29,11 @@ class ExtractionScreen final : public ExtractionEvents {
 
 // The text a message shows for a result-file problem, without a line end.
 std::string fileProblemText(std::string_view name, FileProblem problem, std::string_view reason);
+
+// '"AMgO  " was found in 76 of 300 steps of "run.out": its other rows repeat an earlier
+// value'; the key is quoted, its blanks seen.
+std::string partlyFoundText(std::string_view name, std::string_view key, long long steps,
+                            long long stepsWithValues);
 
 // The list of unmatched keys as a message shows it.
 std::string unmatchedKeysText(std::span<const std::string> keys);

@@ -82,6 +82,8 @@ struct RunState {
   // is shown when it happens and again on the extraction screen, because every screen
   // clear in between would otherwise wipe it before anyone could read it.
   std::vector<std::string> notices;
+  // A compound list to load could not be read: the table lacks the columns it would give.
+  bool compoundListUnread = false;
 };
 
 // What either door has gathered for the extraction: the dialogue from its answers, the

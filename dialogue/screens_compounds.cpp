@@ -2,6 +2,7 @@
 
 #include "convert/text_ops.hpp"
 #include "dialogue/list_files.hpp"
+#include "dialogue/run_notices.hpp"
 #include "dialogue/screens.hpp"
 #include "extract/quantity.hpp"
 
@@ -30,8 +31,21 @@ void saveCompoundList(Console& console, TextFiles& files, RunState& state) {
            "Compound list could not be saved to " + quoted(fileName) + ": " + outcome.reason);
     return;
   }
-  writeLine(console, "List of compounds saved");
+  // A notice, so that the next screen clear does not take it away unseen.
+  notify(console, state, "List of compounds saved");
   console.endLine();
+}
+
+// A typed formula is kept as typed, since stored lists and their users rely on the keys;
+// a blank at either end, invisible on the screen, is told at once, under the entry.
+void tellBlanksAround(Console& console, RunState& state, std::string_view formula) {
+  const bool begins = formula.front() == ' ';
+  const bool ends = formula.back() == ' ';
+  if (!begins && !ends) return;
+  const std::string_view where = begins && ends ? "begins and ends" : begins ? "begins" : "ends";
+  notify(console, state,
+         quoted(formula) + " " + std::string(where) +
+             " with a blank, kept in the key: only lines spelt so match");
 }
 
 // Typed formulas become keys: the quantity code, the formula exactly as typed, and one
@@ -51,6 +65,7 @@ void enterCompoundsByHand(Console& console, TextFiles& files, RunState& state) {
     table.add(compoundKeyOf(state.quantityCode, formula));
     console.writeText("search for ");
     writeLine(console, table.names().back());
+    tellBlanksAround(console, state, formula);
     if (table.full()) writeLine(console, " Maximum number compounds are selected");
   }
   console.endLine();
@@ -65,7 +80,13 @@ void loadCompounds(Console& console, TextFiles& files, RunState& state) {
   const std::string fileName = orDefaultList(console.readLine());
   state.listsRead.push_back(fileName);
   const ListLoadOutcome outcome = loadCompoundList(files, fileName, state.compounds);
+  if (!outcome.opened.ok()) state.compoundListUnread = true;
   notifyListLoad(console, state, kCompoundListWords, fileName, outcome);
+  if (std::string told =
+          keysOfAnotherQuantity(fileName, state.compounds.names(), state.quantityCode);
+      !told.empty()) {
+    notify(console, state, std::move(told));
+  }
 }
 
 }  // namespace

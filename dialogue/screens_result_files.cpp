@@ -28,8 +28,9 @@ void offerToSaveFileList(Console& console, TextFiles& files, RunState& state) {
   }
 }
 
-// Names are kept exactly as typed and not tried here: a name that cannot be opened shows
-// during the extraction.
+// Names are kept exactly as typed and not opened here (a pipe would wait for its writer): a
+// name that cannot be opened shows during the extraction. One that is no file on disk now is
+// told at once, under its entry, while it can still be typed again.
 void enterResultFilesByHand(Console& console, TextFiles& files, RunState& state) {
   console.clearScreen();
   writeLine(console, "Enter Filename(s) to extract (e.g. data\\ZEPRO.out) ");
@@ -41,6 +42,11 @@ void enterResultFilesByHand(Console& console, TextFiles& files, RunState& state)
     console.writeText("Filename ");
     std::string name = console.readLine();
     if (name.empty()) break;
+    if (files.diskFileSize(name) < 0) {
+      std::string told = quoted(name);
+      writeLine(console, told.append(" is no file on disk now: kept, and tried at the "
+                                     "extraction"));
+    }
     table.add(std::move(name));
     if (table.full()) writeLine(console, " No more files can be selected ");
   }

@@ -99,6 +99,17 @@ bool scanLines(OpenTextFile& input, const std::string& name, ScanContext& scan) 
   }
 }
 
+// The keys of the file name read to its end that began lines in some of its steps, not all.
+template <typename StepsWithKey>
+void reportPartlyFoundKeys(ScanContext& scan, const std::string& name, long long stepsWithValues,
+                           StepsWithKey stepsWithKey) {
+  for (std::size_t k = 0; k < scan.scanner.keyCount(); ++k) {
+    const long long steps = stepsWithKey(static_cast<int>(k));
+    if (steps > 0 && steps < stepsWithValues)
+      scan.events.keyPartlyFound(name, scan.job.compoundKeys[k], steps, stepsWithValues);
+  }
+}
+
 // Reads one result file from its first line to its last, or until the scan must end.
 // Returns false when the file could not be opened or not read to its end; a file that
 // cannot be opened is passed over as a file without lines.
@@ -120,6 +131,12 @@ bool scanResultFile(int fileIndex, const std::string& name, ScanContext& scan) {
   scan.sink.readingFrom(nullptr);
   const unsigned long long bytesRead = input.bytesTaken();
   scan.files.closeFile(number);
+  if (readToEnd) {
+    scan.scanner.endStepCounts();
+    reportPartlyFoundKeys(scan, name, scan.scanner.stepsWithValues(),
+                          [&](int k) { return scan.scanner.stepsWithKey(k); });
+  }
+  scan.scanner.clearStepCounts();
   scan.events.fileFinished(fileIndex, name, bytesRead);
   return readToEnd;
 }
@@ -177,6 +194,10 @@ bool writeScannedFile(std::size_t file, ScanContext& scan) {
   for (std::size_t k = 0; k < end.keyMatched.size(); ++k)
     scan.keyMatched[k] = scan.keyMatched[k] || end.keyMatched[k];
   if (!end.read.ok()) scan.events.fileUnreadable(name, FileProblem::NotRead, end.read.reason);
+  if (end.read.ok()) {
+    reportPartlyFoundKeys(scan, name, end.stepsWithValues,
+                          [&](int k) { return end.stepsWithKey[static_cast<std::size_t>(k)]; });
+  }
   scan.events.fileFinished(fileIndex, name, end.bytesRead);
   return end.read.ok();
 }

@@ -33,6 +33,13 @@ class ExtractionEvents {
   // After a scan that ran to its end: the keys, as given, that began no line of any result
   // file. Not called when every key matched.
   virtual void keysUnmatched(std::span<const std::string> keys) = 0;
+  // After the file name was read to its end: key began lines in steps of the file's
+  // stepsWithValues steps (from one step marker to the next), not in all of them; the
+  // other rows of the file repeat an earlier value of it.
+  virtual void keyPartlyFound(std::string_view name, std::string_view key, long long steps,
+                              long long stepsWithValues) {
+    (void)name, (void)key, (void)steps, (void)stepsWithValues;
+  }
 };
 
 }  // namespace durno

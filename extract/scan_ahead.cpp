@@ -183,8 +183,12 @@ void ScanAhead::scanOpenedFile(std::size_t file, FileScan& scan, ScannedEnd& end
     if (!sink.part.marks.empty()) handOver(scan, sink.part);
     end.bytesRead = input->bytesTaken();
     input->close();
-    for (std::size_t k = 0; k < setup_.keys.size(); ++k)
+    scanner.endStepCounts();
+    end.stepsWithValues = scanner.stepsWithValues();
+    for (std::size_t k = 0; k < setup_.keys.size(); ++k) {
       end.keyMatched[k] = scanner.keyMatched(static_cast<int>(k));
+      end.stepsWithKey[k] = scanner.stepsWithKey(static_cast<int>(k));
+    }
   }
 }
 

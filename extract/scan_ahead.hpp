@@ -98,6 +98,8 @@ struct ScannedEnd {
   FileStatus read;     // not ok when a read failed part-way
   ScannerState state;  // the values at the file's end; state.seen tells which it gave
   std::array<bool, kMaxCompounds> keyMatched{};
+  long long stepsWithValues = 0;  // the file's steps (Scanner::stepsWithValues)
+  std::array<long long, kMaxCompounds> stepsWithKey{};
   unsigned long long bytesRead = 0;
 };
 

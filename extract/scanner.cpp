@@ -158,11 +158,24 @@ void Scanner::scanCandidateLine(std::string_view line, std::uint8_t kinds) {
     // own entries, so the order in which matches are visited cannot change the result.
     index_.forEachMatch(line, [&](int key) { takeCompoundValue(key, line); });
   }
-  if (isStep) sink_.rowFinished(state_);
+  if (isStep) {
+    closeStep();
+    sink_.rowFinished(state_);
+  }
+}
+
+void Scanner::closeStep() {
+  if (markersSeen_++ > 0) {
+    ++stepsWithValues_;
+    for (std::uint64_t keys = keysThisStep_; keys != 0; keys &= keys - 1)
+      ++stepsWithKey_[static_cast<std::size_t>(std::countr_zero(keys))];
+  }
+  keysThisStep_ = 0;
 }
 
 void Scanner::takeCompoundValue(int key, std::string_view line) {
   matched_[static_cast<std::size_t>(key)] = true;
+  keysThisStep_ |= std::uint64_t{1} << key;
   cutMatchedValue(line, keys_[key], cut_, state_.values[key]);
   state_.markGiven(kFirstCompoundSlot + key);
 }

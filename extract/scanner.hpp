@@ -80,15 +80,31 @@ class Scanner {
     if (kinds != 0) scanCandidateLine(line, kinds);
   }
 
+  std::size_t keyCount() const { return compoundsExamined_ ? keys_.size() : 0; }
   // Whether compound lines are looked at at all (a known quantity and some keys).
   bool compoundsExamined() const { return compoundsExamined_; }
   // Whether some line began with compound key k (counted from 0).
   bool keyMatched(int k) const { return matched_[static_cast<std::size_t>(k)]; }
 
+  // The steps (the lines from one step marker to the next) since the counts were last
+  // cleared, and in how many of them key k began a line: a key found in fewer holds in the
+  // other rows a value of an earlier step. The lines before a file's first marker and after
+  // its last are no step of it.
+  void endStepCounts() { keysThisStep_ = 0; }
+  long long stepsWithValues() const { return stepsWithValues_; }
+  long long stepsWithKey(int k) const { return stepsWithKey_[static_cast<std::size_t>(k)]; }
+  void clearStepCounts() {
+    markersSeen_ = 0;
+    stepsWithValues_ = 0;
+    stepsWithKey_.fill(0);
+    keysThisStep_ = 0;
+  }
+
  private:
   // A line, without its leading blanks, that may begin with the keys of kinds.
   void scanCandidateLine(std::string_view line, std::uint8_t kinds);
   void takeCompoundValue(int key, std::string_view line);
+  void closeStep();
 
   ScannerState& state_;
   Quantity quantity_;
@@ -102,6 +118,10 @@ class Scanner {
   std::uint8_t emptyLineKinds_ = 0;
   std::string cut_;  // scratch for the value cut
   std::array<bool, kMaxCompounds> matched_{};
+  std::uint64_t keysThisStep_ = 0;  // bit k: key k began a line since the last marker
+  long long markersSeen_ = 0;
+  long long stepsWithValues_ = 0;
+  std::array<long long, kMaxCompounds> stepsWithKey_{};
 };
 
 template <typename OnMatch>

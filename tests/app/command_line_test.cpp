@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -22,8 +23,10 @@ constexpr int kDefaultJobs = 4;
 std::vector<std::string> wordsOf(const std::string& arguments) {
   std::vector<std::string> words;
   std::istringstream in(arguments);
-  for (std::string word; in >> word;)
+  for (std::string word; in >> word;) {
+    std::replace(word.begin(), word.end(), '~', ' ');  // a blank inside one word
     words.push_back(word == "''" ? std::string() : word);
+  }
   return words;
 }
 
@@ -47,6 +50,9 @@ std::string described(const Request& request) {
       return "dialogue -j " + std::to_string(request.jobs);
     case RequestKind::Plot:
       return "plot " + request.plot.table + " -> " + request.plot.picture;
+    case RequestKind::ListCompounds:
+      return "list -j " + std::to_string(request.job.jobs) + " -q " + request.job.quantityCode +
+             " -L " + joined(request.job.fileLists) + " " + joined(request.job.resultFiles);
     case RequestKind::Extract:
       break;
   }
@@ -71,6 +77,7 @@ std::string described(const Request& request) {
   if (!job.fileListToSave.empty()) text.append(" save-f ").append(job.fileListToSave);
   if (job.quiet) text.append(" quiet");
   if (job.format != TableFormat::Dat) text.append(" as").append(tableExtensionOf(job.format));
+  if (job.allCompounds) text.append(" all");
   return text;
 }
 
@@ -93,6 +100,7 @@ TEST(CommandLine, EachArgumentListMakesOneRequestOrOneProblem) {
       {"-q A -c SiO2 -o -jobs run1.out", "extract -j 4 -q A -c [SiO2] [run1.out] -> -jobs.dat"},
       {"-j 4 -q A r -- -j 5", "extract -j 4 -q A [r,-j,5] -> Zepres.dat"},
       {"r1 -qa -j1 r2", "extract -j 1 -q A [r1,r2] -> Zepres.dat"},
+      {"-q A -c ~SiO2,~MgO~ r", "extract -j 4 -q A -c [SiO2,MgO] [r] -> Zepres.dat"},
       {"--compound-list=x -q g r", "extract -j 4 -q G -C x [r] -> Zepres.dat"},
       {"--compound=SiO2,MgO -Ck.cpd -c FeO -L l.xtr --file-list=m.xtr -q X",
        "extract -j 4 -q X -c [SiO2,MgO] -C k.cpd -c [FeO] -L l.xtr -L m.xtr [] -> Zepres.dat"},
@@ -107,6 +115,12 @@ TEST(CommandLine, EachArgumentListMakesOneRequestOrOneProblem) {
       {"--plot t.dat", "plot t.dat -> t.svg"},
       {"-o x.SVG --plot run/t", "plot run/t -> x.SVG"},
       {"--plot t.dat -o -", "plot t.dat -> -"},
+      {"--list-compounds r1 -L l.xtr r2", "list -j 4 -q AGFXP -L [l.xtr] [r1,r2]"},
+      {"-j2 -q xa --list-compounds -L l.xtr", "list -j 2 -q XA -L [l.xtr] []"},
+      {"--list-compounds -q AS r", "misuse: unknown quantity 'S': use A, G, F, X or P"},
+      {"--list-compounds", "misuse: no result file was named"},
+      {"--list-compounds -c SiO2 r", "misuse: the option '-c' does not go with --list-compounds"},
+      {"--all-compounds -q A r", "extract -j 4 -q A [r] -> Zepres.dat all"},
       // Refused, with the first problem.
       {"--help --version", "misuse: the option '--help' comes alone"},
       {"-q A r -h", "misuse: the option '-h' comes alone"},
@@ -124,6 +138,7 @@ TEST(CommandLine, EachArgumentListMakesOneRequestOrOneProblem) {
       {"-q A,B --format csv r", "misuse: unknown quantity 'A,B': use A, G, F, X or P"},
       {"-q A --format xls r", "misuse: unknown format 'xls': use dat, csv or tsv"},
       {"-q A -c SiO2,,MgO r", "misuse: an empty formula in the compounds 'SiO2,,MgO'"},
+      {"-q A -c SiO2,~ r", "misuse: an empty formula in the compounds 'SiO2, '"},
       {"-j 0", "misuse: the number of jobs must be 1 to 16, not '0'"},
       {"-j 17 -q A r", "misuse: the number of jobs must be 1 to 16, not '17'"},
       {"--jobs=2x", "misuse: the number of jobs must be 1 to 16, not '2x'"},

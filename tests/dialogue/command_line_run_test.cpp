@@ -86,5 +86,57 @@ TEST(CommandLineProgress, IsDrawnSeldomAndTakenAwayBeforeEveryLine) {
             "1 of 3 result files could not be read (each is named above)\n");
 }
 
+// What a table does not show: a key found in some steps of a file only (by either way of
+// reading it), the compounds --all-compounds took, keys of another quantity's list.
+TEST(CommandLineRun, TellsKeysFoundInPartAndTakesEveryCompoundFound) {
+  MemoryFileSystem fileSystem;
+  TextFiles files(fileSystem);
+  std::string steps;
+  for (int step = 1; step <= 6; ++step) {
+    steps += "STEP NUMBER " + std::to_string(step) + "\r\n ASiO2 = 0.5\r\n";
+    if (step % 3 == 0) steps += " AMgO  = 0.25\r\n GFeO = 2\r\n";
+  }
+  fileSystem.put("run1.out", steps);
+  fileSystem.put("run2.out", steps);
+  fileSystem.put("g.cpd", " 1 \r\nGFeO \r\n");
+  for (const int jobs : {1, 2}) {
+    CommandLineJob job;
+    job.quantityCode = "A";
+    job.compounds = {{CompoundSource::Kind::List, {}, "g.cpd"}};
+    job.allCompounds = true;
+    job.resultFiles = {"run1.out", "run2.out"};
+    job.tableName = "t.dat";
+    job.jobs = jobs;
+    MemoryMessageStream messages(false);
+    EXPECT_EQ(runCommandLine(job, files, messages, nullptr).run.end, RunEnd::Completed);
+    EXPECT_EQ(messages.written,
+              "the keys of g.cpd begin with G; the quantity is A: the columns are activity "
+              "coefficients\n"
+              "\"GFeO \" was found in 1 of 5 steps of \"run1.out\": its other rows repeat an "
+              "earlier value\n"
+              "\"AMgO \" was found in 1 of 5 steps of \"run1.out\": its other rows repeat an "
+              "earlier value\n"
+              "\"GFeO \" was found in 1 of 5 steps of \"run2.out\": its other rows repeat an "
+              "earlier value\n"
+              "\"AMgO \" was found in 1 of 5 steps of \"run2.out\": its other rows repeat an "
+              "earlier value\n"
+              "Extracted data are on t.dat\n")
+        << jobs;
+    const std::string table = fileSystem.contents("t.dat").value_or("");
+    EXPECT_NE(table.find("GFeO           ASiO2          AMgO           \r\n"), std::string::npos)
+        << table;
+  }
+  // The steps are the file's, also when the key is the run's only one.
+  CommandLineJob alone;
+  alone.quantityCode = "A";
+  alone.compounds = {{CompoundSource::Kind::Formulas, {"MgO"}, {}}};
+  alone.resultFiles = {"run1.out"};
+  alone.tableName = "t.dat";
+  MemoryMessageStream messages(false);
+  runCommandLine(alone, files, messages, nullptr);
+  EXPECT_EQ(messages.written.find("\"AMgO \" was found in 1 of 5 steps of \"run1.out\""), 0u)
+      << messages.written;
+}
+
 }  // namespace
 }  // namespace durno

@@ -162,6 +162,16 @@ TEST_F(DialogueRun, TypedFormulasBecomeKeysWithTheCodeInFrontAndABlankBehind) {
   EXPECT_EQ(host.cursorColumn(), 13);
 }
 
+// A blank typed at an end of a formula stays in its key, and is told under the entry.
+TEST_F(DialogueRun, AFormulaWithABlankAtAnEndIsToldUnderItsEntry) {
+  runUntilAnswersEnd(upToCompounds("a") + "\nMgO \n SiO2\n");
+  expectRowsUpToCursor({" 1 compound MgO", "search for AMgO  ",
+                        "\"MgO \" ends with a blank, kept in the key: only lines spelt so match",
+                        " 2 compound  SiO2", "search for A SiO2 ",
+                        "\" SiO2\" begins with a blank, kept in the key: only lines spelt so match",
+                        " 3 compound "});
+}
+
 TEST_F(DialogueRun, TheFiftiethCompoundEndsEntryWithItsMessage) {
   std::string answers = upToCompounds("g") + "\n";
   for (int index = 1; index <= 50; ++index)
@@ -174,8 +184,11 @@ TEST_F(DialogueRun, TheFiftiethCompoundEndsEntryWithItsMessage) {
 
 TEST_F(DialogueRun, TheSeventiethFileEndsEntryWithItsMessage) {
   std::string answers = upToCompounds("a") + kNoCompounds + "\n";
-  for (int index = 1; index <= 70; ++index)
-    answers += joined({"r", std::to_string(index), "\n"});
+  for (int index = 1; index <= 70; ++index) {
+    const std::string name = joined({"r", std::to_string(index)});
+    answers += joined({name, "\n"});
+    fileSystem.put(name, "");
+  }
   runUntilAnswersEnd(answers);
   expectRowsUpToCursor({" 69 Filename r69", " 70 Filename r70", " No more files can be selected ",
                         "", "Save the filelist for other extractions <Y>/<N = RETURN> "});
@@ -186,6 +199,7 @@ TEST_F(DialogueRun, ResultFileScreensReadAsTheyShould) {
   expectRows(1, {"", "Multiple result files can be extracted.",
                  "read files from list <L> or input of individual filename(s) = RETURN "});
 
+  fileSystem.put("run1.out", kRun1);
   MemoryHost typedHost{kWidth, kHeight};
   Console typedConsole{typedHost, typedHost};
   typedHost.typeText(upToCompounds("a") + kNoCompounds + "\nrun1.out\n");
@@ -274,6 +288,25 @@ TEST_F(DialogueRun, AListSavedUnderOneCodeKeepsItsKeysUnderAnother) {
   EXPECT_NE(table.find("e-01    25.000000000e-02   \r\n"), std::string::npos) << table;
 }
 
+// Columns of another quantity than the table's label, or none at all, are told.
+TEST_F(DialogueRun, KeysOfAnotherQuantityAndACodeOfNoneAreTold) {
+  fileSystem.put("run1.out", kRun1);
+  fileSystem.put("oxides.cpd", " 1 \r\nASiO2 \r\n");
+  fileSystem.put("mixed.cpd", " 3 \r\nGSiO2 \r\nAMgO \r\nXCO \r\n");
+  EXPECT_EQ(run(upToCompounds("g") + "F\noxides.cpd\n" + "\nrun1.out\n\nn\n\n"), RunEnd::Completed);
+  EXPECT_TRUE(
+      saidLine("the keys of oxides.cpd begin with A; the quantity is G: the columns are "
+               "activities"));
+  EXPECT_EQ(run(upToCompounds("g") + "F\nmixed.cpd\n" + "\nrun1.out\n\nn\n\n"), RunEnd::Completed);
+  EXPECT_TRUE(
+      saidLine("the keys of mixed.cpd begin with A, X; the quantity is G: some columns "
+               "hold another quantity"));
+  EXPECT_EQ(run(upToCompounds("s") + "\nSiO2\n\nn\n" + "\nrun1.out\n\nn\n\n"), RunEnd::Completed);
+  EXPECT_TRUE(
+      saidLine("Told during the run:\nS is none of A, G, F, X, P: the table holds only "
+               "the step values"));
+}
+
 TEST_F(DialogueRun, ListProblemsAreShownOnOneLineAndAgainWhenExtracting) {
   struct Case {
     std::string answers;
@@ -332,6 +365,27 @@ TEST_F(DialogueRun, ListProblemsAreShownOnOneLineAndAgainWhenExtracting) {
       saidLine("Extracting data......\n"
                "Compound list \"nope.cpd\" could not be read: No such file or directory\n"
                "File list \"big.xtr\" names more than 70 files: only the first 70 are used"));
+}
+
+// What scrolled away is told again above the closing lines, and a list that could not be
+// read is no success.
+TEST_F(DialogueRun, NoticesAreRepeatedAtTheEndAndAnUnreadListEndsTheRunWithItsStatus) {
+  fileSystem.put("run1.out", kRun1);
+  EXPECT_EQ(run(upToCompounds("a") + "f\nnope.cpd\n" + "\nrun1.out\n\nn\n\n"), RunEnd::ListUnread);
+  expectRowsUpToCursor({"", "Told during the run:",
+                        "Compound list \"nope.cpd\" could not be read: No such file or directory",
+                        "", "Extracted data are on Zepres.dat", ""});
+  EXPECT_EQ(run(upToCompounds("a") + "\nSiO2\n\nn\n" + "\nrun1.out\ngone.out\n\nn\n\n"),
+            RunEnd::FilesUnread);
+  EXPECT_TRUE(
+      saidLine("\"gone.out\" is no file on disk now: kept, and tried at the "
+               "extraction"));
+  EXPECT_TRUE(
+      saidLine("Told during the run:\nResult file \"gone.out\" could not be opened: No "
+               "such file or directory"));
+  EXPECT_EQ(run(upToCompounds("a") + "\nSiO2\n\ny\nk.cpd\n" + "\nrun1.out\n\nn\n\n"),
+            RunEnd::Completed);
+  EXPECT_TRUE(saidLine("Told during the run:\nList of compounds saved"));
 }
 
 TEST_F(DialogueRun, ATableThatCannotBeWrittenEndsWithItsReasonAndStatus1) {
