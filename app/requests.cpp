@@ -114,9 +114,16 @@ int runExtractionCommand(const CommandLineJob& job, bool slashWordsAreOptions) {
 // Writes text to standard output; a text that could not be written all is said on
 // standard error (a full disk, a closed pipe), as the status says.
 int showText(std::string_view text, const char* what) {
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) return exitCode(ExitStatus::Success);
-  std::fprintf(stderr, "durno: the %s could not be written: %s\n", what, std::strerror(errno));
+  // Through the file layer, so that a failure is told in the system's own words, as every
+  // other output's is.
+  const std::unique_ptr<FileSystem> fileSystem = systemFileSystem();
+  TextFiles files(*fileSystem);
+  FileStatus status;
+  const std::unique_ptr<WholeFile> output = files.standardOutput(status);
+  if (output) status = output->write(text);
+  if (output && status.ok()) status = output->commit();
+  if (status.ok()) return exitCode(ExitStatus::Success);
+  std::fprintf(stderr, "durno: the %s could not be written: %s\n", what, status.reason.c_str());
   return exitCode(ExitStatus::NotWritten);
 }
 
