@@ -146,7 +146,7 @@ std::string askQuantityCode(Console& console) {
 
 // Asked again while the table would replace a file the run reads, a list it saved, or a
 // file this program did not write there: the table may spoil no other file.
-std::string askOutputName(Console& console, TextFiles& files, const RunState& state) {
+std::string askOutputName(Console& console, TextFiles& files, RunState& state) {
   for (;;) {
     console.endLine();
     writeLine(console, "Filename for extracted data, NO EXTENSION ");
@@ -164,7 +164,16 @@ std::string askOutputName(Console& console, TextFiles& files, const RunState& st
         problem.empty() && !own.ok()) {
       problem = quoted(table) + ": " + own.reason;
     }
-    if (problem.empty()) return name;
+    if (problem.empty()) {
+      // Told now, while the user can still see it; the run goes on as it always has and
+      // says at its end why the table could not be written.
+      if (!files.folderOfExists(table)) {
+        notify(console, state,
+               "The folder of " + quoted(table) + " does not exist: the table " +
+                   "cannot be written there");
+      }
+      return name;
+    }
     writeLine(console, problem + ": choose another name");
   }
 }

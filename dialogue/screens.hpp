@@ -25,7 +25,7 @@ void chooseCompounds(Console& console, TextFiles& files, RunState& state);
 void chooseResultFiles(Console& console, TextFiles& files, RunState& state);
 
 // The output-name prompt; an empty answer gives "Zepres". Returns the base name.
-std::string askOutputName(Console& console, TextFiles& files, const RunState& state);
+std::string askOutputName(Console& console, TextFiles& files, RunState& state);
 
 // Writes text and ends the line.
 void writeLine(Console& console, std::string_view text);

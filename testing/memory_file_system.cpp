@@ -208,6 +208,12 @@ bool MemoryFileSystem::leadsTo(const std::string& name, const SystemFile& file) 
   return memoryFile != nullptr && memoryFile->node() == find(name);
 }
 
+bool MemoryFileSystem::folderExists(const std::string& name) {
+  const std::string inside = name + "/";
+  const auto next = files_.lower_bound(inside);
+  return next != files_.end() && next->first.starts_with(inside);
+}
+
 long long MemoryFileSystem::diskFileSize(const std::string& name) {
   const Node* node = find(name);
   if (node == nullptr || !node->disk) return -1;

@@ -63,6 +63,8 @@ class MemoryFileSystem : public FileSystem {
   bool leadsTo(const std::string& name, const SystemFile& file) override;
   std::unique_ptr<SystemFile> standardOutput(FileStatus& status) override;
   long long diskFileSize(const std::string& name) override;
+  // A folder exists when some file lies in it.
+  bool folderExists(const std::string& name) override;
   // A disk file written whole is kept under NAME.new until it is committed; the write
   // failures injected for NAME apply to it. The WholeFile must not outlive this object.
   std::unique_ptr<WholeFile> openWhole(const std::string& name, FileStatus& status) override;

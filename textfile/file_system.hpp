@@ -85,6 +85,8 @@ class FileSystem {
   virtual std::unique_ptr<SystemFile> standardOutput(FileStatus& status) = 0;
   // The length of the disk file name, or -1 when it is no disk file or cannot be asked.
   virtual long long diskFileSize(const std::string& name) = 0;
+  // True when name leads to a folder.
+  virtual bool folderExists(const std::string& name) = 0;
   // Opens name to be written whole (see WholeFile). A link is followed: the file it leads to
   // is replaced and the link stays. A file that another opener holds (a table being written)
   // is refused with FileError::InUse, and it stays held by this program from the open to

@@ -273,6 +273,11 @@ bool PosixFileSystem::leadsTo(const std::string& name, const SystemFile& file) {
          named.st_ino == held.st_ino;
 }
 
+bool PosixFileSystem::folderExists(const std::string& name) {
+  struct stat named {};
+  return ::stat(name.c_str(), &named) == 0 && S_ISDIR(named.st_mode);
+}
+
 long long PosixFileSystem::diskFileSize(const std::string& name) {
   struct stat named {};
   if (::stat(name.c_str(), &named) != 0 || !S_ISREG(named.st_mode)) return -1;

@@ -27,6 +27,7 @@ class PosixFileSystem : public FileSystem {
   bool leadsTo(const std::string& name, const SystemFile& file) override;
   std::unique_ptr<SystemFile> standardOutput(FileStatus& status) override;
   long long diskFileSize(const std::string& name) override;
+  bool folderExists(const std::string& name) override;
   std::unique_ptr<WholeFile> openWhole(const std::string& name, FileStatus& status) override;
   bool standardOutputIs(const std::string& name) override;
 

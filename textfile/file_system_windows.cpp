@@ -272,6 +272,11 @@ std::unique_ptr<SystemFile> WindowsFileSystem::standardOutput(FileStatus& status
   return std::make_unique<WindowsFile>(duplicate, false);
 }
 
+bool WindowsFileSystem::folderExists(const std::string& name) {
+  const DWORD attributes = ::GetFileAttributesW(systemNameOf(name).path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 long long WindowsFileSystem::diskFileSize(const std::string& name) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (::GetFileAttributesExW(systemNameOf(name).path.c_str(), GetFileExInfoStandard, &data) == 0 ||

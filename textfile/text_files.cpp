@@ -122,6 +122,14 @@ FileStatus TextFiles::mayReplace(std::string_view name, bool (*isOwn)(std::strin
                                                     " this program wrote, which it would replace");
 }
 
+bool TextFiles::folderOfExists(std::string_view name) {
+  if (!isAcceptableName(name)) return true;  // the open that follows tells why
+  const std::string full = systemName(name);
+  const std::size_t slash = full.find_last_of("/\\");
+  if (slash == std::string::npos) return true;
+  return fileSystem_.folderExists(slash == 0 ? full.substr(0, 1) : full.substr(0, slash));
+}
+
 long long TextFiles::diskFileSize(std::string_view name) {
   if (!isAcceptableName(name)) return -1;
   return fileSystem_.diskFileSize(systemName(name));

@@ -58,6 +58,9 @@ class TextFiles {
                         std::string_view what);
   // The length of the disk file name, or -1 (see FileSystem::diskFileSize).
   long long diskFileSize(std::string_view name);
+  // True when the folder that name, as openFile would take it, lies in exists (always for
+  // a name without a folder).
+  bool folderOfExists(std::string_view name);
   // Opens name, with openFile's rules for names, to be written whole: see
   // FileSystem::openWhole. Null on failure, with why in status.
   std::unique_ptr<WholeFile> openWhole(std::string_view name, FileStatus& status);

@@ -251,6 +251,10 @@ TEST_F(DurnoRun, ATableInAMissingFolderFailsWithStatus1AndSaysWhy) {
                               "such file or directory\n"),
             std::string::npos)
       << finished.out;
+  // Told as soon as the name is typed, before the scan.
+  const auto told = finished.out.find(
+      "The folder of \"nofolder/table.dat\" does not exist: the table cannot be written there\n");
+  EXPECT_LT(told, finished.out.find("Extracting data")) << finished.out;
 }
 
 TEST_F(DurnoRun, AnswersThatEndEarlyEndTheRunWithStatus2AndOneLine) {

@@ -36,6 +36,7 @@ class SpyFileSystem : public FileSystem {
     return memory.standardOutput(status);
   }
   long long diskFileSize(const std::string& name) override { return memory.diskFileSize(name); }
+  bool folderExists(const std::string& name) override { return memory.folderExists(name); }
   std::unique_ptr<WholeFile> openWhole(const std::string& name, FileStatus& status) override {
     log.push_back("openWhole " + name);
     return memory.openWhole(name, status);
