@@ -16,6 +16,8 @@ namespace {
 constexpr int kLargestExponent = 4000;
 // The table's title line begins with these four columns; the compounds follow them.
 constexpr std::size_t kStepColumns = 4;
+// The CSV and TSV tables begin each row with the result file's name before these.
+constexpr std::size_t kDelimitedStepColumns = kStepColumns + 1;
 
 bool isBlankOrTab(char c) {
   return c == ' ' || c == '\t';
@@ -45,6 +47,32 @@ std::vector<std::string_view> fieldsOf(std::string_view line) {
   std::vector<std::string_view> fields;
   splitFields(line, fields);
   return fields;
+}
+
+// The fields of a CSV or TSV line, into fields; a CSV field in quotes keeps them (its
+// separators are part of it), unquoted() gives its text.
+void splitDelimited(std::string_view line, char separator, std::vector<std::string_view>& fields) {
+  fields.clear();
+  std::size_t start = 0;
+  bool inQuotes = false;
+  for (std::size_t at = 0; at < line.size(); ++at) {
+    if (line[at] == '"' && separator == ',') inQuotes = !inQuotes;
+    if (line[at] == separator && !inQuotes) {
+      fields.push_back(line.substr(start, at - start));
+      start = at + 1;
+    }
+  }
+  fields.push_back(line.substr(start));
+}
+
+std::string unquoted(std::string_view field) {
+  if (field.size() < 2 || field.front() != '"' || field.back() != '"') return std::string(field);
+  std::string text;
+  for (std::size_t at = 1; at + 1 < field.size(); ++at) {
+    text.push_back(field[at]);
+    if (field[at] == '"') ++at;
+  }
+  return text;
 }
 
 bool stopped(const StopFlag* stop) {
@@ -77,6 +105,8 @@ class TableReading {
 
   TableRead readHead();
   TableRead readRows(std::size_t pixelColumns);
+  // Names the first result file and how many follow, for a table that holds the names.
+  void nameSource();
 
  private:
   // The next line into line_; false at the end of the data, a failure or a stop.
@@ -86,6 +116,8 @@ class TableReading {
   }
   TableRead ended() const;
   std::string takeRow(std::size_t row);
+  std::string takeDelimitedRow(std::size_t row);
+  TableRead readDelimitedHead(char separator);
   void noteFileStart(std::size_t row);
 
   OpenTextFile& file_;
@@ -98,6 +130,9 @@ class TableReading {
   std::size_t lineNumber_ = 0;
   std::vector<std::string_view> fields_;  // the current row's
   long double lastStep_ = 0;
+  char separator_ = 0;  // ',' or '\t' for a CSV or TSV table, 0 for the .dat's blanks
+  std::string firstFile_, lastFile_;
+  std::size_t files_ = 0;
 };
 
 bool TableReading::nextLine() {
@@ -121,8 +156,10 @@ TableRead TableReading::readHead() {
     const TableRead end = ended();
     return end.end == ReadEnd::Read ? notTable("it is empty") : end;
   }
+  if (line_.starts_with("file,")) return readDelimitedHead(',');
+  if (line_.starts_with("file\t")) return readDelimitedHead('\t');
   if (!line_.starts_with("Data from")) {
-    return notTable("its first line does not begin with \"Data from\"");
+    return notTable("its first line does not begin with \"Data from\" nor is a CSV or TSV header");
   }
   TableHead& head = data_.head;
   head.source = line_;
@@ -143,6 +180,61 @@ TableRead TableReading::readHead() {
   const TableRead end = ended();
   if (end.end != ReadEnd::Read) return end;
   return notTable("no title line \"STEP VAP WT%VAP P(tot) ...\" under its source line");
+}
+
+TableRead TableReading::readDelimitedHead(char separator) {
+  separator_ = separator;
+  splitDelimited(line_, separator, fields_);
+  if (fields_.size() < kDelimitedStepColumns || fields_[1] != "step" || fields_[2] != "VAP" ||
+      fields_[3] != "WTVAP" || fields_[4] != "PTOT") {
+    return notTable("its header does not begin \"file,step,VAP,WTVAP,PTOT\"");
+  }
+  if (fields_.size() - kDelimitedStepColumns > static_cast<std::size_t>(kMaxCompounds)) {
+    return notTable("its header names " + std::to_string(fields_.size() - kDelimitedStepColumns) +
+                    " key columns, more than " + std::to_string(kMaxCompounds));
+  }
+  for (std::size_t column = kDelimitedStepColumns; column < fields_.size(); ++column)
+    data_.head.compounds.push_back(unquoted(fields_[column]));
+  return {};
+}
+
+void TableReading::nameSource() {
+  if (separator_ == 0) return;
+  data_.head.source = "Data from " + firstFile_;
+  if (files_ > 1) {
+    const std::size_t more = files_ - 1;
+    data_.head.source +=
+        " and " + std::to_string(more) + (more == 1 ? " more file" : " more files");
+  }
+}
+
+// A CSV or TSV row: an empty field is a value its step did not give, left out of its curve.
+std::string TableReading::takeDelimitedRow(std::size_t row) {
+  splitDelimited(line_, separator_, fields_);
+  const std::size_t columns = data_.curves.size() + kDelimitedStepColumns;
+  if (fields_.size() != columns) {
+    return "holds " + std::to_string(fields_.size()) + " fields where the header names " +
+           std::to_string(columns) + " columns";
+  }
+  std::string why;
+  for (std::size_t field = 1; field < kDelimitedStepColumns; ++field) {
+    long double ignored = 0;
+    if (!fields_[field].empty() && !fieldValue(fields_[field], ignored, why)) return why;
+  }
+  for (std::size_t curve = 0; curve < data_.curves.size(); ++curve) {
+    const std::string_view field = fields_[curve + kDelimitedStepColumns];
+    long double value = 0;
+    if (field.empty()) continue;
+    if (!fieldValue(field, value, why)) return why;
+    data_.curves[curve].add(row, value);
+    data_.range.add(value);
+  }
+  if (row == 0 || fields_[0] != lastFile_) {
+    if (row > 0) noteFileStart(row);
+    lastFile_ = fields_[0];
+    if (files_++ == 0) firstFile_ = unquoted(lastFile_);
+  }
+  return {};
 }
 
 void TableReading::noteFileStart(std::size_t row) {
@@ -191,10 +283,11 @@ TableRead TableReading::readRows(std::size_t pixelColumns) {
   while (nextLine()) {
     if (line_.find_first_not_of(" \t") == std::string_view::npos) continue;
     // A letter outside the menu writes the step values alone under the compounds' titles.
-    if (row == 0 && fieldsOf(line_).size() == kStepColumns) {
+    if (separator_ == 0 && row == 0 && fieldsOf(line_).size() == kStepColumns) {
       return {ReadEnd::NotPlottable, nothing + "compound values, only the step values"};
     }
-    if (std::string why = takeRow(row); !why.empty()) {
+    std::string why = separator_ == 0 ? takeRow(row) : takeDelimitedRow(row);
+    if (!why.empty()) {
       return {ReadEnd::NotPlottable,
               quoted(path_) + ": line " + std::to_string(lineNumber_) + " of the table " + why};
     }
@@ -202,7 +295,9 @@ TableRead TableReading::readRows(std::size_t pixelColumns) {
   }
   if (const TableRead end = ended(); end.end != ReadEnd::Read) return end;
   if (row == 0) return {ReadEnd::NotPlottable, nothing + "rows"};
+  if (!data_.range.any) return {ReadEnd::NotPlottable, nothing + "values in its key columns"};
   data_.rows = row;
+  nameSource();
   return {};
 }
 

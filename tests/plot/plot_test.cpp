@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <csignal>
 #include <cstdlib>
@@ -160,6 +161,29 @@ TEST_F(PlotTable, AKnownTableGivesItsCurvesLegendAndFileStarts) {
   const std::string linear = plot(kHead + kRows + row('4', "-10.000000000e-04", kZero));
   EXPECT_EQ(curvePoints(linear), (std::vector<std::size_t>{7, 7}));
   EXPECT_EQ(linear.find("(log scale)"), std::string::npos);
+}
+
+// The CSV and TSV tables: the file column marks each result file's start and names the
+// first; an empty field is a value the step did not give; a quoted name keeps its comma.
+TEST_F(PlotTable, CsvAndTsvTablesGiveTheirKeyCurvesFileStartsAndFirstFile) {
+  const std::string csv =
+      "file,step,VAP,WTVAP,PTOT,ASiO2,\"A,MgO\"\r\n"
+      "\"a,1.out\",1,0.1,1,0.5,0.01,0.02\r\n"
+      "\"a,1.out\",2,0.2,2,0.5,0.02,\r\n"
+      "b.out,1,0.1,1,0.5,0.03,0.04\r\n"
+      "c.out,1,0.1,1,0.5,0.04,0.05\r\n";
+  const std::string svg = plot(csv);
+  EXPECT_EQ(curvePoints(svg), (std::vector<std::size_t>{4, 3})) << svg;
+  EXPECT_EQ(count(svg, "class=\"file-start\""), 2u);
+  EXPECT_NE(svg.find(">A,MgO</text>"), std::string::npos);
+  EXPECT_NE(svg.find("Data from a,1.out and 2 more files"), std::string::npos);
+
+  const std::string tsv =
+      "file\tstep\tVAP\tWTVAP\tPTOT\tASiO2\r\na.out\t1\t0.1\t1\t0.5\t0.01\r\n"
+      "b.out\t1\t0.1\t1\t0.5\t0.03\r\nc.out\t1\t0.1\t1\t0.5\t\r\n";
+  EXPECT_EQ(count(plot(tsv), "class=\"file-start\""), 2u);
+  EXPECT_NE(plot("file,step,VAP\r\nx,1,2\r\n").find("its header does not begin"),
+            std::string::npos);
 }
 
 // The table is read as every file is: its line ends, a byte 26, a pipe read once. Names are
