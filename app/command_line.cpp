@@ -61,7 +61,7 @@ constexpr OptionSpec kOptions[] = {
     {"-k", "--key", Option::Key, true, true, kExtract},
     {"-L", "--file-list", Option::FileList, true, true, kExtract | kList},
     {"-o", "--output", Option::Output, true, false, kExtract | kPlot},
-    {"", "--format", Option::Format, true, false, kExtract},
+    {"", "--format", Option::Format, true, false, kExtract | kList},
     {"", "--save-compound-list", Option::SaveCompoundList, true, false, kExtract},
     {"", "--save-file-list", Option::SaveFileList, true, false, kExtract},
     {"", "--quiet", Option::Quiet, false, true, kExtract},
@@ -406,6 +406,9 @@ std::string listProblem(const Words& words, Request& request) {
   for (const std::string_view operand : words.operands)
     request.job.resultFiles.emplace_back(operand);
   request.job.jobs = request.jobs;
+  if (request.job.format == TableFormat::Tsv) {
+    return "the list of compounds is text, or CSV with --format csv";
+  }
   if (request.job.resultFiles.empty() && request.job.fileLists.empty()) {
     return "no result file was named";
   }

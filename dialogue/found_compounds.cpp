@@ -9,6 +9,7 @@
 #include "dialogue/run_state.hpp"
 #include "dialogue/screens.hpp"
 #include "extract/quantity.hpp"
+#include "extract/step_table_writer.hpp"
 
 namespace durno {
 
@@ -79,6 +80,24 @@ std::string compoundListingText(const CompoundCensus& census, std::string_view c
   return text;
 }
 
+std::string compoundListingCsv(const CompoundCensus& census, std::string_view codes) {
+  std::string text = "quantity,formula,key,files,steps\r\n";
+  for (const QuantityKind& kind : Quantity::kinds()) {
+    if (codes.find(kind.code) == std::string_view::npos) continue;
+    for (const CensusEntry& entry : census.compounds) {
+      if (!entry.key.starts_with(kind.code)) continue;
+      const std::string_view formula = std::string_view(entry.key).substr(1, entry.key.size() - 2);
+      text.append(kind.code).append(",");
+      appendCsvField(text, formula);
+      text.append(",");
+      appendCsvField(text, entry.key);
+      text.append(",").append(std::to_string(entry.files));
+      text.append(",").append(std::to_string(entry.steps)).append("\r\n");
+    }
+  }
+  return text;
+}
+
 CompoundListing listCompounds(const CommandLineJob& job, TextFiles& files,
                               MessageStream& messages) {
   CompoundListing listing;
@@ -106,7 +125,9 @@ CompoundListing listCompounds(const CommandLineJob& job, TextFiles& files,
         problem.status.reason));
   }
   listing.unreadableFiles = static_cast<int>(census.unreadable.size());
-  listing.text = compoundListingText(census, job.quantityCode, resultFiles.count());
+  listing.text = job.format == TableFormat::Csv
+                     ? compoundListingCsv(census, job.quantityCode)
+                     : compoundListingText(census, job.quantityCode, resultFiles.count());
   return listing;
 }
 

@@ -27,6 +27,10 @@ struct CompoundListing {
 // lists, code by code, the compounds found; a file that cannot be read is told to messages.
 CompoundListing listCompounds(const CommandLineJob& job, TextFiles& files, MessageStream& messages);
 
+// The same as CSV for scripts: a header row, then one row per compound (quantity, formula,
+// key as -c makes it, files, steps), CR LF line ends.
+std::string compoundListingCsv(const CompoundCensus& census, std::string_view codes);
+
 // The listing of census for codes, in the order of the menu.
 std::string compoundListingText(const CompoundCensus& census, std::string_view codes,
                                 long long fileCount);

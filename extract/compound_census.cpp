@@ -64,10 +64,17 @@ struct FileCensus {
       sinceMarker.push_back(entry);
     }
   }
+  // A step is its step line and the lines after it, up to the next step line or the end
+  // of the file, as the result files print it: lines before the first step line are no
+  // step's, and the last step ends with the file.
   void marker() {
+    closeStep(steps > 0);
     ++steps;
+  }
+  void fileEnded() { closeStep(steps > 0); }
+  void closeStep(bool counted) {
     for (const std::size_t entry : sinceMarker) {
-      ++compounds[entry].steps;
+      if (counted) ++compounds[entry].steps;
       seenSinceMarker[entry] = false;
     }
     sinceMarker.clear();
@@ -99,6 +106,7 @@ void censusOfFile(TextFiles& files, const std::string& name, std::string_view co
       census.marker();
     }
   }
+  census.fileEnded();
   input->close();
 }
 

@@ -102,18 +102,26 @@ StepRowFormatter::StepRowFormatter(TableFormat format, std::span<const std::stri
       keys_(keys),
       keyQuantities_(keyQuantities) {}
 
-void StepRowFormatter::appendName(std::string& out, std::string_view name) const {
-  // A TSV quotes nothing: names that would need it are refused before the run.
-  if (separator_ == '\t' || name.find_first_of(",\"\r\n") == std::string_view::npos) {
-    out.append(name);
+void appendCsvField(std::string& out, std::string_view text) {
+  if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+    out.append(text);
     return;
   }
   out.push_back('"');
-  for (const char c : name) {
+  for (const char c : text) {
     if (c == '"') out.push_back('"');
     out.push_back(c);
   }
   out.push_back('"');
+}
+
+void StepRowFormatter::appendName(std::string& out, std::string_view name) const {
+  // A TSV quotes nothing: names that would need it are refused before the run.
+  if (separator_ == '\t') {
+    out.append(name);
+  } else {
+    appendCsvField(out, name);
+  }
 }
 
 std::string StepRowFormatter::header() const {

@@ -20,6 +20,10 @@
 
 namespace durno {
 
+// Appends text as one CSV field (RFC 4180): quoted, its quotes doubled, when it holds a
+// comma, a quote or a line end.
+void appendCsvField(std::string& out, std::string_view text);
+
 // Appends the shortest text that reads back to value (std::to_chars): "0.038784", "1e+400".
 void appendShortest(std::string& out, long double value);
 void appendShortest(std::string& out, double value);

@@ -137,6 +137,24 @@ TEST_F(DurnoRun, HelpAndVersionGoToStandardOutput) {
   EXPECT_EQ(full.err, "durno: the help text could not be written: No space left on device\n");
 }
 
+// --list-compounds names what the files hold, as text for a person and as CSV for scripts;
+// a step is its step line and what follows it.
+TEST_F(DurnoRun, ListCompoundsNamesWhatTheFilesHold) {
+  put("run1.out", kResults);
+  put("run2.out", kResults);
+  const Finished csv = run("", "--list-compounds -q A --format csv run1.out run2.out");
+  EXPECT_EQ(csv.status, 0) << csv.err;
+  EXPECT_EQ(csv.out,
+            "quantity,formula,key,files,steps\r\nA,SiO2,ASiO2 ,2,2\r\nA,MgO,AMgO ,2,2\r\n");
+  const Finished text = run("", "--list-compounds -q GA run1.out run2.out");
+  EXPECT_EQ(text.status, 0) << text.err;
+  EXPECT_EQ(text.out.rfind("2 result files, 4 steps\n\nA Activities: 2 compounds\n", 0), 0u)
+      << text.out;
+  EXPECT_NE(text.out.find("\nG Activity Coefficients: 2 compounds\n"), std::string::npos);
+  EXPECT_NE(text.out.find("\"AMgO \""), std::string::npos);
+  EXPECT_EQ(run("", "--list-compounds --format tsv run1.out").status, 2);
+}
+
 // A closed standard output is a failure for everything meant to go there, as for cat.
 TEST_F(DurnoRun, WhatGoesToAClosedStandardOutputIsNotWritten) {
   put("run1.out", kResults);

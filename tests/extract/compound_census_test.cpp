@@ -43,7 +43,7 @@ TEST(CompoundCensus, CountsFilesAndStepsInOrderOfFirstAppearance) {
   TextFiles files(fileSystem);
   fileSystem.put("r1",
                  " STEP NUMBER 1\r\n AMgO = 1\r\n ASiO2 = 2\r\n ASiO2 = 3\r\n"
-                 " STEP NUMBER 2\r\n ASiO2 = 4\r\n STEP NUMBER 3\r\n");
+                 " STEP NUMBER 2\r\n ASiO2 = 4\r\n STEP NUMBER 3\r\n AMgO = 5\r\n");
   fileSystem.put("r2", " ASiO2 = 1\r\n AFeO = 1\r\n GFeO = 1\r\n STEP NUMBER 1\r\n");
   const std::vector<std::string> names = {"r1", "gone", "r2"};
   for (const int jobs : {1, 3}) {
@@ -53,7 +53,9 @@ TEST(CompoundCensus, CountsFilesAndStepsInOrderOfFirstAppearance) {
       seen += "[" + entry.key + "]" + std::to_string(entry.files) + "/" +
               std::to_string(entry.steps) + " ";
     }
-    EXPECT_EQ(seen, "[AMgO ]1/1 [ASiO2 ]2/3 [AFeO ]1/1 ") << jobs;
+    // A step is its step line and what follows it: the last one ends with its file, and
+    // what comes before a file's first step line is no step's.
+    EXPECT_EQ(seen, "[AMgO ]1/2 [ASiO2 ]2/2 [AFeO ]1/0 ") << jobs;
     EXPECT_EQ(census.steps, 4);
     ASSERT_EQ(census.unreadable.size(), 1u);
     EXPECT_EQ(census.unreadable[0].name, "gone");
