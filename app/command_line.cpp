@@ -44,7 +44,7 @@ enum Uses : unsigned {
   kList = 1u << 3,
 };
 
-struct OptionSpec {
+struct OptionRow {
   std::string_view shortName;  // empty when there is none
   std::string_view longName;
   Option option;
@@ -54,7 +54,7 @@ struct OptionSpec {
 };
 
 // Every option the program takes. --help and the manual page describe the same set.
-constexpr OptionSpec kOptions[] = {
+constexpr OptionRow kOptions[] = {
     {"-q", "--quantity", Option::Quantity, true, false, kExtract | kList},
     {"-c", "--compound", Option::Compound, true, true, kExtract},
     {"-C", "--compound-list", Option::CompoundList, true, true, kExtract},
@@ -76,16 +76,16 @@ constexpr OptionSpec kOptions[] = {
 // The Windows way of asking for help, where the system takes it so.
 constexpr std::string_view kSlashHelp = "/?";
 
-const OptionSpec* helpOption() {
-  for (const OptionSpec& spec : kOptions) {
-    if (spec.option == Option::Help) return &spec;
+const OptionRow* helpOption() {
+  for (const OptionRow& row : kOptions) {
+    if (row.option == Option::Help) return &row;
   }
   return nullptr;
 }
 
 // One option as the command line gives it.
 struct GivenOption {
-  const OptionSpec* spec;
+  const OptionRow* row;
   std::string_view name;   // as typed, without an attached value: "-q" or "--quantity"
   std::string_view value;  // empty for an option without an argument
 };
@@ -103,23 +103,22 @@ std::string quotedArgument(std::string_view argument) {
 
 // The option a word names; value is set when the word carries it ("-qA", "--quantity=A").
 // Null for no known option.
-const OptionSpec* optionOf(std::string_view word, std::optional<std::string_view>& value,
-                           std::string_view& name) {
-  for (const OptionSpec& spec : kOptions) {
-    if (!spec.shortName.empty() && word.starts_with(spec.shortName)) {
-      name = spec.shortName;
-      if (word.size() == spec.shortName.size()) return &spec;
-      if (spec.takesArgument) {
-        value = word.substr(spec.shortName.size());
-        return &spec;
+const OptionRow* optionOf(std::string_view word, std::optional<std::string_view>& value,
+                          std::string_view& name) {
+  for (const OptionRow& row : kOptions) {
+    if (!row.shortName.empty() && word.starts_with(row.shortName)) {
+      name = row.shortName;
+      if (word.size() == row.shortName.size()) return &row;
+      if (row.takesArgument) {
+        value = word.substr(row.shortName.size());
+        return &row;
       }
     }
-    name = spec.longName;
-    if (word == spec.longName) return &spec;
-    if (spec.takesArgument && word.starts_with(spec.longName) &&
-        word[spec.longName.size()] == '=') {
-      value = word.substr(spec.longName.size() + 1);
-      return &spec;
+    name = row.longName;
+    if (word == row.longName) return &row;
+    if (row.takesArgument && word.starts_with(row.longName) && word[row.longName.size()] == '=') {
+      value = word.substr(row.longName.size() + 1);
+      return &row;
     }
   }
   return nullptr;
@@ -148,23 +147,23 @@ std::string splitWords(std::span<const std::string_view> arguments, bool slashHe
     }
     std::optional<std::string_view> value;
     std::string_view name;
-    const OptionSpec* spec = optionOf(word, value, name);
-    if (spec == nullptr) return "unknown option " + quotedArgument(word);
-    if (spec->takesArgument && !value) {
+    const OptionRow* row = optionOf(word, value, name);
+    if (row == nullptr) return "unknown option " + quotedArgument(word);
+    if (row->takesArgument && !value) {
       if (at + 1 == arguments.size()) return "missing argument after " + quotedArgument(word);
       value = arguments[++at];
     }
-    if (spec->takesArgument && value->empty()) {
+    if (row->takesArgument && value->empty()) {
       return "empty argument after " + quotedArgument(word);
     }
-    words.options.push_back({spec, name, value.value_or("")});
+    words.options.push_back({row, name, value.value_or("")});
   }
   return {};
 }
 
 const GivenOption* firstOf(const Words& words, std::initializer_list<Option> options) {
   for (const GivenOption& given : words.options) {
-    if (std::find(options.begin(), options.end(), given.spec->option) != options.end()) {
+    if (std::find(options.begin(), options.end(), given.row->option) != options.end()) {
       return &given;
     }
   }
@@ -174,13 +173,13 @@ const GivenOption* firstOf(const Words& words, std::initializer_list<Option> opt
 // Which request the words make, before their values are looked at.
 RequestKind kindOf(const Words& words) {
   if (const GivenOption* alone = firstOf(words, {Option::Help, Option::Version})) {
-    return alone->spec->option == Option::Help ? RequestKind::Help : RequestKind::Version;
+    return alone->row->option == Option::Help ? RequestKind::Help : RequestKind::Version;
   }
   if (firstOf(words, {Option::Plot}) != nullptr) return RequestKind::Plot;
   if (firstOf(words, {Option::ListCompounds}) != nullptr) return RequestKind::ListCompounds;
   const bool onlyDialogue =
       std::all_of(words.options.begin(), words.options.end(),
-                  [](const GivenOption& given) { return (given.spec->uses & kDialogue) != 0; });
+                  [](const GivenOption& given) { return (given.row->uses & kDialogue) != 0; });
   return onlyDialogue && words.operands.empty() ? RequestKind::Dialogue : RequestKind::Extract;
 }
 
@@ -188,13 +187,13 @@ RequestKind kindOf(const Words& words) {
 std::string optionsProblem(const Words& words, unsigned use, std::string_view requestName) {
   for (std::size_t at = 0; at < words.options.size(); ++at) {
     const GivenOption& given = words.options[at];
-    if ((given.spec->uses & use) == 0) {
+    if ((given.row->uses & use) == 0) {
       return "the option " + quotedArgument(given.name) + " does not go with " +
              std::string(requestName);
     }
-    if (given.spec->repeatable) continue;
+    if (given.row->repeatable) continue;
     for (std::size_t before = 0; before < at; ++before) {
-      if (words.options[before].spec == given.spec) {
+      if (words.options[before].row == given.row) {
         return "the option " + quotedArgument(given.name) + " is given twice";
       }
     }
@@ -281,7 +280,7 @@ std::string takeFormat(std::string_view value, TableFormat& format) {
 std::string takeExtractionOption(const GivenOption& given, Request& request) {
   CommandLineJob& job = request.job;
   const std::string_view value = given.value;
-  switch (given.spec->option) {
+  switch (given.row->option) {
     case Option::Quantity:
       if (request.kind == RequestKind::ListCompounds) {
         // Several codes at once, with or without commas between them ("AG", "A,G").
@@ -519,9 +518,9 @@ constexpr std::string_view kUsageBody =
 
 std::vector<std::string_view> optionNames() {
   std::vector<std::string_view> names;
-  for (const OptionSpec& spec : kOptions) {
-    if (!spec.shortName.empty()) names.push_back(spec.shortName);
-    names.push_back(spec.longName);
+  for (const OptionRow& row : kOptions) {
+    if (!row.shortName.empty()) names.push_back(row.shortName);
+    names.push_back(row.longName);
   }
   return names;
 }
