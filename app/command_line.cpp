@@ -29,6 +29,10 @@ enum class Option {
   Quiet,
   Jobs,
   Plot,
+  PlotX,
+  PlotColumns,
+  PlotLog,
+  PlotLinear,
   ListCompounds,
   AllCompounds,
   Help,
@@ -67,6 +71,10 @@ constexpr OptionRow kOptions[] = {
     {"", "--quiet", Option::Quiet, false, true, kExtract},
     {"-j", "--jobs", Option::Jobs, true, true, kDialogue | kExtract | kList},
     {"", "--plot", Option::Plot, true, false, kPlot},
+    {"", "--x", Option::PlotX, true, false, kPlot},
+    {"", "--columns", Option::PlotColumns, true, true, kPlot},
+    {"", "--log", Option::PlotLog, false, false, kPlot},
+    {"", "--linear", Option::PlotLinear, false, false, kPlot},
     {"", "--list-compounds", Option::ListCompounds, false, false, kList},
     {"", "--all-compounds", Option::AllCompounds, false, false, kExtract},
     {"-h", "--help", Option::Help, false, false, kNone},
@@ -329,6 +337,10 @@ std::string takeExtractionOption(const GivenOption& given, Request& request) {
       return {};
     case Option::ListCompounds:
     case Option::Plot:
+    case Option::PlotX:
+    case Option::PlotColumns:
+    case Option::PlotLog:
+    case Option::PlotLinear:
     case Option::Help:
     case Option::Version:
       break;
@@ -380,8 +392,47 @@ bool isPictureName(std::string_view name) {
          lowerCase(name.substr(name.size() - kExtension.size())) == kExtension;
 }
 
+// The column names of a --columns argument, without the blanks around each.
+std::string splitColumns(std::string_view list, std::vector<std::string>& columns) {
+  for (std::size_t at = 0;;) {
+    const std::size_t comma = list.find(',', at);
+    const std::string_view column = withoutBlanksAround(list.substr(at, comma - at));
+    if (column.empty()) return "an empty column name in " + quotedArgument(list);
+    columns.emplace_back(column);
+    if (comma == std::string_view::npos) return {};
+    at = comma + 1;
+  }
+}
+
+std::string takePlotChoices(const Words& words, PlotChoices& choices) {
+  for (const GivenOption& given : words.options) {
+    switch (given.row->option) {
+      case Option::PlotX:
+        choices.x = withoutBlanksAround(given.value);
+        break;
+      case Option::PlotColumns:
+        if (std::string problem = splitColumns(given.value, choices.columns); !problem.empty()) {
+          return problem;
+        }
+        break;
+      case Option::PlotLog:
+      case Option::PlotLinear:
+        if (choices.scale != YScale::Automatic) {
+          return "the options '--log' and '--linear' do not go together";
+        }
+        choices.scale =
+            given.row->option == Option::PlotLog ? YScale::Logarithmic : YScale::Linear;
+        break;
+      default:
+        break;
+    }
+  }
+  return {};
+}
+
 std::string plotProblem(const Words& words, PlotRequest& plot) {
   if (!words.operands.empty()) return "unexpected argument " + quotedArgument(words.operands[0]);
+  if (std::string problem = takePlotChoices(words, plot.choices); !problem.empty()) return problem;
   plot.table = firstOf(words, {Option::Plot})->value;
   const GivenOption* picture = firstOf(words, {Option::Output});
   plot.picture = picture != nullptr ? std::string(picture->value) : pictureBeside(plot.table);
@@ -444,7 +495,7 @@ std::string requestProblem(const Words& words, std::size_t argumentCount, Reques
 
 // The first line of the usage text, also shown alone after a bad argument.
 constexpr std::string_view kUsageLine =
-    "Usage: durno [-j N] | -q CODE [OPTION]... RESULT-FILE... | --plot TABLE [-o SVG]\n"
+    "Usage: durno [-j N] | -q CODE [OPTION]... RESULT-FILE... | --plot TABLE [OPTION]...\n"
     "       | --list-compounds [-q CODES] RESULT-FILE... [-L LIST]\n";
 
 // Everything of --help after its first line; the quantity codes are put in where "%q" stands.
@@ -460,9 +511,9 @@ constexpr std::string_view kUsageBody =
     "extraction from its options without asking, for example:\n"
     "    durno -q A -c SiO2,MgO -o melts run1.out run2.out\n"
     "\n"
-    "With --plot it draws a table it wrote as an SVG picture for any web browser:\n"
-    "one curve per compound against the row number, a thin line where each result\n"
-    "file begins.\n"
+    "With --plot it draws a table it wrote (.dat, .csv or .tsv) as an SVG picture\n"
+    "for any web browser: one curve per key column against the row number or a\n"
+    "column, broken and named where each result file begins.\n"
     "\n"
     "Files:\n"
     "  *.cpd  compound list: a count line, then one compound key per line\n"
@@ -500,8 +551,14 @@ constexpr std::string_view kUsageBody =
     "  --list-compounds  list, for each quantity code (all, or those of -q CODES),\n"
     "                   the formulas found in the result files (and those of -L),\n"
     "                   with the key -c makes, files and steps; -j as above\n"
-    "  -o PICTURE.svg   with --plot: the picture's name instead (ending in .svg),\n"
-    "                   or - for standard output\n"
+    "\n"
+    "Picture options (with --plot):\n"
+    "  -o PICTURE.svg   the picture's name instead (ending in .svg), or - for\n"
+    "                   standard output\n"
+    "  --x COLUMN       the x axis: row (the default), step, VAP, WTVAP, PTOT or a\n"
+    "                   key column such as 'TEMPERATURE (K)'\n"
+    "  --columns LIST   draw only these columns, comma-separated; may be repeated\n"
+    "  --log, --linear  the y axis's scale, where the automatic one is not wanted\n"
     "\n"
     "Exit status: 0 table written (or ESC at the start screen), 1 table (or a list\n"
     "asked for) not written, 2 a command line that cannot be run or answers that\n"

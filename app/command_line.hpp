@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "dialogue/command_line_run.hpp"
+#include "plot/table_reader.hpp"
 
 namespace durno {
 
@@ -25,6 +26,7 @@ enum class RequestKind { Dialogue, Extract, Plot, ListCompounds, Help, Version, 
 struct PlotRequest {
   std::string table;
   std::string picture;  // ".svg", or "-" for standard output
+  PlotChoices choices;
 };
 
 struct Request {

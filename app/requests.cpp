@@ -62,7 +62,7 @@ int runPlot(const PlotRequest& line) {
       return reportUsageProblem(quoted(line.picture) + ": " + own.reason);
     }
   }
-  const PlotOutcome outcome = plotTable(files, line.table, line.picture, &stop);
+  const PlotOutcome outcome = plotTable(files, line.table, line.picture, &stop, line.choices);
   const bool toOutput = line.picture == kStandardOutputName;
   const std::string picture = toOutput ? "standard output" : "\"" + line.picture + "\"";
   switch (outcome.end) {

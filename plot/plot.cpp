@@ -50,9 +50,10 @@ FileStatus pictureMayReplace(TextFiles& files, std::string_view picturePath) {
 }
 
 PlotOutcome plotTable(TextFiles& files, const std::string& tablePath,
-                      const std::string& picturePath, const StopFlag* stop) {
+                      const std::string& picturePath, const StopFlag* stop,
+                      const PlotChoices& choices) {
   PlotData data;
-  const TableRead read = readTable(files, tablePath, pixelColumns(), stop, data);
+  const TableRead read = readTable(files, tablePath, pixelColumns(), choices, stop, data);
   if (read.end == ReadEnd::Stopped) return {PlotEnd::Stopped, {}, *stop};
   if (read.end == ReadEnd::NotPlottable) return {PlotEnd::NotPlottable, read.reason, 0};
   const bool toOutput = picturePath == kStandardOutputName;

@@ -1,13 +1,14 @@
 #pragma once
 
-// `durno --plot`: draws a table DURNO wrote as an SVG picture, one curve per compound column
-// against the row number. The table is read once, line by line, through the text-file layer;
+// `durno --plot`: draws a table DURNO wrote as an SVG picture, one curve per key column
+// against the row number or a column the caller chooses. The table is read once, line by line, through the text-file layer;
 // memory grows with the number of compound columns and the picture's width, never with the
 // number of rows. The picture is written whole or not at all (FileSystem::openWhole).
 
 #include <csignal>
 #include <string>
 
+#include "plot/table_reader.hpp"
 #include "textfile/stop_flag.hpp"
 #include "textfile/text_files.hpp"
 
@@ -37,6 +38,7 @@ FileStatus pictureMayReplace(TextFiles& files, std::string_view picturePath);
 // Nothing is written unless the whole table was read and plotted. A stop noted in *stop
 // (when given) ends the reading or the writing at the next line or block.
 PlotOutcome plotTable(TextFiles& files, const std::string& tablePath,
-                      const std::string& picturePath, const StopFlag* stop = nullptr);
+                      const std::string& picturePath, const StopFlag* stop = nullptr,
+                      const PlotChoices& choices = {});
 
 }  // namespace durno

@@ -99,14 +99,14 @@ Axis linearAxis(long double low, long double high, int parts) {
   return axis;
 }
 
-// Row numbers from 1 to rows, ticked at whole round numbers.
+// Row numbers from 1 to rows, ticked at whole round numbers: the axis runs over the rows'
+// indexes, from 0.
 Axis rowAxis(std::size_t rows) {
   Axis axis;
-  axis.high = static_cast<long double>(rows);
-  axis.low = 1;
-  const long double step = rows < 2 ? 1 : std::max(1.0L, roundStep(axis.high - 1, 8));
-  for (long double tick = step; tick <= axis.high && axis.ticks.size() < kMostTicks; tick += step) {
-    axis.ticks.push_back({tick, numberLabel(tick)});
+  axis.high = static_cast<long double>(rows) - 1;
+  const long double step = rows < 2 ? 1 : std::max(1.0L, roundStep(axis.high, 8));
+  for (long double tick = step; tick <= rows && axis.ticks.size() < kMostTicks; tick += step) {
+    axis.ticks.push_back({tick - 1, numberLabel(tick)});
   }
   return axis;
 }
@@ -147,10 +147,10 @@ std::string pixel(long double coordinate) {
 
 struct Frame {
   Axis x, y;
-  std::size_t rows;
+  bool oneX = false;  // a single x value, drawn in the middle
 
-  long double xOf(long double row) const {
-    return rows < 2 ? (kLeft + kRight) / 2.0L : kLeft + (kRight - kLeft) * row / (rows - 1);
+  long double xOf(long double x) const {
+    return oneX ? (kLeft + kRight) / 2.0L : kLeft + (kRight - kLeft) * this->x.fraction(x);
   }
   long double yOf(long double value) const {
     return kBottom - (kBottom - kTop) * y.fraction(value);
@@ -168,7 +168,7 @@ std::string lineBetween(long double x1, long double y1, long double x2, long dou
          pixel(y2) + "\" " + style + "/>\n";
 }
 
-std::string drawAxes(const Frame& frame) {
+std::string drawAxes(const Frame& frame, const std::string& xName, const std::string& yName) {
   std::string svg = "<g class=\"axes\" font-size=\"12\" fill=\"#222\">\n";
   for (const Tick& tick : frame.y.ticks) {
     const long double y = frame.yOf(tick.value);
@@ -176,25 +176,44 @@ std::string drawAxes(const Frame& frame) {
     svg += textAt(kLeft - 6, y + 4, "text-anchor=\"end\"", tick.label);
   }
   for (const Tick& tick : frame.x.ticks) {
-    const long double x = frame.xOf(tick.value - 1);
+    const long double x = frame.xOf(tick.value);
     svg += lineBetween(x, kBottom, x, kBottom + 5, "stroke=\"#222\"");
     svg += textAt(x, kBottom + 20, "text-anchor=\"middle\"", tick.label);
   }
   svg += "<rect x=\"" + pixel(kLeft) + "\" y=\"" + pixel(kTop) + "\" width=\"" +
          pixel(kRight - kLeft) + "\" height=\"" + pixel(kBottom - kTop) +
          "\" fill=\"none\" stroke=\"#222\"/>\n";
-  svg += textAt((kLeft + kRight) / 2.0L, kBottom + 45, "text-anchor=\"middle\"",
-                "row (steps of all result files in turn)");
+  svg += textAt((kLeft + kRight) / 2.0L, kBottom + 45, "class=\"x-name\" text-anchor=\"middle\"",
+                xName.empty() ? "row (steps of all result files in turn)" : xName);
+  const std::string middle = pixel((kTop + kBottom) / 2.0L);
+  svg += "<text class=\"y-name\" transform=\"translate(22," + middle +
+         ") rotate(-90)\" text-anchor=\"middle\">" + svgText(yName) + "</text>\n";
   return svg + "</g>\n";
 }
 
-std::string drawFileStarts(const Frame& frame, const std::vector<std::size_t>& fileStarts) {
+// A file's name on the picture: its last part, the folders being the same for most.
+std::string shortFileName(const std::string& name) {
+  const std::size_t folderEnd = name.find_last_of("/\\");
+  return folderEnd == std::string::npos ? name : name.substr(folderEnd + 1);
+}
+
+// Against the row number, each result file's rows follow the last: a thin line where one
+// begins, its name along the line, where there is room for it.
+std::string drawFileStarts(const Frame& frame, const PlotData& data) {
+  constexpr long double kLabelRoom = 12;
   std::string svg = "<g class=\"file-starts\" stroke=\"#888\" stroke-width=\"0.6\">\n";
-  for (const std::size_t row : fileStarts) {
-    const long double x = frame.xOf(row - 0.5L);
-    svg += lineBetween(x, kTop, x, kBottom, "class=\"file-start\"");
+  std::string names = "<g class=\"file-names\" font-size=\"10\" fill=\"#666\">\n";
+  long double lastLabel = -kLabelRoom;
+  for (const FileStart& start : data.fileStarts) {
+    const long double x = start.row == 0 ? kLeft : frame.xOf(start.row - 0.5L);
+    if (start.row > 0) svg += lineBetween(x, kTop, x, kBottom, "class=\"file-start\"");
+    if (x - lastLabel < kLabelRoom) continue;
+    lastLabel = x;
+    names += "<text class=\"file-name\" transform=\"translate(" + pixel(x + 3) + "," +
+             pixel(kTop + 6) + ") rotate(90)\">" +
+             svgText(shortFileName(data.fileName(start.file))) + "</text>\n";
   }
-  return svg + "</g>\n";
+  return svg + "</g>\n" + names + "</g>\n";
 }
 
 std::string curveStyle(std::size_t curve) {
@@ -203,52 +222,169 @@ std::string curveStyle(std::size_t curve) {
          (*dash ? std::string(" stroke-dasharray=\"") + dash + "\"" : "");
 }
 
-void addPoint(const Frame& frame, std::size_t row, long double value, std::string& points) {
-  if (frame.y.logarithmic && value <= 0) return;  // zeros have no place on a log axis
-  points += pixel(frame.xOf(row)) + "," + pixel(frame.yOf(value)) + " ";
-}
+// Where one piece of a curve (one result file's points) ends.
+struct PieceEnd {
+  std::size_t file;
+  long double x, y;
+};
 
-std::string drawCurve(const Frame& frame, std::size_t curve, const std::string& name,
-                      const std::vector<ColumnExtremes>& columns) {
-  std::string points;
-  for (const ColumnExtremes& column : columns) {
+// A curve's pieces as path data, one subpath each: no line joins two result files. Pieces
+// of one point are gathered apart, to be drawn as dots.
+class CurvePath {
+ public:
+  explicit CurvePath(const Frame& frame) : frame_(frame) {}
+
+  void add(std::size_t piece, long double x, long double value) {
+    if (frame_.y.logarithmic && value <= 0) return;  // zeros have no place on a log axis
+    if (piece != piece_ || points_ == 0) endPiece(), piece_ = piece;
+    const std::string point = pixel(frame_.xOf(x)) + "," + pixel(frame_.yOf(value));
+    current_ += (points_++ == 0 ? "M" : " ") + point;
+    ends_.push_back({piece, frame_.xOf(x), frame_.yOf(value)});
+    if (ends_.size() > 1 && ends_[ends_.size() - 2].file == piece) ends_.erase(ends_.end() - 2);
+  }
+  void endPiece() {
+    std::string& into = points_ == 1 ? dots_ : lines_;
+    if (points_ == 1) current_ += " h0";
+    if (points_ > 0) into += (into.empty() ? "" : " ") + current_;
+    current_.clear();
+    points_ = 0;
+  }
+  const std::string& lines() const { return lines_; }
+  const std::string& dots() const { return dots_; }
+  const std::vector<PieceEnd>& ends() const { return ends_; }
+
+ private:
+  const Frame& frame_;
+  std::size_t piece_ = 0, points_ = 0;
+  std::string current_, lines_, dots_;
+  std::vector<PieceEnd> ends_;
+};
+
+std::string drawCurve(const Frame& frame, std::size_t curve, const PlotCurve& plotted,
+                      std::vector<PieceEnd>& ends) {
+  CurvePath path(frame);
+  for (const ColumnExtremes& column : plotted.thinner.columns()) {
     const bool positiveLow = frame.y.logarithmic && column.min <= 0 && column.hasPositive;
     const std::size_t lowRow = positiveLow ? column.minPositiveRow : column.minRow;
     const long double low = positiveLow ? column.minPositive : column.min;
-    if (lowRow <= column.maxRow) addPoint(frame, lowRow, low, points);
-    if (lowRow != column.maxRow) addPoint(frame, column.maxRow, column.max, points);
-    if (lowRow > column.maxRow) addPoint(frame, lowRow, low, points);
+    const long double lowX = positiveLow ? column.minPositiveX : column.minX;
+    if (lowRow <= column.maxRow) path.add(column.piece, lowX, low);
+    if (lowRow != column.maxRow) path.add(column.piece, column.maxX, column.max);
+    if (lowRow > column.maxRow) path.add(column.piece, lowX, low);
   }
-  if (!points.empty()) points.pop_back();
-  // A lone point is drawn as a dot: a wide line from it to itself, with round ends.
-  const bool lone = !points.empty() && points.find(' ') == std::string::npos;
-  if (lone) points += " " + points;
-  return "<polyline class=\"curve\" fill=\"none\" stroke-width=\"" + (lone ? "6" : "1.5"s) + "\" " +
-         curveStyle(curve) + " points=\"" + points + "\"><title>" + svgText(name) +
-         "</title></polyline>\n";
+  path.endPiece();
+  ends = path.ends();
+  const std::string style = curveStyle(curve);
+  const std::string title = "<title>" + svgText(plotted.name) + "</title>";
+  std::string svg;
+  if (!path.lines().empty()) {
+    svg += "<path class=\"curve\" fill=\"none\" stroke-width=\"1.5\" " + style + " d=\"" +
+           path.lines() + "\">" + title + "</path>\n";
+  }
+  if (!path.dots().empty()) {
+    svg += "<path class=\"curve dots\" fill=\"none\" stroke-width=\"6\" " + style + " d=\"" +
+           path.dots() + "\">" + title + "</path>\n";
+  }
+  return svg;
 }
 
-std::string drawLegend(const std::vector<std::string>& names) {
-  const long double spacing = std::min(
-      18.0L, (kBottom - kTop) / static_cast<long double>(std::max<std::size_t>(names.size(), 1)));
-  std::string svg =
-      "<g class=\"legend\" font-size=\"" + pixel(std::min(12.0L, spacing - 1)) + "\">\n";
-  for (std::size_t curve = 0; curve < names.size(); ++curve) {
-    const long double y = kTop + spacing * (curve + 0.5L);
-    svg += "<line x1=\"980\" y1=\"" + pixel(y) + "\" x2=\"1010\" y2=\"" + pixel(y) +
-           "\" stroke-width=\"2\" " + curveStyle(curve) + "/>\n";
-    svg += textAt(1016, y + 4, "", names[curve]);
+// Against a column, the result files' pieces lie over each other: the first curve's pieces
+// are named where they end, no more of them than can be read.
+std::string drawPieceNames(const PlotData& data, const std::vector<PieceEnd>& ends) {
+  constexpr std::size_t kMostNames = 60;
+  // A name is left out where it would cover one already written.
+  constexpr long double kNameWidth = 60, kNameHeight = 10;
+  const std::size_t stride = (ends.size() + kMostNames - 1) / kMostNames;
+  std::string svg = "<g class=\"file-names\" font-size=\"10\" fill=\"#555\">\n";
+  std::vector<PieceEnd> named;
+  for (std::size_t at = 0; at < ends.size(); at += std::max<std::size_t>(stride, 1)) {
+    const PieceEnd& end = ends[at];
+    if (std::any_of(named.begin(), named.end(), [&](const PieceEnd& other) {
+          return std::fabs(other.x - end.x) < kNameWidth && std::fabs(other.y - end.y) < kNameHeight;
+        })) {
+      continue;
+    }
+    named.push_back(end);
+    svg += textAt(end.x + 4, end.y + 3, "class=\"file-name\"",
+                  shortFileName(data.fileName(end.file)));
   }
   return svg + "</g>\n";
 }
 
+// The lines of a note of names, each short enough for the legend's width.
+std::vector<std::string> noteLines(const std::string& heading,
+                                   const std::vector<std::string>& names) {
+  constexpr std::size_t kLineWidth = 30, kMostLines = 8;
+  std::vector<std::string> lines{heading};
+  for (std::size_t at = 0; at < names.size(); ++at) {
+    const std::string name = names[at] + (at + 1 < names.size() ? "," : "");
+    if (lines.size() == 1 || lines.back().size() + 1 + name.size() > kLineWidth) {
+      if (lines.size() == kMostLines) {
+        lines.back() += " ...";
+        break;
+      }
+      lines.push_back(name);
+    } else {
+      lines.back() += " " + name;
+    }
+  }
+  return lines;
+}
+
+std::string drawLegend(const PlotData& data) {
+  constexpr long double kNoteLine = 14;
+  const std::vector<std::string> note =
+      data.columnsWithout.empty() ? std::vector<std::string>{}
+                                  : noteLines("No value in these, not drawn:", data.columnsWithout);
+  const long double room = kBottom - kTop - (note.empty() ? 0 : kNoteLine * note.size() + 10);
+  const std::size_t names = std::max<std::size_t>(data.curves.size(), 1);
+  const long double spacing = std::min(18.0L, room / static_cast<long double>(names));
+  std::string svg =
+      "<g class=\"legend\" font-size=\"" + pixel(std::min(12.0L, spacing - 1)) + "\">\n";
+  for (std::size_t curve = 0; curve < data.curves.size(); ++curve) {
+    const long double y = kTop + spacing * (curve + 0.5L);
+    svg += "<line x1=\"980\" y1=\"" + pixel(y) + "\" x2=\"1010\" y2=\"" + pixel(y) +
+           "\" stroke-width=\"2\" " + curveStyle(curve) + "/>\n";
+    svg += textAt(1016, y + 4, "", data.curves[curve].name);
+  }
+  svg += "</g>\n";
+  if (note.empty()) return svg;
+  svg += "<g class=\"without-values\" font-size=\"11\" fill=\"#444\">\n";
+  long double y = kTop + spacing * data.curves.size() + 10 + kNoteLine / 2;
+  for (const std::string& line : note) {
+    svg += textAt(980, y, "", line);
+    y += kNoteLine;
+  }
+  return svg + "</g>\n";
+}
+
+std::string quantityOf(const TableHead& head) {
+  return head.label.empty() ? "Values" : head.label;
+}
+
 std::string drawTitle(const TableHead& head, const Axis& y) {
-  const std::string quantity = head.label.empty() ? "Values" : head.label;
+  const std::string quantity = quantityOf(head);
   std::string svg = "<title>" + svgText(quantity + " - " + head.source) + "</title>\n";
   svg += textAt(kLeft, 30, "font-size=\"18\" font-weight=\"bold\"", quantity);
   svg += textAt(kLeft, 52, "font-size=\"13\" fill=\"#444\"",
                 head.source + (y.logarithmic ? "  (log scale)" : ""));
   return svg;
+}
+
+Frame frameOf(const PlotData& data) {
+  const ValueRange& range = data.range;
+  const bool logarithmic = data.scale == YScale::Automatic ? range.logarithmic()
+                                                           : data.scale == YScale::Logarithmic;
+  Frame frame;
+  frame.y = logarithmic ? logAxis(range.minPositive, range.max)
+                        : linearAxis(range.min, range.max, 6);
+  if (data.xName.empty()) {
+    frame.x = rowAxis(data.rows);
+    frame.oneX = data.rows < 2;
+  } else {
+    frame.x = linearAxis(data.xRange.min, data.xRange.max, 8);
+  }
+  return frame;
 }
 
 }  // namespace
@@ -281,24 +417,25 @@ std::string svgText(std::string_view text) {
 }
 
 std::string drawPicture(const PlotData& data) {
-  const ValueRange& range = data.range;
-  const Frame frame{rowAxis(data.rows),
-                    range.logarithmic() ? logAxis(range.minPositive, range.max)
-                                        : linearAxis(range.min, range.max, 6),
-                    data.rows};
+  const Frame frame = frameOf(data);
   std::string svg =
       std::string(kPictureOpening) + "width=\"" + std::to_string(kWidth) + "\" height=\"" +
       std::to_string(kHeight) + "\" viewBox=\"0 0 " + std::to_string(kWidth) + " " +
       std::to_string(kHeight) +
       "\" font-family=\"sans-serif\">\n<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
   svg += drawTitle(data.head, frame.y);
-  svg += drawAxes(frame);
-  svg += drawFileStarts(frame, data.fileStarts);
+  svg += drawAxes(frame, data.xName, quantityOf(data.head));
+  if (data.xName.empty()) svg += drawFileStarts(frame, data);
   svg += "<g class=\"curves\" stroke-linejoin=\"round\" stroke-linecap=\"round\">\n";
+  std::vector<PieceEnd> firstEnds;
   for (std::size_t curve = 0; curve < data.curves.size(); ++curve) {
-    svg += drawCurve(frame, curve, data.head.compounds[curve], data.curves[curve].columns());
+    std::vector<PieceEnd> ends;
+    svg += drawCurve(frame, curve, data.curves[curve], ends);
+    if (curve == 0) firstEnds = std::move(ends);
   }
-  svg += "</g>\n" + drawLegend(data.head.compounds) + "</svg>\n";
+  svg += "</g>\n";
+  if (!data.xName.empty()) svg += drawPieceNames(data, firstEnds);
+  svg += drawLegend(data) + "</svg>\n";
   return svg;
 }
 

@@ -1,10 +1,13 @@
 #include "plot/table_reader.hpp"
 
+#include <algorithm>
 #include <string_view>
 
 #include "convert/number_parser.hpp"
 #include "convert/text_ops.hpp"
 #include "extract/capacities.hpp"
+#include "extract/quantity.hpp"
+#include "extract/table_writer.hpp"
 
 namespace durno {
 
@@ -14,10 +17,22 @@ namespace {
 // the axes' arithmetic needs room above the largest value: such a field is refused. One
 // below 10^-4000 is drawn as 0.
 constexpr int kLargestExponent = 4000;
-// The table's title line begins with these four columns; the compounds follow them.
+// The table's title line begins with these four columns; the key columns follow them.
 constexpr std::size_t kStepColumns = 4;
 // The CSV and TSV tables begin each row with the result file's name before these.
 constexpr std::size_t kDelimitedStepColumns = kStepColumns + 1;
+// The files named on the picture: their names are kept, up to a length a label can show.
+constexpr std::size_t kNamedFiles = 1000;
+constexpr std::size_t kLongestFileName = 80;
+constexpr std::size_t kNoField = static_cast<std::size_t>(-1);
+
+// The step columns as each kind of table names them; --x and --columns take either name.
+struct StepColumnNames {
+  std::string_view dat, delimited;
+};
+constexpr StepColumnNames kStepColumnNames[kStepColumns] = {
+    {"STEP", "step"}, {"VAP", "VAP"}, {"WT%VAP", "WTVAP"}, {"P(tot)", "PTOT"}};
+constexpr std::string_view kRowName = "row";
 
 bool isBlankOrTab(char c) {
   return c == ' ' || c == '\t';
@@ -47,6 +62,34 @@ std::vector<std::string_view> fieldsOf(std::string_view line) {
   std::vector<std::string_view> fields;
   splitFields(line, fields);
   return fields;
+}
+
+// The names of count key columns in the titles after the step columns' (the writer pads a
+// key shorter than a title's width to it, and writes a longer one whole, unpadded): a
+// full title that ends in no blank continues while what follows is no blank, as long as
+// the titles have characters to spare; the last takes the rest.
+std::vector<std::string> fixedWidthKeys(std::string_view titles, std::size_t count) {
+  std::vector<std::string> keys;
+  std::size_t spare =
+      titles.size() > count * kCompoundTitleWidth ? titles.size() - count * kCompoundTitleWidth : 0;
+  std::size_t at = 0;
+  for (std::size_t key = 0; key < count; ++key) {
+    std::size_t end = std::min(at + kCompoundTitleWidth, titles.size());
+    if (key + 1 == count) {
+      end = titles.size();
+    } else if (end - at == kCompoundTitleWidth && titles[end - 1] != ' ') {
+      for (; spare > 0 && end < titles.size() && titles[end] != ' '; --spare)
+        ++end;
+    }
+    keys.emplace_back(withoutBlanksAround(titles.substr(at, end - at)));
+    at = end;
+  }
+  return keys;
+}
+
+// The number of key titles the titles can hold at most: each takes a title's width at least.
+std::size_t mostFixedWidthKeys(std::string_view titles) {
+  return (titles.size() + kCompoundTitleWidth - 1) / kCompoundTitleWidth;
 }
 
 // The fields of a CSV or TSV line, into fields; a CSV field in quotes keeps them (its
@@ -98,15 +141,50 @@ bool fieldValue(std::string_view field, long double& value, std::string& why) {
   return true;
 }
 
+// The quantity a key column holds, by its code letter ("ASiO2": activities); empty when
+// the name is no compound key.
+std::string_view quantityOfKey(std::string_view name) {
+  if (name.size() < 2) return {};
+  for (const QuantityKind& kind : Quantity::kinds()) {
+    if (name.starts_with(kind.code) && name.find(' ') == std::string_view::npos) {
+      return kind.label;
+    }
+  }
+  return {};
+}
+
+// The quantities of the compound columns drawn, for a table without a label line (other
+// key columns, such as a temperature, are drawn beside them as a .dat's are).
+std::string labelOfKeys(const std::vector<PlotCurve>& curves) {
+  std::vector<std::string_view> labels;
+  for (const PlotCurve& curve : curves) {
+    const std::string_view label = quantityOfKey(curve.name);
+    if (label.empty()) continue;
+    if (std::find(labels.begin(), labels.end(), label) == labels.end()) labels.push_back(label);
+  }
+  std::string text;
+  for (const std::string_view label : labels)
+    text.append(text.empty() ? "" : ", ").append(withoutTrailingBlanks(label));
+  return text;
+}
+
+std::string listOfNames(const std::vector<std::string>& names, std::size_t from) {
+  constexpr std::size_t kNamesShown = 8;
+  std::string list;
+  for (std::size_t at = from; at < names.size() && at < from + kNamesShown; ++at)
+    list.append(at == from ? "" : ", ").append(names[at]);
+  if (names.size() > from + kNamesShown) list += ", ...";
+  return list;
+}
+
 class TableReading {
  public:
-  TableReading(OpenTextFile& file, const std::string& path, const StopFlag* stop, PlotData& data)
-      : file_(file), path_(path), stop_(stop), data_(data) {}
+  TableReading(OpenTextFile& file, const std::string& path, const PlotChoices& choices,
+               const StopFlag* stop, PlotData& data)
+      : file_(file), path_(path), choices_(choices), stop_(stop), data_(data) {}
 
   TableRead readHead();
   TableRead readRows(std::size_t pixelColumns);
-  // Names the first result file and how many follow, for a table that holds the names.
-  void nameSource();
 
  private:
   // The next line into line_; false at the end of the data, a failure or a stop.
@@ -115,24 +193,38 @@ class TableReading {
     return {ReadEnd::NotPlottable, quoted(path_) + " is not a DURNO table: " + why};
   }
   TableRead ended() const;
-  std::string takeRow(std::size_t row);
-  std::string takeDelimitedRow(std::size_t row);
   TableRead readDelimitedHead(char separator);
+  void nameDatKeys(std::size_t fieldCount);
+  std::string chooseColumns(std::size_t pixelColumns);
+  std::string fieldNamed(std::string_view name, std::size_t& field) const;
+  void splitRow();
+  std::string takeRow(std::size_t row);
   void noteFileStart(std::size_t row);
+  TableRead finish(std::size_t rows);
 
   OpenTextFile& file_;
   const std::string& path_;
+  const PlotChoices& choices_;
   const StopFlag* stop_;
   PlotData& data_;
   std::string_view line_;
   std::string storage_;
   FileStatus lastRead_;
   std::size_t lineNumber_ = 0;
-  std::vector<std::string_view> fields_;  // the current row's
-  long double lastStep_ = 0;
+  std::size_t pixelColumns_ = 0;
   char separator_ = 0;  // ',' or '\t' for a CSV or TSV table, 0 for the .dat's blanks
-  std::string firstFile_, lastFile_;
-  std::size_t files_ = 0;
+  std::string titles_;  // a .dat's title line after the step columns' titles
+  bool fixedWidthTitles_ = false;  // titles_ as the writer lays them out
+  std::vector<std::string> fieldNames_;  // every field of a row, as the table names it
+  std::size_t firstKeyField_ = 0;
+  std::size_t xField_ = kNoField;       // kNoField: the row number
+  std::vector<std::size_t> curveFields_;  // the field of each curve
+  std::vector<std::string_view> fields_;  // the current row's
+  std::vector<long double> values_;       // their numbers
+  std::vector<bool> given_;               // false for an empty field of a CSV or TSV row
+  long double lastStep_ = 0;
+  bool stepsWentBack_ = false;
+  std::string lastFile_;
 };
 
 bool TableReading::nextLine() {
@@ -167,11 +259,16 @@ TableRead TableReading::readHead() {
     const auto fields = fieldsOf(line_);
     if (fields.size() >= kStepColumns && fields[0] == "STEP" && fields[1] == "VAP" &&
         fields[2] == "WT%VAP" && fields[3] == "P(tot)") {
-      if (fields.size() - kStepColumns > static_cast<std::size_t>(kMaxCompounds)) {
-        return notTable("its title line names " + std::to_string(fields.size() - kStepColumns) +
+      // Names of keys holding blanks are known once a row tells how many keys there are.
+      fixedWidthTitles_ = line_.starts_with(kFixedTitles);
+      titles_ = fixedWidthTitles_ ? line_.substr(kFixedTitles.size()) : "";
+      head.compounds.assign(fields.begin() + kStepColumns, fields.end());
+      const std::size_t most =
+          fixedWidthTitles_ ? mostFixedWidthKeys(titles_) : head.compounds.size();
+      if (most > static_cast<std::size_t>(kMaxCompounds)) {
+        return notTable("its title line names " + std::to_string(most) +
                         " compound columns, more than " + std::to_string(kMaxCompounds));
       }
-      head.compounds.assign(fields.begin() + kStepColumns, fields.end());
       return {};
     }
     head.label = fields.empty() ? "" : line_.substr(line_.find_first_not_of(" \t"));
@@ -193,112 +290,210 @@ TableRead TableReading::readDelimitedHead(char separator) {
     return notTable("its header names " + std::to_string(fields_.size() - kDelimitedStepColumns) +
                     " key columns, more than " + std::to_string(kMaxCompounds));
   }
-  for (std::size_t column = kDelimitedStepColumns; column < fields_.size(); ++column)
-    data_.head.compounds.push_back(unquoted(fields_[column]));
+  for (const std::string_view field : fields_)
+    fieldNames_.push_back(unquoted(field));
+  data_.head.compounds.assign(fieldNames_.begin() + kDelimitedStepColumns, fieldNames_.end());
+  firstKeyField_ = kDelimitedStepColumns;
   return {};
 }
 
-void TableReading::nameSource() {
-  if (separator_ == 0) return;
-  data_.head.source = "Data from " + firstFile_;
-  if (files_ > 1) {
-    const std::size_t more = files_ - 1;
-    data_.head.source +=
-        " and " + std::to_string(more) + (more == 1 ? " more file" : " more files");
+// The .dat's field names for rows of fieldCount fields. A count the titles cannot hold is
+// left to the row's own check, which names both counts.
+void TableReading::nameDatKeys(std::size_t fieldCount) {
+  std::vector<std::string>& keys = data_.head.compounds;
+  const std::size_t keyCount = fieldCount - kStepColumns;
+  if (fixedWidthTitles_ && keyCount > 0 && keyCount <= mostFixedWidthKeys(titles_)) {
+    keys = fixedWidthKeys(titles_, keyCount);
   }
+  for (const StepColumnNames& names : kStepColumnNames)
+    fieldNames_.emplace_back(names.dat);
+  fieldNames_.insert(fieldNames_.end(), keys.begin(), keys.end());
+  firstKeyField_ = kStepColumns;
 }
 
-// A CSV or TSV row: an empty field is a value its step did not give, left out of its curve.
-std::string TableReading::takeDelimitedRow(std::size_t row) {
-  splitDelimited(line_, separator_, fields_);
-  const std::size_t columns = data_.curves.size() + kDelimitedStepColumns;
-  if (fields_.size() != columns) {
-    return "holds " + std::to_string(fields_.size()) + " fields where the header names " +
-           std::to_string(columns) + " columns";
+// The field a --x or --columns name means, or why there is none.
+std::string TableReading::fieldNamed(std::string_view name, std::size_t& field) const {
+  const std::size_t firstStep = firstKeyField_ - kStepColumns;
+  for (std::size_t step = 0; step < kStepColumns; ++step) {
+    const StepColumnNames& names = kStepColumnNames[step];
+    if (lowerCase(name) == lowerCase(names.dat) || lowerCase(name) == lowerCase(names.delimited)) {
+      field = firstStep + step;
+      return {};
+    }
   }
-  std::string why;
-  for (std::size_t field = 1; field < kDelimitedStepColumns; ++field) {
-    long double ignored = 0;
-    if (!fields_[field].empty() && !fieldValue(fields_[field], ignored, why)) return why;
+  const std::string wanted(withoutBlanksAround(name));
+  std::size_t caseless = kNoField, caselessCount = 0;
+  for (std::size_t at = firstKeyField_; at < fieldNames_.size(); ++at) {
+    if (fieldNames_[at] == wanted) {
+      field = at;
+      return {};
+    }
+    if (lowerCase(fieldNames_[at]) == lowerCase(wanted)) caseless = at, ++caselessCount;
   }
-  for (std::size_t curve = 0; curve < data_.curves.size(); ++curve) {
-    const std::string_view field = fields_[curve + kDelimitedStepColumns];
-    long double value = 0;
-    if (field.empty()) continue;
-    if (!fieldValue(field, value, why)) return why;
-    data_.curves[curve].add(row, value);
-    data_.range.add(value);
+  if (caselessCount == 1) {
+    field = caseless;
+    return {};
   }
-  if (row == 0 || fields_[0] != lastFile_) {
-    if (row > 0) noteFileStart(row);
-    lastFile_ = fields_[0];
-    if (files_++ == 0) firstFile_ = unquoted(lastFile_);
+  return quoted(path_) + " has no column " + quoted(name) + " (its key columns: " +
+         listOfNames(fieldNames_, firstKeyField_) + ")";
+}
+
+// The x field and the curves' fields, as the choices name them.
+std::string TableReading::chooseColumns(std::size_t pixelColumns) {
+  pixelColumns_ = pixelColumns;
+  if (!choices_.x.empty() && lowerCase(choices_.x) != kRowName) {
+    if (std::string why = fieldNamed(choices_.x, xField_); !why.empty()) return why;
+    data_.xName = fieldNames_[xField_];
   }
+  for (const std::string& name : choices_.columns) {
+    std::size_t field = 0;
+    if (std::string why = fieldNamed(name, field); !why.empty()) return why;
+    if (std::find(curveFields_.begin(), curveFields_.end(), field) == curveFields_.end())
+      curveFields_.push_back(field);
+  }
+  if (choices_.columns.empty()) {
+    for (std::size_t field = firstKeyField_; field < fieldNames_.size(); ++field) {
+      if (field != xField_) curveFields_.push_back(field);
+    }
+  }
+  if (curveFields_.empty()) return "nothing to plot: " + quoted(path_) + " has no key column but x";
+  for (const std::size_t field : curveFields_)
+    data_.curves.push_back({fieldNames_[field], CurveThinner(pixelColumns), {}});
   return {};
 }
 
 void TableReading::noteFileStart(std::size_t row) {
-  std::vector<std::size_t>& starts = data_.fileStarts;
-  const std::size_t perColumn = data_.curves.front().rowsPerColumn();
+  const std::size_t file = data_.files++;
+  if (separator_ != 0 && file < kNamedFiles) {
+    data_.fileNames.push_back(unquoted(lastFile_).substr(0, kLongestFileName));
+  }
+  std::vector<FileStart>& starts = data_.fileStarts;
+  std::size_t perColumn = 1;
+  while (row / perColumn >= pixelColumns_)
+    perColumn *= 2;
   // Merged columns keep one start each.
   std::size_t kept = 0;
-  for (const std::size_t start : starts) {
-    if (kept == 0 || starts[kept - 1] / perColumn != start / perColumn) starts[kept++] = start;
+  for (const FileStart& start : starts) {
+    if (kept == 0 || starts[kept - 1].row / perColumn != start.row / perColumn)
+      starts[kept++] = start;
   }
   starts.resize(kept);
-  if (starts.empty() || starts.back() / perColumn != row / perColumn) starts.push_back(row);
+  if (starts.empty() || starts.back().row / perColumn != row / perColumn)
+    starts.push_back({row, file});
+}
+
+void TableReading::splitRow() {
+  if (separator_ == 0) {
+    splitFields(line_, fields_);
+  } else {
+    splitDelimited(line_, separator_, fields_);
+  }
 }
 
 // Takes the row in line_; the reason it is refused, or empty.
 std::string TableReading::takeRow(std::size_t row) {
-  splitFields(line_, fields_);
-  const std::size_t columns = data_.curves.size() + kStepColumns;
-  if (fields_.size() != columns) {
-    return "holds " + std::to_string(fields_.size()) + " fields where the title line names " +
-           std::to_string(columns) + " columns";
+  if (fields_.size() != fieldNames_.size()) {
+    return "holds " + std::to_string(fields_.size()) + " fields where the " +
+           (separator_ == 0 ? "title line" : "header") + " names " +
+           std::to_string(fieldNames_.size()) + " columns";
   }
+  values_.assign(fields_.size(), 0);
+  given_.assign(fields_.size(), false);
   std::string why;
-  long double step = 0;
-  if (!fieldValue(fields_[0], step, why)) return why;
-  for (std::size_t field = 1; field < kStepColumns; ++field) {
-    long double ignored = 0;
-    if (!fieldValue(fields_[field], ignored, why)) return why;
+  bool anyValue = false;
+  for (std::size_t field = firstKeyField_ - kStepColumns; field < fields_.size(); ++field) {
+    if (fields_[field].empty() && separator_ != 0) continue;
+    if (!fieldValue(fields_[field], values_[field], why)) return why;
+    given_[field] = true;
+    anyValue = anyValue || (field > 0 && values_[field] != 0);
   }
+  // A .dat row holds the values as they stand at its step line, and the first row of a file
+  // after the first (its step number below the one before) holds the last values of the
+  // file before it: that file's piece ends with it, and the next begins after it.
+  const bool fileStarts = separator_ == 0 ? row == 0 || stepsWentBack_
+                                          : row == 0 || fields_[0] != lastFile_;
+  stepsWentBack_ = separator_ == 0 && row > 0 && values_[0] < lastStep_;
+  lastStep_ = values_[0];
+  if (fileStarts) {
+    if (separator_ != 0) lastFile_ = fields_[0];
+    noteFileStart(row);
+  }
+  long double x = static_cast<long double>(row);
+  if (xField_ != kNoField) {
+    // Against a column, a row without its x, or a .dat's first row of a file (which holds
+    // no value, no step line being before it), has no place.
+    if (!given_[xField_] || (separator_ == 0 && !anyValue)) return {};
+    x = values_[xField_];
+  }
+  bool drawn = false;
   for (std::size_t curve = 0; curve < data_.curves.size(); ++curve) {
-    long double value = 0;
-    if (!fieldValue(fields_[curve + kStepColumns], value, why)) return why;
-    data_.curves[curve].add(row, value);
-    data_.range.add(value);
+    const std::size_t field = curveFields_[curve];
+    if (!given_[field]) continue;
+    data_.curves[curve].thinner.add(row, values_[field], x, data_.files - 1);
+    data_.curves[curve].range.add(values_[field]);
+    drawn = true;
   }
-  if (row > 0 && step < lastStep_) noteFileStart(row);
-  lastStep_ = step;
+  if (drawn) data_.xRange.add(x);
+  return {};
+}
+
+// The columns that hold values are drawn; the others are named.
+TableRead TableReading::finish(std::size_t rows) {
+  const std::string nothing = "nothing to plot: " + quoted(path_) + " has no ";
+  if (rows == 0) return {ReadEnd::NotPlottable, nothing + "rows"};
+  data_.rows = rows;
+  std::vector<PlotCurve> drawn;
+  for (PlotCurve& curve : data_.curves) {
+    if (curve.range.anyValue()) {
+      data_.range.add(curve.range);
+      drawn.push_back(std::move(curve));
+    } else {
+      data_.columnsWithout.push_back(curve.name);
+    }
+  }
+  data_.curves = std::move(drawn);
+  if (data_.curves.empty()) return {ReadEnd::NotPlottable, nothing + "values in its key columns"};
+  data_.scale = choices_.scale;
+  if (data_.scale == YScale::Logarithmic && !data_.range.anyPositive) {
+    return {ReadEnd::NotPlottable,
+            "nothing to draw on a log axis: no value of " + quoted(path_) + " is above 0"};
+  }
+  if (separator_ == 0) return {};
+  data_.head.label = labelOfKeys(data_.curves);
+  data_.head.source = "Data from " + data_.fileName(0);
+  if (data_.files > 1) {
+    const std::size_t more = data_.files - 1;
+    data_.head.source +=
+        " and " + std::to_string(more) + (more == 1 ? " more file" : " more files");
+  }
   return {};
 }
 
 TableRead TableReading::readRows(std::size_t pixelColumns) {
   const std::string nothing = "nothing to plot: " + quoted(path_) + " has no ";
   if (data_.head.compounds.empty()) return {ReadEnd::NotPlottable, nothing + "compound columns"};
-  data_.curves.assign(data_.head.compounds.size(), CurveThinner(pixelColumns));
   std::size_t row = 0;
   while (nextLine()) {
     if (line_.find_first_not_of(" \t") == std::string_view::npos) continue;
-    // A letter outside the menu writes the step values alone under the compounds' titles.
-    if (separator_ == 0 && row == 0 && fieldsOf(line_).size() == kStepColumns) {
-      return {ReadEnd::NotPlottable, nothing + "compound values, only the step values"};
+    splitRow();
+    if (row == 0) {
+      // A letter outside the menu writes the step values alone under the compounds' titles.
+      if (separator_ == 0 && fields_.size() == kStepColumns) {
+        return {ReadEnd::NotPlottable, nothing + "compound values, only the step values"};
+      }
+      if (separator_ == 0) nameDatKeys(std::max(fields_.size(), kStepColumns));
+      if (std::string why = chooseColumns(pixelColumns); !why.empty()) {
+        return {ReadEnd::NotPlottable, why};
+      }
     }
-    std::string why = separator_ == 0 ? takeRow(row) : takeDelimitedRow(row);
-    if (!why.empty()) {
+    if (std::string why = takeRow(row); !why.empty()) {
       return {ReadEnd::NotPlottable,
               quoted(path_) + ": line " + std::to_string(lineNumber_) + " of the table " + why};
     }
     ++row;
   }
   if (const TableRead end = ended(); end.end != ReadEnd::Read) return end;
-  if (row == 0) return {ReadEnd::NotPlottable, nothing + "rows"};
-  if (!data_.range.any) return {ReadEnd::NotPlottable, nothing + "values in its key columns"};
-  data_.rows = row;
-  nameSource();
-  return {};
+  return finish(row);
 }
 
 }  // namespace
@@ -310,6 +505,18 @@ void ValueRange::add(long double value) {
   if (value < 0) anyNegative = true;
   if (value > 0 && (!anyPositive || value < minPositive)) minPositive = value;
   if (value > 0) anyPositive = true;
+}
+
+void ValueRange::add(const ValueRange& other) {
+  if (!other.any) return;
+  add(other.min);
+  add(other.max);
+  if (other.anyPositive) add(other.minPositive);
+}
+
+std::string PlotData::fileName(std::size_t file) const {
+  if (file < fileNames.size()) return fileNames[file];
+  return "file " + std::to_string(file + 1);
 }
 
 bool isTableNumber(std::string_view field) {
@@ -336,11 +543,11 @@ bool isTableNumber(std::string_view field) {
 }
 
 TableRead readTable(TextFiles& files, const std::string& path, std::size_t pixelColumns,
-                    const StopFlag* stop, PlotData& data) {
+                    const PlotChoices& choices, const StopFlag* stop, PlotData& data) {
   if (FileStatus opened = files.openFile(kTableFileNumber, path, FileMode::Input); !opened.ok()) {
     return {ReadEnd::NotPlottable, "cannot read " + quoted(path) + ": " + opened.reason};
   }
-  TableReading reading(*files.inputFile(kTableFileNumber), path, stop, data);
+  TableReading reading(*files.inputFile(kTableFileNumber), path, choices, stop, data);
   TableRead read = reading.readHead();
   if (read.end == ReadEnd::Read) read = reading.readRows(pixelColumns);
   files.closeFile(kTableFileNumber);

@@ -973,6 +973,10 @@ TEST_F(DurnoRun, ManPageNamesTheOptionsAndExitStatusesOfHelp) {
                                              "--help",
                                              "--version",
                                              "--plot",
+                                             "--x",
+                                             "--columns",
+                                             "--log",
+                                             "--linear",
                                              "--all-compounds",
                                              "--list-compounds"};
   EXPECT_EQ(helpOptions, everyOption);

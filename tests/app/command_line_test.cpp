@@ -48,8 +48,15 @@ std::string described(const Request& request) {
       return "version";
     case RequestKind::Dialogue:
       return "dialogue -j " + std::to_string(request.jobs);
-    case RequestKind::Plot:
-      return "plot " + request.plot.table + " -> " + request.plot.picture;
+    case RequestKind::Plot: {
+      const PlotChoices& choices = request.plot.choices;
+      std::string text = "plot " + request.plot.table + " -> " + request.plot.picture;
+      if (!choices.x.empty()) text += " x " + choices.x;
+      if (!choices.columns.empty()) text += " columns " + joined(choices.columns);
+      if (choices.scale != YScale::Automatic)
+        text += choices.scale == YScale::Logarithmic ? " log" : " linear";
+      return text;
+    }
     case RequestKind::ListCompounds:
       return "list -j " + std::to_string(request.job.jobs) + " -q " + request.job.quantityCode +
              " -L " + joined(request.job.fileLists) + " " + joined(request.job.resultFiles);
@@ -115,6 +122,9 @@ TEST(CommandLine, EachArgumentListMakesOneRequestOrOneProblem) {
       {"--plot t.dat", "plot t.dat -> t.svg"},
       {"-o x.SVG --plot run/t", "plot run/t -> x.SVG"},
       {"--plot t.dat -o -", "plot t.dat -> -"},
+      {"--x VAP --plot t.csv --columns ASiO2,~AMgO~ --columns=T --log",
+       "plot t.csv -> t.svg x VAP columns [ASiO2,AMgO,T] log"},
+      {"--plot t.dat --linear --x=TEMPERATURE~(K)", "plot t.dat -> t.svg x TEMPERATURE (K) linear"},
       {"--list-compounds r1 -L l.xtr r2", "list -j 4 -q AGFXP -L [l.xtr] [r1,r2]"},
       {"-j2 -q xa --list-compounds -L l.xtr", "list -j 2 -q XA -L [l.xtr] []"},
       {"--list-compounds -q AS r", "misuse: unknown quantity 'S': use A, G, F, X or P"},
@@ -147,6 +157,9 @@ TEST(CommandLine, EachArgumentListMakesOneRequestOrOneProblem) {
       {"--plot a.dat -q A", "misuse: the option '-q' does not go with --plot"},
       {"--plot a.dat -j 2", "misuse: the option '-j' does not go with --plot"},
       {"--plot a.dat b.dat", "misuse: unexpected argument 'b.dat'"},
+      {"--plot a.dat --log --linear", "misuse: the options '--log' and '--linear' do not go together"},
+      {"--plot a.dat --columns A,", "misuse: an empty column name in 'A,'"},
+      {"-q A --x VAP r", "misuse: the option '--x' does not go with an extraction"},
       {"--plot a.dat -o run1.out",
        "misuse: picture name not ending in .svg (or - for standard output): 'run1.out'"},
   };

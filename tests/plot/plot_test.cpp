@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -78,18 +79,38 @@ std::size_t count(const std::string& text, const std::string& part) {
   return found;
 }
 
+// The number of points of each piece of each curve, in order: a curve is a path whose
+// pieces each begin with "M", and a path of its one-point pieces after it, of one title.
+std::vector<std::vector<std::size_t>> curvePieces(const std::string& svg) {
+  std::vector<std::vector<std::size_t>> curves;
+  std::string lastTitle;
+  const std::string curve = "class=\"curve";
+  const std::string data = " d=\"";
+  for (auto at = svg.find(curve); at != std::string::npos; at = svg.find(curve, at + 1)) {
+    const std::size_t tagEnd = svg.find('>', at);
+    const std::size_t from = svg.find(data, at);
+    if (from == std::string::npos || from > tagEnd) continue;
+    const std::size_t listStart = from + data.size();
+    std::istringstream points(svg.substr(listStart, svg.find('"', listStart) - listStart));
+    const std::string title = svg.substr(tagEnd, svg.find("</title>", tagEnd) - tagEnd);
+    if (curves.empty() || title != lastTitle) curves.emplace_back();
+    lastTitle = title;
+    for (std::string point; points >> point;) {
+      if (point.front() == 'M') curves.back().push_back(0);
+      if (point.find(',') != std::string::npos) ++curves.back().back();
+    }
+  }
+  return curves;
+}
+
 // The number of points of each curve, in order.
 std::vector<std::size_t> curvePoints(const std::string& svg) {
   std::vector<std::size_t> points;
-  const std::string curve = "class=\"curve\"";
-  const std::string pointsAttribute = " points=\"";
-  for (auto at = svg.find(curve); at != std::string::npos; at = svg.find(curve, at + 1)) {
-    const std::size_t tagEnd = svg.find('>', at);
-    const std::size_t from = svg.find(pointsAttribute, at);
-    if (from == std::string::npos || from > tagEnd) continue;
-    const std::size_t listStart = from + pointsAttribute.size();
-    const std::string list = svg.substr(listStart, svg.find('"', listStart) - listStart);
-    points.push_back(list.empty() ? 0 : count(list, " ") + 1);
+  for (const std::vector<std::size_t>& pieces : curvePieces(svg)) {
+    std::size_t sum = 0;
+    for (const std::size_t piece : pieces)
+      sum += piece;
+    points.push_back(sum);
   }
   return points;
 }
