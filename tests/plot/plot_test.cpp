@@ -60,13 +60,13 @@ class PlotTable : public ::testing::Test {
   StoppingFileSystem memory;
   durno::TextFiles files{memory};
 
-  durno::PlotOutcome draw(const std::string& table) {
+  durno::PlotOutcome draw(const std::string& table, const durno::PlotChoices& choices = {}) {
     memory.put("t.dat", table);
-    return durno::plotTable(files, "t.dat", "t.svg", &memory.stop);
+    return durno::plotTable(files, "t.dat", "t.svg", &memory.stop, choices);
   }
   // Plots the table text; the picture's text, or the reason it was not drawn.
-  std::string plot(const std::string& table) {
-    const durno::PlotOutcome outcome = draw(table);
+  std::string plot(const std::string& table, const durno::PlotChoices& choices = {}) {
+    const durno::PlotOutcome outcome = draw(table, choices);
     if (outcome.end != durno::PlotEnd::Drawn) return outcome.reason;
     return memory.contents("t.svg").value_or("<no picture>");
   }
@@ -184,6 +184,51 @@ TEST_F(PlotTable, AKnownTableGivesItsCurvesLegendAndFileStarts) {
   EXPECT_EQ(linear.find("(log scale)"), std::string::npos);
 }
 
+// Two result files as the writer lays them out: a key title of 15 characters, holding
+// blanks, is followed by the next with no blank between; a file's first row holds the
+// last values of the file before it (the table's first row holds none); PPFeO no step gave.
+const std::string kTwoFiles =
+    "Data from melt01.out\r\nActivities \r\n"
+    "  STEP          VAP            WT%VAP         P(tot)       "
+    "ASiO2          TEMPERATURE (K)PPFeO          \r\n"
+    " 1 0 0 0 0 0 0\r\n"
+    " 2 0.1 1 0.5 0.01 2000 0\r\n"
+    " 3 0.2 2 0.5 0.02 2100 0\r\n"
+    " 1 0.3 3 0.5 0.03 2200 0\r\n"
+    " 2 0.1 1 0.5 0.05 1900 0\r\n"
+    " 3 0.2 2 0.5 -0.06 2000 0\r\n";
+
+// Each case: the choices, the points of each piece of each curve, and texts the picture
+// holds. No line joins two files; a column without a value is named, not drawn.
+TEST_F(PlotTable, EachFileIsAPieceOfItsOwnAgainstTheRowOrAnyColumn) {
+  using Scale = durno::YScale;
+  struct Case {
+    durno::PlotChoices choices;
+    std::vector<std::vector<std::size_t>> pieces;
+    std::vector<std::string> texts;
+  };
+  const std::vector<Case> cases = {
+      {{}, {{4, 2}, {4, 2}}, {">row (steps of", ">file 2</text>", "No value in these, not drawn:",
+                              "PPFeO</text>", ">Activities</text>"}},
+      {{"temperature (k)", {}, Scale::Linear},
+       {{3, 2}},
+       {"class=\"x-name\" text-anchor=\"middle\">TEMPERATURE (K)<", ">file 1</text>",
+        ">file 2</text>", ">2200</text>"}},
+      {{"WT%VAP", {"asio2"}, Scale::Logarithmic}, {{3, 1}}, {">WT%VAP<", "(log scale)"}},
+  };
+  for (const Case& test : cases) {
+    const std::string svg = plot(kTwoFiles, test.choices);
+    EXPECT_EQ(curvePieces(svg), test.pieces) << test.choices.x << "\n" << svg;
+    for (const std::string& text : test.texts)
+      EXPECT_NE(svg.find(text), std::string::npos) << test.choices.x << ": " << text;
+  }
+  EXPECT_EQ(count(plot(kTwoFiles), "stroke-width=\"2\""), 2u) << "PPFeO has no legend entry";
+  EXPECT_EQ(plot(kTwoFiles, {"x", {}, Scale::Automatic}).rfind("\"t.dat\" has no column \"x\"", 0),
+            0u);
+  EXPECT_EQ(plot(kTwoFiles, {"", {"PPFeO"}, Scale::Automatic}),
+            "nothing to plot: \"t.dat\" has no values in its key columns");
+}
+
 // The CSV and TSV tables: the file column marks each result file's start and names the
 // first; an empty field is a value the step did not give; a quoted name keeps its comma.
 TEST_F(PlotTable, CsvAndTsvTablesGiveTheirKeyCurvesFileStartsAndFirstFile) {
@@ -198,6 +243,10 @@ TEST_F(PlotTable, CsvAndTsvTablesGiveTheirKeyCurvesFileStartsAndFirstFile) {
   EXPECT_EQ(count(svg, "class=\"file-start\""), 2u);
   EXPECT_NE(svg.find(">A,MgO</text>"), std::string::npos);
   EXPECT_NE(svg.find("Data from a,1.out and 2 more files"), std::string::npos);
+  EXPECT_NE(svg.find(">a,1.out</text>"), std::string::npos) << "the first file named";
+  EXPECT_NE(svg.find("class=\"y-name\" transform=\"translate(22,400.0) rotate(-90)\" "
+                     "text-anchor=\"middle\">Activities<"),
+            std::string::npos);
 
   const std::string tsv =
       "file\tstep\tVAP\tWTVAP\tPTOT\tASiO2\r\na.out\t1\t0.1\t1\t0.5\t0.01\r\n"
@@ -320,6 +369,19 @@ TEST(CurveThinner, EachPixelColumnKeepsItsExtremesSoASingleSpikeSurvives) {
   }
   EXPECT_EQ(spikes, 1u);
   EXPECT_EQ(dips, 1u);
+
+  // A piece (a result file) begun inside a column is kept apart; past a few pieces in one
+  // column, later ones join its last, so files of three rows each keep memory bounded.
+  durno::CurveThinner pieces(kColumns);
+  for (std::size_t row = 0; row < kRows; ++row)
+    pieces.add(row, 1.0L, 0, row / 3);
+  EXPECT_LE(pieces.columns().size(), durno::CurveThinner::kMostPiecesPerColumn * kColumns);
+  EXPECT_GT(pieces.columns().size(), 3 * kColumns / 2);
+  std::size_t lastPiece = 0;
+  for (const durno::ColumnExtremes& column : pieces.columns()) {
+    EXPECT_GE(column.piece, lastPiece);
+    lastPiece = column.piece;
+  }
 }
 
 }  // namespace
