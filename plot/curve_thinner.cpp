@@ -42,7 +42,19 @@ void CurveThinner::keep(const ColumnExtremes& entry, std::size_t& kept,
 void CurveThinner::add(std::size_t row, long double value, long double x, std::size_t piece) {
   while (row / rowsPerColumn_ >= columns_)
     mergeNeighbours();
-  const ColumnExtremes single{row / rowsPerColumn_, piece, row, row, row, value, value, value,
+  const std::size_t column = row / rowsPerColumn_;
+  // Most rows go on their column's last piece: only its extremes may change.
+  if (!done_.empty() && done_.back().column == column && done_.back().piece == piece) {
+    ColumnExtremes& last = done_.back();
+    if (value < last.min) last.min = value, last.minRow = row, last.minX = x;
+    if (value > last.max) last.max = value, last.maxRow = row, last.maxX = x;
+    if (value > 0 && (!last.hasPositive || value < last.minPositive)) {
+      last.minPositive = value, last.minPositiveRow = row, last.minPositiveX = x;
+      last.hasPositive = true;
+    }
+    return;
+  }
+  const ColumnExtremes single{column, piece, row, row, row, value, value, value,
                               x, x, x, value > 0};
   std::size_t kept = done_.size();
   keep(single, kept, piecesInLastColumn_);

@@ -397,14 +397,16 @@ std::string TableReading::takeRow(std::size_t row) {
            (separator_ == 0 ? "title line" : "header") + " names " +
            std::to_string(fieldNames_.size()) + " columns";
   }
-  values_.assign(fields_.size(), 0);
-  given_.assign(fields_.size(), false);
+  values_.resize(fields_.size());
+  given_.assign(fields_.size(), separator_ == 0);
   std::string why;
   bool anyValue = false;
   for (std::size_t field = firstKeyField_ - kStepColumns; field < fields_.size(); ++field) {
-    if (fields_[field].empty() && separator_ != 0) continue;
+    if (separator_ != 0) {
+      given_[field] = !fields_[field].empty();
+      if (!given_[field]) continue;
+    }
     if (!fieldValue(fields_[field], values_[field], why)) return why;
-    given_[field] = true;
     anyValue = anyValue || (field > 0 && values_[field] != 0);
   }
   // A .dat row holds the values as they stand at its step line, and the first row of a file
