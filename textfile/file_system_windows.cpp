@@ -166,6 +166,11 @@ bool identify(const std::string& name, FileIdentity& identity) {
 
 }  // namespace
 
+const std::string& outOfMemoryReason() {
+  static const std::string reason = windowsErrorReason(ERROR_NOT_ENOUGH_MEMORY);
+  return reason;
+}
+
 unsigned int windowsNamesCodePage() {
   const UINT console = ::GetConsoleCP();
   return console != 0 ? console : ::GetOEMCP();

@@ -116,6 +116,8 @@ TEST_F(WindowsFilesTest, SystemRefusalsGiveTheSystemsOwnMessage) {
     EXPECT_NE(reason.rfind("error ", 0), 0u) << "the system has a message for it: " << reason;
     EXPECT_NE(reason.back(), '.');
   }
+  EXPECT_EQ(outOfMemoryReason(), windowsErrorReason(ERROR_NOT_ENOUGH_MEMORY))
+      << "memory that runs out is told in the system's words too";
 }
 
 // A device is read like a file, but never written as a table, a list or a picture: its name
