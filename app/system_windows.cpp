@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdio>
 
 #include "app/system.hpp"
 #include "textfile/file_system_windows.hpp"
@@ -28,6 +29,41 @@ bool slashWordsAreOptions() {
   return true;
 }
 
+namespace {
+
+// A character by its code, "<U+00B9>"; one outside the first plane is a surrogate pair.
+std::string codeText(std::wstring_view character) {
+  const unsigned long code = character.size() == 2 ? 0x10000 + ((character[0] - 0xD800UL) << 10) +
+                                                         (character[1] - 0xDC00UL)
+                                                   : character[0];
+  char text[16];
+  std::snprintf(text, sizeof text, "<U+%04lX>", code);
+  return text;
+}
+
+// An argument as typed, in the console's output code page; a character it lacks is given
+// by its code ("com<U+00B9>"), never as a look-alike that names another file ("com1").
+std::string shownAsTyped(std::wstring_view argument) {
+  const UINT output = ::GetConsoleOutputCP() != 0 ? ::GetConsoleOutputCP() : ::GetOEMCP();
+  const DWORD flags = output == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+  std::string shown;
+  for (std::size_t at = 0; at < argument.size();) {
+    const bool pair = IS_HIGH_SURROGATE(argument[at]) && at + 1 < argument.size();
+    const std::wstring_view character = argument.substr(at, pair ? 2 : 1);
+    at += character.size();
+    BOOL lacking = FALSE;
+    char bytes[8];
+    const int length =
+        ::WideCharToMultiByte(output, flags, character.data(), static_cast<int>(character.size()),
+                              bytes, sizeof bytes, nullptr, flags == 0 ? nullptr : &lacking);
+    shown += lacking == FALSE && length > 0 ? std::string(bytes, static_cast<std::size_t>(length))
+                                            : codeText(character);
+  }
+  return shown;
+}
+
+}  // namespace
+
 std::vector<std::string> commandLineArguments(int argc, char** argv, std::string& problem) {
   int count = 0;
   wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
@@ -46,7 +82,7 @@ std::vector<std::string> commandLineArguments(int argc, char** argv, std::string
                                           codePage == CP_UTF8 ? nullptr : &lacking);
     bytes.resize(static_cast<std::size_t>(std::max(length, 0)));
     if ((lacking != FALSE || (size > 0 && length == 0)) && problem.empty()) {
-      problem = "the argument '" + windowsBytesOf(argument, codePage) +
+      problem = "the argument '" + shownAsTyped(argument) +
                 "' has characters that the console's code page " + std::to_string(codePage) +
                 " lacks";
     }

@@ -4,16 +4,33 @@
 #include <climits>
 #include <cmath>
 #include <type_traits>
+#include <vector>
 
 #include "convert/text_ops.hpp"
 
 namespace durno {
 namespace {
 
+// Notepad begins a UTF-8 list with a byte order mark, which is no part of its count line.
 ListLoadOutcome openForReading(TextFiles& files, std::string_view fileName) {
   ListLoadOutcome outcome;
   outcome.opened = files.openFile(kListFileNumber, fileName, FileMode::Input);
+  if (outcome.opened.ok()) files.passByteOrderMark(kListFileNumber);
   return outcome;
+}
+
+// A list's names become the names the program takes (TextFiles::takeListedNames) all at
+// once, the first name beyond them included: a list's text is in one encoding.
+template <typename Table>
+void takeAsNames(TextFiles& files, Table& table, ListLoadOutcome& outcome) {
+  std::vector<std::string> names(table.names().begin(), table.names().end());
+  names.push_back(std::move(outcome.firstNameBeyond));
+  files.takeListedNames(names);
+  outcome.firstNameBeyond = std::move(names.back());
+  names.pop_back();
+  table.clear();
+  for (std::string& name : names)
+    table.add(std::move(name));
 }
 
 // Passes a tail of blanks, TABs and line ends; true when something else is left to read.
@@ -146,7 +163,7 @@ FileStatus saveListFile(TextFiles& files, std::string_view fileName,
   FileStatus written = files.writeNumber(kListFileNumber, static_cast<double>(names.size()));
   if (written.ok()) written = files.endLine(kListFileNumber);
   for (std::size_t i = 0; i < names.size() && written.ok(); ++i) {
-    written = files.writeText(kListFileNumber, names[i]);
+    written = files.writeText(kListFileNumber, files.listedName(names[i]));
     if (written.ok()) written = files.endLine(kListFileNumber);
   }
   // Closing can be where a full disk shows, so its outcome counts too.
@@ -168,6 +185,7 @@ ListLoadOutcome loadCompoundList(TextFiles& files, std::string_view fileName,
     goOn = readBlock(files, table, clean, outcome);
   }
   files.closeFile(kListFileNumber);
+  takeAsNames(files, table, outcome);
   return outcome;
 }
 
@@ -184,6 +202,7 @@ ListLoadOutcome loadFileListInto(TextFiles& files, std::string_view fileName, Ta
     noteNamesAfterBlock(files, outcome);
   }
   files.closeFile(kListFileNumber);
+  takeAsNames(files, table, outcome);
   return outcome;
 }
 

@@ -4,6 +4,10 @@
 // holding the count's plain number text (' 2 '), then one name per line, CR LF line ends.
 // They are read back field by field: the count as a number field, each name as a text
 // field, so a name that holds a comma or a TAB does not survive a round trip.
+// A UTF-8 byte order mark at the start of a list (Notepad's) is passed over. The names read
+// become the names the program takes, and names are saved as a list holds them, both as
+// the file system says (TextFiles::takeListedNames, TextFiles::listedName): on Windows a
+// list is UTF-8 or in the ANSI code page and the program's names in the console's.
 
 #include <span>
 #include <string>

@@ -180,7 +180,7 @@ bool writeScannedFile(std::size_t file, ScanContext& scan) {
   scan.events.fileBegun(fileIndex, name);
   if (!writeScannedRows(file, scan)) return false;
   const ScannedEnd end = scan.ahead->takeEnd(file);
-  if (end.read.reason == kOutOfMemoryReason) throw std::bad_alloc();
+  if (end.read.reason == outOfMemoryReason()) throw std::bad_alloc();
   if (!end.opened.ok()) {
     scan.events.fileUnreadable(name, FileProblem::NotOpened, end.opened.reason);
     scan.events.fileFinished(fileIndex, name, 0);
@@ -278,6 +278,8 @@ ExtractionOutcome runExtraction(const ExtractionJob& job, ScannerState& state, T
   const std::span<const std::string> resultFiles = job.resultFiles;
 
   ExtractionOutcome outcome;
+  // Asked of the system now: once memory has run out, it may not find its words.
+  static_cast<void>(outOfMemoryReason());
   files.endWaitsWhen(job.stopSignal);
   if (std::string why = whyTheTableIsAnInput(job, files); !why.empty()) {
     outcome.table = FileStatus::failure(FileError::InUse, std::move(why));
@@ -330,8 +332,9 @@ ExtractionOutcome runExtraction(const ExtractionJob& job, ScannerState& state, T
     scan.keyMatched[k] = scan.keyMatched[k] || scanner.keyMatched(static_cast<int>(k));
 
   outcome.stoppedBy = stopRequested(job.stopSignal) ? job.stopSignal->load() : 0;
-  outcome.table = outOfMemory && table.status().ok() ? FileStatus::systemFailure(kOutOfMemoryReason)
-                                                     : table.status();
+  outcome.table = outOfMemory && table.status().ok()
+                      ? FileStatus::systemFailure(outOfMemoryReason())
+                      : table.status();
   if (outcome.stoppedBy == 0 && outcome.table.ok() && filesRead > 0 &&
       scanner.compoundsExamined()) {
     reportUnmatchedKeys(events, scan.keyMatched, keys);

@@ -150,7 +150,7 @@ void ScanAhead::scanFile(std::size_t file, FileScan& scan) {
   try {
     scanOpenedFile(file, scan, end);
   } catch (const std::bad_alloc&) {
-    end.read = FileStatus::systemFailure(kOutOfMemoryReason);
+    end.read = FileStatus::systemFailure(outOfMemoryReason());
   }
   const std::lock_guard lock(mutex_);
   scan.end = std::move(end);

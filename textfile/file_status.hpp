@@ -1,7 +1,8 @@
 #pragma once
 
 // How a file operation went: FileError::None, or what went wrong with the reason to show
-// (the system's errno text such as "No such file or directory", or the layer's own).
+// (the system's own text, such as errno's "No such file or directory" or the message of a
+// Windows error code, or the layer's own).
 
 #include <string>
 
@@ -23,8 +24,10 @@ enum class FileError {
 inline constexpr const char* kFileInUseReason = "file is in use";
 // The reason of a call that a stop request ended (see FileSystem::endWaitsWhen).
 inline constexpr const char* kStoppedReason = "Interrupted system call";
-// The reason given when the program ran out of memory (the system's words for ENOMEM).
-inline constexpr const char* kOutOfMemoryReason = "Cannot allocate memory";
+// The reason given when the program ran out of memory: the system's words, as for every
+// other failure (ENOMEM's, on Windows ERROR_NOT_ENOUGH_MEMORY's). The file system of the
+// platform gives them; asked once, they stay the same for the run.
+const std::string& outOfMemoryReason();
 
 struct FileStatus {
   FileError error = FileError::None;

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -95,6 +96,16 @@ class FileSystem {
   virtual std::unique_ptr<WholeFile> openWhole(const std::string& name, FileStatus& status) = 0;
   // True when standard output is the file that name leads to (`>> name`).
   virtual bool standardOutputIs(const std::string& name) = 0;
+
+  // How many leading bytes of name are a form of the system's own, which the layer's name
+  // rules do not look at (on Windows the long form's "\\?\"); none here.
+  virtual std::size_t systemPrefixLength(std::string_view /*name*/) const { return 0; }
+  // The names one list file holds, turned in place into the bytes this file system takes
+  // names in (on Windows a list is UTF-8 or in the ANSI code page, names are in the
+  // console's code page); listedName is a name as a saved list holds it, which reads back
+  // as it was. Here a list holds the names' own bytes.
+  virtual void takeListedNames(std::span<std::string> /*names*/) const {}
+  virtual std::string listedName(std::string_view name) const { return std::string(name); }
 
  private:
   const StopFlag* stop_ = nullptr;

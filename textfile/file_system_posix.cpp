@@ -189,6 +189,11 @@ int lockFor(int descriptor, FileMode mode) {
 
 }  // namespace
 
+const std::string& outOfMemoryReason() {
+  static const std::string reason = systemReason(ENOMEM);
+  return reason;
+}
+
 std::unique_ptr<SystemFile> PosixFileSystem::open(const std::string& name, FileMode mode,
                                                   FileStatus& status) {
   const int descriptor = openDescriptor(name, mode);

@@ -36,9 +36,19 @@ bool startsWith(const std::wstring& text, std::wstring_view start) {
   return text.compare(0, start.size(), start) == 0;
 }
 
+// The long form "\\?\C:\..." or "\\?\UNC\server\..." goes to the system as it is, which
+// takes only '\' in it: the layer's '/' are put back.
+bool isLongForm(std::string_view name) {
+  auto separator = [name](std::size_t at) { return name[at] == '\\' || name[at] == '/'; };
+  return name.size() >= 4 && separator(0) && separator(1) && name[2] == '?' && separator(3);
+}
+
 SystemName systemNameOf(const std::string& name) {
   std::wstring wide = widened(name, windowsNamesCodePage());
-  if (startsWith(wide, L"\\\\?\\")) return {wide, false};
+  if (isLongForm(name)) {
+    std::replace(wide.begin(), wide.end(), L'/', L'\\');
+    return {wide, false};
+  }
   const DWORD needed = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
   if (needed == 0) return {wide, false};  // the open that follows tells why
   std::wstring full(needed, L'\0');
@@ -166,6 +176,11 @@ bool identify(const std::string& name, FileIdentity& identity) {
 
 }  // namespace
 
+const std::string& outOfMemoryReason() {
+  static const std::string reason = windowsErrorReason(ERROR_NOT_ENOUGH_MEMORY);
+  return reason;
+}
+
 unsigned int windowsNamesCodePage() {
   const UINT console = ::GetConsoleCP();
   return console != 0 ? console : ::GetOEMCP();
@@ -190,14 +205,17 @@ std::string windowsErrorReason(unsigned long error) {
   return windowsBytesOf(wide, consoleOutput != 0 ? consoleOutput : ::GetOEMCP());
 }
 
-std::string windowsBytesOf(std::wstring_view text, unsigned int codePage) {
+std::string windowsBytesOf(std::wstring_view text, unsigned int codePage, unsigned long flags) {
   if (text.empty()) return {};
   const int size = static_cast<int>(text.size());
+  // UTF-8 takes no flags: it has every character.
+  if (codePage == CP_UTF8) flags = 0;
   const int length =
-      ::WideCharToMultiByte(codePage, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+      ::WideCharToMultiByte(codePage, flags, text.data(), size, nullptr, 0, nullptr, nullptr);
   std::string bytes(static_cast<std::size_t>(std::max(length, 0)), '\0');
   if (length > 0) {
-    ::WideCharToMultiByte(codePage, 0, text.data(), size, bytes.data(), length, nullptr, nullptr);
+    ::WideCharToMultiByte(codePage, flags, text.data(), size, bytes.data(), length, nullptr,
+                          nullptr);
   }
   return bytes;
 }
@@ -231,6 +249,30 @@ std::unique_ptr<SystemFile> WindowsFileSystem::open(const std::string& name, Fil
     return nullptr;
   }
   return file;
+}
+
+std::size_t WindowsFileSystem::systemPrefixLength(std::string_view name) const {
+  return isLongForm(name) ? 4 : 0;
+}
+
+// Notepad writes UTF-8 (with or without a byte order mark) or, in older versions, the ANSI
+// code page: a list whose names are all valid UTF-8 is taken as UTF-8. A character the
+// names' code page lacks becomes '?', which no name may hold, rather than a look-alike that
+// would name another file.
+void WindowsFileSystem::takeListedNames(std::span<std::string> names) const {
+  const bool utf8 = std::all_of(names.begin(), names.end(), [](const std::string& name) {
+    return name.empty() || ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name.data(),
+                                                 static_cast<int>(name.size()), nullptr, 0) > 0;
+  });
+  const UINT listCodePage = utf8 ? CP_UTF8 : ::GetACP();
+  const UINT namesCodePage = windowsNamesCodePage();
+  for (std::string& name : names)
+    name = windowsBytesOf(widened(name, listCodePage), namesCodePage, WC_NO_BEST_FIT_CHARS);
+}
+
+// Saved in UTF-8, a list reads back as it was and shows its names in any editor.
+std::string WindowsFileSystem::listedName(std::string_view name) const {
+  return windowsBytesOf(widened(name, windowsNamesCodePage()), CP_UTF8);
 }
 
 bool WindowsFileSystem::sameFile(const std::string& first, const std::string& second) {

@@ -19,6 +19,11 @@ int InputBuffer::refill() {
   return static_cast<unsigned char>(buffer_[0]);
 }
 
+void InputBuffer::takeLeading(std::string_view prefix) {
+  if (bytesTaken() != 0 || peek() < 0 || valid_ < prefix.size()) return;
+  if (std::string_view(buffer_.get(), prefix.size()) == prefix) position_ = prefix.size();
+}
+
 bool InputBuffer::skipTerminator() {
   int next = peek();
   while (next == ' ' || next == '\t') {

@@ -91,6 +91,10 @@ class InputBuffer {
     position_ += count;
   }
 
+  // At the very start of the data: takes prefix when the first buffer load begins with it,
+  // and nothing otherwise (a prefix split between loads stays).
+  void takeLeading(std::string_view prefix);
+
   const std::string& failure() const { return failure_; }
   // The bytes taken since the file was opened.
   unsigned long long bytesTaken() const { return bytesBeforeBuffer_ + position_; }

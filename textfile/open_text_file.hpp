@@ -58,6 +58,9 @@ class OpenTextFile {
   // With text, also gives the field's bytes as read (without TABs), for messages.
   FileStatus readNumberField(double& value, std::string* text = nullptr);
   FileStatus skipBlanksAndLineEnds();
+  // Input only, before anything is read: passes a UTF-8 byte order mark that begins the file.
+  void passByteOrderMark() { input_->takeLeading(kUtf8ByteOrderMark); }
+  static constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
   // Output only. A failed write to a disk file leaves the file as it was before it, when
   // the system lets it be cut back; every later write fails the same way, so the file

@@ -13,10 +13,6 @@ bool isUsableNumber(int number) {
   return number >= 0 && number <= TextFiles::kHighestFileNumber;
 }
 
-bool isAcceptableName(std::string_view name) {
-  return !name.empty() && name.find_first_of(std::string_view("*?\0", 3)) == std::string_view::npos;
-}
-
 // The name the system is given: every '\' is a directory separator, as in the names users
 // bring from Windows.
 std::string systemName(std::string_view name) {
@@ -32,6 +28,11 @@ FileStatus badNumber() {
 }  // namespace
 
 TextFiles::TextFiles(FileSystem& fileSystem) : fileSystem_(fileSystem) {}
+
+bool TextFiles::isAcceptableName(std::string_view name) const {
+  const std::string_view own = name.substr(fileSystem_.systemPrefixLength(name));
+  return !name.empty() && own.find_first_of(std::string_view("*?\0", 3)) == std::string_view::npos;
+}
 
 TextFiles::~TextFiles() {
   closeAll();
@@ -198,6 +199,10 @@ FileStatus TextFiles::skipBlanksAndLineEnds(int number) {
     return entry->skipBlanksAndLineEnds();
   }
   return status;
+}
+
+void TextFiles::passByteOrderMark(int number) {
+  if (OpenTextFile* entry = inputFile(number)) entry->passByteOrderMark();
 }
 
 FileStatus TextFiles::writeText(int number, std::string_view text) {

@@ -12,6 +12,7 @@
 // Lines written end in CR LF. A '\' in a file name is a directory separator.
 
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,7 +37,8 @@ class TextFiles {
   // See FileSystem::endWaitsWhen: the flag that ends the waits of the files opened here.
   void endWaitsWhen(const StopFlag* stop) { fileSystem_.endWaitsWhen(stop); }
   // Opens name under number. The whole name goes to the system, however long; an empty name
-  // or one with '*', '?' or a NUL byte fails before the system is asked. Output empties an
+  // or one with '*', '?' or a NUL byte fails before the system is asked (a prefix of the
+  // system's own, FileSystem::systemPrefixLength, is not looked at). Output empties an
   // existing file, but only once this program holds it exclusively.
   FileStatus openFile(int number, std::string_view name, FileMode mode);
   // Opens name for input outside the numbers: the caller owns the file and closes it. The
@@ -85,6 +87,12 @@ class TextFiles {
   FileStatus readNumberField(int number, double& value, std::string* text = nullptr);
   // Passes blanks, TABs, CRs and LFs, up to the next other byte or the end of the data.
   FileStatus skipBlanksAndLineEnds(int number);
+  // Before anything is read from the Input file under number: passes the UTF-8 byte order
+  // mark that an editor may put at the start of a list.
+  void passByteOrderMark(int number);
+  // See FileSystem::takeListedNames and FileSystem::listedName.
+  void takeListedNames(std::span<std::string> names) { fileSystem_.takeListedNames(names); }
+  std::string listedName(std::string_view name) { return fileSystem_.listedName(name); }
   FileStatus writeText(int number, std::string_view text);
   FileStatus writeNumber(int number, double value);
   FileStatus endLine(int number);
@@ -95,6 +103,7 @@ class TextFiles {
   FileStatus closeAll();
 
  private:
+  bool isAcceptableName(std::string_view name) const;
   OpenTextFile* findOpen(int number) const;
   // The file open under number in mode; null with why not in status.
   OpenTextFile* openIn(int number, FileMode mode, FileStatus& status) const;

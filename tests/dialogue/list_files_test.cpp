@@ -169,6 +169,15 @@ TEST_F(ListFilesTest, FileListsLoadOneBlockAsRead) {
       {"a fractional count reads its whole part", " 1.9 \r\na.out\r\nb.out\r\n", {"a.out"}},
       {"missing names are empty", " 2 \r\na.out\r\n", {"a.out", ""}},
       {"an empty file", "", {}},
+      {"a UTF-8 byte order mark at the start is passed over",
+       "\xEF\xBB\xBF"
+       "1\r\ncaf\xC3\xA9.out\r\n",
+       {"caf\xC3\xA9.out"}},
+      {"only at the start",
+       "1\r\n\xEF\xBB\xBF"
+       "a.out\r\n",
+       {"\xEF\xBB\xBF"
+        "a.out"}},
   };
   for (const FileListLoadCase& test : cases) {
     fileSystem.put("list.xtr", test.bytes);

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "disk_files.hpp"
 #include "line_text.hpp"
@@ -116,6 +117,8 @@ TEST_F(WindowsFilesTest, SystemRefusalsGiveTheSystemsOwnMessage) {
     EXPECT_NE(reason.rfind("error ", 0), 0u) << "the system has a message for it: " << reason;
     EXPECT_NE(reason.back(), '.');
   }
+  EXPECT_EQ(outOfMemoryReason(), windowsErrorReason(ERROR_NOT_ENOUGH_MEMORY))
+      << "memory that runs out is told in the system's words too";
 }
 
 // A device is read like a file, but never written as a table, a list or a picture: its name
@@ -208,6 +211,44 @@ TEST_F(WindowsFilesTest, NamesOutsideAsciiAndBeyondMaxPathReachTheirOwnFiles) {
   files_.closeAll();
   ::DeleteFileW((L"\\\\?\\" + std::filesystem::path(longName).wstring()).c_str());
   ::RemoveDirectoryW((L"\\\\?\\" + std::filesystem::path(deep).wstring()).c_str());
+}
+
+// A list's names, in UTF-8 as Notepad writes them now or in the ANSI code page as it wrote
+// them before, become the names' bytes; a name saved reads back as it was; a character the
+// names' code page lacks becomes '?', which no name may hold, never a look-alike.
+TEST_F(WindowsFilesTest, AListsNamesBecomeTheNamesOfTheConsolesCodePage) {
+  const unsigned int codePage = windowsNamesCodePage();
+  const std::string cafe = windowsBytesOf(L"caf\u00e9.out", codePage);
+  const struct {
+    const char* what;
+    std::vector<std::string> listed;
+    std::vector<std::string> names;
+  } cases[] = {
+      {"UTF-8", {"caf\xC3\xA9.out", "run1.out"}, {cafe, "run1.out"}},
+      {"ANSI", {windowsBytesOf(L"caf\u00e9.out", ::GetACP()), "run1.out"}, {cafe, "run1.out"}},
+      {"saved", {fileSystem_.listedName(cafe)}, {cafe}},
+      {"lacking", {"com\xC2\xB9"}, {codePage == CP_UTF8 ? "com\xC2\xB9" : "com?"}},
+  };
+  for (const auto& list : cases) {
+    std::vector<std::string> names = list.listed;
+    fileSystem_.takeListedNames(names);
+    EXPECT_EQ(names, list.names) << list.what;
+  }
+}
+
+// The long form names a file the system finds as it is written; its '?' is no wildcard.
+TEST_F(WindowsFilesTest, LongFormNamesAreFilesAndNoBadNames) {
+  const std::string longForm = "\\\\?\\" + path("run1.out");
+  ASSERT_TRUE(files_.openFile(2, longForm, FileMode::Output).ok());
+  files_.writeText(2, "row");
+  files_.closeFile(2);
+  EXPECT_EQ(contents("run1.out"), "row");
+  EXPECT_TRUE(files_.openFile(11, longForm, FileMode::Input).ok());
+  EXPECT_TRUE(files_.sameFile(longForm, path("run1.out")));
+  const FileStatus share =
+      files_.openFile(12, "\\\\?\\UNC\\nowhere\\share\\r1.dat", FileMode::Input);
+  EXPECT_EQ(share.error, FileError::System) << share.reason;
+  EXPECT_EQ(files_.openFile(12, path("r?.dat"), FileMode::Input).error, FileError::BadName);
 }
 
 }  // namespace
