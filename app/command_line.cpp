@@ -420,8 +420,7 @@ std::string takePlotChoices(const Words& words, PlotChoices& choices) {
         if (choices.scale != YScale::Automatic) {
           return "the options '--log' and '--linear' do not go together";
         }
-        choices.scale =
-            given.row->option == Option::PlotLog ? YScale::Logarithmic : YScale::Linear;
+        choices.scale = given.row->option == Option::PlotLog ? YScale::Logarithmic : YScale::Linear;
         break;
       default:
         break;

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "app/requests.hpp"
 #include "app/system.hpp"
 #include "convert/precision_control.hpp"
+#include "textfile/file_status.hpp"
 
 namespace {
 
@@ -50,8 +52,14 @@ int main(int argc, char** argv) {
   const std::vector<std::string> arguments = durno::commandLineArguments(argc, argv, problem);
   if (!problem.empty()) return durno::reportUsageProblem(problem);
   const std::vector<std::string_view> words(arguments.begin() + 1, arguments.end());
+  // Found now: once memory has run out, the words for it may not be found.
+  static_cast<void>(durno::outOfMemoryReason());
   try {
     return run(durno::parseCommandLine(words, durno::defaultJobs(), durno::slashWordsAreOptions()));
+  } catch (const std::bad_alloc&) {
+    // Memory ran out before the extraction could keep what it had (a list, a buffer).
+    std::fprintf(stderr, "durno: %s\n", durno::outOfMemoryReason().c_str());
+    return durno::exitCode(durno::ExitStatus::NotWritten);
   } catch (const std::exception& error) {
     // Nothing below throws on purpose; this only keeps an unforeseen failure readable.
     std::fprintf(stderr, "durno: %s\n", error.what());

@@ -4,6 +4,7 @@
 #include <array>
 #include <memory>
 #include <new>
+#include <system_error>
 #include <vector>
 
 #include "convert/text_ops.hpp"
@@ -253,15 +254,22 @@ std::unique_ptr<ScanAhead> startScanAhead(const ExtractionJob& job, Quantity qua
   }
   if (diskFiles < 2) return nullptr;
   const int workers = static_cast<int>(std::min<std::size_t>(diskFiles, job.jobs));
-  return std::make_unique<ScanAhead>(ScanAheadSetup{files,
-                                                    quantity,
-                                                    keys,
-                                                    job.resultFiles,
-                                                    std::move(ahead),
-                                                    workers,
-                                                    job.stopSignal,
-                                                    job.workerThreadSetup,
-                                                    {}});
+  // Without a thread, or the memory for the files ahead, the files are read in turn as with
+  // -j 1, which gives the same table.
+  try {
+    return std::make_unique<ScanAhead>(ScanAheadSetup{files,
+                                                      quantity,
+                                                      keys,
+                                                      job.resultFiles,
+                                                      std::move(ahead),
+                                                      workers,
+                                                      job.stopSignal,
+                                                      job.workerThreadSetup,
+                                                      {}});
+  } catch (const std::system_error&) {
+  } catch (const std::bad_alloc&) {
+  }
+  return nullptr;
 }
 
 }  // namespace

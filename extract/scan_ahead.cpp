@@ -3,6 +3,7 @@
 #include <bit>
 #include <chrono>
 #include <new>
+#include <system_error>
 
 #include "convert/precision_control.hpp"
 #include "extract/scan_sink.hpp"
@@ -63,8 +64,17 @@ const std::string& CarriedFields::field(int slot) {
 
 ScanAhead::ScanAhead(ScanAheadSetup setup)
     : setup_(std::move(setup)), filesAhead_(2 * static_cast<std::size_t>(setup_.workers) + 2) {
-  for (int w = 0; w < setup_.workers; ++w)
-    workers_.emplace_back([this] { work(); });
+  for (int w = 0; w < setup_.workers; ++w) {
+    try {
+      workers_.emplace_back([this] { work(); });
+    } catch (const std::exception& lack) {
+      // The system gives no more threads, or no memory for one (a limit on memory or on
+      // processes): the workers started share the files, and with none the caller reads
+      // them in turn.
+      if (workers_.empty()) throw;
+      break;
+    }
+  }
 }
 
 ScanAhead::~ScanAhead() {
@@ -108,10 +118,19 @@ bool ScanAhead::takeNextFile(std::size_t& file, FileScan*& scan) {
     if (nextFile_ < writerAt_ + filesAhead_) break;
     workersWake_.wait(lock);
   }
-  file = nextFile_++;
-  auto& slot = scans_[file];
-  slot = std::make_unique<FileScan>();
-  scan = slot.get();
+  file = nextFile_;
+  try {
+    auto slot = std::make_unique<FileScan>();
+    scan = slot.get();
+    scans_.emplace(file, std::move(slot));
+  } catch (const std::bad_alloc&) {
+    // An exception leaving the thread would end the program without a word.
+    unbegunFrom_ = file;
+    nextFile_ = setup_.ahead.size();
+    writerWakes_.notify_all();
+    return false;
+  }
+  ++nextFile_;
   return true;
 }
 
@@ -209,6 +228,7 @@ bool ScanAhead::nextPart(std::size_t file, ScannedPart& part) {
       return true;
     }
     if ((scan != nullptr && scan->done) || mustStop()) return false;
+    if (scan == nullptr && file >= unbegunFrom_) throw std::bad_alloc();
     writerWakes_.wait_for(lock, kStopLook);
   }
 }

@@ -172,8 +172,11 @@ class ScanAhead {
   std::condition_variable writerWakes_;
   std::map<std::size_t, std::unique_ptr<FileScan>> scans_;  // begun and not yet taken
   std::size_t nextFile_ = 0;                                // the next file a worker may begin
-  std::size_t writerAt_ = 0;                                // the file the writer is on
-  std::vector<ScannedPart> spareParts_;                     // emptied by the writer
+  // The first file that could not be begun for want of memory: none after it is begun, and
+  // the writer's run ends there as memory running out.
+  std::size_t unbegunFrom_ = static_cast<std::size_t>(-1);
+  std::size_t writerAt_ = 0;             // the file the writer is on
+  std::vector<ScannedPart> spareParts_;  // emptied by the writer
   std::atomic<bool> abandoned_{false};
   std::vector<std::thread> workers_;
 };

@@ -54,8 +54,8 @@ void CurveThinner::add(std::size_t row, long double value, long double x, std::s
     }
     return;
   }
-  const ColumnExtremes single{column, piece, row, row, row, value, value, value,
-                              x, x, x, value > 0};
+  const ColumnExtremes single{column, piece, row, row, row, value,
+                              value,  value, x,   x,   x,   value > 0};
   std::size_t kept = done_.size();
   keep(single, kept, piecesInLastColumn_);
 }

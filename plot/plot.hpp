@@ -1,9 +1,10 @@
 #pragma once
 
 // `durno --plot`: draws a table DURNO wrote as an SVG picture, one curve per key column
-// against the row number or a column the caller chooses. The table is read once, line by line, through the text-file layer;
-// memory grows with the number of compound columns and the picture's width, never with the
-// number of rows. The picture is written whole or not at all (FileSystem::openWhole).
+// against the row number or a column the caller chooses. The table is read once, line by line,
+// through the text-file layer; memory grows with the number of compound columns and the picture's
+// width, never with the number of rows. The picture is written whole or not at all
+// (FileSystem::openWhole).
 
 #include <csignal>
 #include <string>

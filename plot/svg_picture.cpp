@@ -300,13 +300,14 @@ std::string drawPieceNames(const PlotData& data, const std::vector<PieceEnd>& en
   for (std::size_t at = 0; at < ends.size(); at += std::max<std::size_t>(stride, 1)) {
     const PieceEnd& end = ends[at];
     if (std::any_of(named.begin(), named.end(), [&](const PieceEnd& other) {
-          return std::fabs(other.x - end.x) < kNameWidth && std::fabs(other.y - end.y) < kNameHeight;
+          return std::fabs(other.x - end.x) < kNameWidth &&
+                 std::fabs(other.y - end.y) < kNameHeight;
         })) {
       continue;
     }
     named.push_back(end);
-    svg += textAt(end.x + 4, end.y + 3, "class=\"file-name\"",
-                  shortFileName(data.fileName(end.file)));
+    svg +=
+        textAt(end.x + 4, end.y + 3, "class=\"file-name\"", shortFileName(data.fileName(end.file)));
   }
   return svg + "</g>\n";
 }
@@ -373,11 +374,11 @@ std::string drawTitle(const TableHead& head, const Axis& y) {
 
 Frame frameOf(const PlotData& data) {
   const ValueRange& range = data.range;
-  const bool logarithmic = data.scale == YScale::Automatic ? range.logarithmic()
-                                                           : data.scale == YScale::Logarithmic;
+  const bool logarithmic =
+      data.scale == YScale::Automatic ? range.logarithmic() : data.scale == YScale::Logarithmic;
   Frame frame;
-  frame.y = logarithmic ? logAxis(range.minPositive, range.max)
-                        : linearAxis(range.min, range.max, 6);
+  frame.y =
+      logarithmic ? logAxis(range.minPositive, range.max) : linearAxis(range.min, range.max, 6);
   if (data.xName.empty()) {
     frame.x = rowAxis(data.rows);
     frame.oneX = data.rows < 2;

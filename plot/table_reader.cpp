@@ -212,12 +212,12 @@ class TableReading {
   FileStatus lastRead_;
   std::size_t lineNumber_ = 0;
   std::size_t pixelColumns_ = 0;
-  char separator_ = 0;  // ',' or '\t' for a CSV or TSV table, 0 for the .dat's blanks
-  std::string titles_;  // a .dat's title line after the step columns' titles
+  char separator_ = 0;             // ',' or '\t' for a CSV or TSV table, 0 for the .dat's blanks
+  std::string titles_;             // a .dat's title line after the step columns' titles
   bool fixedWidthTitles_ = false;  // titles_ as the writer lays them out
   std::vector<std::string> fieldNames_;  // every field of a row, as the table names it
   std::size_t firstKeyField_ = 0;
-  std::size_t xField_ = kNoField;       // kNoField: the row number
+  std::size_t xField_ = kNoField;         // kNoField: the row number
   std::vector<std::size_t> curveFields_;  // the field of each curve
   std::vector<std::string_view> fields_;  // the current row's
   std::vector<long double> values_;       // their numbers
@@ -334,8 +334,8 @@ std::string TableReading::fieldNamed(std::string_view name, std::size_t& field) 
     field = caseless;
     return {};
   }
-  return quoted(path_) + " has no column " + quoted(name) + " (its key columns: " +
-         listOfNames(fieldNames_, firstKeyField_) + ")";
+  return quoted(path_) + " has no column " + quoted(name) +
+         " (its key columns: " + listOfNames(fieldNames_, firstKeyField_) + ")";
 }
 
 // The x field and the curves' fields, as the choices name them.
@@ -412,8 +412,8 @@ std::string TableReading::takeRow(std::size_t row) {
   // A .dat row holds the values as they stand at its step line, and the first row of a file
   // after the first (its step number below the one before) holds the last values of the
   // file before it: that file's piece ends with it, and the next begins after it.
-  const bool fileStarts = separator_ == 0 ? row == 0 || stepsWentBack_
-                                          : row == 0 || fields_[0] != lastFile_;
+  const bool fileStarts =
+      separator_ == 0 ? row == 0 || stepsWentBack_ : row == 0 || fields_[0] != lastFile_;
   stepsWentBack_ = separator_ == 0 && row > 0 && values_[0] < lastStep_;
   lastStep_ = values_[0];
   if (fileStarts) {

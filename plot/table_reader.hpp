@@ -62,7 +62,7 @@ struct PlotData {
   std::string xName;  // the x column's name as the table has it; empty for the row number
   YScale scale = YScale::Automatic;
   std::size_t rows = 0;
-  std::vector<PlotCurve> curves;           // the columns drawn, each with a value
+  std::vector<PlotCurve> curves;            // the columns drawn, each with a value
   std::vector<std::string> columnsWithout;  // the columns asked for that hold no value
   ValueRange range, xRange;
   // Rows where a result file begins, the first row's included, one per pixel column at most.

@@ -266,8 +266,13 @@ void WindowsFileSystem::takeListedNames(std::span<std::string> names) const {
   });
   const UINT listCodePage = utf8 ? CP_UTF8 : ::GetACP();
   const UINT namesCodePage = windowsNamesCodePage();
-  for (std::string& name : names)
+  for (std::string& name : names) {
+    // Lists this program saved before it saved them in UTF-8 hold the console's code page:
+    // a name that leads to a file as it stands is kept as it is.
+    if (!utf8 && ::GetFileAttributesW(systemNameOf(name).path.c_str()) != INVALID_FILE_ATTRIBUTES)
+      continue;
     name = windowsBytesOf(widened(name, listCodePage), namesCodePage, WC_NO_BEST_FIT_CHARS);
+  }
 }
 
 // Saved in UTF-8, a list reads back as it was and shows its names in any editor.

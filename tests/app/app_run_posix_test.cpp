@@ -730,6 +730,50 @@ TEST_F(DurnoRun, AFileSizeLimitIsToldAsAFullDiskIs) {
   }
 }
 
+// Under any limit on the address space (a real ulimit) a run either writes the table the
+// unlimited run writes (its workers' files read in turn when no thread can be started), or
+// says in one line that memory ran out, its table, if begun, ending at a row's end. Limits
+// that leave no room for the program to start (--version fails) are passed over.
+TEST_F(DurnoRun, MemoryThatRunsOutIsToldOrTheFilesAreReadInTurn) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the sanitizer's shadow memory needs more address space than any limit here";
+#endif
+  put("run1.out", kResults);
+  put("run2.out", kResults);
+  const std::string arguments = " -q A -c SiO2,MgO run1.out run2.out -o ";
+  ASSERT_EQ(run("", "-j 1" + arguments + "whole").status, 0);
+  const auto limited = [&](int limit, const std::string& command) {
+    const int raw =
+        std::system(("cd '" + folder.string() + "' && (ulimit -v " + std::to_string(limit) +
+                     "; '" DURNO_BINARY "' " + command + " > /dev/null 2> .stderr)")
+                        .c_str());
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+  };
+  std::size_t drawn = 0, told = 0;
+  for (int limit = 4000; limit <= 16000; limit += 250) {
+    if (limited(limit, "--version") != 0) continue;
+    std::string table = "t";
+    table += std::to_string(limit);
+    const int status = limited(limit, "-j 4" + arguments + table);
+    if (status == 0) {
+      EXPECT_EQ(file(table + ".dat"), file("whole.dat")) << limit;
+      ++drawn;
+      continue;
+    }
+    EXPECT_EQ(status, 1) << limit;
+    const std::string message = file(".stderr");
+    EXPECT_TRUE(message == "durno: Cannot allocate memory\n" ||
+                message == "Extracted data could not be written to \"" + table +
+                               ".dat\": Cannot allocate memory\n")
+        << limit << ": " << message;
+    const std::string begun = file(table + ".dat");
+    EXPECT_TRUE(begun == "<no file>" || begun.ends_with("\r\n")) << limit;
+    ++told;
+  }
+  EXPECT_GT(drawn, 0u);
+  EXPECT_GT(told, 0u);
+}
+
 // A pipe that sends nothing more must not keep a stopped run waiting.
 TEST_F(DurnoRun, AStopSignalEndsAScanWaitingOnASilentPipe) {
   ASSERT_EQ(::mkfifo((folder / "live.out").c_str(), 0600), 0);

@@ -26,7 +26,8 @@ void checkCurve(const durno::PlotCurve& curve, std::size_t pixelColumns, std::si
   using durno::CurveThinner;
   check(curve.range.anyValue());
   const auto& columns = curve.thinner.columns();
-  check(columns.size() <= CurveThinner::kMostPiecesPerColumn * std::max<std::size_t>(pixelColumns, 2));
+  check(columns.size() <=
+        CurveThinner::kMostPiecesPerColumn * std::max<std::size_t>(pixelColumns, 2));
   for (std::size_t at = 0; at < columns.size(); ++at) {
     check(columns[at].piece < files);
     if (at > 0) {

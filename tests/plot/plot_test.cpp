@@ -208,8 +208,10 @@ TEST_F(PlotTable, EachFileIsAPieceOfItsOwnAgainstTheRowOrAnyColumn) {
     std::vector<std::string> texts;
   };
   const std::vector<Case> cases = {
-      {{}, {{4, 2}, {4, 2}}, {">row (steps of", ">file 2</text>", "No value in these, not drawn:",
-                              "PPFeO</text>", ">Activities</text>"}},
+      {{},
+       {{4, 2}, {4, 2}},
+       {">row (steps of", ">file 2</text>", "No value in these, not drawn:", "PPFeO</text>",
+        ">Activities</text>"}},
       {{"temperature (k)", {}, Scale::Linear},
        {{3, 2}},
        {"class=\"x-name\" text-anchor=\"middle\">TEMPERATURE (K)<", ">file 1</text>",
