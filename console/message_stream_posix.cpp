@@ -40,11 +40,17 @@ class StandardError final : public MessageStream {
     writeAll(line);
   }
 
-  // A carriage return, the text, and an erase to the end of the line (ESC [ K), so that
-  // a shorter text leaves nothing of a longer one.
+  // A carriage return, the text, an erase to the end of the screen (ESC [ J), and the
+  // cursor back at the line's start. A terminal that reflows its lines when it narrows
+  // (tmux, VTE) keeps the cursor at the start of the line it now wraps onto two rows, so
+  // the next text and its erase take every row of the old one; a terminal that cuts the
+  // line keeps it on one row. Nothing is ever below the line. The erase never begins at
+  // the screen's top left corner, which tmux takes as clearing the screen into its history:
+  // an empty text erases from the second column, then its first.
   void drawOver(std::string_view text) override {
     std::string line = "\r";
-    line.append(shown(text)).append("\x1b[K");
+    line.append(text.empty() ? " " : shown(text)).append("\x1b[J\r");
+    if (text.empty()) line.append("\x1b[K");
     writeAll(line);
   }
 

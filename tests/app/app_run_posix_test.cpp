@@ -907,6 +907,41 @@ TEST_F(DurnoRun, ANamedPipeIsWaitedForUntilItsWriterComesOrAStop) {
   EXPECT_EQ(file(".stdout").find("could not be opened"), std::string::npos) << file(".stdout");
 }
 
+// The progress line in a real terminal that reflows its lines (tmux): the pane narrows
+// while a long line is shown, so that line now takes two rows, and later lines must leave
+// no piece of it on the screen.
+TEST_F(DurnoRun, TheProgressLineLeavesNothingBehindWhenTheTerminalNarrows) {
+  if (std::system("command -v tmux > /dev/null 2>&1") != 0) GTEST_SKIP() << "no tmux";
+  const std::string name = "a-result-file-named-at-length-to-fill-a-line.out";
+  ASSERT_EQ(::mkfifo((folder / name).c_str(), 0600), 0);
+  const std::string tmux = "tmux -L durno-progress-" + std::to_string(::getpid()) + " ";
+  const auto screen = [&] {
+    std::system((tmux + "capture-pane -p -S - > '" + (folder / ".screen").string() + "'").c_str());
+    return file(".screen");
+  };
+  ASSERT_EQ(std::system((tmux + "new-session -d -x 100 -y 12 \"cd '" + folder.string() +
+                         "' && echo '$ durno' && '" + DURNO_BINARY "' -q A -c SiO2 -o t " + name +
+                         "; sleep 60\"")
+                            .c_str()),
+            0);
+  const int writer = ::open((folder / name).c_str(), O_WRONLY);
+  ASSERT_GE(writer, 0);
+  std::string steps;
+  for (int step = 1; step <= 50; ++step)
+    steps += " STEP NUMBER " + std::to_string(step) + "\r\n ASiO2 = 0.5\r\n";
+  ASSERT_EQ(::write(writer, steps.data(), steps.size()), static_cast<ssize_t>(steps.size()));
+  EXPECT_TRUE(waitUntil([&] { return screen().find(" steps, ") != std::string::npos; }));
+  std::system((tmux + "resize-window -x 50 -y 12").c_str());
+  std::this_thread::sleep_for(1500ms);  // a later progress line is drawn at the new width
+  ::close(writer);
+  EXPECT_TRUE(
+      waitUntil([&] { return screen().find("Extracted data are on t.dat") != std::string::npos; }));
+  const std::string shown = screen();
+  std::system((tmux + "kill-server").c_str());
+  EXPECT_EQ(shown.find("steps"), std::string::npos) << shown;
+  EXPECT_EQ(shown.find("file 1 of 1"), std::string::npos) << shown;
+}
+
 // Each case: a shell line, the status it must end with, and a text the table must hold. A
 // writer that was let in before the run opened the pipe loses nothing, and a reader that
 // holds the table's pipe and takes nothing does not keep a stop waiting.
