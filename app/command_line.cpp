@@ -221,17 +221,24 @@ std::string jobsProblem(std::string_view value, int& jobs) {
   return {};
 }
 
-// The comma-separated formulas of a -c argument, without the blanks around each: a blank
-// kept in a formula would make a key that matches only some of its lines ("SiO2, MgO").
-std::string splitFormulas(std::string_view list, std::vector<std::string>& formulas) {
+// The comma-separated items of an argument, without the blanks around each, into items;
+// an empty item is the problem emptyItem names.
+std::string splitList(std::string_view list, std::string_view emptyItem,
+                      std::vector<std::string>& items) {
   for (std::size_t at = 0;;) {
     const std::size_t comma = list.find(',', at);
-    const std::string_view formula = withoutBlanksAround(list.substr(at, comma - at));
-    if (formula.empty()) return "an empty formula in the compounds " + quotedArgument(list);
-    formulas.emplace_back(formula);
+    const std::string_view item = withoutBlanksAround(list.substr(at, comma - at));
+    if (item.empty()) return std::string(emptyItem) + quotedArgument(list);
+    items.emplace_back(item);
     if (comma == std::string_view::npos) return {};
     at = comma + 1;
   }
+}
+
+// The formulas of a -c argument: a blank kept in a formula would make a key that matches
+// only some of its lines ("SiO2, MgO").
+std::string splitFormulas(std::string_view list, std::vector<std::string>& formulas) {
+  return splitList(list, "an empty formula in the compounds ", formulas);
 }
 
 // --list-compounds takes several codes at once ("AG"), each one of the menu's.
@@ -392,18 +399,6 @@ bool isPictureName(std::string_view name) {
          lowerCase(name.substr(name.size() - kExtension.size())) == kExtension;
 }
 
-// The column names of a --columns argument, without the blanks around each.
-std::string splitColumns(std::string_view list, std::vector<std::string>& columns) {
-  for (std::size_t at = 0;;) {
-    const std::size_t comma = list.find(',', at);
-    const std::string_view column = withoutBlanksAround(list.substr(at, comma - at));
-    if (column.empty()) return "an empty column name in " + quotedArgument(list);
-    columns.emplace_back(column);
-    if (comma == std::string_view::npos) return {};
-    at = comma + 1;
-  }
-}
-
 std::string takePlotChoices(const Words& words, PlotChoices& choices) {
   for (const GivenOption& given : words.options) {
     switch (given.row->option) {
@@ -411,7 +406,9 @@ std::string takePlotChoices(const Words& words, PlotChoices& choices) {
         choices.x = withoutBlanksAround(given.value);
         break;
       case Option::PlotColumns:
-        if (std::string problem = splitColumns(given.value, choices.columns); !problem.empty()) {
+        if (std::string problem =
+                splitList(given.value, "an empty column name in ", choices.columns);
+            !problem.empty()) {
           return problem;
         }
         break;
