@@ -491,8 +491,8 @@ std::string requestProblem(const Words& words, std::size_t argumentCount, Reques
 
 // The first line of the usage text, also shown alone after a bad argument.
 constexpr std::string_view kUsageLine =
-    "Usage: durno [-j N] | -q CODE [OPTION]... RESULT-FILE... | --plot TABLE [OPTION]...\n"
-    "       | --list-compounds [-q CODES] RESULT-FILE... [-L LIST]\n";
+    "Usage: durno [-j N] | -q CODE [OPTION]... RESULT-FILE...\n"
+    "       | --plot TABLE [OPTION]... | --list-compounds [-q CODES] RESULT-FILE...\n";
 
 // Everything of --help after its first line; the quantity codes are put in where "%q" stands.
 constexpr std::string_view kUsageBody =
@@ -543,7 +543,8 @@ constexpr std::string_view kUsageBody =
     "Other options:\n"
     "  -h, --help       show this text and exit\n"
     "  --version        show the version and exit\n"
-    "  --plot NAME.dat  draw the table as NAME.svg beside it, and exit\n"
+    "  --plot NAME.dat  draw the table (or NAME.csv, NAME.tsv) as NAME.svg beside\n"
+    "                   it, and exit\n"
     "  --list-compounds  list, for each quantity code (all, or those of -q CODES),\n"
     "                   the formulas found in the result files (and those of -L),\n"
     "                   with the key -c makes, files and steps; -j as above\n"
