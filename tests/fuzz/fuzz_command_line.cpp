@@ -41,6 +41,9 @@ void checkRequest(const durno::Request& request) {
     check(!request.plot.table.empty());
     check(picture == "-" ||
           (picture.size() > 4 && durno::lowerCase(picture.substr(picture.size() - 4)) == ".svg"));
+    // A column name is never empty nor holds the comma that separates them.
+    for (const std::string& column : request.plot.choices.columns)
+      check(!column.empty() && column.find(',') == std::string::npos);
   }
 }
 
