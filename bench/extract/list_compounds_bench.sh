@@ -8,23 +8,8 @@
 # The corpus is made as run_bench.sh makes it, when CORPUS_DIR has none.
 set -euo pipefail
 
-here="$(cd "$(dirname "$0")" && pwd)"
-root="$(cd "$here/../.." && pwd)"
-durno="${1:-$root/build/app/durno}"
-corpus="${2:-/tmp/durno-bench}"
-rounds="${3:-5}"
-export LC_ALL=C
-durno="$(cd "$(dirname "$durno")" && pwd)/$(basename "$durno")"
-
-if [ ! -f "$corpus/bench.xtr" ]; then
-  mkdir -p "$corpus"
-  if [ -f "$root/../shared/bench/make_results.py" ]; then
-    python3 "$root/../shared/bench/make_results.py" --files 70 --steps 1400 --out "$corpus" \
-      --cpd "$corpus/bench50.cpd" --xtr "$corpus/bench.xtr" --quiet
-  else
-    python3 "$root/bench/corpus/make_results.py" "$corpus" --files 70 --steps 1400
-  fi
-fi
+# shellcheck source-path=SCRIPTDIR source=../corpus/corpus.sh
+source "$(dirname "$0")/../corpus/corpus.sh"
 cd "$corpus"
 seconds() {
   local start end

@@ -22,33 +22,8 @@
 # with the size of a result file.
 set -euo pipefail
 
-here="$(cd "$(dirname "$0")" && pwd)"
-root="$(cd "$here/../.." && pwd)"
-durno="${1:-$root/build/app/durno}"
-corpus="${2:-/tmp/durno-bench}"
-rounds="${3:-5}"
-shared_generator="$root/../shared/bench/make_results.py"
-own_generator="$root/bench/corpus/make_results.py"
-export LC_ALL=C
-
-# Writes a corpus of `files` result files of `steps` steps to dir, with the compound list
-# dir/bench50.cpd and the file list dir/bench.xtr.
-make_corpus() {
-  local dir="$1" files="$2" steps="$3"
-  if [ -f "$shared_generator" ]; then
-    python3 "$shared_generator" --files "$files" --steps "$steps" --out "$dir" \
-      --cpd "$dir/bench50.cpd" --xtr "$dir/bench.xtr" --quiet
-  else
-    python3 "$own_generator" "$dir" --files "$files" --steps "$steps"
-  fi
-}
-
-[ -x "$durno" ] || { echo "no program at $durno (build the durno target first)" >&2; exit 2; }
-durno="$(cd "$(dirname "$durno")" && pwd)/$(basename "$durno")"
-if [ ! -f "$corpus/bench.xtr" ]; then
-  echo "making the corpus in $corpus ..."
-  make_corpus "$corpus" 70 1400
-fi
+# shellcheck source-path=SCRIPTDIR source=../corpus/corpus.sh
+source "$(dirname "$0")/../corpus/corpus.sh"
 files=("$corpus"/run[0-9][0-9].out)
 bytes=$(cat "${files[@]}" | wc -c)
 cat "${files[@]}" >/dev/null  # warm the page cache

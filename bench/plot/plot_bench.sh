@@ -7,25 +7,12 @@
 #   bench/plot/plot_bench.sh [DURNO] [CORPUS_DIR] [ROUNDS] [EARLIER_DURNO]
 #
 # DURNO defaults to build/app/durno, CORPUS_DIR to /tmp/durno-bench (made by
-# bench/extract/run_bench.sh's generator on first use), ROUNDS to 5. Medians are reported.
+# bench/corpus/corpus.sh on first use), ROUNDS to 5. Medians are reported.
 set -euo pipefail
 
-here="$(cd "$(dirname "$0")" && pwd)"
-root="$(cd "$here/../.." && pwd)"
-durno="${1:-$root/build/app/durno}"
-corpus="${2:-/tmp/durno-bench}"
-rounds="${3:-5}"
 earlier="${4:-}"
-generator="$root/../shared/bench/make_results.py"
-[ -f "$generator" ] || generator="$root/bench/corpus/make_results.py"
-export LC_ALL=C
-
-[ -x "$durno" ] || { echo "no program at $durno (build the durno target first)" >&2; exit 2; }
-if [ ! -f "$corpus/bench.xtr" ]; then
-  echo "making the corpus in $corpus ..."
-  python3 "$generator" --files 70 --steps 1400 --out "$corpus" \
-    --cpd "$corpus/bench50.cpd" --xtr "$corpus/bench.xtr" --quiet
-fi
+# shellcheck source-path=SCRIPTDIR source=../corpus/corpus.sh
+source "$(dirname "$0")/../corpus/corpus.sh"
 for format in dat csv; do
   [ -f "$corpus/plot.$format" ] ||
     "$durno" --quiet -q A -C "$corpus/bench50.cpd" -L "$corpus/bench.xtr" --format "$format" \
