@@ -237,10 +237,17 @@ class CurvePath {
   void add(std::size_t piece, long double x, long double value) {
     if (frame_.y.logarithmic && value <= 0) return;  // zeros have no place on a log axis
     if (piece != piece_ || points_ == 0) endPiece(), piece_ = piece;
-    const std::string point = pixel(frame_.xOf(x)) + "," + pixel(frame_.yOf(value));
-    current_ += (points_++ == 0 ? "M" : " ") + point;
-    ends_.push_back({piece, frame_.xOf(x), frame_.yOf(value)});
-    if (ends_.size() > 1 && ends_[ends_.size() - 2].file == piece) ends_.erase(ends_.end() - 2);
+    // Each piece's last point so far is kept, to name the piece there.
+    const PieceEnd end{piece, frame_.xOf(x), frame_.yOf(value)};
+    current_.append(points_++ == 0 ? "M" : " ")
+        .append(pixel(end.x))
+        .append(",")
+        .append(pixel(end.y));
+    if (!ends_.empty() && ends_.back().file == piece) {
+      ends_.back() = end;
+    } else {
+      ends_.push_back(end);
+    }
   }
   void endPiece() {
     std::string& into = points_ == 1 ? dots_ : lines_;
